@@ -1,0 +1,1 @@
+// Command, the host's custom push button.

@@ -1,0 +1,1 @@
+// Zentrova_BGM, the music unit.

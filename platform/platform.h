@@ -1,0 +1,68 @@
+// The services that Velmora.scr and Velmora.dll need from the operating system, behind one
+// interface. Each backend (platform/x11 now) implements these in files named by topic.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// ---- Programs and files (paths.cpp) ----------------------------------------------------------
+
+// The folder that holds the running program, without a trailing separator.
+std::string ProgramFolder();
+
+// Where drive paths such as "C:\tolvik" live on this system: $VELMORA_ROOT when set, else
+// $XDG_RUNTIME_DIR/velmora, else $HOME/.cache/velmora.
+std::string DriveRoot();
+
+// Maps a drive path ("c:\tolvik\Zentrova.bmp") below `root`: the drive letter selects
+// <root>/<letter in lower case>, backslashes become "/", the rest keeps its case. A path that
+// has no drive letter only has its backslashes turned round.
+std::string MapDrivePathUnder(std::string_view root, std::string_view path);
+
+// MapDrivePathUnder(DriveRoot(), path).
+std::string MapDrivePath(std::string_view path);
+
+// Creates `path` and any missing parents, private to the user (0700). True when the folder
+// exists afterwards.
+bool MakePrivateFolders(const std::string& path);
+
+// ---- Message box (message_box.cpp) -------------------------------------------------------------
+
+// A modal box titled `title` showing `text` with one OK button; returns once it is dismissed
+// (Return, Escape, Space, OK or closing the window).
+void ShowMessageBox(std::string_view title, std::string_view text);
+
+// ---- Windows (windows.cpp) ----------------------------------------------------------------------
+
+// True when any window of the display, mapped or not, carries exactly this title.
+bool WindowWithTitleExists(std::string_view title);
+
+// ---- Processes (process.cpp) ----------------------------------------------------------------------
+
+// Starts `path` as a new process with the path as its only argument and does not wait for it.
+// Returns the process id, or 0 when the program could not be started.
+std::int32_t StartProgram(const std::string& path);
+
+// ---- Pointer (cursor.cpp) -------------------------------------------------------------------------
+
+// The display counter of the pointer: each call adds one (show) or takes one away (hide) and
+// returns the new value; the pointer is hidden while the counter is below zero.
+std::int32_t ShowCursor(bool show);
+
+// ---- Screen (screen.cpp) --------------------------------------------------------------------------
+
+struct ScreenSize {
+    int width = 0;
+    int height = 0;
+};
+
+// The primary monitor's size in pixels.
+ScreenSize PrimaryScreenSize();
+
+// 1440 / the screen's dots per inch (Xft.dpi, else 96).
+double TwipsPerPixel();
+
+}  // namespace platform

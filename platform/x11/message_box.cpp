@@ -1,0 +1,21 @@
+// The modal "Error"-style message box, drawn with FLTK's own message dialog.
+#include <FL/Fl.H>
+#include <FL/fl_ask.H>
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+void ShowMessageBox(std::string_view title, std::string_view text) {
+    const std::string titleText(title);
+    const std::string message(text);
+    fl_message_title(titleText.c_str());
+    fl_close = "OK";
+    // fl_message() treats its text as a printf format: hand it over as an argument so that a
+    // "%" in a path is shown, not interpreted.
+    fl_message("%s", message.c_str());
+}
+
+}  // namespace platform

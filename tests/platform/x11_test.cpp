@@ -1,0 +1,68 @@
+// The X11 backend against a real X server: finding windows by title, starting programs.
+// gtest first: Xlib defines None and Bool as macros that gtest's own names would collide with.
+#include <gtest/gtest.h>
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+// clang-format on
+#include <stdlib.h>
+
+#include "desktop.h"
+#include "platform/platform.h"
+
+namespace {
+
+class X11Backend : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        display_ = new testsupport::VirtualDisplay(640, 480);
+        ASSERT_TRUE(display_->ok());
+        setenv("DISPLAY", display_->name().c_str(), 1);
+    }
+    static void TearDownTestSuite() { delete display_; }
+    static testsupport::VirtualDisplay* display_;
+};
+testsupport::VirtualDisplay* X11Backend::display_ = nullptr;
+
+}  // namespace
+
+TEST_F(X11Backend, FindsUnmappedAndNestedWindowsByExactTitleOnly) {
+    Display* d = XOpenDisplay(display_->name().c_str());
+    ASSERT_NE(d, nullptr);
+    const Window root = DefaultRootWindow(d);
+    const Window top = XCreateSimpleWindow(d, root, 0, 0, 10, 10, 0, 0, 0);
+    XStoreName(d, top, "Zentrova_Main");  // never mapped
+    const Window frame = XCreateSimpleWindow(d, root, 0, 0, 10, 10, 0, 0, 0);
+    const Window inner = XCreateSimpleWindow(d, frame, 0, 0, 5, 5, 0, 0, 0);
+    XStoreName(d, inner, "<Velmora>");  // as a window manager's frame would hold it
+    XSync(d, False);
+
+    EXPECT_TRUE(platform::WindowWithTitleExists("Zentrova_Main"));
+    EXPECT_TRUE(platform::WindowWithTitleExists("<Velmora>"));
+    EXPECT_FALSE(platform::WindowWithTitleExists("Zentrova_Mai"));
+    EXPECT_FALSE(platform::WindowWithTitleExists("Zentrova_Main "));
+
+    XDestroyWindow(d, top);
+    XSync(d, False);
+    EXPECT_FALSE(platform::WindowWithTitleExists("Zentrova_Main"));
+    XCloseDisplay(d);
+}
+
+TEST_F(X11Backend, StartProgramReturnsThePidOrZero) {
+    EXPECT_GT(platform::StartProgram("/bin/true"), 0);
+    EXPECT_EQ(platform::StartProgram("/nonexistent/Velmora.dll"), 0);
+}
+
+TEST_F(X11Backend, CursorCounterCountsBothWays) {
+    const int start = platform::ShowCursor(true) - 1;
+    EXPECT_EQ(platform::ShowCursor(false), start);
+    EXPECT_EQ(platform::ShowCursor(false), start - 1);
+    EXPECT_EQ(platform::ShowCursor(true), start);
+}
+
+TEST_F(X11Backend, ScreenSizeAndTwips) {
+    const auto size = platform::PrimaryScreenSize();
+    EXPECT_EQ(size.width, 640);
+    EXPECT_EQ(size.height, 480);
+    EXPECT_DOUBLE_EQ(platform::TwipsPerPixel(), 15.0);
+}

@@ -1,0 +1,186 @@
+// Implementation of the test support for real programs under Xvfb (see desktop.h).
+#include "desktop.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+extern char** environ;
+
+namespace testsupport {
+namespace {
+
+std::vector<char*> CStrings(std::vector<std::string>& items) {
+    std::vector<char*> out;
+    for (auto& s : items) out.push_back(s.data());
+    out.push_back(nullptr);
+    return out;
+}
+
+std::vector<std::string> MergedEnvironment(const std::map<std::string, std::string>& extra) {
+    std::map<std::string, std::string> all;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry(*e);
+        const auto eq = entry.find('=');
+        if (eq != std::string::npos) all[entry.substr(0, eq)] = entry.substr(eq + 1);
+    }
+    for (const auto& [k, v] : extra) all[k] = v;
+    std::vector<std::string> out;
+    for (const auto& [k, v] : all) out.push_back(k + "=" + v);
+    return out;
+}
+
+}  // namespace
+
+VirtualDisplay::VirtualDisplay(int width, int height, int depth) {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    const std::string screen =
+        std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
+    const std::string fd = std::to_string(fds[1]);
+    pid_ = fork();
+    if (pid_ == 0) {
+        close(fds[0]);
+        const int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, 1);
+        dup2(devnull, 2);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+               "-nolisten", "tcp", "-noreset", "+extension", "RANDR", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (!number.empty()) name_ = ":" + number;
+}
+
+VirtualDisplay::~VirtualDisplay() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        int status = 0;
+        for (int i = 0; i < 100 && waitpid(pid_, &status, WNOHANG) == 0; ++i)
+            std::this_thread::sleep_for(20ms);
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status, WNOHANG);
+    }
+}
+
+Child::Child(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env) {
+    auto args = argv;
+    auto envs = MergedEnvironment(env);
+    auto cargs = CStrings(args);
+    auto cenv = CStrings(envs);
+    pid_ = fork();
+    if (pid_ == 0) {
+        setpgid(0, 0);
+        execve(cargs[0], cargs.data(), cenv.data());
+        execvpe(cargs[0], cargs.data(), cenv.data());
+        _exit(127);
+    }
+}
+
+Child::~Child() {
+    if (pid_ > 0 && !status_) {
+        Kill();
+    }
+}
+
+std::optional<int> Child::Wait(std::chrono::milliseconds timeout) {
+    if (status_) return status_;
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (true) {
+        int status = 0;
+        const pid_t r = waitpid(pid_, &status, WNOHANG);
+        if (r == pid_) {
+            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return status_;
+        }
+        if (r < 0) return std::nullopt;
+        if (std::chrono::steady_clock::now() >= end) return std::nullopt;
+        std::this_thread::sleep_for(5ms);
+    }
+}
+
+bool Child::Running() { return !Wait(0ms).has_value(); }
+
+void Child::Kill() {
+    if (pid_ <= 0 || status_) return;
+    kill(pid_, SIGKILL);
+    Wait(2000ms);
+}
+
+std::string Shell(const std::string& command, int* exitCode) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        if (exitCode) *exitCode = -1;
+        return out;
+    }
+    std::array<char, 4096> buffer{};
+    size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    if (exitCode) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return out;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (true) {
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(20ms);
+    }
+}
+
+unsigned long FindWindow(const std::string& display, const std::string& title) {
+    // xdotool takes a regular expression: anchor it and escape what it would interpret.
+    std::string pattern = "^";
+    for (char c : title) {
+        if (std::strchr(".^$*+?()[]{}|\\", c)) pattern += '\\';
+        pattern += c;
+    }
+    pattern += "$";
+    const std::string out =
+        Shell("DISPLAY=" + display + " xdotool search --name '" + pattern + "' 2>/dev/null");
+    return std::strtoul(out.c_str(), nullptr, 10);
+}
+
+bool Screenshot(const std::string& display, const std::string& pngPath, unsigned long window) {
+    const std::string target = window ? std::to_string(window) : std::string("root");
+    int code = -1;
+    Shell("DISPLAY=" + display + " import -silent -window " + target + " '" + pngPath +
+              "' >/dev/null 2>&1",
+          &code);
+    return code == 0;
+}
+
+std::string ArtifactFolder() {
+    const char* env = std::getenv("VELMORA_ARTIFACTS");
+    std::string path = (env && *env) ? env : std::string(VELMORA_BINARY_DIR) + "/artifacts";
+    std::filesystem::create_directories(path);
+    return path;
+}
+
+TempFolder::TempFolder() {
+    std::string pattern = std::filesystem::temp_directory_path().string() + "/velmora-test-XXXXXX";
+    if (mkdtemp(pattern.data())) path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+}
+
+}  // namespace testsupport

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Velmora's one entry point for people and CI on a fresh Debian 12 machine.
+#   ./velmora.sh run    install what is missing, build, and run a screensaver run
+#   ./velmora.sh test   install what is missing, build, and run every test
+#   ./velmora.sh setup  only install the Debian packages and build
+# Installing needs root or sudo; it is skipped when every package is already there.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=${VELMORA_BUILD:-$here/build}
+
+packages=(
+  build-essential cmake pkg-config git ca-certificates
+  clang libclang-rt-14-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+  libx11-dev libxfixes-dev libxrandr-dev libxext-dev
+  libfltk1.3-dev libsdl2-dev libsdl2-mixer-dev
+  libcdio-dev libcdio-cdda-dev libcdio-paranoia-dev
+  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
+  fonts-ipafont-gothic fonts-dejavu-core
+  sox libsox-fmt-mp3 lame xdg-utils
+)
+
+install_packages() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+build() {
+  cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$build" -j"$(nproc)"
+}
+
+case "${1:-}" in
+  setup) install_packages; build ;;
+  run) install_packages; build; exec "$here/tools/demo-run.sh" "$build" ;;
+  test)
+    install_packages; build
+    cd "$build"
+    exec ctest --output-on-failure -j"$(nproc)" --timeout 300 ;;
+  *) sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+esac
