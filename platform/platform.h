@@ -46,6 +46,10 @@ bool WindowWithTitleExists(std::string_view title);
 // Returns the process id, or 0 when the program could not be started.
 std::int32_t StartProgram(const std::string& path);
 
+// True once the process `pid` that StartProgram started has ended, which also reaps it. A pid of
+// 0 or less (nothing was started) counts as ended.
+bool ProgramEnded(std::int32_t pid);
+
 // ---- Pointer (cursor.cpp) -------------------------------------------------------------------------
 
 // The display counter of the pointer: each call adds one (show) or takes one away (hide) and

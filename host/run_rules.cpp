@@ -1,0 +1,63 @@
+// The display-free decisions of a full-screen run (see run_rules.h).
+#include "host/run_rules.h"
+
+namespace run {
+
+MusicFile MusicFileKind(std::string_view file) {
+    // Only ASCII letters can upper-case to "WAV" or "MP3", so the last three bytes decide: a
+    // multi-byte character there never matches, as it would not after upper-casing either.
+    if (file.size() < 3) return MusicFile::Other;
+    std::string last(file.substr(file.size() - 3));
+    for (char& c : last)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (last == "WAV") return MusicFile::Wav;
+    if (last == "MP3") return MusicFile::Mp3;
+    return MusicFile::Other;
+}
+
+MusicStart MusicToStart(std::int16_t bgmMode, std::string_view file) {
+    if (bgmMode == 1) return MusicStart::Cd;
+    if (bgmMode != 2) return MusicStart::None;
+    switch (MusicFileKind(file)) {
+        case MusicFile::Wav:
+            return MusicStart::Wav;
+        case MusicFile::Mp3:
+            return MusicStart::Mp3;
+        case MusicFile::Other:
+            break;
+    }
+    return MusicStart::None;
+}
+
+MusicStop MusicToStop(bool cdTimerOn, std::int16_t bgmMode, std::string_view file) {
+    MusicStop stop;
+    stop.cdClose = cdTimerOn;
+    if (bgmMode == 2) {
+        const MusicFile kind = MusicFileKind(file);
+        stop.wavStop = kind == MusicFile::Wav;
+        stop.mp3Close = kind == MusicFile::Mp3;
+    }
+    return stop;
+}
+
+bool HidesCursor(std::string_view commandLine) {
+    return commandLine.size() >= 2 && (commandLine[1] == 'S' || commandLine[1] == 's');
+}
+
+std::string RendererPathIn(std::string_view programFolder) {
+    std::string path(programFolder);
+    path += "/Velmora.dll";
+    return path;
+}
+
+RendererWatch::Verdict RendererWatch::Tick(bool windowFound, bool rendererEnded,
+                                           std::chrono::milliseconds sinceStart) {
+    if (windowFound) {
+        seen_ = true;
+        return Verdict::Watch;
+    }
+    if (seen_ || rendererEnded || sinceStart >= kGrace) return Verdict::End;
+    return Verdict::Watch;
+}
+
+}  // namespace run

@@ -1,0 +1,51 @@
+// The decisions of a full-screen run that need no display: which music starts and stops, which
+// role restores the pointer, where the renderer lives, and when the renderer watch ends the run.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace run {
+
+// The kind of a music file, told by the last three characters of its name, upper-cased.
+enum class MusicFile { Other, Wav, Mp3 };
+MusicFile MusicFileKind(std::string_view file);
+
+// What the load handler starts for the configured music kind (0 none, 1 audio CD, 2 file).
+enum class MusicStart { None, Cd, Wav, Mp3 };
+MusicStart MusicToStart(std::int16_t bgmMode, std::string_view file);
+
+// What the unload handler stops. The CD is closed only while its watch timer is on: that timer
+// is the record that the CD is in use.
+struct MusicStop {
+    bool cdClose = false;
+    bool wavStop = false;
+    bool mp3Close = false;
+};
+MusicStop MusicToStop(bool cdTimerOn, std::int16_t bgmMode, std::string_view file);
+
+// True for the cursor-hiding run role: the command line's second character is "S" or "s".
+bool HidesCursor(std::string_view commandLine);
+
+// The renderer program beside the host: <program folder>/Velmora.dll.
+std::string RendererPathIn(std::string_view programFolder);
+
+// The watch on the renderer's window, asked once a tick. Until the window has been seen, its
+// absence ends the run only when the renderer process has ended or the grace time has passed
+// (the renderer takes a few hundred milliseconds to open its window); once it has been seen,
+// the first tick without it ends the run.
+class RendererWatch {
+  public:
+    static constexpr std::chrono::milliseconds kGrace{10000};
+    enum class Verdict { Watch, End };
+
+    Verdict Tick(bool windowFound, bool rendererEnded, std::chrono::milliseconds sinceStart);
+    bool WindowSeen() const { return seen_; }
+
+  private:
+    bool seen_ = false;
+};
+
+}  // namespace run
