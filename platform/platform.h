@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -68,5 +70,27 @@ ScreenSize PrimaryScreenSize();
 
 // 1440 / the screen's dots per inch (Xft.dpi, else 96).
 double TwipsPerPixel();
+
+// ---- Preview embedding (embed.cpp) -------------------------------------------------------------
+
+// A window's rectangle on the screen in pixels; right and bottom lie just outside it.
+struct WindowRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// The screen rectangle of the window `id`; nothing when there is no such window. A zero or bad
+// id is answered quietly, without an X error message.
+std::optional<WindowRect> WindowScreenRect(unsigned long id);
+
+// Makes the shown FLTK window `child` a child of the foreign window `parent`, placed at (x, y)
+// (child style and new parent in one), and runs `gone` from the event loop once either window
+// is destroyed. From here on X errors are counted silently instead of printed: requests may race
+// with the parent's end. False when the embedding failed (bad parent or child); `gone` is then
+// never run.
+bool EmbedWindow(unsigned long child, unsigned long parent, int x, int y,
+                 std::function<void()> gone);
 
 }  // namespace platform

@@ -1,0 +1,95 @@
+// Embedding the preview form in a foreign X window: the parent's rectangle, making the form's
+// window a child of it, and noticing when the parent (or the form's window) is destroyed.
+#include <FL/Fl.H>
+#include <FL/x.H>
+#include <X11/Xlib.h>
+
+#include <memory>
+
+#include "platform/platform.h"
+#include "x11_display.h"
+
+namespace platform {
+namespace {
+
+int quietErrors = 0;
+
+// Kept for the rest of the process once a window is embedded: FLTK's own handler prints every
+// error, and requests that race with the parent's destruction fail with BadWindow as a rule.
+int CountQuietly(Display*, XErrorEvent*) {
+    ++quietErrors;
+    return 0;
+}
+
+struct Watch {
+    Window parent;
+    Window child;
+    std::function<void()> gone;
+    bool fired = false;
+};
+
+void RunGone(void* data) {
+    auto* watch = static_cast<Watch*>(data);
+    if (watch->gone) watch->gone();
+}
+
+// Sees every X event before FLTK does. Destroying a window destroys its children first, so
+// whichever of the two notices arrives first ends the embedding.
+int OnXEvent(void* event, void* data) {
+    const auto* e = static_cast<const XEvent*>(event);
+    auto* watch = static_cast<Watch*>(data);
+    if (e->type != DestroyNotify) return 0;
+    const Window w = e->xdestroywindow.window;
+    if (w != watch->parent && w != watch->child) return 0;
+    if (!watch->fired) {
+        watch->fired = true;
+        // Out of the event dispatch: `gone` may take FLTK's windows down.
+        Fl::add_timeout(0.0, RunGone, watch);
+    }
+    return 1;  // FLTK has nothing to do for a window that no longer exists
+}
+
+bool IsChildOf(Display* d, Window child, Window parent) {
+    Window root = 0, actual = 0, *list = nullptr;
+    unsigned int count = 0;
+    const bool ok = XQueryTree(d, child, &root, &actual, &list, &count) != 0;
+    if (list) XFree(list);
+    return ok && actual == parent;
+}
+
+}  // namespace
+
+std::optional<WindowRect> WindowScreenRect(unsigned long id) {
+    Display* d = x11::Connection();
+    if (!d || id == 0) return std::nullopt;
+    x11::ErrorTrap trap(d);
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(d, id, &attributes) || trap.Failed()) return std::nullopt;
+    int left = 0, top = 0;
+    Window unused = 0;
+    if (!XTranslateCoordinates(d, id, attributes.root, 0, 0, &left, &top, &unused) || trap.Failed())
+        return std::nullopt;
+    return WindowRect{left, top, left + attributes.width, top + attributes.height};
+}
+
+bool EmbedWindow(unsigned long child, unsigned long parent, int x, int y,
+                 std::function<void()> gone) {
+    Display* d = fl_display;
+    if (!d || child == 0 || parent == 0) return false;
+    XSync(d, False);
+    XSetErrorHandler(CountQuietly);
+    const int errorsBefore = quietErrors;
+    // Selected before anything else, so that a parent destroyed from here on is noticed.
+    XSelectInput(d, parent, StructureNotifyMask);
+    XReparentWindow(d, child, parent, x, y);
+    XSync(d, False);
+    if (quietErrors != errorsBefore || !IsChildOf(d, child, parent)) return false;
+    // One watch per process; it lives as long as the process does.
+    static std::unique_ptr<Watch> watch;
+    if (watch) Fl::remove_system_handler(OnXEvent);
+    watch = std::make_unique<Watch>(Watch{parent, child, std::move(gone)});
+    Fl::add_system_handler(OnXEvent, watch.get());
+    return true;
+}
+
+}  // namespace platform
