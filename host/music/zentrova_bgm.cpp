@@ -1,1 +1,241 @@
-// Zentrova_BGM, the music unit.
+// Zentrova_BGM, the music unit: the command strings for the audio CD and the MP3 file, their
+// watches, and the looping WAV.
+#include "host/music/zentrova_bgm.h"
+
+#include <iconv.h>
+#include <langinfo.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+
+#include "host/zentrova_b.h"
+#include "platform/platform.h"
+
+namespace Zentrova_BGM {
+
+bool CdWatchActive = false;
+std::string MciReply;
+
+namespace {
+
+// The unit's fixed text buffers. They keep their content between calls: a command that fails
+// leaves its buffer as it was, and the next reader sees the old text.
+char replyBuffer[512];
+char errorBuffer[256];
+char cdModeBuffer[256];
+char mp3ModeBuffer[30];
+
+constexpr std::uint32_t kCdModeSize = 255;  // one less than the buffer, as the watch always did
+constexpr std::uint32_t kPlayLooped = platform::SND_ASYNC | platform::SND_LOOP;
+
+const char* const kNoCommand = "コマンド文字列が指定されていません";
+const char* const kNoErrorText = "Error (文字列が取れません)";
+
+SoundApi& Api() {
+    static SoundApi api = PlatformSoundApi();
+    return api;
+}
+
+bool LocaleIsUtf8() {
+    std::string_view codeset = nl_langinfo(CODESET);
+    return codeset == "UTF-8" || codeset == "utf8" || codeset == "ANSI_X3.4-1968";
+}
+
+// Converts between UTF-8 and the locale's charset. A character the target charset cannot hold
+// becomes '?', so the text stays the same length in characters and never breaks the command.
+std::string Convert(const std::string& text, const char* to, const char* from) {
+    if (LocaleIsUtf8()) return text;
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return text;
+    std::string out;
+    char* in = const_cast<char*>(text.data());
+    std::size_t inLeft = text.size();
+    char chunk[256];
+    while (inLeft > 0) {
+        char* outPtr = chunk;
+        std::size_t outLeft = sizeof chunk;
+        std::size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(chunk, outPtr - chunk);
+        if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            out += '?';
+            // Skip the whole character that could not be converted (one UTF-8 sequence).
+            do {
+                ++in;
+                --inLeft;
+            } while (inLeft > 0 && (static_cast<unsigned char>(*in) & 0xC0) == 0x80);
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+std::string ToAnsi(const std::string& text) {
+    return Convert(text, nl_langinfo(CODESET), "UTF-8");
+}
+
+// The text of a buffer up to its first NUL, never past its end.
+std::string BufferText(const char* buffer, std::size_t size) {
+    std::size_t length = strnlen(buffer, size);
+    return Convert(std::string(buffer, length), "UTF-8", nl_langinfo(CODESET));
+}
+
+// Sends a command with no reply buffer.
+std::int32_t SendBare(const std::string& command) {
+    return Api().mciSendString(ToAnsi(command).c_str(), nullptr, 0, 0);
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool HasError(const std::string& reply) {
+    return Upper(reply).find("ERR") != std::string::npos;
+}
+
+// A decimal number with optional surrounding blanks; false when the text is anything else.
+bool ReadNumber(const std::string& text, long& value) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = i < text.size() && (text[i] == '-' || text[i] == '+');
+    if (negative) negative = text[i++] == '-';
+    std::size_t digits = 0;
+    value = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i, ++digits) {
+        if (value > 100000000L) return false;
+        value = value * 10 + (text[i] - '0');
+    }
+    while (i < text.size() && text[i] == ' ') ++i;
+    if (digits == 0 || i != text.size()) return false;
+    if (negative) value = -value;
+    return true;
+}
+
+std::string ModeText(const char* buffer, std::size_t size) {
+    return BufferText(buffer, size).substr(0, 7);
+}
+
+}  // namespace
+
+SoundApi PlatformSoundApi() {
+    return SoundApi{platform::mciSendString, platform::mciGetErrorString,
+                    platform::waveOutGetNumDevs, platform::PlaySound};
+}
+
+void SetSoundApi(SoundApi api) {
+    Api() = std::move(api);
+}
+
+bool FileEndsWith(const std::string& file, std::string_view ending) {
+    if (file.size() < ending.size()) return false;
+    return Upper(file.substr(file.size() - ending.size())) == ending;
+}
+
+std::int32_t MciSend(const std::string& command, std::string& reply) {
+    if (command.empty()) {
+        reply = kNoCommand;
+        return -1;
+    }
+    std::int32_t code =
+        Api().mciSendString(ToAnsi(command).c_str(), replyBuffer, sizeof replyBuffer, 0);
+    Zentrova_B::LastApiResult = code;
+    if (code == 0) {
+        reply = BufferText(replyBuffer, sizeof replyBuffer);
+        return 0;
+    }
+    if (Api().mciGetErrorString(code, errorBuffer, sizeof errorBuffer) != 0)
+        reply = BufferText(errorBuffer, sizeof errorBuffer);
+    else
+        reply = kNoErrorText;
+    return code;
+}
+
+std::string MciQuery(const std::string& command) {
+    std::int32_t code = MciSend(command, MciReply);
+    Zentrova_B::LastApiResult = code;
+    if (code == 0) return MciReply;
+    return "Error:" + std::to_string(code);
+}
+
+std::int32_t MciPlay(const std::string& device, const std::string& from, const std::string& to) {
+    std::string command = "play " + device;
+    if (!from.empty()) command += " from " + from;
+    if (!to.empty()) command += " to " + to;
+    return MciSend(command, MciReply);
+}
+
+void CdOpen() {
+    Zentrova_B::LastApiResult = SendBare("open cdaudio");
+    Zentrova_B::LastApiResult = SendBare("set cdaudio time format tmst");
+}
+
+void CdWatch() {
+    CdWatchActive = true;
+    std::string track = MciQuery("status cdaudio current track");
+    if (HasError(track)) {
+        CdWatchActive = false;
+        return;
+    }
+    std::string count = MciQuery("status cdaudio number of tracks");
+    if (HasError(count)) {
+        CdWatchActive = false;
+        return;
+    }
+    Zentrova_B::LastApiResult =
+        Api().mciSendString("status cdaudio mode", cdModeBuffer, kCdModeSize, 0);
+    bool stopped = ModeText(cdModeBuffer, sizeof cdModeBuffer) == "stopped";
+
+    std::int16_t repeat = Zentrova_B::BgmRepeat;
+    if (repeat == 0) {
+        if (stopped) MciPlay("cdaudio", "", "");
+        return;
+    }
+    long current = 0;
+    if (!ReadNumber(track, current)) {
+        CdWatchActive = false;
+        return;
+    }
+    if (stopped || current != repeat) {
+        std::string position = MciQuery("status cdaudio position track " + std::to_string(repeat));
+        MciPlay("cdaudio", position, "");
+    }
+}
+
+void CdClose() {
+    Zentrova_B::LastApiResult = SendBare("stop cdaudio");
+    Zentrova_B::LastApiResult = SendBare("close cdaudio");
+}
+
+void Mp3Open() {
+    std::string command = "open \"" + Zentrova_B::BgmFile + "\" type MPEGVideo Alias MP3Play";
+    if (SendBare(command) == 0) SendBare("play MP3Play");
+}
+
+bool Mp3IsPlaying() {
+    Api().mciSendString("status MP3Play mode", mp3ModeBuffer, sizeof mp3ModeBuffer, 0);
+    return ModeText(mp3ModeBuffer, sizeof mp3ModeBuffer) == "playing";
+}
+
+void Mp3Watch() {
+    if (Mp3IsPlaying()) return;
+    SendBare("stop MP3Play");
+    SendBare("play MP3Play from 0");
+}
+
+void Mp3Close() {
+    SendBare("stop MP3Play");
+    SendBare("close MP3Play");
+}
+
+void WavPlay() {
+    if (Api().waveOutGetNumDevs() == 0) return;
+    Zentrova_B::LastApiResult =
+        Api().PlaySound(ToAnsi(Zentrova_B::BgmFile).c_str(), 0, kPlayLooped);
+}
+
+void WavStop() {
+    Zentrova_B::LastApiResult = Api().PlaySound(nullptr, 0, 0);
+}
+
+}  // namespace Zentrova_BGM

@@ -1,0 +1,68 @@
+// Zentrova_BGM, the music unit: background music of a screensaver run (audio CD, MP3 or WAV)
+// through the multimedia command strings and the wave-sound player. It has no timers: the
+// full-screen form calls the watches. Reads Zentrova_B::BgmMode, BgmRepeat and BgmFile.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace Zentrova_BGM {
+
+// True at the start of every CD watch tick, false once the CD could not be read in a tick. The
+// full-screen form copies it into its CD timer's enabled state after each tick.
+extern bool CdWatchActive;
+
+// Reply text, or error text, of the last command sent through MciQuery or MciPlay.
+extern std::string MciReply;
+
+// Sends `command`; `reply` receives the reply text, or the error text on failure. Returns 0,
+// -1 for an empty command (nothing sent), or the multimedia error number.
+std::int32_t MciSend(const std::string& command, std::string& reply);
+
+// MciSend into MciReply: the reply text on success, else "Error:" and the code in decimal.
+std::string MciQuery(const std::string& command);
+
+// Sends "play <device>[ from <from>][ to <to>]" (empty from / to are left out).
+std::int32_t MciPlay(const std::string& device, const std::string& from, const std::string& to);
+
+// Audio CD: open the device at run start, keep it playing every 200 ms, close it at run end.
+void CdOpen();
+void CdWatch();
+void CdClose();
+
+// MP3 file (Zentrova_B::BgmFile): open and play, restart when finished (every 1000 ms), close.
+void Mp3Open();
+bool Mp3IsPlaying();
+void Mp3Watch();
+void Mp3Close();
+
+// WAV file (Zentrova_B::BgmFile): looped by the wave-sound player; stop.
+void WavPlay();
+void WavStop();
+
+// The test the full-screen form uses to choose a path: the last three characters of `file`,
+// upper-cased, equal `ending` ("WAV" or "MP3"), with or without a dot before them.
+bool FileEndsWith(const std::string& file, std::string_view ending);
+
+// The four platform operations the unit calls, replaceable so that tests can record them. The
+// text arguments are in the locale's charset, as the platform receives them.
+struct SoundApi {
+    std::function<std::int32_t(const char* command, char* reply, std::uint32_t size,
+                               std::uintptr_t window)>
+        mciSendString;
+    std::function<std::int32_t(std::int32_t code, char* text, std::uint32_t size)>
+        mciGetErrorString;
+    std::function<std::uint32_t()> waveOutGetNumDevs;
+    std::function<std::int32_t(const char* name, std::uintptr_t module, std::uint32_t flags)>
+        PlaySound;
+};
+
+// The platform's own operations.
+SoundApi PlatformSoundApi();
+
+// Replaces the operations the unit calls (PlatformSoundApi() at program start).
+void SetSoundApi(SoundApi api);
+
+}  // namespace Zentrova_BGM

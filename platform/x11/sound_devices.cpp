@@ -1,0 +1,322 @@
+// The sound devices on SDL2_mixer and libcdio: one output stream, music files as SDL_mixer
+// music, CD sectors mixed into the output after SDL_mixer's own mix, and the wave channel.
+#include "platform/x11/sound_devices.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <cdio/cdio.h>
+#include <cdio/logging.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+namespace sound {
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr int kWaveChannel = 0;
+constexpr int kSectorBytes = CDIO_CD_FRAMESIZE_RAW;  // 2352: 588 stereo 16-bit samples
+
+bool outputOpen = false;
+bool outputFailed = false;
+Mix_Chunk* waveChunk = nullptr;
+
+class SdlCdDrive;
+std::mutex cdMutex;                    // guards the streaming drive and its state
+SdlCdDrive* streamingDrive = nullptr;  // the drive whose sectors the output plays
+void MixCd(void*, Uint8* stream, int length);
+
+bool EndsWith(const std::string& text, const char* ending) {
+    std::size_t n = std::strlen(ending);
+    if (text.size() < n) return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - n + i])) != ending[i])
+            return false;
+    return true;
+}
+
+// ---- Audio CD
+// ------------------------------------------------------------------------------------
+
+class SdlCdDrive : public CdDrive {
+  public:
+    explicit SdlCdDrive(std::string source) : source_(std::move(source)) {}
+    ~SdlCdDrive() override {
+        Stop();
+        std::lock_guard lock(cdMutex);
+        if (cdio_) cdio_destroy(cdio_);
+    }
+
+    bool ReadToc(CdToc& toc) override {
+        std::lock_guard lock(cdMutex);
+        if (!cdio_) cdio_ = cdio_open(source_.c_str(), DriverFor(source_));
+        if (cdio_ && FillToc(toc)) {
+            toc_ = toc;
+            return true;
+        }
+        // No readable disc: let go, so that a disc put in later is found by the next call.
+        if (cdio_) cdio_destroy(cdio_);
+        cdio_ = nullptr;
+        return false;
+    }
+
+    void Play(std::int32_t from, std::int32_t to) override {
+        bool haveOutput = OpenOutput();
+        std::lock_guard lock(cdMutex);
+        next_ = heard_ = from;
+        end_ = to;
+        buffered_ = used_ = 0;
+        paused_ = false;
+        streaming_ = from < to;
+        // Without an output the disc stays "playing" at its start: silence, never an error.
+        if (haveOutput) streamingDrive = this;
+    }
+    void Stop() override {
+        std::lock_guard lock(cdMutex);
+        streaming_ = paused_ = false;
+        if (streamingDrive == this) streamingDrive = nullptr;
+    }
+    void Pause() override {
+        std::lock_guard lock(cdMutex);
+        paused_ = streaming_;
+    }
+    void Resume() override {
+        std::lock_guard lock(cdMutex);
+        paused_ = false;
+    }
+    std::int32_t Position() override {
+        std::lock_guard lock(cdMutex);
+        return heard_;
+    }
+    bool Streaming() override {
+        std::lock_guard lock(cdMutex);
+        return streaming_;
+    }
+
+    // Adds this drive's next samples to the output (audio thread, cdMutex held).
+    void Mix(Sint16* samples, int count) {
+        while (count > 0 && streaming_ && !paused_) {
+            if (used_ == buffered_ && !Refill()) break;
+            int take = std::min(count, (buffered_ - used_) / 2);
+            const auto* source = reinterpret_cast<const Sint16*>(buffer_ + used_);
+            for (int i = 0; i < take; ++i) {
+                int sum = samples[i] + SDL_SwapLE16(source[i]);
+                samples[i] = static_cast<Sint16>(std::clamp(sum, -32768, 32767));
+            }
+            samples += take;
+            count -= take;
+            used_ += take * 2;
+            heard_ = first_ + used_ / kSectorBytes;
+        }
+    }
+
+  private:
+    static driver_id_t DriverFor(const std::string& source) {
+        if (EndsWith(source, ".cue")) return DRIVER_BINCUE;
+        if (EndsWith(source, ".toc")) return DRIVER_CDRDAO;
+        if (EndsWith(source, ".nrg")) return DRIVER_NRG;
+        return DRIVER_DEVICE;
+    }
+
+    bool FillToc(CdToc& toc) {
+        track_t first = cdio_get_first_track_num(cdio_);
+        track_t count = cdio_get_num_tracks(cdio_);
+        if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || count == 0) return false;
+        toc = CdToc{};
+        toc.leadout = cdio_get_track_lsn(cdio_, CDIO_CDROM_LEADOUT_TRACK);
+        for (int n = first; n < first + count; ++n) {
+            CdTrack track;
+            track.number = n;
+            track.start = cdio_get_track_lsn(cdio_, static_cast<track_t>(n));
+            lsn_t pregap = cdio_get_track_pregap_lsn(cdio_, static_cast<track_t>(n));
+            track.pregap = pregap == CDIO_INVALID_LSN ? track.start : pregap;
+            track.audio =
+                cdio_get_track_format(cdio_, static_cast<track_t>(n)) == TRACK_FORMAT_AUDIO;
+            if (track.start == CDIO_INVALID_LSN) return false;
+            toc.tracks.push_back(track);
+        }
+        // The length libcdio gives a track runs into the next one's pre-gap: cut it there.
+        for (std::size_t i = 0; i < toc.tracks.size(); ++i)
+            toc.tracks[i].end = i + 1 < toc.tracks.size() ? toc.tracks[i + 1].pregap : toc.leadout;
+        return toc.leadout != CDIO_INVALID_LSN;
+    }
+
+    bool AudioAt(std::int32_t sector) const {
+        for (const CdTrack& t : toc_.tracks)
+            if (sector >= t.pregap && sector < t.end) return t.audio;
+        return false;
+    }
+
+    // Reads the next few sectors; sectors that are not audio or cannot be read play as silence.
+    bool Refill() {
+        if (next_ >= end_) {
+            streaming_ = false;
+            heard_ = end_;
+            return false;
+        }
+        int sectors = std::min<std::int32_t>(kBufferSectors, end_ - next_);
+        bool audio = AudioAt(next_) && AudioAt(next_ + sectors - 1);
+        if (!audio || !cdio_ ||
+            cdio_read_audio_sectors(cdio_, buffer_, next_, sectors) != DRIVER_OP_SUCCESS)
+            std::memset(buffer_, 0, sizeof buffer_);
+        first_ = next_;
+        next_ += sectors;
+        buffered_ = sectors * kSectorBytes;
+        used_ = 0;
+        return true;
+    }
+
+    static constexpr int kBufferSectors = 8;
+
+    std::string source_;
+    CdIo_t* cdio_ = nullptr;
+    CdToc toc_;
+    bool streaming_ = false, paused_ = false;
+    std::int32_t next_ = 0, end_ = 0, heard_ = 0, first_ = 0;
+    std::uint8_t buffer_[kBufferSectors * kSectorBytes];
+    int buffered_ = 0, used_ = 0;
+};
+
+void MixCd(void*, Uint8* stream, int length) {
+    std::lock_guard lock(cdMutex);
+    if (streamingDrive) streamingDrive->Mix(reinterpret_cast<Sint16*>(stream), length / 2);
+}
+
+// ---- Music file
+// ----------------------------------------------------------------------------------
+
+Mix_Music* musicOwner = nullptr;  // the music now given to SDL_mixer's single music stream
+
+class SdlMusicPlayer : public MusicPlayer {
+  public:
+    ~SdlMusicPlayer() override {
+        Stop();
+        if (music_) Mix_FreeMusic(music_);
+    }
+
+    std::int32_t Load(const std::string& file) override {
+        if (access(file.c_str(), R_OK) != 0) return mcierr::kFileNotFound;
+        if (!OpenOutput()) return 0;  // no output: the file "plays" in silence
+        music_ = Mix_LoadMUS(file.c_str());
+        return music_ ? 0 : mcierr::kInvalidFile;
+    }
+    void Play(std::int64_t fromMs) override {
+        silentPlaying_ = true;
+        if (!music_) return;
+        // A second music device takes over SDL_mixer's one music stream.
+        musicOwner = music_;
+        if (Mix_PlayMusic(music_, 0) == 0 && fromMs > 0) Mix_SetMusicPosition(fromMs / 1000.0);
+    }
+    void Stop() override {
+        silentPlaying_ = false;
+        if (Mine()) Mix_HaltMusic();
+    }
+    void Pause() override {
+        if (Mine()) Mix_PauseMusic();
+    }
+    void Resume() override {
+        if (Mine()) Mix_ResumeMusic();
+    }
+    bool Playing() override { return music_ ? Mine() && Mix_PlayingMusic() : silentPlaying_; }
+    std::int64_t PositionMs() override {
+        double seconds = music_ && Mine() ? Mix_GetMusicPosition(music_) : 0;
+        return seconds > 0 ? static_cast<std::int64_t>(seconds * 1000) : 0;
+    }
+    std::int64_t LengthMs() override {
+        double seconds = music_ ? Mix_MusicDuration(music_) : 0;
+        return seconds > 0 ? static_cast<std::int64_t>(seconds * 1000) : 0;
+    }
+
+  private:
+    bool Mine() const { return music_ && musicOwner == music_; }
+
+    Mix_Music* music_ = nullptr;
+    bool silentPlaying_ = false;
+};
+
+class Sdl final : public Backend {
+  public:
+    std::unique_ptr<CdDrive> OpenCd(std::int32_t& error) override {
+        cdio_loglevel_default = static_cast<cdio_log_level_t>(CDIO_LOG_ASSERT + 1);
+        if (const char* named = std::getenv("VELMORA_CDROM"); named && *named)
+            return std::make_unique<SdlCdDrive>(named);
+        char* device = cdio_get_default_device(nullptr);
+        if (!device) {
+            error = mcierr::kDeviceNotInstalled;
+            return nullptr;
+        }
+        std::string source = device;
+        std::free(device);
+        return std::make_unique<SdlCdDrive>(source);
+    }
+    std::unique_ptr<MusicPlayer> OpenMusic() override { return std::make_unique<SdlMusicPlayer>(); }
+};
+
+}  // namespace
+
+bool OpenOutput() {
+    if (outputOpen) return true;
+    if (outputFailed) return false;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        outputFailed = true;
+        return false;
+    }
+    // No format changes allowed: SDL converts, so the CD's own samples fit the stream as they are.
+    if (Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, 2, 1024, nullptr, 0) != 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        outputFailed = true;
+        return false;
+    }
+    Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_FLAC);
+    Mix_SetPostMix(MixCd, nullptr);
+    outputOpen = true;
+    return true;
+}
+
+void CloseOutputIfIdle(bool devicesOpen) {
+    if (!outputOpen || devicesOpen || waveChunk) return;
+    Mix_SetPostMix(nullptr, nullptr);
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    outputOpen = false;
+    musicOwner = nullptr;
+}
+
+Backend& SdlBackend() {
+    static Sdl backend;
+    return backend;
+}
+
+bool PlayWave(const char* file, bool loop, bool wait) {
+    StopWave();
+    if (!OpenOutput()) return false;
+    waveChunk = Mix_LoadWAV(file);
+    if (!waveChunk) return false;
+    if (Mix_PlayChannel(kWaveChannel, waveChunk, loop ? -1 : 0) < 0) {
+        StopWave();
+        return false;
+    }
+    if (wait) {
+        // Played once to its end: bounded by the sound's own length (bytes of 4-byte frames).
+        Uint32 ms = static_cast<Uint32>(std::uint64_t{waveChunk->alen} * 1000 / (kRate * 4)) + 500;
+        Uint32 until = SDL_GetTicks() + ms;
+        while (Mix_Playing(kWaveChannel) && SDL_GetTicks() < until) SDL_Delay(10);
+        StopWave();
+    }
+    return true;
+}
+
+void StopWave() {
+    if (!waveChunk) return;
+    Mix_HaltChannel(kWaveChannel);
+    Mix_FreeChunk(waveChunk);
+    waveChunk = nullptr;
+}
+
+}  // namespace sound
