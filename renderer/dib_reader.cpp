@@ -1,0 +1,358 @@
+// The DIB reader: headers, colour tables and every pixel form we accept, converted to packed
+// RGB rows. Every offset and length is checked against the file before it is read.
+#include "renderer/dib_reader.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <bit>
+#include <new>
+
+namespace renderer {
+namespace {
+
+constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
+constexpr std::size_t kFileHeaderSize = 14;
+
+std::uint16_t Le16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+std::uint32_t Le32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+struct Rgb {
+    std::uint8_t r = 0, g = 0, b = 0;
+};
+
+// One colour channel of a 16- or 32-bit pixel, described by its mask.
+struct Channel {
+    int shift = 0;
+    int bits = 0;
+
+    explicit Channel(std::uint32_t mask) {
+        if (mask == 0) return;
+        shift = std::countr_zero(mask);
+        bits = std::countr_one(mask >> shift);  // only the lowest contiguous run counts
+    }
+    // The channel's value widened to 0..255 by repeating its bits, so that full scale stays
+    // full scale (five bits 31 become 255, not 248).
+    std::uint8_t Extract(std::uint32_t pixel) const {
+        if (bits == 0) return 0;
+        const std::uint32_t value = (pixel >> shift) & ((std::uint64_t{1} << bits) - 1);
+        if (bits >= 8) return static_cast<std::uint8_t>(value >> (bits - 8));
+        std::uint32_t wide = 0;
+        int filled = 0;
+        while (filled < 8) {
+            wide = wide << bits | value;
+            filled += bits;
+        }
+        return static_cast<std::uint8_t>(wide >> (filled - 8));
+    }
+};
+
+// The info header in its 40-byte form, with the colour table and masks that belong to it.
+struct Info {
+    std::int64_t width = 0;
+    std::int64_t height = 0;  // as stored: negative for top-down rows
+    std::uint16_t bitsPerPixel = 0;
+    std::uint32_t compression = kRgb;
+    std::array<std::uint32_t, 3> masks{};  // red, green, blue
+    std::vector<Rgb> palette;
+    std::size_t pixelStart = 0;
+};
+
+// Reads the headers and the colour table; fills `info` or names the reason for refusing.
+DibError ReadInfo(std::span<const std::uint8_t> file, Info& info) {
+    const std::uint8_t* data = file.data();
+    const std::size_t size = file.size();
+    std::size_t infoStart = 0;
+    bool hasFileHeader = false;
+    std::size_t pixelOffset = 0;
+    if (size >= 2 && data[0] == 'B' && data[1] == 'M') {
+        if (size < kFileHeaderSize) return DibError::UnknownFormat;
+        hasFileHeader = true;
+        pixelOffset = Le32(data + 10);
+        infoStart = kFileHeaderSize;
+    }
+    if (size - infoStart < 4) return DibError::UnknownFormat;
+    const std::uint8_t* header = data + infoStart;
+    const std::uint32_t headerSize = Le32(header);
+    if ((headerSize != 12 && headerSize != 40) || size - infoStart < headerSize)
+        return DibError::UnknownFormat;
+
+    const std::size_t count = dibColorCount(header);
+    std::size_t entrySize = 4;
+    if (headerSize == 12) {
+        info.width = Le16(header + 4);
+        info.height = Le16(header + 6);
+        info.bitsPerPixel = Le16(header + 10);
+        entrySize = 3;
+    } else {
+        info.width = static_cast<std::int32_t>(Le32(header + 4));
+        info.height = static_cast<std::int32_t>(Le32(header + 8));
+        info.bitsPerPixel = Le16(header + 14);
+        info.compression = Le32(header + 16);
+    }
+
+    std::size_t tableStart = infoStart + headerSize;
+    if (info.compression == kBitFields) {
+        // The three masks sit between the 40-byte header and the colour table.
+        if (size - tableStart < 12) return DibError::ConversionError;
+        for (int i = 0; i < 3; ++i) info.masks[i] = Le32(data + tableStart + 4 * i);
+        tableStart += 12;
+    } else if (info.bitsPerPixel == 16) {
+        info.masks = {0x7C00, 0x03E0, 0x001F};
+    } else {
+        info.masks = {0xFF0000, 0x00FF00, 0x0000FF};
+    }
+
+    if ((size - tableStart) / entrySize < count) return DibError::ConversionError;
+    info.palette.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint8_t* entry = data + tableStart + i * entrySize;
+        info.palette[i] = Rgb{entry[2], entry[1], entry[0]};
+    }
+    info.pixelStart = hasFileHeader ? pixelOffset : tableStart + count * entrySize;
+    if (info.pixelStart > size) return DibError::ConversionError;
+    return DibError::None;
+}
+
+// Checks the picture's size and obtains the zeroed output buffer.
+DibError PrepareOutput(const Info& info, std::size_t maxPixelBytes, RgbImage& image) {
+    const std::int64_t rows = info.height < 0 ? -info.height : info.height;
+    if (info.width <= 0 || rows == 0 || info.width > kMaxSide || rows > kMaxSide)
+        return DibError::ConversionError;
+    const std::uint64_t bytes = static_cast<std::uint64_t>(info.width) * rows * 3;
+    if (bytes > maxPixelBytes) return DibError::OutOfMemory;
+    try {
+        image.pixels.assign(bytes, 0);
+    } catch (const std::bad_alloc&) {
+        return DibError::OutOfMemory;
+    }
+    image.width = static_cast<std::int32_t>(info.width);
+    image.height = static_cast<std::int32_t>(info.height);
+    return DibError::None;
+}
+
+void Put(std::uint8_t* out, const Rgb& colour) {
+    out[0] = colour.r;
+    out[1] = colour.g;
+    out[2] = colour.b;
+}
+
+Rgb PaletteEntry(const Info& info, std::uint32_t index) {
+    return index < info.palette.size() ? info.palette[index] : Rgb{};
+}
+
+void ConvertRow(const Info& info, const std::uint8_t* row, std::uint8_t* out) {
+    const std::int64_t width = info.width;
+    const int bpp = info.bitsPerPixel;
+    if (bpp <= 8) {
+        const int perByte = 8 / bpp;
+        const std::uint32_t mask = (1u << bpp) - 1;
+        for (std::int64_t x = 0; x < width; ++x) {
+            const int shift = 8 - bpp * static_cast<int>(x % perByte + 1);
+            Put(out + 3 * x, PaletteEntry(info, (row[x / perByte] >> shift) & mask));
+        }
+    } else if (bpp == 24) {
+        for (std::int64_t x = 0; x < width; ++x)
+            Put(out + 3 * x, {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
+    } else {
+        const Channel red(info.masks[0]), green(info.masks[1]), blue(info.masks[2]);
+        for (std::int64_t x = 0; x < width; ++x) {
+            const std::uint32_t pixel = bpp == 16 ? Le16(row + 2 * x) : Le32(row + 4 * x);
+            Put(out + 3 * x, {red.Extract(pixel), green.Extract(pixel), blue.Extract(pixel)});
+        }
+    }
+}
+
+DibError DecodeRows(std::span<const std::uint8_t> file, const Info& info, RgbImage& image) {
+    const std::int64_t rows = info.height < 0 ? -info.height : info.height;
+    const std::uint64_t rowBits = static_cast<std::uint64_t>(info.width) * info.bitsPerPixel;
+    const std::uint64_t stride = (rowBits + 31) / 32 * 4;
+    // The last row needs no padding after it: some writers leave it out.
+    const std::uint64_t needed = stride * (rows - 1) + (rowBits + 7) / 8;
+    if (needed > file.size() - info.pixelStart) return DibError::ConversionError;
+    const std::uint64_t outStride = static_cast<std::uint64_t>(info.width) * 3;
+    for (std::int64_t y = 0; y < rows; ++y)
+        ConvertRow(info, file.data() + info.pixelStart + y * stride,
+                   image.pixels.data() + y * outStride);
+    return DibError::None;
+}
+
+// Run-length encoded 4- and 8-bit data (bottom-up only). Pixels the runs skip stay black;
+// pixels beyond the picture's edges are dropped. Data that ends before the picture does is
+// refused.
+class RleDecoder {
+  public:
+    RleDecoder(std::span<const std::uint8_t> file, const Info& info, RgbImage& image)
+        : data_(file.data()),
+          size_(file.size()),
+          pos_(info.pixelStart),
+          info_(info),
+          out_(image.pixels.data()) {}
+
+    DibError Run() {
+        const bool four = info_.compression == kRle4;
+        while (y_ < info_.height) {
+            if (size_ - pos_ < 2) return DibError::ConversionError;
+            const std::uint8_t first = data_[pos_], second = data_[pos_ + 1];
+            pos_ += 2;
+            if (first > 0) {
+                for (int i = 0; i < first; ++i)
+                    Emit(four ? (i % 2 == 0 ? second >> 4 : second & 15) : second);
+            } else if (second == 0) {
+                x_ = 0;
+                ++y_;
+            } else if (second == 1) {
+                break;
+            } else if (second == 2) {
+                if (size_ - pos_ < 2) return DibError::ConversionError;
+                x_ += data_[pos_];
+                y_ += data_[pos_ + 1];
+                pos_ += 2;
+            } else if (!Literal(second, four)) {
+                return DibError::ConversionError;
+            }
+        }
+        return DibError::None;
+    }
+
+  private:
+    // An absolute run of `count` pixels, padded to a whole number of 16-bit words.
+    bool Literal(int count, bool four) {
+        const std::size_t bytes = four ? (count + 1) / 2 : count;
+        const std::size_t padded = (bytes + 1) / 2 * 2;
+        if (size_ - pos_ < padded) return false;
+        for (int i = 0; i < count; ++i) {
+            const std::uint8_t byte = data_[pos_ + (four ? i / 2 : i)];
+            Emit(four ? (i % 2 == 0 ? byte >> 4 : byte & 15) : byte);
+        }
+        pos_ += padded;
+        return true;
+    }
+
+    void Emit(std::uint32_t index) {
+        if (x_ < info_.width && y_ < info_.height)
+            Put(out_ + 3 * (y_ * info_.width + x_), PaletteEntry(info_, index));
+        ++x_;
+    }
+
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t pos_;
+    const Info& info_;
+    std::uint8_t* out_;
+    std::int64_t x_ = 0, y_ = 0;
+};
+
+bool FormSupported(const Info& info) {
+    switch (info.compression) {
+        case kRgb:
+            switch (info.bitsPerPixel) {
+                case 1:
+                case 4:
+                case 8:
+                case 16:
+                case 24:
+                case 32:
+                    return true;
+                default:
+                    return false;
+            }
+        case kRle8:
+            return info.bitsPerPixel == 8 && info.height > 0;
+        case kRle4:
+            return info.bitsPerPixel == 4 && info.height > 0;
+        case kBitFields:
+            return info.bitsPerPixel == 16 || info.bitsPerPixel == 32;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+std::uint16_t dibColorCount(const std::uint8_t* header) {
+    std::uint16_t bits = 0;
+    if (Le32(header) == 12) {
+        bits = Le16(header + 10);
+    } else {
+        const std::uint32_t used = Le32(header + 32);
+        if (used != 0) return static_cast<std::uint16_t>(used);
+        bits = Le16(header + 14);
+    }
+    switch (bits) {
+        case 1:
+            return 2;
+        case 4:
+            return 16;
+        case 8:
+            return 256;
+        default:
+            return 0;
+    }
+}
+
+DibError decodeDib(std::span<const std::uint8_t> file, RgbImage& image, std::size_t maxPixelBytes) {
+    if (file.empty()) return DibError::OpenFailed;
+    Info info;
+    if (const DibError e = ReadInfo(file, info); e != DibError::None) return e;
+    if (!FormSupported(info)) return DibError::ConversionError;
+    if (const DibError e = PrepareOutput(info, maxPixelBytes, image); e != DibError::None) return e;
+    const DibError e = info.compression == kRle8 || info.compression == kRle4
+                           ? RleDecoder(file, info, image).Run()
+                           : DecodeRows(file, info, image);
+    if (e != DibError::None) image = RgbImage{};
+    return e;
+}
+
+std::string DibErrorMessage(DibError error, const std::string& path) {
+    switch (error) {
+        case DibError::None:
+            return "";
+        case DibError::OpenFailed:
+            return "Failed to open DIB file " + path + ".\n";
+        case DibError::UnknownFormat:
+            return "Unknown DIB file format.";
+        case DibError::ConversionError:
+            return "Image file conversion error.";
+        case DibError::OutOfMemory:
+            return "Out of memory.";
+    }
+    return "";
+}
+
+std::unique_ptr<RgbImage> loadDibFile(const char* path, const ReportFailure& report) {
+    const std::string name = path ? path : "";
+    // Non-blocking, so that a FIFO at the path cannot stall the open; only regular files are
+    // read.
+    const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    struct stat status {};
+    void* mapped = MAP_FAILED;
+    if (fd >= 0 && fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
+        mapped =
+            mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    if (mapped == MAP_FAILED) {
+        if (fd >= 0) close(fd);
+        report(DibErrorMessage(DibError::OpenFailed, name));
+        return nullptr;
+    }
+    const std::size_t size = static_cast<std::size_t>(status.st_size);
+    auto image = std::make_unique<RgbImage>();
+    const DibError error = decodeDib({static_cast<const std::uint8_t*>(mapped), size}, *image);
+    munmap(mapped, size);
+    close(fd);
+    if (error != DibError::None) {
+        report(DibErrorMessage(error, name));
+        return nullptr;
+    }
+    return image;
+}
+
+}  // namespace renderer
