@@ -1,2 +1,36 @@
-// Velmora.dll: the renderer. Shows the hand-off bitmap full screen on a warped, animated mesh.
-int main() { return 0; }
+// Velmora.dll: the renderer. Shows the hand-off bitmap full screen on a warped, animated mesh
+// until Escape is pressed.
+#include <GL/freeglut.h>
+
+#include <cstdlib>
+
+#include "renderer/scene.h"
+
+namespace {
+
+void onKeyboard(unsigned char key, int, int) {
+    if (key == 27) std::exit(0);
+}
+
+void onIdle() {
+    glutPostRedisplay();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    glutInitWindowSize(1024, 768);
+    // Without a window manager the full-screen switch keeps the window's position: start at
+    // the corner so that it covers the whole screen.
+    glutInitWindowPosition(0, 0);
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutCreateWindow("Zentrova_VC");
+    renderer::requestSwapControl();
+    glutKeyboardFunc(onKeyboard);
+    glutDisplayFunc(renderer::drawFrame);
+    glutIdleFunc(onIdle);
+    renderer::initScene();
+    glutMainLoop();
+    return 0;
+}

@@ -1,0 +1,37 @@
+// The renderer's OpenGL side: the fixed view, the texture upload and the per-frame drawing of
+// the warped mesh. Needs a current OpenGL context (freeglut's window).
+#pragma once
+
+#include "renderer/dib_reader.h"
+#include "renderer/warp.h"
+
+namespace renderer {
+
+// Where the host leaves the desktop picture, as a drive path.
+inline constexpr const char* kHandOffBitmap = "c:\\tolvik\\Zentrova.bmp";
+
+// Uploads `image` into the default texture object, with mipmaps. Rows of any width and
+// top-down pictures are uploaded upright.
+void uploadTexture(const RgbImage& image);
+
+// Loads the hand-off bitmap and uploads it; on failure shows the reason in an "Error" box and
+// ends the program with exit code 1 once the box is dismissed.
+void loadTexture();
+
+// The fixed state of the scene: texturing on, the viewport, the perspective with the scene's
+// translation, smooth shading, black clear colour.
+void setFixedView(int viewportWidth, int viewportHeight);
+
+// Start-up after the window exists: texture, fixed view, full screen, hidden pointer.
+void initScene();
+
+// Asks for buffer swaps in step with the display refresh, where GLX offers that.
+void requestSwapControl();
+
+// Evaluates the mesh for the given parameters and draws it as textured triangles.
+void warpMesh(float power, float twist);
+
+// The display callback: clears, advances the animation, draws and swaps.
+void drawFrame();
+
+}  // namespace renderer
