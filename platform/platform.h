@@ -58,6 +58,19 @@ bool ProgramEnded(std::int32_t pid);
 // returns the new value; the pointer is hidden while the counter is below zero.
 std::int32_t ShowCursor(bool show);
 
+// ---- Pointer position (pointer.cpp) -----------------------------------------------------------
+
+// Where the pointer is and the innermost window under it (the window id, 0 for the root), with
+// the pointer's position relative to that window. found is false without a display, when the
+// pointer is on another screen, or when a window vanished while it was looked up.
+struct PointerHit {
+    bool found = false;
+    int rootX = 0, rootY = 0;
+    unsigned long window = 0;
+    int windowX = 0, windowY = 0;
+};
+PointerHit WindowUnderPointer();
+
 // ---- Screen (screen.cpp) --------------------------------------------------------------------------
 
 struct ScreenSize {
