@@ -19,6 +19,7 @@ packages=(
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
   fonts-ipafont-gothic fonts-dejavu-core
   sox libsox-fmt-mp3 lame xdg-utils
+  libpng-dev
 )
 
 install_packages() {
