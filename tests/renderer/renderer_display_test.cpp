@@ -1,0 +1,165 @@
+// The renderer program and the frame tool under a private Xvfb: the window and its title, the
+// keys, the "Error" box for a bitmap that can't be loaded, and what the first frames show.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "desktop.h"
+#include "dib_builder.h"
+#include "picture.h"
+
+using testdib::Colour;
+using testdib::Near;
+using testdib::Picture;
+using namespace std::chrono_literals;
+
+namespace {
+
+const Colour kBlack{0, 0, 0}, kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255},
+    kWhite{255, 255, 255};
+
+class RendererOnDisplay : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(display_.ok());
+        bitmap_ = root_.path() + "/c/tolvik/Zentrova.bmp";
+        std::filesystem::create_directories(root_.path() + "/c/tolvik");
+    }
+    std::map<std::string, std::string> Env() const {
+        return {{"DISPLAY", display_.name()}, {"VELMORA_ROOT", root_.path()}};
+    }
+    std::unique_ptr<testsupport::Child> StartRenderer() {
+        return std::make_unique<testsupport::Child>(
+            std::vector<std::string>{std::string(VELMORA_BIN_DIR) + "/Velmora.dll"}, Env());
+    }
+    unsigned long WaitForWindow(const std::string& title) {
+        unsigned long id = 0;
+        testsupport::WaitUntil(
+            [&] { return (id = testsupport::FindWindow(display_.name(), title)) != 0; }, 10s);
+        return id;
+    }
+    void Key(unsigned long window, const std::string& key) {
+        testsupport::Shell("DISPLAY=" + display_.name() + " xdotool key --window " +
+                           std::to_string(window) + " " + key + " 2>/dev/null");
+    }
+    std::string Artifact(const std::string& name) const {
+        return testsupport::ArtifactFolder() + "/renderer-" + name;
+    }
+
+    testsupport::VirtualDisplay display_{640, 480};
+    testsupport::TempFolder root_;
+    std::string bitmap_;
+};
+
+// The picture stands upright: quadrant colours at the corners, which lie outside the unit
+// circle and never move.
+void ExpectUprightQuadrants(const Picture& p, int inset, int top, int bottom) {
+    EXPECT_TRUE(Near(p.At(inset, top), kRed));
+    EXPECT_TRUE(Near(p.At(p.width - 1 - inset, top), kGreen));
+    EXPECT_TRUE(Near(p.At(inset, bottom), kBlue));
+    EXPECT_TRUE(Near(p.At(p.width - 1 - inset, bottom), kWhite));
+}
+
+}  // namespace
+
+TEST_F(RendererOnDisplay, ShowsThePictureFullWidthUntilEscape) {
+    ASSERT_TRUE(testdib::WriteFile(bitmap_, testdib::QuadrantPicture(640, 480)));
+    auto renderer = StartRenderer();
+    const unsigned long window = WaitForWindow("Zentrova_VC");
+    ASSERT_NE(window, 0u);
+
+    // Wait for the full-screen switch and the first frames.
+    const std::string shot = Artifact("first-frames.png");
+    Picture p;
+    ASSERT_TRUE(testsupport::WaitUntil(
+        [&] {
+            p = testsupport::Screenshot(display_.name(), shot) ? testdib::ReadPng(shot) : Picture{};
+            return p.ok() && Near(p.At(8, 40), kRed) && Near(p.At(631, 440), kWhite);
+        },
+        10s));
+    ExpectUprightQuadrants(p, 8, 40, 440);
+    for (int x = 0; x < 640; x += 7) {  // black above and below the picture
+        ASSERT_EQ(p.At(x, 5), kBlack) << x;
+        ASSERT_EQ(p.At(x, 474), kBlack) << x;
+    }
+    EXPECT_NE(p.At(0, 240), kBlack);  // and the picture reaches both sides
+    EXPECT_NE(p.At(639, 240), kBlack);
+
+    for (const char* key : {"a", "5", "space", "Return", "Up", "F1", "q"}) Key(window, key);
+    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(renderer->Running());
+    Key(window, "Escape");
+    EXPECT_EQ(renderer->Wait(5s), std::optional<int>(0));
+}
+
+TEST_F(RendererOnDisplay, BitmapThatCannotBeLoadedEndsWithCodeOneAfterTheBox) {
+    testdib::DibSpec newer;
+    newer.headerSize = 124;
+    for (const auto& content :
+         {std::optional<std::vector<std::uint8_t>>{}, std::optional{testdib::BuildDib(newer)}}) {
+        if (content) {
+            ASSERT_TRUE(testdib::WriteFile(bitmap_, *content));
+        }
+        auto renderer = StartRenderer();
+        // The window exists from creation on, whatever the load then does.
+        EXPECT_NE(WaitForWindow("Zentrova_VC"), 0u);
+        const unsigned long box = WaitForWindow("Error");
+        ASSERT_NE(box, 0u);
+        testsupport::Screenshot(display_.name(),
+                                Artifact(content ? "unknown-format.png" : "missing.png"));
+        std::this_thread::sleep_for(200ms);
+        ASSERT_TRUE(renderer->Running()) << "the box is modal: the program waits for it";
+        std::optional<int> code;
+        for (int attempt = 0; attempt < 10 && !code; ++attempt) {
+            testsupport::Shell("DISPLAY=" + display_.name() + " xdotool windowfocus --sync " +
+                               std::to_string(box) + " key Return 2>/dev/null");
+            code = renderer->Wait(500ms);
+        }
+        EXPECT_EQ(code, std::optional<int>(1));
+    }
+}
+
+TEST_F(RendererOnDisplay, FrameToolDrawsOddWidthsAndTopDownPicturesUpright) {
+    const std::string tool = std::string(VELMORA_BIN_DIR) + "/velmora_render_frames";
+    auto run = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), tool);
+        testsupport::Child child(args, Env());
+        return child.Wait(20s);
+    };
+    // 63 pixels wide: 189-byte rows, which the default unpack alignment would skew.
+    ASSERT_TRUE(testdib::WriteFile(bitmap_, testdib::QuadrantPicture(63, 47)));
+    testdib::DibSpec topDown;
+    topDown.width = 63;
+    topDown.height = -47;
+    topDown.pixel = [](int x, int row) -> std::uint32_t {  // row 0 is the top here
+        const bool top = row < 47 - 47 / 2, left = x < 63 / 2;
+        return top ? (left ? 0xFF0000 : 0x00FF00) : (left ? 0x0000FF : 0xFFFFFF);
+    };
+    const std::string topDownPath = root_.path() + "/topdown.bmp";
+    ASSERT_TRUE(testdib::WriteFile(topDownPath, testdib::BuildDib(topDown)));
+
+    const std::string out = root_.path() + "/frame";
+    ASSERT_EQ(run({bitmap_, "320", "240", out, "0", "25"}), std::optional<int>(0));
+    ASSERT_EQ(run({topDownPath, "320", "240", root_.path() + "/topdown.ppm", "0"}),
+              std::optional<int>(0));
+    const Picture flat = testdib::ReadPng(out + "-0000.png"),
+                  swirled = testdib::ReadPng(out + "-0025.png");
+    const Picture flipped = testdib::ReadPpm(root_.path() + "/topdown.ppm");
+    ASSERT_TRUE(flat.ok() && swirled.ok() && flipped.ok());
+    ASSERT_EQ(flat.width, 320);
+    ASSERT_EQ(flat.height, 240);
+    EXPECT_EQ(flat.rgb, flipped.rgb);
+    ExpectUprightQuadrants(flat, 4, 20, 220);
+    ExpectUprightQuadrants(swirled, 4, 20, 220);
+    // Flat: the quadrants meet near the middle. Frame 25's strong swirl turns the centre.
+    EXPECT_TRUE(Near(flat.At(100, 80), kRed));
+    EXPECT_TRUE(Near(flat.At(220, 160), kWhite));
+    EXPECT_NE(flat.rgb, swirled.rgb);
+    testsupport::Shell("cp " + out + "-0025.png " + Artifact("tool-frame-25.png"));
+
+    EXPECT_EQ(run({bitmap_, "320", "240"}), std::optional<int>(2));
+    EXPECT_EQ(run({bitmap_, "0", "240", out, "1"}), std::optional<int>(2));
+    EXPECT_EQ(run({bitmap_, "320", "240", out, "9-3"}), std::optional<int>(2));
+    EXPECT_EQ(run({root_.path() + "/absent.bmp", "320", "240", out, "1"}), std::optional<int>(1));
+}
