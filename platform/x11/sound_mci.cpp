@@ -390,7 +390,7 @@ std::int32_t CdDevice::Status(const std::vector<std::string>& item, std::string&
         (item.size() == 3 && item[1] == "track" && (item[0] == "position" || item[0] == "length"));
     if (!known) return mcierr::kUnrecognizedKeyword;
     if (!ready) return mcierr::kDeviceNotReady;
-    if (item.size() == 3) return TrackItem(item[0], item[2], reply);
+    if (item.size() == 3 && item[1] == "track") return TrackItem(item[0], item[2], reply);
     if (joined == "current track")
         reply = std::to_string(TrackAt(toc_, drive_->Position())->number);
     else if (joined == "number of tracks")
