@@ -1,0 +1,316 @@
+// The music unit on the real sound layer, heard through SDL's disk audio driver: looping files
+// and a three-track CD image made here, checked in the mixed output file.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "desktop.h"
+#include "host/music/zentrova_bgm.h"
+#include "host/zentrova_b.h"
+#include "platform/platform.h"
+#include "platform/x11/sound_devices.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kRate = 44100;
+constexpr int kWindow = kRate / 20;  // 50 ms
+
+// ---- Test media
+// ----------------------------------------------------------------------------------
+
+// Stereo 16-bit samples of a tone (or silence for frequency 0), little-endian.
+void AppendTone(std::string& bytes, double seconds, double frequency) {
+    int frames = static_cast<int>(seconds * kRate + 0.5);
+    for (int i = 0; i < frames; ++i) {
+        auto v = static_cast<std::int16_t>(
+            frequency > 0 ? 12000 * std::sin(2 * M_PI * frequency * i / kRate) : 0);
+        for (int channel = 0; channel < 2; ++channel) {
+            bytes += static_cast<char>(v & 0xff);
+            bytes += static_cast<char>((v >> 8) & 0xff);
+        }
+    }
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+void PutLe(std::string& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xff);
+}
+
+std::string WriteWav(const std::string& path, double seconds, double frequency) {
+    std::string samples;
+    AppendTone(samples, seconds, frequency);
+    std::string wav = "RIFF";
+    PutLe(wav, 36 + samples.size(), 4);
+    wav += "WAVEfmt ";
+    PutLe(wav, 16, 4);
+    PutLe(wav, 1, 2);
+    PutLe(wav, 2, 2);
+    PutLe(wav, kRate, 4);
+    PutLe(wav, kRate * 4, 4);
+    PutLe(wav, 4, 2);
+    PutLe(wav, 16, 2);
+    wav += "data";
+    PutLe(wav, samples.size(), 4);
+    WriteFile(path, wav + samples);
+    return path;
+}
+
+// Head and body tones of each track: a track's first quarter second is its head, so that a
+// restart at the track's start is heard as a new head.
+struct TrackTone {
+    double head, body;
+};
+const TrackTone kTones[3] = {{1000, 300}, {1200, 500}, {1400, 700}};
+
+// A BIN/CUE image: three tracks of one second, tracks 2 and 3 behind a silent 0.4 s pre-gap
+// (30 sectors): track 1 at sector 0, 2 at 105 (gap from 75), 3 at 210 (gap from 180).
+std::string WriteDisc(const std::string& folder) {
+    std::string bin;
+    for (int t = 0; t < 3; ++t) {
+        if (t > 0) AppendTone(bin, 0.4, 0);
+        AppendTone(bin, 0.25, kTones[t].head);
+        AppendTone(bin, 0.75, kTones[t].body);
+    }
+    WriteFile(folder + "/disc image.bin", bin);
+    std::string cue =
+        "FILE \"disc image.bin\" BINARY\n"
+        "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+        "  TRACK 02 AUDIO\n    INDEX 00 00:01:00\n    INDEX 01 00:01:30\n"
+        "  TRACK 03 AUDIO\n    INDEX 00 00:02:30\n    INDEX 01 00:02:60\n";
+    // The image driver finds the BIN by the CUE's own name.
+    WriteFile(folder + "/disc image.cue", cue);
+    return folder + "/disc image.cue";
+}
+
+// ---- Listening to the output
+// ---------------------------------------------------------------------
+
+// The left channel of the mixed output.
+std::vector<std::int16_t> ReadOutput(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::int16_t> left;
+    char frame[4];
+    while (in.read(frame, 4))
+        left.push_back(static_cast<std::int16_t>((frame[0] & 0xff) | (frame[1] << 8)));
+    return left;
+}
+
+bool Loud(const std::vector<std::int16_t>& s, std::size_t begin, std::size_t count) {
+    double sum = 0;
+    for (std::size_t i = begin; i < begin + count; ++i) sum += double(s[i]) * s[i];
+    return std::sqrt(sum / count) > 1000;
+}
+
+struct Loudness {
+    double soundSeconds = 0;  // from the first loud 10 ms to the last
+    double longestGap = 0;    // longest silence between them
+    int starts = 0;           // silences followed by sound, plus the first sound
+};
+
+Loudness Listen(const std::vector<std::int16_t>& s) {
+    const std::size_t step = kRate / 100;
+    Loudness result;
+    long first = -1, last = -1, gapStart = -1;
+    for (std::size_t w = 0; (w + 1) * step <= s.size(); ++w) {
+        if (!Loud(s, w * step, step)) {
+            if (first >= 0 && gapStart < 0) gapStart = long(w);
+            continue;
+        }
+        if (first < 0 || gapStart >= 0) ++result.starts;
+        if (first < 0) first = long(w);
+        if (gapStart >= 0) result.longestGap = std::max(result.longestGap, (w - gapStart) / 100.0);
+        gapStart = -1;
+        last = long(w);
+    }
+    if (first >= 0) result.soundSeconds = (last - first + 1) / 100.0;
+    return result;
+}
+
+// What each 50 ms window sounds like: "1h" (head of track 1) ... "3b", "-" silence, "?" other.
+std::vector<std::string> Tones(const std::vector<std::int16_t>& s) {
+    std::vector<std::string> labels;
+    for (std::size_t begin = 0; begin + kWindow <= s.size(); begin += kWindow) {
+        if (!Loud(s, begin, kWindow)) {
+            labels.push_back("-");
+            continue;
+        }
+        int crossings = 0;
+        for (std::size_t i = begin + 1; i < begin + kWindow; ++i)
+            crossings += (s[i - 1] < 0) != (s[i] < 0);
+        double frequency = crossings / 2.0 / 0.05;
+        std::string label = "?";
+        for (int t = 0; t < 3; ++t) {
+            if (std::abs(frequency - kTones[t].head) < kTones[t].head * 0.06)
+                label = std::to_string(t + 1) + "h";
+            if (std::abs(frequency - kTones[t].body) < kTones[t].body * 0.06)
+                label = std::to_string(t + 1) + "b";
+        }
+        labels.push_back(label);
+    }
+    return labels;
+}
+
+// The tones in order, each kept once per stretch of at least two windows (boundary windows
+// mixing two tones drop out).
+std::vector<std::string> Melody(const std::vector<std::string>& windows) {
+    std::vector<std::string> melody;
+    for (std::size_t i = 0; i + 1 < windows.size(); ++i) {
+        const std::string& w = windows[i];
+        if (w == "-" || w == "?" || windows[i + 1] != w) continue;
+        if (melody.empty() || melody.back() != w) melody.push_back(w);
+    }
+    return melody;
+}
+
+std::string Joined(const std::vector<std::string>& words) {
+    std::string text;
+    for (const auto& w : words) text += w + " ";
+    return text;
+}
+
+class SoundOutput : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
+        Zentrova_BGM::SetSoundApi(Zentrova_BGM::PlatformSoundApi());
+        Zentrova_B::BgmRepeat = 0;
+    }
+    void TearDown() override { unsetenv("VELMORA_CDROM"); }
+
+    // Runs `tick` every `period` for `seconds`.
+    static void Every(std::chrono::milliseconds period, double seconds,
+                      const std::function<void()>& tick) {
+        auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        auto next = std::chrono::steady_clock::now();
+        while (next < end) {
+            tick();
+            next += period;
+            std::this_thread::sleep_until(next);
+        }
+    }
+
+    // Keeps the watch going for `seconds` and returns the melody of the output.
+    std::vector<std::string> PlayCd(int repeat, double seconds) {
+        setenv("VELMORA_CDROM", WriteDisc(folder.path()).c_str(), 1);
+        Zentrova_B::BgmRepeat = static_cast<std::int16_t>(repeat);
+        Zentrova_BGM::CdOpen();
+        Every(200ms, seconds, [] {
+            Zentrova_BGM::CdWatch();
+            EXPECT_TRUE(Zentrova_BGM::CdWatchActive) << Zentrova_BGM::MciReply;
+        });
+        Zentrova_BGM::CdClose();
+        return Melody(Tones(ReadOutput(output)));
+    }
+
+    std::string Mp3(double seconds) {
+        std::string wav = WriteWav(folder.path() + "/tone.wav", seconds, 440);
+        std::string mp3 = folder.path() + "/ton e.mp3";
+        int code = 1;
+        testsupport::Shell("lame --silent '" + wav + "' '" + mp3 + "' 2>&1", &code);
+        return code == 0 ? mp3 : "";
+    }
+
+    testsupport::TempFolder folder;
+    std::string output = folder.path() + "/output.raw";
+};
+
+TEST_F(SoundOutput, WavOfOneSecondLoopsWithoutGaps) {
+    Zentrova_B::BgmFile = WriteWav(folder.path() + "/one second.wav", 1.0, 440);
+    Zentrova_BGM::WavPlay();
+    ASSERT_EQ(Zentrova_B::LastApiResult, 1);
+    std::this_thread::sleep_for(3200ms);
+    Zentrova_BGM::WavStop();
+    Loudness heard = Listen(ReadOutput(output));
+    EXPECT_GE(heard.soundSeconds, 2.9);
+    EXPECT_LE(heard.longestGap, 0.1);
+}
+
+TEST_F(SoundOutput, Mp3LoopsThroughTheSoundPlayerToo) {
+    std::string mp3 = Mp3(1.0);
+    if (mp3.empty()) GTEST_SKIP() << "no MP3 encoder (lame)";
+    ASSERT_NE(platform::PlaySound(mp3.c_str(), 0, platform::SND_ASYNC | platform::SND_LOOP), 0);
+    std::this_thread::sleep_for(3200ms);
+    platform::PlaySound(nullptr, 0, 0);
+    Loudness heard = Listen(ReadOutput(output));
+    EXPECT_GE(heard.soundSeconds, 2.9);
+    EXPECT_LE(heard.longestGap, 0.1);
+}
+
+TEST_F(SoundOutput, Mp3IsRestartedByItsWatch) {
+    Zentrova_B::BgmFile = Mp3(1.0);
+    if (Zentrova_B::BgmFile.empty()) GTEST_SKIP() << "no MP3 encoder (lame)";
+    Zentrova_BGM::Mp3Open();
+    EXPECT_TRUE(Zentrova_BGM::Mp3IsPlaying());
+    // The watch polled more often than the run's 1000 ms, to see that a finished song reads as
+    // not playing at once and starts again at once.
+    Every(50ms, 3.2, [] { Zentrova_BGM::Mp3Watch(); });
+    Zentrova_BGM::Mp3Close();
+    Loudness heard = Listen(ReadOutput(output));
+    EXPECT_GE(heard.soundSeconds, 2.9);
+    EXPECT_LE(heard.longestGap, 0.1);
+}
+
+TEST_F(SoundOutput, WholeDiscPlaysEveryTrackAndStartsOver) {
+    std::vector<std::string> melody = PlayCd(0, 4.6);
+    std::string heard = Joined(melody);
+    EXPECT_EQ(heard.substr(0, 21), "1h 1b 2h 2b 3h 3b 1h ") << heard;
+}
+
+TEST_F(SoundOutput, RepeatedTrackReturnsToItsStart) {
+    std::vector<std::string> melody = PlayCd(2, 3.6);
+    std::string heard = Joined(melody);
+    int heads = 0;
+    for (std::size_t i = 0; i < melody.size(); ++i) {
+        EXPECT_EQ(melody[i], i % 2 == 0 ? "2h" : "2b") << heard;
+        heads += melody[i] == "2h";
+    }
+    EXPECT_GE(heads, 3) << heard;
+}
+
+TEST_F(SoundOutput, ImageTracksEndWhereTheNextPregapStarts) {
+    setenv("VELMORA_CDROM", WriteDisc(folder.path()).c_str(), 1);
+    std::int32_t error = 0;
+    auto drive = sound::SdlBackend().OpenCd(error);
+    ASSERT_TRUE(drive);
+    sound::CdToc toc;
+    ASSERT_TRUE(drive->ReadToc(toc));
+    ASSERT_EQ(toc.tracks.size(), 3u);
+    EXPECT_EQ(toc.leadout, 285);
+    const std::int32_t expected[3][3] = {{0, 0, 75}, {75, 105, 180}, {180, 210, 285}};
+    for (int t = 0; t < 3; ++t) {
+        EXPECT_EQ(toc.tracks[t].pregap, expected[t][0]) << t;
+        EXPECT_EQ(toc.tracks[t].start, expected[t][1]) << t;
+        EXPECT_EQ(toc.tracks[t].end, expected[t][2]) << t;
+    }
+}
+
+TEST_F(SoundOutput, NoOutputIsSilenceNotAnError) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    Zentrova_B::BgmFile = WriteWav(folder.path() + "/a.wav", 0.2, 440);
+    EXPECT_EQ(platform::waveOutGetNumDevs(), 0u);
+    char reply[32] = "";
+    std::string open = "open \"" + Zentrova_B::BgmFile + "\" type MPEGVideo Alias quiet";
+    EXPECT_EQ(platform::mciSendString(open.c_str(), nullptr, 0, 0), 0);
+    EXPECT_EQ(platform::mciSendString("play quiet", nullptr, 0, 0), 0);
+    EXPECT_EQ(platform::mciSendString("status quiet mode", reply, sizeof reply, 0), 0);
+    EXPECT_STREQ(reply, "playing");
+    EXPECT_EQ(platform::mciSendString("close quiet", nullptr, 0, 0), 0);
+    EXPECT_EQ(platform::PlaySound(Zentrova_B::BgmFile.c_str(), 0, 9), 0);
+}
+
+}  // namespace
