@@ -145,7 +145,10 @@ int Command::handle(int event) {
         case FL_LEAVE:
             return 1;  // leaving is noticed by the poll
         case FL_PUSH:
-            // Any button gives the focus first, then the press itself is handled.
+            // FLTK holds back pointer motion and may deliver a press before the move that led
+            // to it: the press counts as the pointer arriving first, as it does where every press
+            // follows a move. Then any button gives the focus, then the press is handled.
+            if (Fl::event_inside(this)) core_.PointerMoved();
             if (core_.EnabledField() && Fl::focus() != this) take_focus();
             core_.ButtonPressed(Fl::event_button());
             return 1;
