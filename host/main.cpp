@@ -1,3 +1,17 @@
-// Velmora.scr: the screensaver host. Reads its role from the command line and hands over to
-// the window of that role.
-int main() { return 0; }
+// Velmora.scr: the screensaver host. Reads its role from the command line, hands over to the
+// window of that role and lives as long as one of its forms is loaded.
+#include <clocale>
+
+#include "host/forms.h"
+#include "host/startup.h"
+#include "host/zentrova_b.h"
+
+int main(int argc, char** argv) {
+    // The settings file is in the charset of the user's locale.
+    std::setlocale(LC_ALL, "");
+    forms::SetCommandLine(argc, argv);
+    Zentrova_B::CommandLine = forms::CommandLine();
+    Zentrova_B::Main();
+    forms::RunWhileLoaded();
+    return 0;
+}

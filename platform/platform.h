@@ -106,6 +106,20 @@ std::optional<WindowRect> WindowScreenRect(unsigned long id);
 bool EmbedWindow(unsigned long child, unsigned long parent, int x, int y,
                  std::function<void()> gone);
 
+// ---- Desktop capture (capture.cpp) ------------------------------------------------------------
+
+// Copies the top-left `width` x `height` pixels of the primary monitor (XRandR; the whole root
+// window without that information) 1:1 into `rgb` (rows top to bottom, 3 bytes a pixel, `stride`
+// bytes a row). The part beyond the monitor is left as it was. MIT-SHM where the server offers
+// it, else XGetImage. False when nothing could be read.
+bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride);
+
+// ---- Zoom animation (zoom.cpp) -----------------------------------------------------------------
+
+// A short outline animation on the screen from one rectangle to another (screen pixels); it
+// leaves the screen as it found it and takes at most 250 ms.
+void AnimateZoom(const WindowRect& from, const WindowRect& to);
+
 }  // namespace platform
 
 // ---- Sound (sound.cpp, sound_*.cpp; library velmora_sound) ----------------------------------------

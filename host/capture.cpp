@@ -1,0 +1,19 @@
+// The desktop capture (see capture.h).
+#include "host/capture.h"
+
+#include "host/zentrova_b.h"
+#include "platform/platform.h"
+
+namespace Zentrova_B {
+
+void CaptureDesktop(forms::PictureBox& display, const std::string& file) {
+    display.SetBackColour(0x000000);
+    display.Cls();
+    forms::Picture& image = display.Image();
+    if (image.width > 0 && image.height > 0)
+        platform::CaptureScreen(image.rgb.data(), image.width, image.height, image.width * 3);
+    display.redraw();
+    LastApiResult = forms::SavePicture(image, file) ? 1 : 0;
+}
+
+}  // namespace Zentrova_B

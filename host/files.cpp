@@ -1,0 +1,92 @@
+// File helpers of the host (see files.h).
+#include "host/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace files {
+namespace {
+
+// Opens only what lstat/stat call a regular file, and checks again on the descriptor, so that
+// a FIFO swapped in between is not read. O_NONBLOCK keeps the open itself from waiting.
+int OpenRegular(const std::string& path, ReadResult& status) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) {
+        status = (errno == ENOENT || errno == ENOTDIR) ? ReadResult::Missing : ReadResult::Failed;
+        return -1;
+    }
+    status = ReadResult::Failed;
+    if (!S_ISREG(info.st_mode)) return -1;
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    status = ReadResult::Ok;
+    return fd;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+}  // namespace
+
+ReadResult ReadRegularFile(const std::string& path, std::string& out, std::size_t limit) {
+    out.clear();
+    ReadResult status = ReadResult::Failed;
+    if (path.empty()) return ReadResult::Missing;
+    const int fd = OpenRegular(path, status);
+    if (fd < 0) return status;
+    char buffer[65536];
+    while (true) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 || out.size() + static_cast<std::size_t>(n) > limit) {
+            status = ReadResult::Failed;
+            out.clear();
+            break;
+        }
+        if (n == 0) break;
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    return status;
+}
+
+bool IsReadableRegularFile(const std::string& path) {
+    if (path.empty()) return false;
+    ReadResult status = ReadResult::Failed;
+    const int fd = OpenRegular(path, status);
+    if (fd < 0) return false;
+    close(fd);
+    return true;
+}
+
+bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode) {
+    const auto slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.empty()) return false;
+    std::string temp = folder + (folder == "." ? "/." : ".") + name + ".XXXXXX";
+    // mkstemp creates a new file (O_EXCL): it never follows a link planted at the temp name.
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) return false;
+    bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
+    ok = (close(fd) == 0) && ok;
+    if (ok) ok = rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) unlink(temp.c_str());
+    return ok;
+}
+
+}  // namespace files

@@ -1,0 +1,172 @@
+// The profile text format (see profile.h). Lines are parsed in UTF-8 (converted from the file's
+// charset line by line), because in double-byte charsets such as Shift-JIS the second byte of a
+// character may equal "[", "]" or an ASCII letter.
+#include "host/profile.h"
+
+#include <vector>
+
+#include "host/charset.h"
+
+namespace profile {
+namespace {
+
+struct Line {
+    std::string raw;                  // bytes in the file's charset, without the line break
+    std::string eol;                  // "\r\n", "\n" or "" (last line without a break)
+    std::optional<std::string> text;  // UTF-8 view; nothing when the bytes don't convert
+};
+
+std::vector<Line> Split(std::string_view file, const std::string& cs) {
+    std::vector<Line> lines;
+    std::size_t start = 0;
+    while (start < file.size()) {
+        std::size_t end = file.find('\n', start);
+        Line line;
+        if (end == std::string_view::npos) {
+            line.raw.assign(file.substr(start));
+            start = file.size();
+        } else {
+            const bool crlf = end > start && file[end - 1] == '\r';
+            line.raw.assign(file.substr(start, end - start - (crlf ? 1 : 0)));
+            line.eol = crlf ? "\r\n" : "\n";
+            start = end + 1;
+        }
+        std::string utf8;
+        if (charset::Convert(line.raw, cs, "UTF-8", utf8)) line.text = std::move(utf8);
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// The section name of a header line "[name]", or nothing.
+std::optional<std::string_view> HeaderName(const Line& line) {
+    if (!line.text) return std::nullopt;
+    const std::string_view t = Trim(*line.text);
+    if (t.empty() || t.front() != '[') return std::nullopt;
+    const auto close = t.find(']');
+    if (close == std::string_view::npos) return std::nullopt;
+    return Trim(t.substr(1, close - 1));
+}
+
+// Key and value text of a "key=value" line; comments (";") and other lines give nothing.
+std::optional<std::pair<std::string_view, std::string_view>> KeyValue(const Line& line) {
+    if (!line.text) return std::nullopt;
+    const std::string_view t = Trim(*line.text);
+    if (t.empty() || t.front() == ';' || t.front() == '[') return std::nullopt;
+    const auto eq = t.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    return std::make_pair(Trim(t.substr(0, eq)), Trim(t.substr(eq + 1)));
+}
+
+std::size_t FindSection(const std::vector<Line>& lines, std::string_view section) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto name = HeaderName(lines[i]);
+        if (name && SameName(*name, Trim(section))) return i;
+    }
+    return lines.size();
+}
+
+bool HasBreak(std::string_view s) {
+    return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+// `utf8` in the file's charset, cut to `limit` bytes; nothing when it can't be converted.
+std::optional<std::string> Encode(std::string_view utf8, const std::string& cs, std::size_t limit) {
+    std::string bytes;
+    if (!charset::Convert(utf8, "UTF-8", cs, bytes)) return std::nullopt;
+    return charset::CutBytes(bytes, limit, cs);
+}
+
+}  // namespace
+
+std::string Read(std::string_view text, std::string_view section, std::string_view key,
+                 const std::string& cs, std::size_t maxBytes) {
+    const auto lines = Split(text, cs);
+    for (std::size_t i = FindSection(lines, section) + 1; i < lines.size(); ++i) {
+        if (HeaderName(lines[i])) break;
+        const auto kv = KeyValue(lines[i]);
+        if (!kv || !SameName(kv->first, Trim(key))) continue;
+        std::string_view value = kv->second;
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front())
+            value = value.substr(1, value.size() - 2);
+        // The cut counts bytes of the file's charset, as the platform's fixed buffer did.
+        std::string bytes, out;
+        if (!charset::Convert(value, "UTF-8", cs, bytes)) return std::string(value);
+        if (!charset::Convert(charset::CutBytes(bytes, maxBytes, cs), cs, "UTF-8", out)) return {};
+        return out;
+    }
+    return {};
+}
+
+std::optional<std::string> Write(std::string_view text, std::string_view section,
+                                 std::string_view key, std::string_view value,
+                                 const std::string& cs) {
+    section = Trim(section);
+    key = Trim(key);
+    if (section.empty() || key.empty() || HasBreak(section) || HasBreak(key) || HasBreak(value) ||
+        key.find('=') != std::string_view::npos || section.find(']') != std::string_view::npos ||
+        key.front() == ';' || key.front() == '[')
+        return std::nullopt;
+    const auto sectionBytes = Encode(section, cs, kMaxNameBytes);
+    const auto keyBytes = Encode(key, cs, kMaxNameBytes);
+    const auto valueBytes = Encode(value, cs, std::string::npos);
+    if (!sectionBytes || !keyBytes || !valueBytes) return std::nullopt;
+    std::string sectionName, keyName;  // the names as they will be stored, for matching
+    charset::Convert(*sectionBytes, cs, "UTF-8", sectionName);
+    charset::Convert(*keyBytes, cs, "UTF-8", keyName);
+
+    auto lines = Split(text, cs);
+    std::string eol = "\n";  // a file that already uses CRLF keeps using it
+    for (const auto& line : lines)
+        if (!line.eol.empty()) {
+            eol = line.eol;
+            break;
+        }
+    const std::string keyLine = *keyBytes + "=" + *valueBytes;
+
+    const std::size_t s = FindSection(lines, sectionName);
+    if (s == lines.size()) {
+        if (!lines.empty() && lines.back().eol.empty()) lines.back().eol = eol;
+        lines.push_back({"[" + *sectionBytes + "]", eol, std::nullopt});
+        lines.push_back({keyLine, eol, std::nullopt});
+    } else {
+        std::size_t last = s;  // the section's last line that is not blank
+        std::size_t i = s + 1;
+        for (; i < lines.size() && !HeaderName(lines[i]); ++i) {
+            const auto kv = KeyValue(lines[i]);
+            if (kv && SameName(kv->first, keyName)) {
+                lines[i].raw = keyLine;
+                break;
+            }
+            if (!lines[i].text || !Trim(*lines[i].text).empty()) last = i;
+        }
+        if (i == lines.size() || HeaderName(lines[i])) {
+            if (lines[last].eol.empty()) lines[last].eol = eol;
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last) + 1,
+                         Line{keyLine, eol, std::nullopt});
+        }
+    }
+    std::string out;
+    for (const auto& line : lines) out += line.raw + line.eol;
+    return out;
+}
+
+}  // namespace profile

@@ -1,0 +1,140 @@
+// The settings file (see settings.h). The file's bytes are in the locale's charset; the host
+// works in UTF-8.
+#include "host/settings.h"
+
+#include <sys/stat.h>
+
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+
+#include "host/charset.h"
+#include "host/files.h"
+#include "host/profile.h"
+#include "host/zentrova_b.h"
+#include "platform/platform.h"
+
+namespace Zentrova_B {
+namespace {
+
+// A settings file is a few lines; anything far larger is not ours and is left alone.
+constexpr std::size_t kMaxFileBytes = 1 << 20;
+
+// Where to write: a settings file that is a symbolic link (kept with the user's other
+// configuration, say) is updated at the link's target, and the link stays.
+std::string WriteTarget(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    char* real = realpath(path.c_str(), nullptr);
+    if (!real) return path;
+    std::string target(real);
+    std::free(real);
+    return target;
+}
+
+void LoadNumber(std::string_view key, std::int16_t& into) {
+    IniValue = GetIniString(kSection, key, SettingsPath());
+    if (IniValue.empty()) {
+        into = 0;
+        return;
+    }
+    if (const auto n = ReadIniNumber(IniValue)) into = *n;
+}
+
+}  // namespace
+
+std::string SettingsPath() {
+    return platform::ProgramFolder() + "/Velmora.ini";
+}
+
+std::string GetIniString(std::string_view section, std::string_view key, const std::string& path) {
+    std::string bytes;
+    if (files::ReadRegularFile(path, bytes, kMaxFileBytes) != files::ReadResult::Ok) return {};
+    return profile::Read(bytes, section, key, charset::LocaleCharset());
+}
+
+std::string PutIniString(std::string_view section, std::string_view key, std::string_view value,
+                         const std::string& path) {
+    LastApiResult = 0;
+    const std::string target = WriteTarget(path);
+    std::string bytes;
+    const auto read = files::ReadRegularFile(target, bytes, kMaxFileBytes);
+    if (read == files::ReadResult::Failed) return {};  // never replace what we could not read
+    const auto updated = profile::Write(bytes, section, key, value, charset::LocaleCharset());
+    if (!updated) return {};
+    mode_t mode = 0644;
+    struct stat info {};
+    if (read == files::ReadResult::Ok && stat(target.c_str(), &info) == 0) {
+        mode = info.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (files::ReplaceFile(target, *updated, mode)) LastApiResult = 1;
+    return {};
+}
+
+void LoadSettings() {
+    LoadNumber(kKeyBgmMode, BgmMode);
+    LoadNumber(kKeyBgmRepeat, BgmRepeat);
+    BgmFolder = platform::ProgramFolder();
+    IniValue = GetIniString(kSection, kKeyBgmFile, SettingsPath());
+    if (IniValue.empty()) {
+        BgmFile.clear();
+        if (BgmMode == 2) BgmMode = 0;
+        return;
+    }
+    BgmFile = IniValue;
+    if (FileExists(BgmFile)) {
+        BgmFolder = FolderOf(BgmFile);
+    } else {
+        BgmFile.clear();
+        if (BgmMode == 2) BgmMode = 0;
+    }
+}
+
+bool FileExists(std::string_view path) {
+    if (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.remove_suffix(1);
+    return files::IsReadableRegularFile(std::string(path));
+}
+
+std::string FolderOf(std::string_view path) {
+    std::size_t keep = 0;  // characters to keep: up to and including the last separator
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const char c = path[i];
+        const bool driveColon =
+            c == ':' && i == 1 &&
+            ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+        if (c == '\\' || c == '/' || driveColon) keep = i + 1;
+    }
+    std::string folder(path.substr(0, keep));
+    // The root folder stays itself: dropping its only "/" would name no folder at all.
+    if (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+    return folder;
+}
+
+std::optional<std::int16_t> ReadIniNumber(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    // Plain decimal text only: digits, one point, an exponent (from_chars would also take
+    // "inf", "nan" and hexadecimal forms).
+    if (text.empty() || !((text.front() >= '0' && text.front() <= '9') || text.front() == '.'))
+        return std::nullopt;
+    double value = 0;
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    const double whole = std::floor(negative ? -value : value);
+    if (whole < INT16_MIN || whole > INT16_MAX) return std::nullopt;
+    return static_cast<std::int16_t>(whole);
+}
+
+}  // namespace Zentrova_B

@@ -1,0 +1,33 @@
+// Start-up and role dispatch (see startup.h).
+#include "host/startup.h"
+
+#include "host/forms.h"
+#include "host/roles.h"
+#include "host/settings.h"
+#include "host/zentrova_b.h"
+#include "platform/platform.h"
+
+namespace Zentrova_B {
+
+void Main() {
+    // A run (its hidden form) or a settings dialog of this program is there already.
+    if (platform::WindowWithTitleExists("Zentrova_Main") ||
+        platform::WindowWithTitleExists("<Velmora>"))
+        forms::End();
+    const Role role = RoleOf(CommandLine);
+    if (role == Role::Preview) {
+        Zentrova_R::PreviewSetup(CommandLine);
+        return;
+    }
+    platform::MakePrivateFolders(platform::MapDrivePath(kWorkingFolder));
+    LoadSettings();
+    if (role == Role::Configure) {
+        Zentrova_P::ShowModal();
+        forms::End();
+    }
+    if (role == Role::None) forms::End();
+    if (role == Role::Run) CursorCount = platform::ShowCursor(false);
+    Zentrova_S::Load();
+}
+
+}  // namespace Zentrova_B

@@ -1,0 +1,158 @@
+// Reading the primary monitor's pixels: MIT-SHM where the server offers it (a shared segment
+// read in one round trip), else XGetImage; each channel converted through the visual's masks.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <X11/extensions/Xrandr.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "x11_display.h"
+
+namespace platform {
+namespace {
+
+struct Area {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+Area PrimaryMonitor(Display* d, Window root) {
+    Area area{0, 0, DisplayWidth(d, DefaultScreen(d)), DisplayHeight(d, DefaultScreen(d))};
+    int eventBase = 0, errorBase = 0;
+    if (!XRRQueryExtension(d, &eventBase, &errorBase)) return area;
+    x11::ErrorTrap trap(d);
+    int count = 0;
+    XRRMonitorInfo* monitors = XRRGetMonitors(d, root, True, &count);
+    if (!monitors) return area;
+    for (int i = 0; i < count; ++i) {
+        if (monitors[i].primary || i == 0)
+            area = {monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height};
+        if (monitors[i].primary) break;
+    }
+    XRRFreeMonitors(monitors);
+    return area;
+}
+
+// One channel of a pixel: its mask's bits shifted down and scaled to 0..255.
+struct Channel {
+    unsigned long mask = 0;
+    int shift = 0;
+    unsigned long max = 0;
+
+    explicit Channel(unsigned long m) : mask(m) {
+        if (!m) return;
+        while (!((m >> shift) & 1)) ++shift;
+        max = m >> shift;
+    }
+    std::uint8_t operator()(unsigned long pixel) const {
+        if (!max) return 0;
+        const unsigned long v = (pixel & mask) >> shift;
+        return static_cast<std::uint8_t>(max == 255 ? v : (v * 255 + max / 2) / max);
+    }
+};
+
+unsigned long ReadPixel(const XImage* image, const std::uint8_t* p) {
+    const int bytes = image->bits_per_pixel / 8;
+    unsigned long v = 0;
+    if (image->byte_order == LSBFirst)
+        for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
+    else
+        for (int i = 0; i < bytes; ++i) v = (v << 8) | p[i];
+    return v;
+}
+
+void Convert(XImage* image, Visual* visual, std::uint8_t* rgb, int stride) {
+    const Channel red(visual->red_mask), green(visual->green_mask), blue(visual->blue_mask);
+    const bool wholeBytes =
+        image->bits_per_pixel % 8 == 0 && image->bits_per_pixel >= 8 && image->bits_per_pixel <= 32;
+    const bool trueColour = red.max && green.max && blue.max;
+    for (int y = 0; y < image->height; ++y) {
+        std::uint8_t* out = rgb + static_cast<std::ptrdiff_t>(y) * stride;
+        const auto* row = reinterpret_cast<const std::uint8_t*>(image->data) +
+                          static_cast<std::ptrdiff_t>(y) * image->bytes_per_line;
+        const int step = image->bits_per_pixel / 8;
+        for (int x = 0; x < image->width; ++x, out += 3) {
+            // Odd pixel sizes (1 or 4 bits) go through Xlib's own reader.
+            const unsigned long pixel =
+                wholeBytes ? ReadPixel(image, row + x * step) : XGetPixel(image, x, y);
+            if (trueColour) {
+                out[0] = red(pixel);
+                out[1] = green(pixel);
+                out[2] = blue(pixel);
+            } else {
+                out[0] = out[1] = out[2] = static_cast<std::uint8_t>(pixel ? 255 : 0);
+            }
+        }
+    }
+}
+
+bool ReadWithShm(Display* d, Window root, Visual* visual, int depth, const Area& a,
+                 std::uint8_t* rgb, int stride) {
+    if (!XShmQueryExtension(d)) return false;
+    XShmSegmentInfo info{};
+    XImage* image =
+        XShmCreateImage(d, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &info,
+                        static_cast<unsigned>(a.width), static_cast<unsigned>(a.height));
+    if (!image) return false;
+    bool ok = false;
+    info.shmid = shmget(IPC_PRIVATE, static_cast<std::size_t>(image->bytes_per_line) * a.height,
+                        IPC_CREAT | 0600);
+    if (info.shmid >= 0) {
+        info.shmaddr = image->data = static_cast<char*>(shmat(info.shmid, nullptr, 0));
+        info.readOnly = False;
+        if (info.shmaddr != reinterpret_cast<char*>(-1)) {
+            x11::ErrorTrap trap(d);  // a remote server refuses the attach
+            const bool attached = XShmAttach(d, &info) && !trap.Failed();
+            // Marked for removal now, so that the segment goes with us whatever happens.
+            shmctl(info.shmid, IPC_RMID, nullptr);
+            if (attached) {
+                ok = XShmGetImage(d, root, image, a.x, a.y, AllPlanes) && !trap.Failed();
+                if (ok) Convert(image, visual, rgb, stride);
+                XShmDetach(d, &info);
+                XSync(d, False);
+            }
+            shmdt(info.shmaddr);
+        } else {
+            shmctl(info.shmid, IPC_RMID, nullptr);
+        }
+    }
+    image->data = nullptr;
+    XDestroyImage(image);
+    return ok;
+}
+
+bool ReadWithGetImage(Display* d, Window root, Visual* visual, const Area& a, std::uint8_t* rgb,
+                      int stride) {
+    x11::ErrorTrap trap(d);
+    XImage* image = XGetImage(d, root, a.x, a.y, static_cast<unsigned>(a.width),
+                              static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
+    if (!image) return false;
+    Convert(image, visual, rgb, stride);
+    XDestroyImage(image);
+    return true;
+}
+
+}  // namespace
+
+bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride) {
+    Display* d = x11::Connection();
+    if (!d || !rgb || width <= 0 || height <= 0 || stride < width * 3) return false;
+    const Window root = DefaultRootWindow(d);
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(d, root, &attributes)) return false;
+    Area area = PrimaryMonitor(d, root);
+    // Never read outside the root window (a stale monitor list), nor more than is asked for.
+    area.x = std::clamp(area.x, 0, attributes.width);
+    area.y = std::clamp(area.y, 0, attributes.height);
+    area.width = std::min({area.width, width, attributes.width - area.x});
+    area.height = std::min({area.height, height, attributes.height - area.y});
+    if (area.width <= 0 || area.height <= 0) return false;
+    if (ReadWithShm(d, root, attributes.visual, attributes.depth, area, rgb, stride)) return true;
+    return ReadWithGetImage(d, root, attributes.visual, area, rgb, stride);
+}
+
+}  // namespace platform
