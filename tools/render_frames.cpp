@@ -80,7 +80,7 @@ std::string Numbered(long frame) {
 std::string OutputName(const std::string& output, long frame, bool single) {
     struct stat info {};
     if (stat(output.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-        return output + "/frame-" + Numbered(frame) + ".png";
+        return output + (output.ends_with('/') ? "" : "/") + "frame-" + Numbered(frame) + ".png";
     if (const auto hash = output.find('#'); hash != std::string::npos)
         return output.substr(0, hash) + std::to_string(frame) + output.substr(hash + 1);
     if (single && (EndsWith(output, ".png") || EndsWith(output, ".ppm"))) return output;
