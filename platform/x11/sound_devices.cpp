@@ -9,10 +9,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace sound {
 
@@ -40,20 +43,30 @@ bool EndsWith(const std::string& text, const char* ending) {
     return true;
 }
 
-// ---- Audio CD
-// ------------------------------------------------------------------------------------
+// ---- Audio CD ----
 
+// A drive or disc image. A reader thread of its own fills a small ring of sectors ahead of the
+// output, so that a slow or spinning-up drive never holds up the audio thread or the caller of
+// a status command: they only ever wait for cdMutex, which no disc read holds.
 class SdlCdDrive : public CdDrive {
   public:
-    explicit SdlCdDrive(std::string source) : source_(std::move(source)) {}
+    explicit SdlCdDrive(std::string source)
+        : source_(std::move(source)), ring_(kRingSectors * kSectorBytes) {
+        reader_ = std::thread([this] { ReadAhead(); });
+    }
     ~SdlCdDrive() override {
         Stop();
-        std::lock_guard lock(cdMutex);
+        {
+            std::lock_guard lock(cdMutex);
+            quit_ = true;
+        }
+        wake_.notify_all();
+        reader_.join();
         if (cdio_) cdio_destroy(cdio_);
     }
 
     bool ReadToc(CdToc& toc) override {
-        std::lock_guard lock(cdMutex);
+        std::lock_guard lock(ioMutex_);
         if (!cdio_) cdio_ = cdio_open(source_.c_str(), DriverFor(source_));
         if (cdio_ && FillToc(toc)) {
             toc_ = toc;
@@ -67,14 +80,19 @@ class SdlCdDrive : public CdDrive {
 
     void Play(std::int32_t from, std::int32_t to) override {
         bool haveOutput = OpenOutput();
-        std::lock_guard lock(cdMutex);
-        next_ = heard_ = from;
-        end_ = to;
-        buffered_ = used_ = 0;
-        paused_ = false;
-        streaming_ = from < to;
-        // Without an output the disc stays "playing" at its start: silence, never an error.
-        if (haveOutput) streamingDrive = this;
+        {
+            std::lock_guard lock(cdMutex);
+            next_ = from;
+            end_ = to;
+            heardBytes_ = std::int64_t{from} * kSectorBytes;
+            ringStart_ = ringBytes_ = 0;
+            ++generation_;
+            paused_ = false;
+            streaming_ = from < to;
+            // Without an output the disc stays "playing" at its start: silence, never an error.
+            if (haveOutput) streamingDrive = this;
+        }
+        wake_.notify_all();
     }
     void Stop() override {
         std::lock_guard lock(cdMutex);
@@ -91,28 +109,33 @@ class SdlCdDrive : public CdDrive {
     }
     std::int32_t Position() override {
         std::lock_guard lock(cdMutex);
-        return heard_;
+        return static_cast<std::int32_t>(heardBytes_ / kSectorBytes);
     }
     bool Streaming() override {
         std::lock_guard lock(cdMutex);
         return streaming_;
     }
 
-    // Adds this drive's next samples to the output (audio thread, cdMutex held).
+    // Adds this drive's next samples to the output (audio thread, cdMutex held). A ring that
+    // has run dry only leaves a moment of silence.
     void Mix(Sint16* samples, int count) {
+        bool took = false;
         while (count > 0 && streaming_ && !paused_) {
-            if (used_ == buffered_ && !Refill()) break;
-            int take = std::min(count, (buffered_ - used_) / 2);
-            const auto* source = reinterpret_cast<const Sint16*>(buffer_ + used_);
-            for (int i = 0; i < take; ++i) {
-                int sum = samples[i] + SDL_SwapLE16(source[i]);
-                samples[i] = static_cast<Sint16>(std::clamp(sum, -32768, 32767));
+            if (ringBytes_ < 2) {
+                if (next_ >= end_) streaming_ = false;
+                break;
             }
-            samples += take;
-            count -= take;
-            used_ += take * 2;
-            heard_ = first_ + used_ / kSectorBytes;
+            // CD audio sectors hold little-endian samples.
+            const std::uint8_t* byte = ring_.data() + ringStart_;
+            int sum = *samples + static_cast<Sint16>(byte[0] | (byte[1] << 8));
+            *samples++ = static_cast<Sint16>(std::clamp(sum, -32768, 32767));
+            --count;
+            ringStart_ = (ringStart_ + 2) % ring_.size();
+            ringBytes_ -= 2;
+            heardBytes_ += 2;
+            took = true;
         }
+        if (took) wake_.notify_one();
     }
 
   private:
@@ -152,34 +175,56 @@ class SdlCdDrive : public CdDrive {
         return false;
     }
 
-    // Reads the next few sectors; sectors that are not audio or cannot be read play as silence.
-    bool Refill() {
-        if (next_ >= end_) {
-            streaming_ = false;
-            heard_ = end_;
-            return false;
-        }
-        int sectors = std::min<std::int32_t>(kBufferSectors, end_ - next_);
-        bool audio = AudioAt(next_) && AudioAt(next_ + sectors - 1);
-        if (!audio || !cdio_ ||
-            cdio_read_audio_sectors(cdio_, buffer_, next_, sectors) != DRIVER_OP_SUCCESS)
-            std::memset(buffer_, 0, sizeof buffer_);
-        first_ = next_;
-        next_ += sectors;
-        buffered_ = sectors * kSectorBytes;
-        used_ = 0;
-        return true;
+    // Sectors that are not audio, or cannot be read, play as silence.
+    void ReadSectors(std::int32_t from, int count, std::uint8_t* out) {
+        std::lock_guard lock(ioMutex_);
+        bool audio = cdio_ && AudioAt(from) && AudioAt(from + count - 1);
+        if (!audio || cdio_read_audio_sectors(cdio_, out, from, count) != DRIVER_OP_SUCCESS)
+            std::memset(out, 0, std::size_t(count) * kSectorBytes);
     }
 
-    static constexpr int kBufferSectors = 8;
+    void ReadAhead() {
+        std::vector<std::uint8_t> chunk(kChunkSectors * kSectorBytes);
+        std::unique_lock lock(cdMutex);
+        while (true) {
+            wake_.wait(lock, [&] {
+                return quit_ ||
+                       (streaming_ && next_ < end_ && ringBytes_ + chunk.size() <= ring_.size());
+            });
+            if (quit_) return;
+            std::int32_t from = next_;
+            int count = std::min<std::int32_t>(kChunkSectors, end_ - next_);
+            unsigned generation = generation_;
+            lock.unlock();
+            ReadSectors(from, count, chunk.data());
+            lock.lock();
+            if (generation != generation_) continue;  // a new Play came meanwhile
+            std::size_t bytes = std::size_t(count) * kSectorBytes;
+            for (std::size_t i = 0; i < bytes; ++i)
+                ring_[(ringStart_ + ringBytes_ + i) % ring_.size()] = chunk[i];
+            ringBytes_ += bytes;
+            next_ += count;
+        }
+    }
+
+    static constexpr int kChunkSectors = 8;
+    static constexpr int kRingSectors = 32;  // about 0.4 s ahead
 
     std::string source_;
+    std::mutex ioMutex_;  // guards cdio_ and toc_
     CdIo_t* cdio_ = nullptr;
     CdToc toc_;
-    bool streaming_ = false, paused_ = false;
-    std::int32_t next_ = 0, end_ = 0, heard_ = 0, first_ = 0;
-    std::uint8_t buffer_[kBufferSectors * kSectorBytes];
-    int buffered_ = 0, used_ = 0;
+
+    // Guarded by cdMutex.
+    std::vector<std::uint8_t> ring_;
+    std::size_t ringStart_ = 0, ringBytes_ = 0;
+    std::int32_t next_ = 0, end_ = 0;
+    std::int64_t heardBytes_ = 0;
+    bool streaming_ = false, paused_ = false, quit_ = false;
+    unsigned generation_ = 0;
+
+    std::condition_variable wake_;
+    std::thread reader_;
 };
 
 void MixCd(void*, Uint8* stream, int length) {
@@ -187,8 +232,7 @@ void MixCd(void*, Uint8* stream, int length) {
     if (streamingDrive) streamingDrive->Mix(reinterpret_cast<Sint16*>(stream), length / 2);
 }
 
-// ---- Music file
-// ----------------------------------------------------------------------------------
+// ---- Music file ----
 
 Mix_Music* musicOwner = nullptr;  // the music now given to SDL_mixer's single music stream
 

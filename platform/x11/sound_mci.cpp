@@ -184,8 +184,7 @@ bool SplitWords(std::string_view command, std::vector<std::string>& words, std::
     return true;
 }
 
-// ---- Devices
-// -------------------------------------------------------------------------------------
+// ---- Devices ----
 
 class Device {
   public:
@@ -508,8 +507,7 @@ std::string FormatTmsf(const CdToc& toc, std::int32_t sector) {
     return TwoDigits(track->number) + ":" + FormatMsf(std::max(0, sector - track->start));
 }
 
-// ---- Interpreter
-// ---------------------------------------------------------------------------------
+// ---- Interpreter ----
 
 Interpreter::Interpreter(Backend& backend) : backend_(backend) {}
 Interpreter::~Interpreter() = default;

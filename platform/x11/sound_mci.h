@@ -43,8 +43,7 @@ constexpr std::int32_t kDeviceNotInstalled = 306;
 // Our text for an error number; empty when the number is not one we give.
 std::string_view ErrorText(std::int32_t code);
 
-// ---- Audio CD
-// ------------------------------------------------------------------------------------
+// ---- Audio CD ----
 
 constexpr std::int32_t kFramesPerSecond = 75;  // CD sectors ("frames") a second
 constexpr std::int32_t kLeadIn = 150;  // MSF times count the 2 s lead-in: sector 0 = 00:02:00
@@ -79,8 +78,7 @@ class CdDrive {
     virtual bool Streaming() = 0;
 };
 
-// ---- Music file
-// ----------------------------------------------------------------------------------
+// ---- Music file ----
 
 class MusicPlayer {
   public:

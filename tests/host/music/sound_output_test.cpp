@@ -26,8 +26,7 @@ using namespace std::chrono_literals;
 constexpr int kRate = 44100;
 constexpr int kWindow = kRate / 20;  // 50 ms
 
-// ---- Test media
-// ----------------------------------------------------------------------------------
+// ---- Test media ----
 
 // Stereo 16-bit samples of a tone (or silence for frequency 0), little-endian.
 void AppendTone(std::string& bytes, double seconds, double frequency) {
@@ -96,8 +95,7 @@ std::string WriteDisc(const std::string& folder) {
     return folder + "/disc image.cue";
 }
 
-// ---- Listening to the output
-// ---------------------------------------------------------------------
+// ---- Listening to the output ----
 
 // The left channel of the mixed output.
 std::vector<std::int16_t> ReadOutput(const std::string& path) {
