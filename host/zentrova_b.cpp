@@ -13,10 +13,10 @@ std::int32_t CursorCount = 0;
 std::int16_t ZoomX = 0;
 std::int16_t ZoomY = 0;
 std::string RendererPath;
-std::int16_t PreviewLeft = 0;
-std::int16_t PreviewTop = 0;
-std::int16_t PreviewWidth = 0;
-std::int16_t PreviewHeight = 0;
+std::int32_t PreviewLeft = 0;
+std::int32_t PreviewTop = 0;
+std::int32_t PreviewWidth = 0;
+std::int32_t PreviewHeight = 0;
 std::string CommandLine;
 
 }  // namespace Zentrova_B

@@ -22,11 +22,11 @@ extern std::int16_t ZoomX;        // screen point of the dialog's zoom animation
 extern std::int16_t ZoomY;
 extern std::string RendererPath;  // full path of Velmora.dll
 
-// Preview placement, in twips.
-extern std::int16_t PreviewLeft;
-extern std::int16_t PreviewTop;
-extern std::int16_t PreviewWidth;
-extern std::int16_t PreviewHeight;
+// Preview placement, in twips; 32 bits so that previews wider than 32767 twips keep their size.
+extern std::int32_t PreviewLeft;
+extern std::int32_t PreviewTop;
+extern std::int32_t PreviewWidth;
+extern std::int32_t PreviewHeight;
 
 // The command line after the program name, as start-up received it.
 extern std::string CommandLine;
