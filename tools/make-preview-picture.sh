@@ -3,7 +3,8 @@
 # with labels, two windows, a panel), lets the renderer bend it with its own swirl at a frame
 # where the swirl is strong, and scales that frame down to the preview's 152 x 112 pixels.
 #   tools/make-preview-picture.sh <build folder> [output.jpg]
-# Needs ImageMagick and a build that holds bin/velmora_render_frames.
+# Needs ImageMagick, a build that holds bin/velmora_render_frames, and Xvfb when there is no
+# display.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:?build folder}
@@ -75,8 +76,10 @@ draw+=(-stroke none -fill '#202830' -draw "rectangle 0,$((H - 28)) $W,$H"
 
 convert -size ${W}x${H} gradient:'#3a7bbf-#0b2a4a' "${draw[@]}" -type TrueColor "BMP3:$work/desktop.bmp"
 
-# Frame 150 of the swirl's 201: the twist is near its strongest (see the renderer's animation).
-"$render" "$work/desktop.bmp" $W $H "$work/frame" 150
-frame=$(ls "$work"/frame* | head -n1)
+# Frame 25: the swirl's first turning point, about 2.5 radians at the centre, its strongest.
+# The renderer needs an X display; without one it gets a virtual one of its own.
+render_cmd=("$render" "$work/desktop.bmp" $W $H "$work/frame.png" 25)
+if [ -n "${DISPLAY:-}" ]; then "${render_cmd[@]}"; else xvfb-run -a -s "-screen 0 1024x768x24" "${render_cmd[@]}"; fi
+frame=$work/frame.png
 convert "$frame" -resize '152x112!' -strip -quality 95 -sampling-factor 1x1 "$out"
 echo "wrote $out ($(stat -c %s "$out") bytes)"
