@@ -112,6 +112,9 @@ void PreviewSetup(std::string_view commandLine) {
     // An X window exists only once the form is shown, so it is made a child of the parent
     // right after: the child style and the new parent in one step.
     form->Show();
+    // FLTK leaves an override-redirect window untitled when it creates it; captioning the shown
+    // window gives it its title.
+    form->SetCaption(form->Caption());
     const bool embedded = platform::EmbedWindow(
         form->WindowId(), static_cast<unsigned long>(parent), left, top, [] { form->Unload(); });
     LastApiResult = embedded ? 1 : 0;

@@ -231,6 +231,10 @@ TEST_F(Preview, ARunningPreviewBlocksNoOtherStart) {
     const Window second = MakeParent(200, 10, 152, 112);
     auto one = StartHost("/p " + std::to_string(first), logs_.path() + "/one.log");
     ASSERT_TRUE(ShowsPicture(first));
+    // The instance check looks for these two titles; the preview carries neither.
+    EXPECT_EQ(testsupport::FindWindow(display_->name(), "Zentrova_Main"), 0u);
+    EXPECT_EQ(testsupport::FindWindow(display_->name(), "<Velmora>"), 0u);
+    EXPECT_NE(testsupport::FindWindow(display_->name(), "Preview Window"), 0u);
     auto two = StartHost("/p " + std::to_string(second), logs_.path() + "/two.log");
     EXPECT_TRUE(ShowsPicture(second));
     auto settings = StartHost("/c", logs_.path() + "/settings.log");
