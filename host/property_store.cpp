@@ -45,6 +45,12 @@ std::optional<std::vector<std::string>> SplitEscaped(std::string_view text, char
     return parts;
 }
 
+std::optional<std::string> Unescape(std::string_view text) {
+    auto parts = SplitEscaped(text, '\n');  // an escaped text holds no bare line break
+    if (!parts || parts->size() != 1) return std::nullopt;
+    return parts->front();
+}
+
 std::string Escape(std::string_view text, std::string_view special) {
     std::string out;
     for (char c : text) {
@@ -217,11 +223,10 @@ bool PropertyStore::Load(std::string_view text) {
             }
         }
         if (split == std::string_view::npos) return false;
-        auto name = SplitEscaped(line.substr(0, split), '\0');
-        auto value = SplitEscaped(line.substr(split + 1), '\0');
-        if (!name || !value || name->size() != 1 || value->size() != 1 || name->front().empty())
-            return false;
-        loaded[name->front()] = value->front();
+        auto name = Unescape(line.substr(0, split));
+        auto value = Unescape(line.substr(split + 1));
+        if (!name || !value || name->empty()) return false;
+        loaded[*name] = *value;
     }
     values_ = std::move(loaded);
     return true;

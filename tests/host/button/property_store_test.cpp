@@ -65,10 +65,12 @@ TEST(PropertyStore, TextFormRoundTripsAndRefusesBadLines) {
     PropertyStore store;
     store.WriteProperty("Caption", "a=b\\c\nd", "");
     store.WriteProperty("odd=name", "1", "");
+    store.WriteProperty("Nul", std::string("a\0b", 3), "");
     PropertyStore copy;
     ASSERT_TRUE(copy.Load(store.Save()));
     EXPECT_EQ(copy.ReadProperty("Caption", ""), "a=b\\c\nd");
     EXPECT_EQ(copy.ReadProperty("odd=name", ""), "1");
+    EXPECT_EQ(copy.ReadProperty("Nul", ""), std::string("a\0b", 3));
     EXPECT_TRUE(copy.Load("\r\n\nA=1\r\n"));
     EXPECT_EQ(copy.ReadProperty("A", ""), "1");
 
