@@ -102,9 +102,10 @@ void requestSwapControl() {
 
 void warpMesh(float power, float twist) {
     evaluateMesh(power, twist, mesh);
+    // The texture is bound before glBegin: OpenGL refuses a bind inside a primitive block.
+    glBindTexture(GL_TEXTURE_2D, 0);
     glBegin(GL_TRIANGLES);
     glColor3f(1.0f, 1.0f, 1.0f);
-    glBindTexture(GL_TEXTURE_2D, 0);
     forEachMeshVertex(mesh, [](const MeshVertex& v) {
         glTexCoord2f(v.s, v.t);
         glVertex3f(v.x, v.y, 0.0f);
