@@ -1,6 +1,11 @@
 // The renderer program and the frame tool under a private Xvfb: the window and its title, the
 // keys, the "Error" box for a bitmap that can't be loaded, and what the first frames show.
+// gtest first: Xlib defines None and Bool as macros that gtest's own names would collide with.
 #include <gtest/gtest.h>
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+// clang-format on
 
 #include <filesystem>
 #include <thread>
@@ -52,6 +57,19 @@ class RendererOnDisplay : public ::testing::Test {
     std::string bitmap_;
 };
 
+// True when the pointer's current image has at least one visible pixel.
+bool PointerVisible(const std::string& display) {
+    Display* d = XOpenDisplay(display.c_str());
+    if (!d) return true;
+    XFixesCursorImage* image = XFixesGetCursorImage(d);
+    bool visible = image == nullptr;
+    for (int i = 0; image && i < image->width * image->height; ++i)
+        visible = visible || (image->pixels[i] >> 24) != 0;
+    if (image) XFree(image);
+    XCloseDisplay(d);
+    return visible;
+}
+
 // The picture stands upright: quadrant colours at the corners, which lie outside the unit
 // circle and never move.
 void ExpectUprightQuadrants(const Picture& p, int inset, int top, int bottom) {
@@ -65,6 +83,8 @@ void ExpectUprightQuadrants(const Picture& p, int inset, int top, int bottom) {
 
 TEST_F(RendererOnDisplay, ShowsThePictureFullWidthUntilEscape) {
     ASSERT_TRUE(testdib::WriteFile(bitmap_, testdib::QuadrantPicture(640, 480)));
+    testsupport::Shell("DISPLAY=" + display_.name() + " xdotool mousemove 320 240");
+    ASSERT_TRUE(PointerVisible(display_.name()));
     auto renderer = StartRenderer();
     const unsigned long window = WaitForWindow("Zentrova_VC");
     ASSERT_NE(window, 0u);
@@ -75,16 +95,24 @@ TEST_F(RendererOnDisplay, ShowsThePictureFullWidthUntilEscape) {
     ASSERT_TRUE(testsupport::WaitUntil(
         [&] {
             p = testsupport::Screenshot(display_.name(), shot) ? testdib::ReadPng(shot) : Picture{};
-            return p.ok() && Near(p.At(8, 40), kRed) && Near(p.At(631, 440), kWhite);
+            // The first frames are drawn in the 1024 x 768 window before the switch to full
+            // screen reaches it: wait for the bands that only the full-screen view has.
+            return p.ok() && Near(p.At(8, 40), kRed) && Near(p.At(631, 440), kWhite) &&
+                   p.At(320, 474) == kBlack && p.At(20, 5) == kBlack;
         },
         10s));
     ExpectUprightQuadrants(p, 8, 40, 440);
-    for (int x = 0; x < 640; x += 7) {  // black above and below the picture
-        ASSERT_EQ(p.At(x, 5), kBlack) << x;
+    // Black below the picture; black above it too, except where the swirl lifts the top edge
+    // (only points inside the unit circle move, so the sides stay put).
+    for (int x = 0; x < 640; x += 7) {
         ASSERT_EQ(p.At(x, 474), kBlack) << x;
+        if (x < 80 || x >= 560) {
+            ASSERT_EQ(p.At(x, 5), kBlack) << x;
+        }
     }
     EXPECT_NE(p.At(0, 240), kBlack);  // and the picture reaches both sides
     EXPECT_NE(p.At(639, 240), kBlack);
+    EXPECT_FALSE(PointerVisible(display_.name())) << "the pointer is hidden over the window";
 
     for (const char* key : {"a", "5", "space", "Return", "Up", "F1", "q"}) Key(window, key);
     std::this_thread::sleep_for(300ms);
