@@ -33,8 +33,8 @@ std::string WriteTarget(const std::string& path) {
     return target;
 }
 
-void LoadNumber(std::string_view key, std::int16_t& into) {
-    IniValue = GetIniString(kSection, key, SettingsPath());
+void LoadNumber(std::string_view key, std::int16_t& into, const std::string& path) {
+    IniValue = GetIniString(kSection, key, path);
     if (IniValue.empty()) {
         into = 0;
         return;
@@ -77,10 +77,14 @@ std::string PutIniString(std::string_view section, std::string_view key, std::st
 }
 
 void LoadSettings() {
-    LoadNumber(kKeyBgmMode, BgmMode);
-    LoadNumber(kKeyBgmRepeat, BgmRepeat);
-    BgmFolder = platform::ProgramFolder();
-    IniValue = GetIniString(kSection, kKeyBgmFile, SettingsPath());
+    LoadSettingsFrom(SettingsPath(), platform::ProgramFolder());
+}
+
+void LoadSettingsFrom(const std::string& settingsPath, const std::string& programFolder) {
+    LoadNumber(kKeyBgmMode, BgmMode, settingsPath);
+    LoadNumber(kKeyBgmRepeat, BgmRepeat, settingsPath);
+    BgmFolder = programFolder;
+    IniValue = GetIniString(kSection, kKeyBgmFile, settingsPath);
     if (IniValue.empty()) {
         BgmFile.clear();
         if (BgmMode == 2) BgmMode = 0;

@@ -32,6 +32,8 @@ std::string PutIniString(std::string_view section, std::string_view key, std::st
 // Fills BgmMode, BgmRepeat, BgmFile, BgmFolder and IniValue from the settings file. Afterwards
 // BgmMode is 2 only when BgmFile named a file that opened for reading.
 void LoadSettings();
+// LoadSettings with the settings file and the program folder given.
+void LoadSettingsFrom(const std::string& settingsPath, const std::string& programFolder);
 
 // True when `path` (a trailing "\" or "/" dropped) is a regular file that opens for reading.
 // Folders, FIFOs and devices are not files: false, and nothing is opened that could block.

@@ -1,5 +1,6 @@
 // The forms runtime under a private Xvfb: load/show/unload order, cancelling an unload, timers
 // ticking through the loop one at a time, a hidden form found by its caption, picture boxes.
+
 #include <gtest/gtest.h>
 
 #include <FL/Fl.H>

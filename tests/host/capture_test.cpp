@@ -1,0 +1,217 @@
+// The desktop capture under a private Xvfb: a pattern drawn on the root window comes back in
+// the saved bitmap pixel for pixel, top row stored last, and a second capture replaces the
+// first. Built twice: at depth 24 with MIT-SHM, and at depth 16 with the server's MIT-SHM
+// switched off, so that both reading paths and the mask conversion are exercised.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "desktop.h"
+#include "host/capture.h"
+#include "host/zentrova_b.h"
+#include "host/zoom.h"
+
+#ifndef CAPTURE_DEPTH
+#define CAPTURE_DEPTH 24
+#endif
+
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 200;
+
+// An Xvfb like testsupport's, with MIT-SHM switched off at depth 16.
+class Server {
+  public:
+    Server() {
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        const std::string screen = std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x" +
+                                   std::to_string(CAPTURE_DEPTH);
+        const std::string fd = std::to_string(fds[1]);
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(fds[0]);
+            const int devnull = open("/dev/null", O_WRONLY);
+            dup2(devnull, 1);
+            dup2(devnull, 2);
+            const char* shm = CAPTURE_DEPTH == 24 ? "+extension" : "-extension";
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+                   "-nolisten", "tcp", shm, "MIT-SHM", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        char c;
+        while (read(fds[0], &c, 1) == 1 && c != '\n') name_ += c;
+        close(fds[0]);
+        if (!name_.empty()) name_ = ":" + name_;
+    }
+    ~Server() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    const std::string& name() const { return name_; }
+
+  private:
+    pid_t pid_ = -1;
+    std::string name_;
+};
+
+struct Rgb {
+    int r, g, b;
+};
+
+// The pattern: each channel varies differently with x and y, so that a flip, a shift or a
+// swapped channel shows. At depth 16 the values are what 5/6/5 bits can hold.
+Rgb Pattern(int x, int y, int seed) {
+    const int r = (x * 3 + seed) & 255, g = (y * 5) & 255, b = (x + y * 2 + seed * 7) & 255;
+    return {r, g, b};
+}
+
+unsigned long PixelOf(Visual* v, Rgb c) {
+    auto place = [](unsigned long mask, int value) {
+        int shift = 0;
+        while (!((mask >> shift) & 1)) ++shift;
+        const unsigned long max = mask >> shift;
+        return ((static_cast<unsigned long>(value) * max / 255) << shift) & mask;
+    };
+    return place(v->red_mask, c.r) | place(v->green_mask, c.g) | place(v->blue_mask, c.b);
+}
+
+// What the capture should read back for a drawn colour: the channel as stored, scaled to 8 bits.
+int Expected(unsigned long mask, int value) {
+    int shift = 0;
+    while (!((mask >> shift) & 1)) ++shift;
+    const unsigned long max = mask >> shift;
+    const unsigned long stored = static_cast<unsigned long>(value) * max / 255;
+    return static_cast<int>((stored * 255 + max / 2) / max);
+}
+
+void DrawPattern(Display* d, int seed) {
+    Visual* v = DefaultVisual(d, DefaultScreen(d));
+    XImage* image = XGetImage(d, DefaultRootWindow(d), 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) XPutPixel(image, x, y, PixelOf(v, Pattern(x, y, seed)));
+    GC gc = XCreateGC(d, DefaultRootWindow(d), 0, nullptr);
+    XPutImage(d, DefaultRootWindow(d), gc, image, 0, 0, 0, 0, kWidth, kHeight);
+    XFreeGC(d, gc);
+    XDestroyImage(image);
+    XSync(d, False);
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::int32_t I32(const std::string& b, std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[at + i]);
+    return static_cast<std::int32_t>(v);
+}
+
+// Checks the bitmap file against the pattern; pixels beyond the screen must be black.
+void ExpectPattern(const std::string& file, Visual* v, int width, int height, int seed) {
+    ASSERT_GE(file.size(), 54u);
+    ASSERT_EQ(file.substr(0, 2), "BM");
+    ASSERT_EQ(I32(file, 18), width);
+    ASSERT_EQ(I32(file, 22), height);
+    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
+    ASSERT_EQ(file.size(), 54 + stride * height);
+    int mismatches = 0;
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const std::uint8_t*>(file.data()) + 54 +
+                          stride * static_cast<std::size_t>(height - 1 - y);
+        for (int x = 0; x < width; ++x) {
+            Rgb want{0, 0, 0};
+            if (x < kWidth && y < kHeight) {
+                const Rgb c = Pattern(x, y, seed);
+                want = {Expected(v->red_mask, c.r), Expected(v->green_mask, c.g),
+                        Expected(v->blue_mask, c.b)};
+            }
+            const std::uint8_t* px = row + x * 3;
+            if (px[2] != want.r || px[1] != want.g || px[0] != want.b) {
+                if (++mismatches <= 3)
+                    ADD_FAILURE() << "pixel " << x << "," << y << " is " << int(px[2]) << ","
+                                  << int(px[1]) << "," << int(px[0]) << " want " << want.r << ","
+                                  << want.g << "," << want.b;
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+// One server for the whole run: the platform layer keeps its display connection for life.
+class Capture : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { server_ = new Server; }
+    static void TearDownTestSuite() { delete server_; }
+    void SetUp() override {
+        ASSERT_FALSE(server_->name().empty());
+        setenv("DISPLAY", server_->name().c_str(), 1);
+        d_ = XOpenDisplay(server_->name().c_str());
+        ASSERT_NE(d_, nullptr);
+    }
+    void TearDown() override {
+        if (d_) XCloseDisplay(d_);
+    }
+    static Server* server_;
+    Display* d_ = nullptr;
+    testsupport::TempFolder temp_;
+};
+
+Server* Capture::server_ = nullptr;
+
+TEST_F(Capture, SavedBitmapMatchesTheScreenAndASecondCaptureReplacesIt) {
+    const std::string file = temp_.path() + "/Zentrova.bmp";
+    Visual* v = DefaultVisual(d_, DefaultScreen(d_));
+    DrawPattern(d_, 1);
+    forms::PictureBox display(0, 0, kWidth, kHeight);
+    Zentrova_B::CaptureDesktop(display, file);
+    EXPECT_EQ(Zentrova_B::LastApiResult, 1);
+    ExpectPattern(Slurp(file), v, kWidth, kHeight, 1);
+
+    DrawPattern(d_, 2);
+    Zentrova_B::CaptureDesktop(display, file);
+    ExpectPattern(Slurp(file), v, kWidth, kHeight, 2);
+
+    // A box larger than the screen: the copy is clipped, the rest stays black.
+    display.resize(0, 0, kWidth + 13, kHeight + 7);
+    Zentrova_B::CaptureDesktop(display, file);
+    ExpectPattern(Slurp(file), v, kWidth + 13, kHeight + 7, 2);
+
+    // The working folder is missing: the save fails and says so.
+    Zentrova_B::CaptureDesktop(display, temp_.path() + "/none/Zentrova.bmp");
+    EXPECT_EQ(Zentrova_B::LastApiResult, 0);
+}
+
+TEST_F(Capture, ZoomAnimationLeavesTheScreenAsItWas) {
+    DrawPattern(d_, 3);
+    const std::string before = temp_.path() + "/before.bmp", after = temp_.path() + "/after.bmp";
+    forms::PictureBox display(0, 0, kWidth, kHeight);
+    Zentrova_B::CaptureDesktop(display, before);
+    Fl_Window window(40, 30, 120, 80);
+    Zentrova_B::ZoomX = -5;  // a point off the screen is drawn clipped
+    Zentrova_B::ZoomY = 10;
+    Zentrova_B::ZoomOpen(&window);
+    Zentrova_B::ZoomClose(&window);
+    Zentrova_B::ZoomClose(nullptr);
+    Zentrova_B::CaptureDesktop(display, after);
+    EXPECT_EQ(Slurp(before), Slurp(after));
+}
+
+}  // namespace

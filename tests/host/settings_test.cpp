@@ -1,0 +1,352 @@
+// The settings file: the profile format on bytes (names, trimming, quotes, the 255-byte cut,
+// in-place writes that keep every other line, line endings, Shift-JIS), the file operations
+// (atomic replace, FIFOs, links), the loader's fallbacks, FolderOf and the number reading.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "desktop.h"
+#include "host/charset.h"
+#include "host/profile.h"
+#include "host/settings.h"
+#include "host/zentrova_b.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::TempFolder;
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Spit(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Sjis(const std::string& utf8) {
+    std::string out;
+    EXPECT_TRUE(charset::Convert(utf8, "UTF-8", "SHIFT_JIS", out));
+    return out;
+}
+
+// ---- Reading ---------------------------------------------------------------------------------
+
+TEST(ProfileRead, NamesIgnoreCaseBlanksAreTrimmedAndMatchingQuotesGo) {
+    const std::string file =
+        "top=outside\n"
+        "; a comment=not a key\n"
+        "[ section ]\n"
+        "  Key  =  spaced value \t\n"
+        "quoted=\"  kept blanks \"\n"
+        "single='x'\n"
+        "mixed=\"x'\n"
+        "empty=\n"
+        "[Other]\n"
+        "key=other\n"
+        "[SECTION]\n"
+        "late=second section of the same name is never read\n";
+    EXPECT_EQ(profile::Read(file, "Section", "KEY", "UTF-8"), "spaced value");
+    EXPECT_EQ(profile::Read(file, "section", "quoted", "UTF-8"), "  kept blanks ");
+    EXPECT_EQ(profile::Read(file, "section", "single", "UTF-8"), "x");
+    EXPECT_EQ(profile::Read(file, "section", "mixed", "UTF-8"), "\"x'");
+    EXPECT_EQ(profile::Read(file, "section", "empty", "UTF-8"), "");
+    EXPECT_EQ(profile::Read(file, "other", "key", "UTF-8"), "other");
+    EXPECT_EQ(profile::Read(file, "section", "late", "UTF-8"), "");
+    EXPECT_EQ(profile::Read(file, "section", "top", "UTF-8"), "");
+    EXPECT_EQ(profile::Read(file, "section", "; a comment", "UTF-8"), "");
+    EXPECT_EQ(profile::Read(file, "missing", "key", "UTF-8"), "");
+    EXPECT_EQ(profile::Read("", "section", "key", "UTF-8"), "");
+}
+
+TEST(ProfileRead, CrlfAndLfFilesReadAlike) {
+    const std::string lf = "[Section]\nBGM区分= 2\nBGMﾌｧｲﾙ=/music/a b.mp3\n";
+    std::string crlf;
+    for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (const auto& file : {lf, crlf, lf.substr(0, lf.size() - 1)}) {
+        EXPECT_EQ(profile::Read(file, "Section", "BGM区分", "UTF-8"), "2");
+        EXPECT_EQ(profile::Read(file, "Section", "BGMﾌｧｲﾙ", "UTF-8"), "/music/a b.mp3");
+    }
+}
+
+TEST(ProfileRead, LongValuesAreCutTo255BytesWithoutSplittingACharacter) {
+    const std::string ascii(300, 'a');
+    EXPECT_EQ(profile::Read("[s]\nk=" + ascii + "\n", "s", "k", "UTF-8"), ascii.substr(0, 255));
+    // 254 bytes and then a three-byte character: the partial character is dropped.
+    const std::string utf8 = std::string(254, 'b') + "区区";
+    EXPECT_EQ(profile::Read("[s]\nk=" + utf8 + "\n", "s", "k", "UTF-8"), std::string(254, 'b'));
+    // In Shift-JIS the same character takes two bytes: 254 + 2 would be 256, so it goes too,
+    // while 253 + 2 fits exactly.
+    const std::string sjis = Sjis("[s]\nk=" + std::string(253, 'c') + "区区\n");
+    EXPECT_EQ(profile::Read(sjis, "s", "k", "SHIFT_JIS"), std::string(253, 'c') + "区");
+}
+
+TEST(ProfileRead, ShiftJisSecondBytesAreNotTakenForBracketsOrLetters) {
+    // "ソ" is 0x83 0x5C and "ー" 0x81 0x5B; "ア" is 0x83 0x41 ("A" as second byte), "ぁ" 0x82 0x9F.
+    const std::string file = Sjis("[ソフト]\nアイ=1\nキー=表示\n[Section]\nBGMﾘﾋﾟｰﾄ= 7\n");
+    EXPECT_EQ(profile::Read(file, "ソフト", "アイ", "SHIFT_JIS"), "1");
+    EXPECT_EQ(profile::Read(file, "ソフト", "キー", "SHIFT_JIS"), "表示");
+    EXPECT_EQ(profile::Read(file, "Section", "BGMﾘﾋﾟｰﾄ", "SHIFT_JIS"), "7");
+    EXPECT_EQ(profile::Read(file, "ソフト", "ぁイ", "SHIFT_JIS"), "");
+}
+
+// ---- Writing ---------------------------------------------------------------------------------
+
+TEST(ProfileWrite, NewFileHoldsTheSectionAndKeysInWriteOrder) {
+    std::string file;
+    file = *profile::Write(file, "Section", "BGM区分", " 2", "UTF-8");
+    file = *profile::Write(file, "Section", "BGMﾘﾋﾟｰﾄ", " 0", "UTF-8");
+    file = *profile::Write(file, "Section", "BGMﾌｧｲﾙ", "/home/u/a.mp3", "UTF-8");
+    EXPECT_EQ(file, "[Section]\nBGM区分= 2\nBGMﾘﾋﾟｰﾄ= 0\nBGMﾌｧｲﾙ=/home/u/a.mp3\n");
+    file = *profile::Write(file, "section", "bgm区分", " 0", "UTF-8");  // replaced in place
+    EXPECT_EQ(file, "[Section]\nbgm区分= 0\nBGMﾘﾋﾟｰﾄ= 0\nBGMﾌｧｲﾙ=/home/u/a.mp3\n");
+}
+
+TEST(ProfileWrite, HandEditedFileKeepsItsOtherLinesByteForByte) {
+    const std::string before =
+        "; written by hand\r\n"
+        "[Other]\r\n"
+        "BGMﾌｧｲﾙ = elsewhere\r\n"
+        "\r\n"
+        "[Section]\r\n"
+        "  BGM区分 =  1  ; old\r\n"
+        "weird line without equals\r\n"
+        "\r\n"
+        "[Last]\r\n"
+        "x=y";
+    std::string after = *profile::Write(before, "Section", "BGM区分", " 2", "UTF-8");
+    after = *profile::Write(after, "Section", "BGMﾌｧｲﾙ", "/a.wav", "UTF-8");
+    after = *profile::Write(after, "New", "k", "v", "UTF-8");
+    EXPECT_EQ(after,
+              "; written by hand\r\n"
+              "[Other]\r\n"
+              "BGMﾌｧｲﾙ = elsewhere\r\n"
+              "\r\n"
+              "[Section]\r\n"
+              "BGM区分= 2\r\n"
+              "weird line without equals\r\n"
+              "BGMﾌｧｲﾙ=/a.wav\r\n"
+              "\r\n"
+              "[Last]\r\n"
+              "x=y\r\n"
+              "[New]\r\n"
+              "k=v\r\n");
+}
+
+TEST(ProfileWrite, RefusesWhatTheFormatCannotHoldAndCutsLongNames) {
+    EXPECT_FALSE(profile::Write("", "Section", "k", "two\nlines", "UTF-8"));
+    EXPECT_FALSE(profile::Write("", "Section", "k", "cr\r", "UTF-8"));
+    EXPECT_FALSE(profile::Write("", "Section", "a=b", "v", "UTF-8"));
+    EXPECT_FALSE(profile::Write("", "Sec]tion", "k", "v", "UTF-8"));
+    EXPECT_FALSE(profile::Write("", "", "k", "v", "UTF-8"));
+    EXPECT_FALSE(profile::Write("", "Section", " ", "v", "UTF-8"));
+    EXPECT_FALSE(profile::Write("", "Section", "k", "emoji 😀", "SHIFT_JIS"));  // no such char
+    const std::string longKey(200, 'k');
+    const std::string file = *profile::Write("", "Section", longKey, "v", "UTF-8");
+    EXPECT_EQ(file, "[Section]\n" + longKey.substr(0, 127) + "=v\n");
+    EXPECT_EQ(profile::Read(file, "Section", longKey.substr(0, 127), "UTF-8"), "v");
+}
+
+TEST(ProfileWrite, JapaneseKeysRoundTripInShiftJis) {
+    std::string file;
+    file = *profile::Write(file, "Section", "BGM区分", " 1", "SHIFT_JIS");
+    file = *profile::Write(file, "Section", "BGMﾘﾋﾟｰﾄ", " 12", "SHIFT_JIS");
+    file = *profile::Write(file, "Section", "BGMﾌｧｲﾙ", "/音楽/ソング.mp3", "SHIFT_JIS");
+    // Half-width katakana take one byte each, kanji two: the bytes are Shift-JIS, not UTF-8.
+    EXPECT_EQ(file, Sjis("[Section]\nBGM区分= 1\nBGMﾘﾋﾟｰﾄ= 12\nBGMﾌｧｲﾙ=/音楽/ソング.mp3\n"));
+    EXPECT_NE(file.find("BGM\xD8\xCB\xDF\xB0\xC4= 12"), std::string::npos);
+    file = *profile::Write(file, "Section", "BGMﾘﾋﾟｰﾄ", " 3", "SHIFT_JIS");
+    EXPECT_EQ(profile::Read(file, "Section", "BGMﾘﾋﾟｰﾄ", "SHIFT_JIS"), "3");
+    EXPECT_EQ(profile::Read(file, "Section", "BGMﾌｧｲﾙ", "SHIFT_JIS"), "/音楽/ソング.mp3");
+}
+
+// ---- The file --------------------------------------------------------------------------------
+
+class SettingsFile : public ::testing::Test {
+  protected:
+    TempFolder temp;
+    std::string ini = temp.path() + "/Velmora.ini";
+};
+
+TEST_F(SettingsFile, PutAndGetThroughTheFileWithAValueOf300Bytes) {
+    using namespace Zentrova_B;
+    EXPECT_EQ(GetIniString(kSection, kKeyBgmMode, ini), "");  // no file
+    LastApiResult = 0;
+    EXPECT_EQ(PutIniString(kSection, kKeyBgmMode, " 2", ini), "");
+    EXPECT_EQ(LastApiResult, 1);
+    PutIniString(kSection, kKeyBgmFile, std::string(300, 'p'), ini);
+    EXPECT_EQ(Slurp(ini), "[Section]\nBGM区分= 2\nBGMﾌｧｲﾙ=" + std::string(300, 'p') + "\n");
+    EXPECT_EQ(GetIniString(kSection, kKeyBgmMode, ini), "2");
+    EXPECT_EQ(GetIniString(kSection, kKeyBgmFile, ini), std::string(255, 'p'));
+    // No temporary file is left beside it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 1);
+}
+
+TEST_F(SettingsFile, FailedWriteLeavesTheOldFileAndReportsFailure) {
+    using namespace Zentrova_B;
+    Spit(ini, "[Section]\nBGM区分= 1\n");
+    LastApiResult = 1;
+    PutIniString(kSection, kKeyBgmFile, "line\nbreak", ini);
+    EXPECT_EQ(LastApiResult, 0);
+    if (geteuid() != 0) {  // root writes into read-only folders regardless
+        chmod(temp.path().c_str(), 0500);
+        PutIniString(kSection, kKeyBgmMode, " 2", ini);
+        EXPECT_EQ(LastApiResult, 0);
+        chmod(temp.path().c_str(), 0700);
+    }
+    EXPECT_EQ(Slurp(ini), "[Section]\nBGM区分= 1\n");
+}
+
+TEST_F(SettingsFile, FifoIsNeitherReadNorReplacedAndALinkIsFollowedNotReplaced) {
+    using namespace Zentrova_B;
+    ASSERT_EQ(mkfifo(ini.c_str(), 0600), 0);
+    EXPECT_EQ(GetIniString(kSection, kKeyBgmMode, ini), "");  // returns at once
+    PutIniString(kSection, kKeyBgmMode, " 2", ini);
+    EXPECT_EQ(LastApiResult, 0);
+    struct stat info {};
+    ASSERT_EQ(lstat(ini.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    unlink(ini.c_str());
+
+    const std::string real = temp.path() + "/real.ini";
+    Spit(real, "[Section]\nBGM区分= 1\n");
+    chmod(real.c_str(), 0640);
+    ASSERT_EQ(symlink(real.c_str(), ini.c_str()), 0);
+    PutIniString(kSection, kKeyBgmMode, " 2", ini);
+    EXPECT_EQ(LastApiResult, 1);
+    ASSERT_EQ(lstat(ini.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(Slurp(real), "[Section]\nBGM区分= 2\n");
+    ASSERT_EQ(stat(real.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);  // the file keeps its permissions
+}
+
+TEST_F(SettingsFile, FileExistsOnlyForReadableRegularFiles) {
+    using namespace Zentrova_B;
+    const std::string song = temp.path() + "/song.mp3";
+    Spit(song, "x");
+    EXPECT_TRUE(FileExists(song));
+    EXPECT_TRUE(FileExists(song + "/"));  // one trailing separator is dropped
+    EXPECT_TRUE(FileExists(song + "\\"));
+    EXPECT_FALSE(FileExists(song + "//"));
+    EXPECT_FALSE(FileExists(temp.path() + "/missing.mp3"));
+    EXPECT_FALSE(FileExists(temp.path()));
+    EXPECT_FALSE(FileExists(temp.path() + "/"));
+    EXPECT_FALSE(FileExists(temp.path() + "\\"));
+    EXPECT_FALSE(FileExists(""));
+    EXPECT_FALSE(FileExists("/dev/null"));
+    const std::string fifo = temp.path() + "/pipe.wav";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(FileExists(fifo));  // and it does not block
+}
+
+// ---- The loader ------------------------------------------------------------------------------
+
+class Loader : public SettingsFile {
+  protected:
+    void SetUp() override {
+        using namespace Zentrova_B;
+        BgmMode = BgmRepeat = 0;
+        BgmFile = BgmFolder = IniValue = "stale";
+    }
+    std::string song = temp.path() + "/music/song.mp3";
+};
+
+TEST_F(Loader, NoFileGivesNoMusicAndTheProgramFolder) {
+    using namespace Zentrova_B;
+    LoadSettingsFrom(ini, "/opt/velmora");
+    EXPECT_EQ(BgmMode, 0);
+    EXPECT_EQ(BgmRepeat, 0);
+    EXPECT_EQ(BgmFile, "");
+    EXPECT_EQ(BgmFolder, "/opt/velmora");
+}
+
+TEST_F(Loader, MissingMusicFileTurnsKindTwoOffButKeepsTheCd) {
+    using namespace Zentrova_B;
+    Spit(ini, "[Section]\nBGM区分= 2\nBGMﾘﾋﾟｰﾄ= 5\nBGMﾌｧｲﾙ=" + song + "\n");
+    LoadSettingsFrom(ini, "/opt/velmora");
+    EXPECT_EQ(BgmMode, 0);
+    EXPECT_EQ(BgmRepeat, 5);
+    EXPECT_EQ(BgmFile, "");
+    EXPECT_EQ(BgmFolder, "/opt/velmora");
+
+    Spit(ini, "[Section]\nBGM区分= 1\nBGMﾌｧｲﾙ=" + song + "\n");
+    LoadSettingsFrom(ini, "/opt/velmora");
+    EXPECT_EQ(BgmMode, 1);
+    EXPECT_EQ(BgmFile, "");
+}
+
+TEST_F(Loader, ExistingMusicFileSetsTheChooserFolder) {
+    using namespace Zentrova_B;
+    fs::create_directories(temp.path() + "/music");
+    Spit(song, "ID3");
+    Spit(ini, "[Section]\r\nBGM区分= 1\r\nBGMﾌｧｲﾙ=" + song + "\r\n");
+    LoadSettingsFrom(ini, "/opt/velmora");
+    EXPECT_EQ(BgmMode, 1);
+    EXPECT_EQ(BgmFile, song);
+    EXPECT_EQ(BgmFolder, temp.path() + "/music");
+    EXPECT_EQ(IniValue, song);
+
+    Spit(ini, "[Section]\nBGM区分= 2\nBGMﾌｧｲﾙ=" + song + "\n");
+    LoadSettingsFrom(ini, "/opt/velmora");
+    EXPECT_EQ(BgmMode, 2);
+
+    Spit(ini, "[Section]\nBGM区分= 2\nBGMﾌｧｲﾙ=\n");  // kind 2 without a file
+    LoadSettingsFrom(ini, "/opt/velmora");
+    EXPECT_EQ(BgmMode, 0);
+}
+
+TEST_F(Loader, NumberTextThatIsNoNumberLeavesZero) {
+    using namespace Zentrova_B;
+    Spit(ini, "[Section]\nBGM区分=two\nBGMﾘﾋﾟｰﾄ=99999\n");
+    BgmMode = BgmRepeat = 0;
+    LoadSettingsFrom(ini, "/opt/velmora");
+    EXPECT_EQ(BgmMode, 0);
+    EXPECT_EQ(BgmRepeat, 0);
+    Spit(ini, "[Section]\nBGM区分=2.9\nBGMﾘﾋﾟｰﾄ=-0.5\n");
+    LoadSettingsFrom(ini, "/opt/velmora");
+    EXPECT_EQ(BgmMode, 0);  // 2 without an existing file falls back to 0
+    EXPECT_EQ(BgmRepeat, -1);
+}
+
+// ---- Path helpers and numbers ----------------------------------------------------------------
+
+TEST(FolderOf, BackslashSlashAndDriveExamples) {
+    using Zentrova_B::FolderOf;
+    EXPECT_EQ(FolderOf("C:\\music\\a.mp3"), "C:\\music");
+    EXPECT_EQ(FolderOf("C:\\a.mp3"), "C:");
+    EXPECT_EQ(FolderOf("C:a.mp3"), "C:");
+    EXPECT_EQ(FolderOf("a.mp3"), "");
+    EXPECT_EQ(FolderOf(""), "");
+    EXPECT_EQ(FolderOf("\\\\server\\share\\a.wav"), "\\\\server\\share");
+    EXPECT_EQ(FolderOf("/home/u/music/a.mp3"), "/home/u/music");
+    EXPECT_EQ(FolderOf("/home/u/music/"), "/home/u/music");
+    EXPECT_EQ(FolderOf("/a.mp3"), "/");
+    // A colon inside a Linux file name is no drive.
+    EXPECT_EQ(FolderOf("/music/Artist: Title.mp3"), "/music");
+}
+
+TEST(ReadIniNumber, RoundsDownAndRejectsTextAndOverflow) {
+    using Zentrova_B::ReadIniNumber;
+    EXPECT_EQ(ReadIniNumber(" 2"), 2);
+    EXPECT_EQ(ReadIniNumber("2.9"), 2);
+    EXPECT_EQ(ReadIniNumber("-0.5"), -1);
+    EXPECT_EQ(ReadIniNumber(" -3 "), -3);
+    EXPECT_EQ(ReadIniNumber("+4"), 4);
+    EXPECT_EQ(ReadIniNumber(".5"), 0);
+    EXPECT_EQ(ReadIniNumber("1e2"), 100);
+    EXPECT_EQ(ReadIniNumber("32767.9"), 32767);
+    EXPECT_EQ(ReadIniNumber("-32768"), -32768);
+    for (const char* bad : {"", " ", "two", "2x", "32768", "-32768.5", "1e9", "inf", "nan", "0x10",
+                            "-", ".", "2 3", "--1"})
+        EXPECT_FALSE(ReadIniNumber(bad).has_value()) << bad;
+}
+
+}  // namespace
