@@ -57,9 +57,7 @@ Command::Command(int x, int y, int w, int h) : Fl_Widget(x, y, w, h) {
     captionRect_ = {0, 6, 109, 13};
 }
 
-Command::~Command() {
-    Fl::remove_timeout(PollTimer, this);
-}
+Command::~Command() = default;
 
 // ---- Drawing ----
 
@@ -188,15 +186,9 @@ void Command::NotifyChanged(const char* name) {
 // ---- Pointer poll ----
 
 void Command::StartPoll(int intervalMs) {
-    pollSeconds_ = intervalMs / 1000.0;
-    Fl::remove_timeout(PollTimer, this);
-    Fl::add_timeout(pollSeconds_, PollTimer, this);
-}
-
-void Command::PollTimer(void* self) {
-    auto* button = static_cast<Command*>(self);
-    Fl::repeat_timeout(button->pollSeconds_, PollTimer, self);
-    button->PollPointer();
+    pollTimer_.OnTimer([this] { PollPointer(); });
+    pollTimer_.SetEnabled(true);
+    pollTimer_.SetInterval(intervalMs);
 }
 
 void Command::PollPointer() {

@@ -11,6 +11,7 @@
 
 #include "host/button/command_core.h"
 #include "host/button/paint.h"
+#include "host/forms.h"
 #include "host/property_store.h"
 
 class Command : public Fl_Widget, private button::CommandHost {
@@ -74,7 +75,6 @@ class Command : public Fl_Widget, private button::CommandHost {
 
     void Invalidate();
     void DrawCaption();
-    static void PollTimer(void* self);
 
     button::CommandCore core_{*this};
     button::Image face_;
@@ -82,5 +82,5 @@ class Command : public Fl_Widget, private button::CommandHost {
     button::Rect captionRect_;
     std::function<void()> onClick_;
     forms::PropertyStore* container_ = nullptr;
-    double pollSeconds_ = 0;
+    forms::Timer pollTimer_;  // the 100 ms pointer poll; it ends with the button
 };
