@@ -45,9 +45,10 @@ std::int32_t mciGetErrorString(std::int32_t error, char* text, std::uint32_t siz
 }
 
 std::uint32_t waveOutGetNumDevs() {
-    bool open = sound::OpenOutput();
+    if (!sound::OpenOutput()) return 0;
+    std::uint32_t count = sound::OutputDevices();
     sound::CloseOutputIfIdle(Devices().OpenDevices() > 0);
-    return open ? 1 : 0;
+    return count;
 }
 
 std::int32_t PlaySound(const char* name, std::uintptr_t /*module*/, std::uint32_t flags) {

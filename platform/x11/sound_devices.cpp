@@ -322,6 +322,12 @@ bool OpenOutput() {
     return true;
 }
 
+std::uint32_t OutputDevices() {
+    if (!outputOpen) return 0;
+    int count = SDL_GetNumAudioDevices(0);
+    return count > 1 ? static_cast<std::uint32_t>(count) : 1;
+}
+
 void CloseOutputIfIdle(bool devicesOpen) {
     if (!outputOpen || devicesOpen || waveChunk) return;
     Mix_SetPostMix(nullptr, nullptr);

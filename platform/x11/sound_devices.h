@@ -12,6 +12,10 @@ namespace sound {
 // output can be opened; the first failure is remembered, so later sounds stay silent at once.
 bool OpenOutput();
 
+// The number of outputs SDL knows, at least 1 while the output is open (drivers that write to
+// a file or to nothing list none).
+std::uint32_t OutputDevices();
+
 // Closes the output once nothing uses it, so that a later sound opens it afresh.
 void CloseOutputIfIdle(bool devicesOpen);
 
