@@ -35,6 +35,7 @@ bool HasExtension(const char* list, const char* name) {
 void uploadTexture(const RgbImage& image) {
     const std::size_t rowBytes = static_cast<std::size_t>(image.width) * 3;
     const int rows = image.height < 0 ? -image.height : image.height;
+    if (image.width <= 0 || rows == 0 || image.pixels.size() < rowBytes * rows) return;
     const std::uint8_t* pixels = image.pixels.data();
     std::vector<std::uint8_t> bottomUp;
     if (image.height < 0) {
