@@ -240,3 +240,16 @@ TEST_F(Preview, ARunningPreviewBlocksNoOtherStart) {
     EXPECT_TRUE(one->Running());
     EXPECT_TRUE(two->Running());
 }
+
+TEST_F(Preview, EndsAtOnceBesideARunOrTheSettingsDialog) {
+    const Window parent = MakeParent(10, 10, 152, 112);
+    for (const char* title : {"Zentrova_Main", "<Velmora>"}) {
+        const Window other = XCreateSimpleWindow(x_, DefaultRootWindow(x_), 0, 0, 1, 1, 0, 0, 0);
+        XStoreName(x_, other, title);  // hidden, as the run's form is
+        XSync(x_, False);
+        auto host = StartHost("/p " + std::to_string(parent), logs_.path() + "/beside.log");
+        EXPECT_EQ(host->Wait(3000ms), 0) << title;
+        EXPECT_TRUE(Children(parent).empty()) << title;
+        XDestroyWindow(x_, other);
+    }
+}
