@@ -559,18 +559,19 @@ std::int32_t Interpreter::Open(const std::vector<std::string>& words) {
         std::string lower = Lower(words[i]);
         if (lower != "wait" && lower != "notify") original.push_back(words[i]);
     }
-    for (std::size_t i = 0; i < rest.size(); i += 2) {
+    for (std::size_t i = 0; i < rest.size();) {
+        if (rest[i] == "shareable") {  // a flag without a value: devices here always share
+            ++i;
+            continue;
+        }
         std::optional<std::string>* slot = rest[i] == "type"    ? &type
                                            : rest[i] == "alias" ? &alias
                                                                 : nullptr;
-        if (!slot && rest[i] == "shareable") {
-            --i;  // a flag without a value: devices here are always shareable
-            continue;
-        }
         if (!slot) return mcierr::kUnrecognizedKeyword;
         if (*slot) return mcierr::kDuplicateFlags;
         if (i + 1 >= rest.size()) return mcierr::kMissingParameter;
         *slot = original[i + 1];
+        i += 2;
     }
     const std::string& name = words[1];
     std::string kind = type ? Lower(*type) : Lower(name);

@@ -271,6 +271,8 @@ TEST_F(Interpreting, BadCommands) {
     EXPECT_EQ(Fails("set cd time"), mcierr::kMissingParameter);
     EXPECT_EQ(Fails("set cd door open"), mcierr::kUnrecognizedKeyword);
     EXPECT_EQ(Ok("STATUS CD MODE notify"), "stopped");
+    Ok("open cdaudio shareable alias Other shareable");
+    Ok("close OTHER");
     EXPECT_TRUE(ErrorText(0).empty());
     EXPECT_TRUE(ErrorText(-1).empty());
 }

@@ -263,6 +263,18 @@ TEST_F(SoundOutput, Mp3IsRestartedByItsWatch) {
     EXPECT_LE(heard.longestGap, 0.1);
 }
 
+TEST_F(SoundOutput, MissingOrUndecodableFilesAreRefusedAndStaySilent) {
+    std::string garbage = folder.path() + "/noise.mp3";
+    WriteFile(garbage, std::string(4096, '\x5a'));
+    std::string open = "open \"" + garbage + "\" type MPEGVideo Alias bad";
+    EXPECT_EQ(platform::mciSendString(open.c_str(), nullptr, 0, 0), 296);
+    open = "open \"" + folder.path() + "/gone.mp3\" type MPEGVideo Alias bad";
+    EXPECT_EQ(platform::mciSendString(open.c_str(), nullptr, 0, 0), 275);
+    EXPECT_EQ(platform::mciSendString("play bad", nullptr, 0, 0), 263);
+    EXPECT_EQ(platform::PlaySound(garbage.c_str(), 0, 9), 0);
+    EXPECT_EQ(platform::PlaySound(garbage.c_str(), 0, platform::SND_LOOP), 0);
+}
+
 TEST_F(SoundOutput, WholeDiscPlaysEveryTrackAndStartsOver) {
     std::vector<std::string> melody = PlayCd(0, 4.6);
     std::string heard = Joined(melody);
