@@ -1,8 +1,142 @@
-// Zentrova_S, the hidden full-screen form that performs a screensaver run.
+// Zentrova_S, the hidden full-screen form that performs a screensaver run: it captures the
+// desktop, starts the music and the renderer, watches the renderer's window and, once that is
+// gone, stops the music, shows the pointer again and ends the host.
+#include <chrono>
+#include <cstdint>
+
+#include "host/capture.h"
+#include "host/forms.h"
+#include "host/music/zentrova_bgm.h"
 #include "host/roles.h"
+#include "host/run_rules.h"
+#include "host/run_trace.h"
+#include "host/zentrova_b.h"
+#include "platform/platform.h"
 
 namespace Zentrova_S {
+namespace {
 
-void Load() {}
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kRendererTitle = "Zentrova_VC";
+
+class FullScreenForm : public forms::Form {
+  public:
+    FullScreenForm()
+        : Form(forms::ScreenWidthPixels(), forms::ScreenHeightPixels(), "Zentrova_Main"),
+          Timer1(this),
+          Timer2(this),
+          Timer3(this) {
+        Timer1.SetInterval(1000);
+        Timer2.SetInterval(200);
+        Timer3.SetInterval(100);
+        Timer1.OnTimer([this] { Timer1_Timer(); });
+        Timer2.OnTimer([this] { Timer2_Timer(); });
+        Timer3.OnTimer([this] { Timer3_Timer(); });
+    }
+
+    forms::PictureBox* Display = nullptr;
+    forms::Timer Timer1;  // music-file watch (MP3 only)
+    forms::Timer Timer2;  // audio-CD watch; whether it is on records that the CD is in use
+    forms::Timer Timer3;  // renderer-window watch
+
+  protected:
+    void CreateControls(Fl_Double_Window& window) override {
+        window.border(0);
+        window.color(FL_BACKGROUND_COLOR);
+        Display = new forms::PictureBox(0, 0, window.w(), window.h());
+        Display->box(FL_NO_BOX);
+        Display->SetBackColour(0x000000);
+        Display->Cls();
+    }
+
+    void Form_Load() override {
+        run::TraceMark("form-load");
+        Fl_Double_Window* const window = Window();
+        window->resize(0, 0, forms::ScreenWidthPixels(), forms::ScreenHeightPixels());
+        Display->resize(0, 0, window->w(), window->h());
+        Zentrova_B::CaptureDesktop(*Display);
+        run::TraceMark("capture-saved");
+        StartMusic();
+        Zentrova_B::RendererPath = run::RendererPathIn(forms::ProgramFolder());
+        rendererPid_ = forms::Shell(Zentrova_B::RendererPath);
+        Zentrova_B::LastApiResult = rendererPid_;
+        rendererStart_ = Clock::now();
+        run::TraceMark("renderer-started");
+        Timer3.SetEnabled(true);
+    }
+
+    void Form_QueryUnload(bool& cancel, forms::UnloadMode mode) override {
+        (void)cancel;
+        (void)mode;
+        const run::MusicStop stop =
+            run::MusicToStop(Timer2.Enabled(), Zentrova_B::BgmMode, Zentrova_B::BgmFile);
+        if (stop.cdClose) {
+            Timer2.SetEnabled(false);
+            Zentrova_BGM::CdClose();
+        }
+        if (stop.wavStop) Zentrova_BGM::WavStop();
+        if (stop.mp3Close) {
+            Timer1.SetEnabled(false);
+            Zentrova_BGM::Mp3Close();
+        }
+        if (run::HidesCursor(forms::CommandLine()))
+            Zentrova_B::CursorCount = platform::ShowCursor(Zentrova_B::CursorCount != 0);
+        run::TraceMark("run-end");
+        forms::End(0);
+    }
+
+  private:
+    void StartMusic() {
+        switch (run::MusicToStart(Zentrova_B::BgmMode, Zentrova_B::BgmFile)) {
+            case run::MusicStart::Cd:
+                Zentrova_BGM::CdOpen();
+                Timer2.SetEnabled(true);
+                break;
+            case run::MusicStart::Wav:
+                Zentrova_BGM::WavPlay();
+                break;
+            case run::MusicStart::Mp3:
+                Zentrova_BGM::Mp3Open();
+                Timer1.SetEnabled(true);
+                break;
+            case run::MusicStart::None:
+                break;
+        }
+    }
+
+    void Timer1_Timer() { Zentrova_BGM::Mp3Watch(); }
+
+    void Timer2_Timer() {
+        Zentrova_BGM::CdWatch();
+        Timer2.SetEnabled(Zentrova_BGM::CdWatchActive);
+    }
+
+    void Timer3_Timer() {
+        const bool found = platform::WindowWithTitleExists(kRendererTitle);
+        // Asking also reaps the renderer once it has ended.
+        const bool ended = platform::ProgramEnded(rendererPid_);
+        const auto since =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - rendererStart_);
+        const bool seenBefore = watch_.WindowSeen();
+        const auto verdict = watch_.Tick(found, ended, since);
+        if (!seenBefore && watch_.WindowSeen()) run::TraceMark("renderer-window-seen");
+        if (verdict == run::RendererWatch::Verdict::Watch) return;
+        Timer3.SetEnabled(false);
+        Unload();
+    }
+
+    run::RendererWatch watch_;
+    std::int32_t rendererPid_ = 0;
+    Clock::time_point rendererStart_{};
+};
+
+}  // namespace
+
+void Load() {
+    // Lives until the program ends: the run ends the host from its unload handler.
+    static FullScreenForm* const form = new FullScreenForm();
+    form->Load();
+}
 
 }  // namespace Zentrova_S

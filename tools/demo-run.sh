@@ -24,12 +24,16 @@ size=${VELMORA_DEMO_SIZE:-1024x768}
 [[ $size =~ ^([0-9]+)x([0-9]+)$ ]] || { echo "demo-run: VELMORA_DEMO_SIZE must look like 1024x768" >&2; exit 2; }
 width=${BASH_REMATCH[1]} height=${BASH_REMATCH[2]}
 
+# Running and not a zombie: an ended child stays visible to kill -0 until it is waited for.
+alive() { [ -r "/proc/$1/status" ] && ! grep -q '^State:[[:space:]]*Z' "/proc/$1/status"; }
+
 tmp=$(mktemp -d)
-xvfb=0 host=0
+xvfb=0 host=0 painter=0
 cleanup() {
   # Only what this script started: the run's programs (when still there) and the Xvfb.
   [ "$host" -gt 0 ] && kill -KILL "$host" 2>/dev/null || true
   [ -n "${renderer:-}" ] && kill -KILL "$renderer" 2>/dev/null || true
+  [ "$painter" -gt 0 ] && kill "$painter" 2>/dev/null || true
   [ "$xvfb" -gt 0 ] && kill "$xvfb" 2>/dev/null || true
   rm -rf "$tmp"
 }
@@ -48,7 +52,14 @@ export DISPLAY=:$(tr -d '[:space:]' <"$tmp/displayfd")
 rm -rf "$out"
 mkdir -p "$out"
 "$here/tools/make-desktop.sh" "$width" "$height" "$out/desktop.png"
-display -window root "$out/desktop.png" 2>/dev/null || true  # paints the root; its status is 1
+# The desktop is a borderless window at (0, 0) beneath everything: a picture painted straight on
+# the root window does not survive the first exposure on Xvfb.
+display -geometry +0+0 -borderwidth 0 -immutable -title Desktop "$out/desktop.png" 2>/dev/null &
+painter=$!
+for _ in $(seq 100); do  # until the picture is on the screen, not just the window
+  [ "$(import -window root -format '%k' info: 2>/dev/null || echo 0)" -gt 16 ] && break
+  sleep 0.1
+done
 
 # The run keeps its files in the temporary folder and plays any music into SDL's null output.
 VELMORA_ROOT=$tmp/root SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} "$bin/Velmora.scr" /s &
@@ -58,33 +69,25 @@ window=""
 for _ in $(seq 150); do
   window=$(xdotool search --name '^Zentrova_VC$' 2>/dev/null | head -n1 || true)
   [ -n "$window" ] && break
-  kill -0 "$host" 2>/dev/null || break
+  alive "$host" || break
   sleep 0.1
 done
 [ -n "$window" ] || { echo "demo-run: the renderer's window did not appear" >&2; exit 1; }
 renderer=$(pgrep -P "$host" -x Velmora.dll | head -n1 || true)
 echo "Run on virtual display $DISPLAY (${width}x${height}): host $host, renderer ${renderer:-?}"
 
-# Screenshots of the live run: one phase (201 frames) lasts a few seconds here, so eight seconds
-# cover the swirl and the lens.
+# Screenshots of the live run: one phase (201 frames) lasts a few seconds here, so about ten
+# seconds of them cover the swirl and the lens.
 sleep 0.5
-for i in $(seq -w 0 31); do
+for i in $(seq -w 0 19); do
   import -window root "$out/run-$i.png"
-  sleep 0.2
+  sleep 0.15
 done
-convert -delay 20 -loop 0 "$out"/run-*.png -resize 50% "$out/run.gif"
 
-# Exact frames of both effects from the run's own captured desktop, when the tool is built.
-bitmap=$tmp/root/c/tolvik/Zentrova.bmp
-if [ -x "$bin/velmora_render_frames" ] && [ -f "$bitmap" ]; then
-  "$bin/velmora_render_frames" "$bitmap" "$width" "$height" "$out" 50 100 150 250 300 350 \
-    >/dev/null 2>&1 || echo "demo-run: velmora_render_frames failed; only screenshots saved" >&2
-fi
-
-xdotool windowfocus --sync "$window" key Escape 2>/dev/null || xdotool key --window "$window" Escape
+xdotool key --window "$window" Escape >/dev/null 2>&1 || true  # the key-up may find it gone
 ended=0
 for _ in $(seq 50); do
-  if ! kill -0 "$host" 2>/dev/null && { [ -z "${renderer:-}" ] || ! kill -0 "$renderer" 2>/dev/null; }; then
+  if ! alive "$host" && { [ -z "${renderer:-}" ] || ! alive "$renderer"; }; then
     ended=1
     break
   fi
@@ -97,4 +100,14 @@ if [ "$ended" -ne 1 ]; then
   exit 1
 fi
 echo "Escape ended the renderer and the host."
+convert -delay 25 -loop 0 "$out"/run-*.png -resize 40% -layers Optimize "$out/run.gif"
+
+# Exact frames of both effects from the run's own captured desktop, when the tool is built: the
+# swirl moves in frames 1-201, the lens in frames 202-402.
+bitmap=$tmp/root/c/tolvik/Zentrova.bmp
+if [ -x "$bin/velmora_render_frames" ] && [ -f "$bitmap" ]; then
+  { "$bin/velmora_render_frames" "$bitmap" "$width" "$height" "$out/swirl-#.png" 30 60 120 &&
+    "$bin/velmora_render_frames" "$bitmap" "$width" "$height" "$out/lens-#.png" 230 260 330; } \
+    >/dev/null 2>&1 || echo "demo-run: velmora_render_frames failed; only screenshots saved" >&2
+fi
 echo "Pictures of the run: $out"

@@ -1,0 +1,382 @@
+// Whole screensaver runs under Xvfb: Velmora.scr /s from a program folder of its own, with the
+// real renderer or a stand-in (run_stub_renderer) beside it, music through SDL's disk output,
+// and the pointer's hides and shows recorded by a preloaded probe (run_cursor_probe).
+// gtest first: Xlib defines None and Bool as macros that gtest's own names would collide with.
+#include <gtest/gtest.h>
+// clang-format off
+#include <X11/Xlib.h>
+// clang-format on
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "desktop.h"
+#include "platform/platform.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testsupport;
+using Clock = std::chrono::steady_clock;
+
+enum class Renderer { Real, Stub, Missing };
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool ProcessExists(pid_t pid) {
+    return fs::exists("/proc/" + std::to_string(pid));
+}
+
+// The process ids whose parent is `parent`.
+std::vector<pid_t> ChildrenOf(pid_t parent) {
+    std::vector<pid_t> out;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const std::string stat = ReadFile(entry.path() / "stat");
+        const auto close = stat.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream rest(stat.substr(close + 2));
+        std::string state;
+        pid_t ppid = 0;
+        rest >> state >> ppid;
+        if (ppid == parent) out.push_back(std::stoi(name));
+    }
+    return out;
+}
+
+// A pixel of a 24-bit bottom-up bitmap file as 0xRRGGBB, counted from the top-left corner.
+struct Bitmap {
+    int width = 0, height = 0, bits = 0;
+    std::string data;
+    std::uint32_t offset = 0;
+
+    explicit Bitmap(const std::string& path) : data(ReadFile(path)) {
+        if (data.size() < 54 || data.compare(0, 2, "BM") != 0) return;
+        offset = U32(10);
+        width = static_cast<int>(U32(18));
+        height = static_cast<int>(U32(22));
+        bits = data[28] | data[29] << 8;
+    }
+    std::uint32_t U32(size_t at) const {
+        const auto* p = reinterpret_cast<const unsigned char*>(data.data()) + at;
+        return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+    }
+    std::uint32_t Pixel(int x, int y) const {
+        const size_t stride = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
+        const size_t at = offset + stride * (height - 1 - y) + static_cast<size_t>(x) * 3;
+        if (at + 3 > data.size()) return 0xFFFFFFFF;
+        const auto* p = reinterpret_cast<const unsigned char*>(data.data()) + at;
+        return p[2] << 16 | p[1] << 8 | p[0];
+    }
+};
+
+class FullRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(display_.ok());
+        fs::create_directories(folder_);
+    }
+
+    // Fills the program folder: the host, the chosen renderer and, when given, a settings file.
+    void Install(Renderer renderer, const std::string& settings = "") {
+        const auto copy = [&](const std::string& from, const std::string& name) {
+            fs::copy_file(from, folder_ + "/" + name, fs::copy_options::overwrite_existing);
+        };
+        copy(VELMORA_BIN_DIR "/Velmora.scr", "Velmora.scr");
+        if (renderer == Renderer::Real) copy(VELMORA_BIN_DIR "/Velmora.dll", "Velmora.dll");
+        if (renderer == Renderer::Stub) copy(STUB_RENDERER, "Velmora.dll");
+        if (!settings.empty()) std::ofstream(folder_ + "/Velmora.ini") << settings;
+    }
+
+    std::unique_ptr<Child> Start(const std::string& argument) {
+        std::vector<std::string> argv{folder_ + "/Velmora.scr"};
+        if (!argument.empty()) argv.push_back(argument);
+        std::map<std::string, std::string> env{
+            {"DISPLAY", display_.name()}, {"VELMORA_ROOT", root_},
+            {"LD_PRELOAD", CURSOR_PROBE}, {"VELMORA_CURSOR_LOG", cursorLog_},
+            {"SDL_AUDIODRIVER", "disk"},  {"SDL_DISKAUDIOFILE", audio_}};
+        for (const auto& [k, v] : env_) env[k] = v;
+        return std::make_unique<Child>(argv, env);
+    }
+
+    unsigned long WaitForRendererWindow(std::chrono::milliseconds timeout = 15000ms) {
+        unsigned long window = 0;
+        WaitUntil([&] { return (window = FindWindow(display_.name(), "Zentrova_VC")) != 0; },
+                  timeout);
+        return window;
+    }
+
+    void PressEscape(unsigned long window) {
+        // The key-up may find the window gone already: xdotool's complaint is no failure.
+        Shell("DISPLAY=" + display_.name() + " xdotool key --window " + std::to_string(window) +
+              " Escape >/dev/null 2>&1");
+    }
+
+    // The host's pointer calls in order ("hide", "show").
+    std::vector<std::string> HostCursorCalls() {
+        std::vector<std::string> calls;
+        std::istringstream lines(ReadFile(cursorLog_));
+        std::string program, call;
+        while (lines >> program >> call)
+            if (program == "Velmora.scr") calls.push_back(call);
+        return calls;
+    }
+
+    // True when the disk audio output holds sound: any sample that is not silence.
+    bool AudioHeard() {
+        const std::string samples = ReadFile(audio_);
+        return samples.find_first_not_of('\0') != std::string::npos;
+    }
+
+    VirtualDisplay display_{640, 480};
+    TempFolder temp_;
+    std::string folder_ = temp_.path() + "/program";
+    std::string root_ = temp_.path() + "/root";
+    std::string cursorLog_ = temp_.path() + "/cursor.log";
+    std::string audio_ = temp_.path() + "/audio.raw";
+    std::map<std::string, std::string> env_;
+};
+
+using Calls = std::vector<std::string>;
+
+// Paints the root window in four coloured quarters; the connection stays open meanwhile.
+class PaintedRoot {
+  public:
+    static constexpr std::uint32_t kColours[4] = {0xC03020, 0x20A040, 0x2040C0, 0xE0D040};
+
+    explicit PaintedRoot(const std::string& name) : d_(XOpenDisplay(name.c_str())) {
+        if (!d_) return;
+        const Window root = DefaultRootWindow(d_);
+        const int w = DisplayWidth(d_, 0), h = DisplayHeight(d_, 0);
+        const Pixmap p = XCreatePixmap(d_, root, w, h, DefaultDepth(d_, 0));
+        const GC gc = XCreateGC(d_, p, 0, nullptr);
+        for (int i = 0; i < 4; ++i) {
+            XSetForeground(d_, gc, kColours[i]);
+            XFillRectangle(d_, p, gc, (i % 2) * w / 2, (i / 2) * h / 2, w / 2, h / 2);
+        }
+        XSetWindowBackgroundPixmap(d_, root, p);
+        XClearWindow(d_, root);
+        XFreeGC(d_, gc);
+        XSync(d_, False);
+    }
+    ~PaintedRoot() {
+        if (d_) XCloseDisplay(d_);
+    }
+    bool ok() const { return d_ != nullptr; }
+
+  private:
+    Display* d_;
+};
+
+}  // namespace
+
+TEST_F(FullRun, HandOffBitmapHoldsTheScreenBeforeTheRendererStarts) {
+    PaintedRoot painted(display_.name());
+    ASSERT_TRUE(painted.ok());
+    Install(Renderer::Stub);
+    const std::string seen = temp_.path() + "/seen-by-renderer.bmp";
+    env_["VELMORA_STUB_COPY"] = seen;
+    auto host = Start("/s");
+    const unsigned long window = WaitForRendererWindow();
+    ASSERT_NE(window, 0u);
+
+    const Bitmap bitmap(seen);
+    ASSERT_EQ(bitmap.width, 640);
+    ASSERT_EQ(bitmap.height, 480);  // positive: rows bottom-up
+    ASSERT_EQ(bitmap.bits, 24);
+    const int xs[2] = {5, 634}, ys[2] = {5, 474};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(bitmap.Pixel(xs[i % 2], ys[i / 2]), PaintedRoot::kColours[i]) << "quarter " << i;
+    EXPECT_EQ(bitmap.Pixel(319, 239), PaintedRoot::kColours[0]);
+    EXPECT_EQ(bitmap.Pixel(320, 240), PaintedRoot::kColours[3]);
+
+    PressEscape(window);
+    EXPECT_EQ(host->Wait(3000ms), 0);
+}
+
+TEST_F(FullRun, EscapeInTheRealRendererEndsBothProgramsAndShowsThePointer) {
+    Install(Renderer::Real);
+    auto host = Start("/s");
+    const unsigned long window = WaitForRendererWindow();
+    ASSERT_NE(window, 0u) << "the renderer's window did not appear";
+    const auto renderers = ChildrenOf(host->pid());
+    ASSERT_EQ(renderers.size(), 1u);
+    std::this_thread::sleep_for(500ms);  // a few frames
+    EXPECT_TRUE(host->Running());
+    EXPECT_EQ(HostCursorCalls(), Calls{"hide"});
+
+    PressEscape(window);
+    ASSERT_TRUE(WaitUntil([&] { return FindWindow(display_.name(), "Zentrova_VC") == 0; }, 3000ms));
+    const auto windowGone = Clock::now();
+    ASSERT_EQ(host->Wait(3000ms), 0);
+    const auto lag =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - windowGone);
+    // The watch ticks every 100 ms; the margin allows for a loaded test machine.
+    EXPECT_LT(lag.count(), 500) << "host ended " << lag.count() << " ms after the window";
+    EXPECT_EQ(HostCursorCalls(), (Calls{"hide", "show"}));
+    EXPECT_TRUE(WaitUntil([&] { return !ProcessExists(renderers[0]); }, 2000ms));
+}
+
+TEST_F(FullRun, EmptyCommandLineRunsWithoutTouchingThePointer) {
+    Install(Renderer::Stub);
+    auto host = Start("");
+    const unsigned long window = WaitForRendererWindow();
+    ASSERT_NE(window, 0u);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(host->Running());
+    PressEscape(window);
+    EXPECT_EQ(host->Wait(3000ms), 0);
+    EXPECT_EQ(HostCursorCalls(), Calls{});
+}
+
+TEST_F(FullRun, MissingRendererEndsTheRunAtOnceWithThePointerShown) {
+    Install(Renderer::Missing);
+    const auto start = Clock::now();
+    auto host = Start("/s");
+    ASSERT_EQ(host->Wait(5000ms), 0);
+    EXPECT_LT(Clock::now() - start, 3000ms);
+    EXPECT_EQ(HostCursorCalls(), (Calls{"hide", "show"}));
+}
+
+TEST_F(FullRun, ASlowRendererWindowKeepsTheRunGoing) {
+    Install(Renderer::Stub);
+    env_["VELMORA_STUB_DELAY_MS"] = "1500";
+    auto host = Start("/s");
+    std::this_thread::sleep_for(1000ms);
+    EXPECT_TRUE(host->Running()) << "the run ended before the renderer opened its window";
+    const unsigned long window = WaitForRendererWindow();
+    ASSERT_NE(window, 0u);
+    EXPECT_TRUE(host->Running());
+    EXPECT_EQ(HostCursorCalls(), Calls{"hide"});
+    PressEscape(window);
+    EXPECT_EQ(host->Wait(3000ms), 0);
+    EXPECT_EQ(HostCursorCalls(), (Calls{"hide", "show"}));
+}
+
+TEST_F(FullRun, RendererEndingBeforeItsWindowOrBeingKilledEndsTheHost) {
+    Install(Renderer::Stub);
+    {
+        env_["VELMORA_STUB_FAIL_EARLY"] = "1";
+        auto host = Start("/s");
+        EXPECT_EQ(host->Wait(3000ms), 0);
+        EXPECT_EQ(HostCursorCalls(), (Calls{"hide", "show"}));
+        env_.erase("VELMORA_STUB_FAIL_EARLY");
+    }
+    const std::string pidFile = temp_.path() + "/renderer.pid";
+    env_["VELMORA_STUB_PIDFILE"] = pidFile;
+    auto host = Start("/s");
+    ASSERT_NE(WaitForRendererWindow(), 0u);
+    const pid_t renderer = std::stoi(ReadFile(pidFile));
+    ASSERT_EQ(kill(renderer, SIGKILL), 0);
+    EXPECT_EQ(host->Wait(3000ms), 0);
+}
+
+TEST(ProgramEnded, ReapsAProgramOnceItHasEnded) {
+    TempFolder temp;
+    const std::string script = temp.path() + "/quick";
+    std::ofstream(script) << "#!/bin/sh\nsleep 0.3\n";
+    fs::permissions(script, fs::perms::owner_all);
+    const std::int32_t pid = platform::StartProgram(script);
+    ASSERT_GT(pid, 0);
+    EXPECT_FALSE(platform::ProgramEnded(pid));
+    EXPECT_TRUE(WaitUntil([&] { return platform::ProgramEnded(pid); }, 3000ms));
+    EXPECT_FALSE(ProcessExists(pid));  // no zombie left behind
+    EXPECT_TRUE(platform::ProgramEnded(pid));
+    EXPECT_TRUE(platform::ProgramEnded(0));  // nothing started
+}
+
+TEST_F(FullRun, ASecondRunDuringARunEndsAtOnce) {
+    Install(Renderer::Stub);
+    auto first = Start("/s");
+    const unsigned long window = WaitForRendererWindow();
+    ASSERT_NE(window, 0u);
+    auto second = Start("/s");
+    EXPECT_EQ(second->Wait(3000ms), 0);
+    EXPECT_TRUE(first->Running());
+    EXPECT_EQ(ChildrenOf(first->pid()).size(), 1u);
+    EXPECT_EQ(HostCursorCalls(), Calls{"hide"});  // the second start hid nothing
+    PressEscape(window);
+    EXPECT_EQ(first->Wait(3000ms), 0);
+}
+
+// Music of each kind plays during a run and goes with its end.
+class FullRunMusic : public FullRun {
+  protected:
+    void MakeMedia() {
+        const std::string t = temp_.path();
+        int rc = 0;
+        Shell("sox -q -n -r 44100 -c 2 -b 16 '" + t + "/tone.wav' synth 3 sine 440 2>&1", &rc);
+        ASSERT_EQ(rc, 0) << "sox";
+        Shell("lame --quiet '" + t + "/tone.wav' '" + t + "/tone.mp3' 2>&1", &rc);
+        ASSERT_EQ(rc, 0) << "lame";
+        fs::copy_file(t + "/tone.wav", t + "/tone.mid");
+        // A disc image of two audio tracks of 3 s each (whole sectors of 2352 bytes).
+        Shell("sox -q -n -t raw -r 44100 -c 2 -b 16 -e signed -L '" + t +
+                  "/disc.bin' synth 6 sine 330 2>&1",
+              &rc);
+        ASSERT_EQ(rc, 0) << "sox raw";
+        std::ofstream(t + "/disc.cue") << "FILE \"disc.bin\" BINARY\n"
+                                          "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                                          "  TRACK 02 AUDIO\n    INDEX 01 00:03:00\n";
+    }
+
+    static std::string Settings(int mode, const std::string& file) {
+        return "[Section]\nBGM区分=" + std::to_string(mode) + "\nBGMﾘﾋﾟｰﾄ=0\nBGMﾌｧｲﾙ=" + file +
+               "\n";
+    }
+
+    // Runs /s with the stand-in renderer for over a second, then ends it with Escape.
+    void RunForAWhile() {
+        auto host = Start("/s");
+        const unsigned long window = WaitForRendererWindow();
+        ASSERT_NE(window, 0u);
+        std::this_thread::sleep_for(1200ms);
+        ASSERT_TRUE(host->Running());
+        heard_ = AudioHeard();
+        PressEscape(window);
+        EXPECT_EQ(host->Wait(3000ms), 0);
+        const auto size = fs::exists(audio_) ? fs::file_size(audio_) : 0;
+        std::this_thread::sleep_for(300ms);
+        EXPECT_EQ(fs::exists(audio_) ? fs::file_size(audio_) : 0, size) << "sound after the end";
+    }
+
+    bool heard_ = false;
+};
+
+TEST_F(FullRunMusic, Mp3WavAndCdPlayDuringTheRun) {
+    MakeMedia();
+    const std::string t = temp_.path();
+    for (const std::string file : {"tone.mp3", "tone.wav"}) {
+        SCOPED_TRACE(file);
+        fs::remove(audio_);
+        Install(Renderer::Stub, Settings(2, t + "/" + file));
+        RunForAWhile();
+        EXPECT_TRUE(heard_);
+    }
+    SCOPED_TRACE("audio CD image");
+    fs::remove(audio_);
+    env_["VELMORA_CDROM"] = t + "/disc.cue";
+    Install(Renderer::Stub, Settings(1, ""));
+    RunForAWhile();
+    EXPECT_TRUE(heard_);
+}
+
+TEST_F(FullRunMusic, AFileEndingInMidPlaysNothing) {
+    MakeMedia();
+    Install(Renderer::Stub, Settings(2, temp_.path() + "/tone.mid"));
+    RunForAWhile();
+    EXPECT_FALSE(heard_);
+}
