@@ -25,7 +25,7 @@ size=${VELMORA_DEMO_SIZE:-1024x768}
 width=${BASH_REMATCH[1]} height=${BASH_REMATCH[2]}
 
 # Running and not a zombie: an ended child stays visible to kill -0 until it is waited for.
-alive() { [ -r "/proc/$1/status" ] && ! grep -q '^State:[[:space:]]*Z' "/proc/$1/status"; }
+alive() { [ -r "/proc/$1/status" ] && ! grep -qs '^State:[[:space:]]*Z' "/proc/$1/status"; }
 
 tmp=$(mktemp -d)
 xvfb=0 host=0 painter=0

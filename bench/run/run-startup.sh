@@ -14,7 +14,7 @@ for f in Velmora.scr Velmora.dll velmora_timed_launch velmora_timing_shim.so; do
 done
 
 # Running and not a zombie: an ended child stays visible to kill -0 until it is waited for.
-alive() { [ -r "/proc/$1/status" ] && ! grep -q '^State:[[:space:]]*Z' "/proc/$1/status"; }
+alive() { [ -r "/proc/$1/status" ] && ! grep -qs '^State:[[:space:]]*Z' "/proc/$1/status"; }
 
 tmp=$(mktemp -d)
 xvfb=0 host=0 painter=0
@@ -94,6 +94,7 @@ one_run() {  # <timing file>
       step("first-frame", "upload-end", "first-frame")
       step("total", "launch", "first-frame")
       step("window-seen-by-host", "launch", "renderer-window-seen")
+      step("host-end-after-renderer", "exit-Velmora.dll", "run-end")
     }' "$timing"
 }
 
@@ -129,4 +130,5 @@ for s in $steps; do
   echo
 done
 echo "($runs runs per size; ..exec and ..window are parts of renderer-start; window-seen-by-host"
-echo " counts from the launch; host CPU measured over ${watch_seconds} s of watching)"
+echo " counts from the launch; host-end-after-renderer from the renderer's exit on Escape to the"
+echo " host's unload; host CPU measured over ${watch_seconds} s of watching)"

@@ -1,7 +1,7 @@
 // Preloaded into Velmora.scr and Velmora.dll by the start-up benchmark: marks, in the file named
-// by $VELMORA_TIMING, when each program starts, when the hand-off bitmap is written and read,
-// when the texture upload runs and when the first frame is presented. The programs themselves
-// are not changed; each wrapper forwards to the real function.
+// by $VELMORA_TIMING, when each program starts and exits, when the hand-off bitmap is written and
+// read, when the texture upload runs and when the first frame is presented. The programs
+// themselves are not changed; each wrapper forwards to the real function.
 #include <GL/gl.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -71,15 +71,24 @@ Fn Real(const char* name) {
     return reinterpret_cast<Fn>(dlsym(RTLD_NEXT, name));
 }
 
-__attribute__((constructor)) void Started() {
+void MarkWithName(const char* what) {
     char name[64] = "?";
     if (FILE* f = fopen("/proc/self/comm", "r")) {
         if (fgets(name, sizeof name, f)) name[strcspn(name, "\n")] = 0;
         fclose(f);
     }
     char label[96];
-    snprintf(label, sizeof label, "exec-%s", name);
+    snprintf(label, sizeof label, "%s-%s", what, name);
     Mark(label);
+}
+
+__attribute__((constructor)) void Started() {
+    MarkWithName("exec");
+}
+
+// Runs on exit(), which is how the renderer ends on Escape.
+__attribute__((destructor)) void Ended() {
+    MarkWithName("exit");
 }
 
 }  // namespace
