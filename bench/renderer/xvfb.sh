@@ -6,6 +6,7 @@ start_xvfb() {
   Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$bench_tmp/display" 2>/dev/null &
   bench_xvfb=$!
   trap 'kill "$bench_xvfb" 2>/dev/null; rm -rf "$bench_tmp"' EXIT
+  trap 'exit 130' INT TERM HUP  # so that the EXIT trap also runs when the script is stopped
   for _ in $(seq 100); do
     [ -s "$bench_tmp/display" ] && break
     sleep 0.05
