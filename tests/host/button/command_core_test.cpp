@@ -169,6 +169,10 @@ TEST_F(CommandCoreTest, FocusChangesAndPointerElsewhere) {
 
 TEST_F(CommandCoreTest, DisabledButtonIgnoresEverything) {
     Ready();
+    core.SetEnabled(false);  // left in state 1: drawn over a white top
+    EXPECT_EQ(host.LastLook(), Look::Disable);
+    EXPECT_FALSE(host.LastTopDark());
+    core.SetEnabled(true);
     core.PointerMoved();
     host.Clear();
     core.SetEnabled(false);
