@@ -1,6 +1,7 @@
 // The music unit on the real sound layer, heard through SDL's disk audio driver: looping files
 // and a three-track CD image made here, checked in the mixed output file.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -190,12 +191,20 @@ class SoundOutput : public ::testing::Test {
     }
     void TearDown() override { unsetenv("VELMORA_CDROM"); }
 
-    // Runs `tick` every `period` for `seconds`.
-    static void Every(std::chrono::milliseconds period, double seconds,
-                      const std::function<void()>& tick) {
-        auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    // Seconds of sound written to the output so far.
+    double OutputSeconds() const {
+        struct stat info;
+        return stat(output.c_str(), &info) == 0 ? info.st_size / (kRate * 4.0) : 0;
+    }
+
+    // Runs `tick` every `period` until the output holds `seconds` of sound. The output's own
+    // clock counts, not the wall clock: a busy machine may run the output thread late.
+    void Every(std::chrono::milliseconds period, double seconds,
+               const std::function<void()>& tick) const {
+        auto limit =
+            std::chrono::steady_clock::now() + std::chrono::duration<double>(3 * seconds + 5);
         auto next = std::chrono::steady_clock::now();
-        while (next < end) {
+        while (OutputSeconds() < seconds && next < limit) {
             tick();
             next += period;
             std::this_thread::sleep_until(next);
@@ -231,7 +240,7 @@ TEST_F(SoundOutput, WavOfOneSecondLoopsWithoutGaps) {
     Zentrova_B::BgmFile = WriteWav(folder.path() + "/one second.wav", 1.0, 440);
     Zentrova_BGM::WavPlay();
     ASSERT_EQ(Zentrova_B::LastApiResult, 1);
-    std::this_thread::sleep_for(3200ms);
+    Every(50ms, 3.2, [] {});
     Zentrova_BGM::WavStop();
     Loudness heard = Listen(ReadOutput(output));
     EXPECT_GE(heard.soundSeconds, 2.9);
@@ -242,7 +251,7 @@ TEST_F(SoundOutput, Mp3LoopsThroughTheSoundPlayerToo) {
     std::string mp3 = Mp3(1.0);
     if (mp3.empty()) GTEST_SKIP() << "no MP3 encoder (lame)";
     ASSERT_NE(platform::PlaySound(mp3.c_str(), 0, platform::SND_ASYNC | platform::SND_LOOP), 0);
-    std::this_thread::sleep_for(3200ms);
+    Every(50ms, 3.2, [] {});
     platform::PlaySound(nullptr, 0, 0);
     Loudness heard = Listen(ReadOutput(output));
     EXPECT_GE(heard.soundSeconds, 2.9);
