@@ -152,3 +152,12 @@ std::uint32_t waveOutGetNumDevs();
 std::int32_t PlaySound(const char* name, std::uintptr_t module, std::uint32_t flags);
 
 }  // namespace platform
+
+// ---- Web (web.cpp) --------------------------------------------------------------------------------
+namespace platform {
+
+// Opens `address` with the desktop's handler (xdg-open), without waiting for it. Failure, such
+// as no handler at all, is silent.
+void OpenWebAddress(std::string_view address);
+
+}  // namespace platform

@@ -1,0 +1,60 @@
+// Tests of opening a web address: xdg-open gets the address, the caller does not wait for it,
+// and a system without xdg-open is no error.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "desktop.h"
+#include "platform/platform.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class PathGuard {
+  public:
+    explicit PathGuard(const std::string& path)
+        : old_(std::getenv("PATH") ? std::getenv("PATH") : "") {
+        setenv("PATH", path.c_str(), 1);
+    }
+    ~PathGuard() { setenv("PATH", old_.c_str(), 1); }
+
+  private:
+    std::string old_;
+};
+
+TEST(Web, OpensTheAddressWithXdgOpenWithoutWaiting) {
+    testsupport::TempFolder bin;
+    const std::string log = bin.path() + "/log";
+    const std::string fake = bin.path() + "/xdg-open";
+    std::ofstream(fake) << "#!/bin/sh\nsleep 2\necho \"$#:$1\" > " << log << "\n";
+    chmod(fake.c_str(), 0755);
+
+    PathGuard path(bin.path() + ":/usr/bin:/bin");
+    const auto start = std::chrono::steady_clock::now();
+    platform::OpenWebAddress("https://velmora.example.org/a b");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return !ReadAll(log).empty(); }, 10s));
+    EXPECT_EQ(ReadAll(log), "1:https://velmora.example.org/a b\n");
+}
+
+TEST(Web, MissingXdgOpenIsSilent) {
+    testsupport::TempFolder empty;
+    PathGuard path(empty.path());
+    platform::OpenWebAddress("https://velmora.example.org/");
+    SUCCEED();
+}
+
+}  // namespace
