@@ -1,0 +1,258 @@
+// Tests of the real settings dialog, Velmora.scr /c, under a private Xvfb: its window, clicks
+// on its controls with xdotool, the settings file it writes (byte for byte), Cancel and the
+// title-bar close, a refused second start, the web-address label, and a screenshot of the
+// dialog for each music kind (saved into the artifact folder for people to look at).
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "desktop.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using testsupport::Child;
+using testsupport::Shell;
+using testsupport::TempFolder;
+using testsupport::VirtualDisplay;
+using testsupport::WaitUntil;
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+struct WindowInfo {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool viewable = false;
+};
+
+int Field(const std::string& text, const std::string& name) {
+    const auto at = text.find(name);
+    return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + name.size());
+}
+
+WindowInfo Info(const std::string& display, unsigned long id) {
+    const std::string out =
+        Shell("xwininfo -display " + display + " -id " + std::to_string(id) + " 2>/dev/null");
+    return {Field(out, "Absolute upper-left X:"), Field(out, "Absolute upper-left Y:"),
+            Field(out, "Width:"), Field(out, "Height:"),
+            out.find("Map State: IsViewable") != std::string::npos};
+}
+
+// The same close request a window manager's close button sends.
+void SendClose(const std::string& display, unsigned long id) {
+    Display* d = XOpenDisplay(display.c_str());
+    ASSERT_NE(d, nullptr);
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = id;
+    ev.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    ev.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, id, False, NoEventMask, &ev);
+    XFlush(d);
+    XCloseDisplay(d);
+}
+
+// Points of the dialog's client area (pixels) that the tests click.
+struct Spot {
+    int x, y;
+};
+constexpr Spot kLabelNone{60, 100};   // "なし"
+constexpr Spot kLabelCd{60, 80};      // "音楽CD"
+constexpr Spot kLabelFile{60, 120};   // "MP3、WAV"
+constexpr Spot kImageFile{48, 120};   // the file kind's radio image
+constexpr Spot kRepeatText{132, 80};  // the combo box's text field
+constexpr Spot kFileButton{62, 144};  // "..."
+constexpr Spot kSettings{362, 212};
+constexpr Spot kCancel{442, 212};
+constexpr Spot kWebAddress{40, 214};
+
+// One Velmora.scr /c in a folder of its own, so that the Velmora.ini beside it is the test's.
+class Dialog : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(display_.ok());
+        program_ = folder_.path() + "/Velmora.scr";
+        std::filesystem::copy_file(VELMORA_BIN_DIR "/Velmora.scr", program_);
+        ini_ = folder_.path() + "/Velmora.ini";
+        env_ = {{"DISPLAY", display_.name()},
+                {"VELMORA_ROOT", root_.path()},
+                {"LC_ALL", "C.UTF-8"},
+                {"SDL_AUDIODRIVER", "dummy"}};
+    }
+
+    // Starts the dialog and waits until its window is on the screen.
+    void Open() {
+        dialog_ = std::make_unique<Child>(std::vector<std::string>{program_, "/c"}, env_);
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                window_ = testsupport::FindWindow(display_.name(), "<Velmora>");
+                return window_ != 0 && Info(display_.name(), window_).viewable;
+            },
+            10s));
+        info_ = Info(display_.name(), window_);
+        std::this_thread::sleep_for(300ms);  // the opening zoom and the first paint
+    }
+
+    void Xdotool(const std::string& args) {
+        Shell("DISPLAY=" + display_.name() + " xdotool " + args);
+    }
+
+    // Moves the pointer to a client point, lets the controls see it, then presses and releases.
+    // (xdotool's mousemove --sync waits for a motion, so it is left out when the pointer is
+    // there already.)
+    void Click(Spot spot, int button = 1) {
+        const std::string to =
+            std::to_string(info_.x + spot.x) + " " + std::to_string(info_.y + spot.y);
+        const std::string move = to == pointer_ ? "" : "mousemove --sync " + to + " sleep 0.15 ";
+        pointer_ = to;
+        Xdotool(move + "click " + std::to_string(button) + " sleep 0.15");
+    }
+
+    void TypeRepeat(const std::string& text) {
+        Click(kRepeatText);
+        Xdotool("key ctrl+a BackSpace type '" + text + "'");
+        std::this_thread::sleep_for(100ms);
+    }
+
+    void Screenshot(const std::string& name) {
+        EXPECT_TRUE(testsupport::Screenshot(display_.name(),
+                                            testsupport::ArtifactFolder() + "/" + name, window_));
+    }
+
+    // The dialog ends the program once it has closed.
+    void ExpectClosed() {
+        const auto code = dialog_->Wait(10s);
+        ASSERT_TRUE(code.has_value()) << "the dialog did not close";
+    }
+
+    static std::string Expected(int mode, int repeat, const std::string& file) {
+        return "[Section]\nBGM区分= " + std::to_string(mode) +
+               "\nBGMﾘﾋﾟｰﾄ= " + std::to_string(repeat) + "\nBGMﾌｧｲﾙ=" + file + "\n";
+    }
+
+    VirtualDisplay display_;
+    TempFolder folder_, root_;
+    std::string program_, ini_;
+    std::map<std::string, std::string> env_;
+    std::unique_ptr<Child> dialog_;
+    unsigned long window_ = 0;
+    WindowInfo info_;
+    std::string pointer_;
+};
+
+TEST_F(Dialog, OpensCentredWithItsClientSizeAndRefusesASecondStart) {
+    Open();
+    EXPECT_EQ(info_.width, 496);
+    EXPECT_EQ(info_.height, 246);
+    EXPECT_EQ(info_.x, (1024 - 496) / 2);
+    EXPECT_EQ(info_.y, (768 - 246) / 3);
+
+    Child second({program_, "/c"}, env_);
+    EXPECT_TRUE(second.Wait(5s).has_value()) << "a second start must end at once";
+    EXPECT_TRUE(dialog_->Running());
+
+    Click(kCancel);
+    ExpectClosed();
+    EXPECT_FALSE(std::filesystem::exists(ini_));
+}
+
+TEST_F(Dialog, ClickedChoicesAreSavedByteForByte) {
+    const std::string song = root_.path() + "/Song & Dance @ Home.MP3";
+    WriteAll(song, "not really music");
+    env_["VELMORA_TEST_CHOSEN_FILE"] = song;
+    Open();
+    Screenshot("dialog_kind_0.png");  // no settings file: no music
+
+    Click(kLabelFile, 3);  // any mouse button selects
+    Click(kFileButton);
+    Screenshot("dialog_kind_2.png");
+
+    Click(kLabelCd);
+    TypeRepeat("7");
+    Screenshot("dialog_kind_1.png");
+    Click(kSettings);
+    ExpectClosed();
+    EXPECT_EQ(ReadAll(ini_), Expected(1, 7, song));
+}
+
+TEST_F(Dialog, LoadedSettingsAreShownAndSavedAgain) {
+    const std::string song = root_.path() + "/a.wav";
+    WriteAll(song, "RIFF");
+    WriteAll(ini_, Expected(1, 12, song));
+    Open();
+    Screenshot("dialog_kind_1_repeat_12.png");
+    Click(kSettings);
+    ExpectClosed();
+    EXPECT_EQ(ReadAll(ini_), Expected(1, 12, song));
+
+    // File kind without a file, and a typed half that rounds to the even neighbour.
+    WriteAll(ini_, "");
+    Open();
+    Click(kImageFile);
+    Click(kLabelCd);
+    TypeRepeat("2.5");
+    Click(kLabelFile);
+    Click(kSettings);
+    ExpectClosed();
+    EXPECT_EQ(ReadAll(ini_), Expected(2, 2, ""));
+}
+
+TEST_F(Dialog, CancelTitleBarCloseAndKeysWriteNothing) {
+    const std::string before = "; kept as it is\r\n[Section]\r\nBGM区分= 1\r\n";
+    WriteAll(ini_, before);
+    env_["VELMORA_TEST_CHOSEN_FILE"] = root_.path() + "/missing.mp3";
+    Open();
+    Click(kLabelFile);
+    Click(kFileButton);
+    Xdotool("key Escape Return");  // to the window under the pointer
+    std::this_thread::sleep_for(200ms);
+    EXPECT_TRUE(dialog_->Running()) << "Escape and Return are not bound";
+    Click(kCancel);
+    ExpectClosed();
+    EXPECT_EQ(ReadAll(ini_), before);
+
+    Open();
+    Click(kLabelNone);
+    SendClose(display_.name(), window_);
+    ExpectClosed();
+    EXPECT_EQ(ReadAll(ini_), before);
+}
+
+TEST_F(Dialog, WebAddressOpensWithXdgOpenAndTheDialogStaysUsable) {
+    TempFolder bin;
+    const std::string log = bin.path() + "/opened";
+    const std::string fake = bin.path() + "/xdg-open";
+    WriteAll(fake, "#!/bin/sh\necho \"$1\" > " + log + "\n");
+    chmod(fake.c_str(), 0755);
+    env_["PATH"] = bin.path() + ":/usr/bin:/bin";
+    Open();
+    Click(kWebAddress);
+    EXPECT_TRUE(WaitUntil([&] { return !ReadAll(log).empty(); }, 5s));
+    EXPECT_EQ(ReadAll(log), "https://velmora.example.org/\n");
+
+    // A handler that fails (no browser configured): nothing shown, and the dialog still saves.
+    WriteAll(fake, "#!/bin/sh\necho 'no method available for opening' >&2\nexit 3\n");
+    Click(kWebAddress);
+    Click(kLabelCd);
+    Click(kSettings);
+    ExpectClosed();
+    EXPECT_EQ(ReadAll(ini_), Expected(1, 0, ""));
+}
+
+}  // namespace
