@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -66,6 +67,23 @@ void SendClose(const std::string& display, unsigned long id) {
     XSendEvent(d, id, False, NoEventMask, &ev);
     XFlush(d);
     XCloseDisplay(d);
+}
+
+struct PointerLook {
+    int width = 0, height = 0, hotX = 0, hotY = 0;
+};
+
+// The pointer's current look on the display.
+PointerLook CurrentCursor(const std::string& display) {
+    PointerLook shape;
+    Display* d = XOpenDisplay(display.c_str());
+    if (!d) return shape;
+    if (XFixesCursorImage* image = XFixesGetCursorImage(d)) {
+        shape = {image->width, image->height, image->xhot, image->yhot};
+        XFree(image);
+    }
+    XCloseDisplay(d);
+    return shape;
 }
 
 // Points of the dialog's client area (pixels) that the tests click.
@@ -242,6 +260,14 @@ TEST_F(Dialog, WebAddressOpensWithXdgOpenAndTheDialogStaysUsable) {
     chmod(fake.c_str(), 0755);
     env_["PATH"] = bin.path() + ":/usr/bin:/bin";
     Open();
+    Xdotool("mousemove --sync " + std::to_string(info_.x + kWebAddress.x) + " " +
+            std::to_string(info_.y + kWebAddress.y) + " sleep 0.2");
+    pointer_ =
+        std::to_string(info_.x + kWebAddress.x) + " " + std::to_string(info_.y + kWebAddress.y);
+    const PointerLook hand = CurrentCursor(display_.name());
+    EXPECT_EQ(hand.width, 32);
+    EXPECT_EQ(hand.hotX, 12);
+    EXPECT_EQ(hand.hotY, 10);
     Click(kWebAddress);
     EXPECT_TRUE(WaitUntil([&] { return !ReadAll(log).empty(); }, 5s));
     EXPECT_EQ(ReadAll(log), "https://velmora.example.org/\n");
