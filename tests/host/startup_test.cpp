@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "desktop.h"
@@ -40,6 +44,17 @@ class Startup : public ::testing::Test {
         return w;
     }
     bool WorkingFolderExists() { return fs::is_directory(root_.path() + "/c/tolvik"); }
+    // Paints the root window with a pattern that differs by `seed`.
+    void PaintRoot(int seed) {
+        GC gc = XCreateGC(d_, DefaultRootWindow(d_), 0, nullptr);
+        for (int y = 0; y < 200; y += 8)
+            for (int x = 0; x < 320; x += 8) {
+                XSetForeground(d_, gc, ((x + seed * 40) & 255) << 16 | (y & 255) << 8 | seed * 60);
+                XFillRectangle(d_, DefaultRootWindow(d_), gc, x, y, 8, 8);
+            }
+        XFreeGC(d_, gc);
+        XSync(d_, False);
+    }
 
     VirtualDisplay display_{320, 200};
     Display* d_ = nullptr;
@@ -72,6 +87,51 @@ TEST_F(Startup, SecondStartBesideARunOrADialogEndsBeforeDoingAnything) {
 TEST_F(Startup, PreviewLeavesTheWorkingFolderAlone) {
     RunHost("/p 0");  // no such window: the preview has nothing to show in
     EXPECT_FALSE(WorkingFolderExists());
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::int32_t I32(const std::string& b, std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[at + i]);
+    return static_cast<std::int32_t>(v);
+}
+
+TEST_F(Startup, RunCapturesTheScreenAndTheNextRunReplacesThePicture) {
+    // The host alone in a folder of its own: without a renderer beside it the run ends right
+    // after the capture.
+    TempFolder programs;
+    const std::string host = programs.path() + "/Velmora.scr";
+    fs::copy_file(kHost, host);
+    const std::string bitmap = root_.path() + "/c/tolvik/Zentrova.bmp";
+    for (int seed = 1; seed <= 2; ++seed) {
+        PaintRoot(seed);
+        Child run({host, "/s"}, {{"DISPLAY", display_.name()}, {"VELMORA_ROOT", root_.path()}});
+        ASSERT_EQ(run.Wait(10s), 0);
+        const std::string file = Slurp(bitmap);
+        ASSERT_EQ(file.size(), 54u + 320 * 3 * 200);
+        EXPECT_EQ(I32(file, 18), 320);
+        EXPECT_EQ(I32(file, 22), 200);  // positive: bottom-up
+        XImage* screen = XGetImage(d_, DefaultRootWindow(d_), 0, 0, 320, 200, AllPlanes, ZPixmap);
+        ASSERT_NE(screen, nullptr);
+        int mismatches = 0;
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 320; ++x) {
+                const auto* px = reinterpret_cast<const std::uint8_t*>(file.data()) + 54 +
+                                 (199 - y) * 960 + x * 3;  // the top row is stored last
+                const unsigned long want = XGetPixel(screen, x, y) & 0xFFFFFF;
+                if ((static_cast<unsigned long>(px[2]) << 16 | px[1] << 8 | px[0]) != want)
+                    ++mismatches;
+            }
+        XDestroyImage(screen);
+        EXPECT_EQ(mismatches, 0) << "run " << seed;
+        struct stat info {};
+        ASSERT_EQ(stat(bitmap.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u);
+    }
 }
 
 }  // namespace
