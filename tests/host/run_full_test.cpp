@@ -374,9 +374,15 @@ TEST_F(FullRunMusic, Mp3WavAndCdPlayDuringTheRun) {
     EXPECT_TRUE(heard_);
 }
 
-TEST_F(FullRunMusic, AFileEndingInMidPlaysNothing) {
+TEST_F(FullRunMusic, AFileEndingInMidOrACdKindWithoutADiscPlaysNothing) {
     MakeMedia();
     Install(Renderer::Stub, Settings(2, temp_.path() + "/tone.mid"));
+    RunForAWhile();
+    EXPECT_FALSE(heard_);
+
+    SCOPED_TRACE("no disc");
+    env_["VELMORA_CDROM"] = temp_.path() + "/missing.cue";
+    Install(Renderer::Stub, Settings(1, ""));
     RunForAWhile();
     EXPECT_FALSE(heard_);
 }
