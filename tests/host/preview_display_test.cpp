@@ -237,6 +237,9 @@ TEST_F(Preview, ARunningPreviewBlocksNoOtherStart) {
     EXPECT_NE(testsupport::FindWindow(display_->name(), "Preview Window"), 0u);
     auto two = StartHost("/p " + std::to_string(second), logs_.path() + "/two.log");
     EXPECT_TRUE(ShowsPicture(second));
+    auto settings = StartHost("/c", logs_.path() + "/settings.log");
+    EXPECT_TRUE(testsupport::WaitUntil(
+        [&] { return testsupport::FindWindow(display_->name(), "<Velmora>") != 0; }, 5s));
     EXPECT_TRUE(one->Running());
     EXPECT_TRUE(two->Running());
 }
