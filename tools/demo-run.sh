@@ -49,8 +49,9 @@ done
 [ -s "$tmp/displayfd" ] || { echo "demo-run: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=:$(tr -d '[:space:]' <"$tmp/displayfd")
 
-rm -rf "$out"
 mkdir -p "$out"
+# Only the pictures of an earlier demo go: the folder may be one the user named.
+rm -f "$out"/run-[0-9][0-9].png "$out"/swirl-*.png "$out"/lens-*.png "$out/run.gif" "$out/desktop.png"
 "$here/tools/make-desktop.sh" "$width" "$height" "$out/desktop.png"
 # The desktop is a borderless window at (0, 0) beneath everything: a picture painted straight on
 # the root window does not survive the first exposure on Xvfb.
