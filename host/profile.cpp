@@ -38,9 +38,15 @@ std::vector<Line> Split(std::string_view file, const std::string& cs) {
     return lines;
 }
 
+// Blanks around names and values; a carriage return counts as one, so that a last line that
+// ends in CR alone reads the same once a write has given it a line break.
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
     return s;
 }
 
