@@ -31,45 +31,6 @@ namespace {
 constexpr int kWidth = 320;
 constexpr int kHeight = 200;
 
-// An Xvfb like testsupport's, with MIT-SHM switched off at depth 16.
-class Server {
-  public:
-    Server() {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        const std::string screen = std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x" +
-                                   std::to_string(CAPTURE_DEPTH);
-        const std::string fd = std::to_string(fds[1]);
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(fds[0]);
-            const int devnull = open("/dev/null", O_WRONLY);
-            dup2(devnull, 1);
-            dup2(devnull, 2);
-            const char* shm = CAPTURE_DEPTH == 24 ? "+extension" : "-extension";
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
-                   "-nolisten", "tcp", shm, "MIT-SHM", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        char c;
-        while (read(fds[0], &c, 1) == 1 && c != '\n') name_ += c;
-        close(fds[0]);
-        if (!name_.empty()) name_ = ":" + name_;
-    }
-    ~Server() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    const std::string& name() const { return name_; }
-
-  private:
-    pid_t pid_ = -1;
-    std::string name_;
-};
-
 struct Rgb {
     int r, g, b;
 };
@@ -113,11 +74,6 @@ void DrawPattern(Display* d, int seed) {
     XSync(d, False);
 }
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::int32_t I32(const std::string& b, std::size_t at) {
     std::uint32_t v = 0;
     for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[at + i]);
@@ -158,7 +114,12 @@ void ExpectPattern(const std::string& file, Visual* v, int width, int height, in
 // One server for the whole run: the platform layer keeps its display connection for life.
 class Capture : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { server_ = new Server; }
+    static void SetUpTestSuite() {
+        // At depth 16 the server offers no MIT-SHM, so that the XGetImage path is taken.
+        server_ = new testsupport::VirtualDisplay(
+            kWidth, kHeight, CAPTURE_DEPTH,
+            {CAPTURE_DEPTH == 24 ? "+extension" : "-extension", "MIT-SHM"});
+    }
     static void TearDownTestSuite() { delete server_; }
     void SetUp() override {
         ASSERT_FALSE(server_->name().empty());
@@ -169,12 +130,12 @@ class Capture : public ::testing::Test {
     void TearDown() override {
         if (d_) XCloseDisplay(d_);
     }
-    static Server* server_;
+    static testsupport::VirtualDisplay* server_;
     Display* d_ = nullptr;
     testsupport::TempFolder temp_;
 };
 
-Server* Capture::server_ = nullptr;
+testsupport::VirtualDisplay* Capture::server_ = nullptr;
 
 TEST_F(Capture, SavedBitmapMatchesTheScreenAndASecondCaptureReplacesIt) {
     const std::string file = temp_.path() + "/Zentrova.bmp";
@@ -183,16 +144,16 @@ TEST_F(Capture, SavedBitmapMatchesTheScreenAndASecondCaptureReplacesIt) {
     forms::PictureBox display(0, 0, kWidth, kHeight);
     Zentrova_B::CaptureDesktop(display, file);
     EXPECT_EQ(Zentrova_B::LastApiResult, 1);
-    ExpectPattern(Slurp(file), v, kWidth, kHeight, 1);
+    ExpectPattern(testsupport::ReadFile(file), v, kWidth, kHeight, 1);
 
     DrawPattern(d_, 2);
     Zentrova_B::CaptureDesktop(display, file);
-    ExpectPattern(Slurp(file), v, kWidth, kHeight, 2);
+    ExpectPattern(testsupport::ReadFile(file), v, kWidth, kHeight, 2);
 
     // A box larger than the screen: the copy is clipped, the rest stays black.
     display.resize(0, 0, kWidth + 13, kHeight + 7);
     Zentrova_B::CaptureDesktop(display, file);
-    ExpectPattern(Slurp(file), v, kWidth + 13, kHeight + 7, 2);
+    ExpectPattern(testsupport::ReadFile(file), v, kWidth + 13, kHeight + 7, 2);
 
     // The working folder is missing: the save fails and says so.
     Zentrova_B::CaptureDesktop(display, temp_.path() + "/none/Zentrova.bmp");
@@ -211,7 +172,7 @@ TEST_F(Capture, ZoomAnimationLeavesTheScreenAsItWas) {
     Zentrova_B::ZoomClose(&window);
     Zentrova_B::ZoomClose(nullptr);
     Zentrova_B::CaptureDesktop(display, after);
-    EXPECT_EQ(Slurp(before), Slurp(after));
+    EXPECT_EQ(testsupport::ReadFile(before), testsupport::ReadFile(after));
 }
 
 }  // namespace

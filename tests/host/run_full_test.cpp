@@ -27,13 +27,6 @@ using Clock = std::chrono::steady_clock;
 
 enum class Renderer { Real, Stub, Missing };
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 bool ProcessExists(pid_t pid) {
     return fs::exists("/proc/" + std::to_string(pid));
 }

@@ -89,11 +89,6 @@ TEST_F(Startup, PreviewLeavesTheWorkingFolderAlone) {
     EXPECT_FALSE(WorkingFolderExists());
 }
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::int32_t I32(const std::string& b, std::size_t at) {
     std::uint32_t v = 0;
     for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[at + i]);
@@ -111,7 +106,7 @@ TEST_F(Startup, RunCapturesTheScreenAndTheNextRunReplacesThePicture) {
         PaintRoot(seed);
         Child run({host, "/s"}, {{"DISPLAY", display_.name()}, {"VELMORA_ROOT", root_.path()}});
         ASSERT_EQ(run.Wait(10s), 0);
-        const std::string file = Slurp(bitmap);
+        const std::string file = testsupport::ReadFile(bitmap);
         ASSERT_EQ(file.size(), 54u + 320 * 3 * 200);
         EXPECT_EQ(I32(file, 18), 320);
         EXPECT_EQ(I32(file, 22), 200);  // positive: bottom-up

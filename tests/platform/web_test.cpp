@@ -16,13 +16,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class PathGuard {
   public:
     explicit PathGuard(const std::string& path)
@@ -46,8 +39,8 @@ TEST(Web, OpensTheAddressWithXdgOpenWithoutWaiting) {
     const auto start = std::chrono::steady_clock::now();
     platform::OpenWebAddress("https://velmora.example.org/a b");
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
-    EXPECT_TRUE(testsupport::WaitUntil([&] { return !ReadAll(log).empty(); }, 10s));
-    EXPECT_EQ(ReadAll(log), "1:https://velmora.example.org/a b\n");
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return !testsupport::ReadFile(log).empty(); }, 10s));
+    EXPECT_EQ(testsupport::ReadFile(log), "1:https://velmora.example.org/a b\n");
 }
 
 TEST(Web, MissingXdgOpenIsSilent) {

@@ -41,15 +41,15 @@ inline void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     Put16(out, v >> 16);
 }
 
-inline std::vector<std::uint8_t> PixelRows(const DibSpec& spec) {
+inline std::vector<std::uint8_t> PixelRows(const DibSpec& layout) {
     std::vector<std::uint8_t> out;
-    const int rows = spec.height < 0 ? -spec.height : spec.height;
-    const int bpp = spec.bitsPerPixel;
-    const std::size_t stride = (static_cast<std::size_t>(spec.width) * bpp + 31) / 32 * 4;
+    const int rows = layout.height < 0 ? -layout.height : layout.height;
+    const int bpp = layout.bitsPerPixel;
+    const std::size_t stride = (static_cast<std::size_t>(layout.width) * bpp + 31) / 32 * 4;
     for (int row = 0; row < rows; ++row) {
         std::vector<std::uint8_t> line(stride, 0);
-        for (int x = 0; x < spec.width; ++x) {
-            const std::uint32_t v = spec.pixel(x, row);
+        for (int x = 0; x < layout.width; ++x) {
+            const std::uint32_t v = layout.pixel(x, row);
             if (bpp <= 8) {
                 const int bit = x * bpp;
                 line[bit / 8] |= static_cast<std::uint8_t>(v << (8 - bpp - bit % 8));
@@ -58,45 +58,45 @@ inline std::vector<std::uint8_t> PixelRows(const DibSpec& spec) {
                     line[x * (bpp / 8) + i] = static_cast<std::uint8_t>(v >> (8 * i));
             }
         }
-        if (row == rows - 1 && !spec.padLastRow)
-            line.resize((static_cast<std::size_t>(spec.width) * bpp + 7) / 8);
+        if (row == rows - 1 && !layout.padLastRow)
+            line.resize((static_cast<std::size_t>(layout.width) * bpp + 7) / 8);
         out.insert(out.end(), line.begin(), line.end());
     }
     return out;
 }
 
-inline std::vector<std::uint8_t> BuildDib(const DibSpec& spec) {
+inline std::vector<std::uint8_t> BuildDib(const DibSpec& layout) {
     std::vector<std::uint8_t> info;
-    if (spec.headerSize == 12) {
+    if (layout.headerSize == 12) {
         Put32(info, 12);
-        Put16(info, static_cast<std::uint32_t>(spec.width));
-        Put16(info, static_cast<std::uint32_t>(spec.height));
+        Put16(info, static_cast<std::uint32_t>(layout.width));
+        Put16(info, static_cast<std::uint32_t>(layout.height));
         Put16(info, 1);
-        Put16(info, spec.bitsPerPixel);
+        Put16(info, layout.bitsPerPixel);
     } else {
-        Put32(info, spec.headerSize);
-        Put32(info, static_cast<std::uint32_t>(spec.width));
-        Put32(info, static_cast<std::uint32_t>(spec.height));
+        Put32(info, layout.headerSize);
+        Put32(info, static_cast<std::uint32_t>(layout.width));
+        Put32(info, static_cast<std::uint32_t>(layout.height));
         Put16(info, 1);
-        Put16(info, spec.bitsPerPixel);
-        Put32(info, spec.compression);
+        Put16(info, layout.bitsPerPixel);
+        Put32(info, layout.compression);
         Put32(info, 0);
         Put32(info, 2835);
         Put32(info, 2835);
-        Put32(info, spec.colorsUsed);
+        Put32(info, layout.colorsUsed);
         Put32(info, 0);
-        info.resize(spec.headerSize < 40 ? 40 : spec.headerSize, 0);
-        for (std::uint32_t m : spec.masks) Put32(info, m);
+        info.resize(layout.headerSize < 40 ? 40 : layout.headerSize, 0);
+        for (std::uint32_t m : layout.masks) Put32(info, m);
     }
-    for (const Colour& c : spec.palette) {
+    for (const Colour& c : layout.palette) {
         info.push_back(c.b);
         info.push_back(c.g);
         info.push_back(c.r);
-        if (spec.headerSize != 12) info.push_back(0);
+        if (layout.headerSize != 12) info.push_back(0);
     }
-    const auto pixels = spec.rawPixels.empty() ? PixelRows(spec) : spec.rawPixels;
+    const auto pixels = layout.rawPixels.empty() ? PixelRows(layout) : layout.rawPixels;
     std::vector<std::uint8_t> file;
-    if (spec.fileHeader) {
+    if (layout.fileHeader) {
         file = {'B', 'M'};
         Put32(file, static_cast<std::uint32_t>(14 + info.size() + pixels.size()));
         Put32(file, 0);
@@ -117,15 +117,15 @@ inline bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& 
 // A 24-bit bottom-up picture whose four quadrants are red (top left), green (top right),
 // blue (bottom left) and white (bottom right).
 inline std::vector<std::uint8_t> QuadrantPicture(int width, int height) {
-    DibSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.pixel = [width, height](int x, int row) -> std::uint32_t {
+    DibSpec layout;
+    layout.width = width;
+    layout.height = height;
+    layout.pixel = [width, height](int x, int row) -> std::uint32_t {
         const bool top = row >= height / 2, left = x < width / 2;
         if (top) return left ? 0xFF0000 : 0x00FF00;
         return left ? 0x0000FF : 0xFFFFFF;
     };
-    return BuildDib(spec);
+    return BuildDib(layout);
 }
 
 }  // namespace testdib

@@ -87,14 +87,14 @@ std::vector<DepthCase> DepthCases() {
 }  // namespace
 
 TEST(DibReader, ReadsABottomUpDesktopPicture) {
-    DibSpec spec;
-    spec.width = 1024;
-    spec.height = 768;
-    spec.pixel = [](int x, int row) {
+    DibSpec layout;
+    layout.width = 1024;
+    layout.height = 768;
+    layout.pixel = [](int x, int row) {
         return static_cast<std::uint32_t>((x & 255) << 16 | (row & 255) << 8 | 0x5A);
     };
     RgbImage image;
-    ASSERT_EQ(Decode(BuildDib(spec), image), DibError::None);
+    ASSERT_EQ(Decode(BuildDib(layout), image), DibError::None);
     EXPECT_EQ(image.width, 1024);
     EXPECT_EQ(image.height, 768);
     ASSERT_EQ(image.pixels.size(), 2359296u);
@@ -112,17 +112,17 @@ TEST(DibReader, EveryDepthAndHeaderFormAtOddWidths) {
                     SCOPED_TRACE(::testing::Message()
                                  << depth.bits << " bits, header " << headerSize << ", file header "
                                  << fileHeader << ", width " << width);
-                    DibSpec spec;
-                    spec.width = width;
-                    spec.height = 3;
-                    spec.bitsPerPixel = depth.bits;
-                    spec.headerSize = headerSize;
-                    spec.fileHeader = fileHeader;
-                    spec.pixel = depth.stored;
+                    DibSpec layout;
+                    layout.width = width;
+                    layout.height = 3;
+                    layout.bitsPerPixel = depth.bits;
+                    layout.headerSize = headerSize;
+                    layout.fileHeader = fileHeader;
+                    layout.pixel = depth.stored;
                     if (depth.bits <= 8)
-                        spec.palette.assign(palette.begin(), palette.begin() + (1 << depth.bits));
+                        layout.palette.assign(palette.begin(), palette.begin() + (1 << depth.bits));
                     RgbImage image;
-                    ASSERT_EQ(Decode(BuildDib(spec), image), DibError::None);
+                    ASSERT_EQ(Decode(BuildDib(layout), image), DibError::None);
                     ASSERT_EQ(image.width, width);
                     ASSERT_EQ(image.pixels.size(), static_cast<std::size_t>(width) * 3 * 3);
                     for (int row = 0; row < 3; ++row)
@@ -137,11 +137,11 @@ TEST(DibReader, EveryDepthAndHeaderFormAtOddWidths) {
 
 TEST(DibReader, ColourCountAndPixelDataStart) {
     auto header40 = [](int bits, std::uint32_t used) {
-        DibSpec spec;
-        spec.bitsPerPixel = bits;
-        spec.colorsUsed = used;
-        spec.fileHeader = false;
-        auto file = BuildDib(spec);
+        DibSpec layout;
+        layout.bitsPerPixel = bits;
+        layout.colorsUsed = used;
+        layout.fileHeader = false;
+        auto file = BuildDib(layout);
         return std::vector<std::uint8_t>(file.begin(), file.begin() + 40);
     };
     EXPECT_EQ(renderer::dibColorCount(header40(1, 0).data()), 2);
@@ -197,26 +197,26 @@ TEST(DibReader, ColourCountAndPixelDataStart) {
 }
 
 TEST(DibReader, TopDownRowsKeepTheirOrderAndNegativeHeight) {
-    DibSpec spec;
-    spec.width = 3;
-    spec.height = -4;
-    spec.pixel = [](int, int row) { return static_cast<std::uint32_t>(row * 0x10); };
+    DibSpec layout;
+    layout.width = 3;
+    layout.height = -4;
+    layout.pixel = [](int, int row) { return static_cast<std::uint32_t>(row * 0x10); };
     RgbImage image;
-    ASSERT_EQ(Decode(BuildDib(spec), image), DibError::None);
+    ASSERT_EQ(Decode(BuildDib(layout), image), DibError::None);
     EXPECT_EQ(image.height, -4);
     ASSERT_EQ(image.pixels.size(), 3u * 4 * 3);
     for (int row = 0; row < 4; ++row) EXPECT_EQ(PixelAt(image, 2, row).b, row * 0x10);
 }
 
 TEST(DibReader, SixteenBitsWidenToFullRangeAndBitFieldsAreHonoured) {
-    DibSpec spec;
-    spec.bitsPerPixel = 16;
-    spec.width = 4;
-    spec.pixel = [](int x, int) {
+    DibSpec layout;
+    layout.bitsPerPixel = 16;
+    layout.width = 4;
+    layout.pixel = [](int x, int) {
         return std::vector<std::uint32_t>{0x7FFF, 0x7C00, 0x0001, 0x8000}[x];
     };
     RgbImage image;
-    ASSERT_EQ(Decode(BuildDib(spec), image), DibError::None);
+    ASSERT_EQ(Decode(BuildDib(layout), image), DibError::None);
     EXPECT_EQ(PixelAt(image, 0, 0), (Colour{255, 255, 255}));
     EXPECT_EQ(PixelAt(image, 1, 0), (Colour{255, 0, 0}));
     EXPECT_EQ(PixelAt(image, 2, 0), (Colour{0, 0, 8}));
@@ -290,24 +290,24 @@ TEST(DibReader, RunLengthEncodedData) {
 
 TEST(DibReader, RefusesHeadersItDoesNotKnow) {
     for (std::uint32_t size : {0u, 16u, 64u, 108u, 124u}) {
-        DibSpec spec;
-        spec.headerSize = size;
+        DibSpec layout;
+        layout.headerSize = size;
         for (bool fileHeader : {true, false}) {
-            spec.fileHeader = fileHeader;
+            layout.fileHeader = fileHeader;
             RgbImage image;
-            EXPECT_EQ(Decode(BuildDib(spec), image), DibError::UnknownFormat) << size;
+            EXPECT_EQ(Decode(BuildDib(layout), image), DibError::UnknownFormat) << size;
         }
     }
 }
 
 TEST(DibReader, RefusesUnreadableFormsAndSizes) {
     auto decode = [](auto change, std::size_t limit = renderer::kMaxPixelBytes) {
-        DibSpec spec;
-        spec.width = 2;
-        spec.height = 2;
-        change(spec);
+        DibSpec layout;
+        layout.width = 2;
+        layout.height = 2;
+        change(layout);
         RgbImage image;
-        return renderer::decodeDib(BuildDib(spec), image, limit);
+        return renderer::decodeDib(BuildDib(layout), image, limit);
     };
     EXPECT_EQ(decode([](DibSpec& s) { s.bitsPerPixel = 2; }), DibError::ConversionError);
     EXPECT_EQ(decode([](DibSpec& s) {
@@ -349,12 +349,12 @@ TEST(DibReader, RefusesUnreadableFormsAndSizes) {
 
 TEST(DibReader, EveryTruncationIsRefusedButTheLastRowsPaddingMayBeMissing) {
     for (int bits : {1, 8, 24}) {
-        DibSpec spec;
-        spec.width = 5;
-        spec.height = 3;
-        spec.bitsPerPixel = bits;
-        if (bits <= 8) spec.palette = TestPalette(1 << bits);
-        const auto full = BuildDib(spec);
+        DibSpec layout;
+        layout.width = 5;
+        layout.height = 3;
+        layout.bitsPerPixel = bits;
+        if (bits <= 8) layout.palette = TestPalette(1 << bits);
+        const auto full = BuildDib(layout);
         for (std::size_t length = 0; length < full.size(); ++length) {
             std::vector<std::uint8_t> cut(full.begin(), full.begin() + length);
             RgbImage image;
@@ -372,8 +372,8 @@ TEST(DibReader, EveryTruncationIsRefusedButTheLastRowsPaddingMayBeMissing) {
         }
     }
     // A pixel-data offset that points past the end of the file.
-    DibSpec spec;
-    auto file = BuildDib(spec);
+    DibSpec layout;
+    auto file = BuildDib(layout);
     file[10] = 0xFF;
     file[11] = 0xFF;
     RgbImage image;

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 extern char** environ;
@@ -41,20 +43,24 @@ std::vector<std::string> MergedEnvironment(const std::map<std::string, std::stri
 
 }  // namespace
 
-VirtualDisplay::VirtualDisplay(int width, int height, int depth) {
+VirtualDisplay::VirtualDisplay(int width, int height, int depth,
+                               const std::vector<std::string>& extraArguments) {
     int fds[2];
     if (pipe(fds) != 0) return;
     const std::string screen =
         std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
-    const std::string fd = std::to_string(fds[1]);
+    std::vector<std::string> args = {
+        "Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten",
+        "tcp",  "-noreset",   "+extension",           "RANDR"};
+    args.insert(args.end(), extraArguments.begin(), extraArguments.end());
+    auto argv = CStrings(args);
     pid_ = fork();
     if (pid_ == 0) {
         close(fds[0]);
         const int devnull = open("/dev/null", O_WRONLY);
         dup2(devnull, 1);
         dup2(devnull, 2);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
-               "-nolisten", "tcp", "-noreset", "+extension", "RANDR", static_cast<char*>(nullptr));
+        execvp("Xvfb", argv.data());
         _exit(127);
     }
     close(fds[1]);
@@ -112,12 +118,19 @@ std::optional<int> Child::Wait(std::chrono::milliseconds timeout) {
     }
 }
 
-bool Child::Running() { return !Wait(0ms).has_value(); }
+bool Child::Running() {
+    return !Wait(0ms).has_value();
+}
 
 void Child::Kill() {
     if (pid_ <= 0 || status_) return;
     kill(pid_, SIGKILL);
     Wait(2000ms);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::string Shell(const std::string& command, int* exitCode) {

@@ -18,8 +18,9 @@ using namespace std::chrono_literals;
 
 // An Xvfb server of its own, stopped when the object goes.
 class VirtualDisplay {
-public:
-    explicit VirtualDisplay(int width = 1024, int height = 768, int depth = 24);
+  public:
+    explicit VirtualDisplay(int width = 1024, int height = 768, int depth = 24,
+                            const std::vector<std::string>& extraArguments = {});
     ~VirtualDisplay();
     VirtualDisplay(const VirtualDisplay&) = delete;
     VirtualDisplay& operator=(const VirtualDisplay&) = delete;
@@ -27,14 +28,14 @@ public:
     bool ok() const { return !name_.empty(); }
     const std::string& name() const { return name_; }  // ":N"
 
-private:
+  private:
     pid_t pid_ = -1;
     std::string name_;
 };
 
 // A child process. Killed (SIGKILL) and reaped when the object goes, unless it has ended.
 class Child {
-public:
+  public:
     Child(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {});
     ~Child();
     Child(const Child&) = delete;
@@ -47,10 +48,13 @@ public:
     bool Running();
     void Kill();
 
-private:
+  private:
     pid_t pid_ = -1;
     std::optional<int> status_;
 };
+
+// The whole content of a file; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
 
 // Runs a shell command to its end and returns what it printed on standard output.
 std::string Shell(const std::string& command, int* exitCode = nullptr);
@@ -70,12 +74,12 @@ std::string ArtifactFolder();
 
 // A fresh empty temporary folder, removed with the object.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 

@@ -24,13 +24,6 @@ using testsupport::TempFolder;
 using testsupport::VirtualDisplay;
 using testsupport::WaitUntil;
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 void WriteAll(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
@@ -206,7 +199,7 @@ TEST_F(Dialog, ClickedChoicesAreSavedByteForByte) {
     Screenshot("dialog_kind_1.png");
     Click(kSettings);
     ExpectClosed();
-    EXPECT_EQ(ReadAll(ini_), Expected(1, 7, song));
+    EXPECT_EQ(testsupport::ReadFile(ini_), Expected(1, 7, song));
 }
 
 TEST_F(Dialog, LoadedSettingsAreShownAndSavedAgain) {
@@ -217,7 +210,7 @@ TEST_F(Dialog, LoadedSettingsAreShownAndSavedAgain) {
     Screenshot("dialog_kind_1_repeat_12.png");
     Click(kSettings);
     ExpectClosed();
-    EXPECT_EQ(ReadAll(ini_), Expected(1, 12, song));
+    EXPECT_EQ(testsupport::ReadFile(ini_), Expected(1, 12, song));
 
     // File kind without a file, and a typed half that rounds to the even neighbour.
     WriteAll(ini_, "");
@@ -228,7 +221,7 @@ TEST_F(Dialog, LoadedSettingsAreShownAndSavedAgain) {
     Click(kLabelFile);
     Click(kSettings);
     ExpectClosed();
-    EXPECT_EQ(ReadAll(ini_), Expected(2, 2, ""));
+    EXPECT_EQ(testsupport::ReadFile(ini_), Expected(2, 2, ""));
 }
 
 TEST_F(Dialog, CancelTitleBarCloseAndKeysWriteNothing) {
@@ -243,13 +236,13 @@ TEST_F(Dialog, CancelTitleBarCloseAndKeysWriteNothing) {
     EXPECT_TRUE(dialog_->Running()) << "Escape and Return are not bound";
     Click(kCancel);
     ExpectClosed();
-    EXPECT_EQ(ReadAll(ini_), before);
+    EXPECT_EQ(testsupport::ReadFile(ini_), before);
 
     Open();
     Click(kLabelNone);
     SendClose(display_.name(), window_);
     ExpectClosed();
-    EXPECT_EQ(ReadAll(ini_), before);
+    EXPECT_EQ(testsupport::ReadFile(ini_), before);
 }
 
 TEST_F(Dialog, WebAddressOpensWithXdgOpenAndTheDialogStaysUsable) {
@@ -269,8 +262,8 @@ TEST_F(Dialog, WebAddressOpensWithXdgOpenAndTheDialogStaysUsable) {
     EXPECT_EQ(hand.hotX, 12);
     EXPECT_EQ(hand.hotY, 10);
     Click(kWebAddress);
-    EXPECT_TRUE(WaitUntil([&] { return !ReadAll(log).empty(); }, 5s));
-    EXPECT_EQ(ReadAll(log), "https://velmora.example.org/\n");
+    EXPECT_TRUE(WaitUntil([&] { return !testsupport::ReadFile(log).empty(); }, 5s));
+    EXPECT_EQ(testsupport::ReadFile(log), "https://velmora.example.org/\n");
 
     // A handler that fails (no browser configured): nothing shown, and the dialog still saves.
     WriteAll(fake, "#!/bin/sh\necho 'no method available for opening' >&2\nexit 3\n");
@@ -278,7 +271,7 @@ TEST_F(Dialog, WebAddressOpensWithXdgOpenAndTheDialogStaysUsable) {
     Click(kLabelCd);
     Click(kSettings);
     ExpectClosed();
-    EXPECT_EQ(ReadAll(ini_), Expected(1, 0, ""));
+    EXPECT_EQ(testsupport::ReadFile(ini_), Expected(1, 0, ""));
 }
 
 }  // namespace
