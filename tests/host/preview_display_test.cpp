@@ -73,7 +73,7 @@ std::string ReadAll(const std::string& path) {
 
 class Preview : public ::testing::Test {
   protected:
-    static constexpr int kCols = 8, kRows = 6;
+    static constexpr int kCols = 8, kRows = 8;  // whole cells of the 152 x 112 picture
 
     static void SetUpTestSuite() {
         // Wide enough for a preview of more than 32767 twips, which must still be filled.
