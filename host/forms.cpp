@@ -275,26 +275,16 @@ void PictureBox::Cls() {
 
 void PictureBox::CopyFrom(const Picture& source, int sx, int sy, int w, int h, int dx, int dy) {
     // Clip against the source and the destination, moving both origins together.
-    if (sx < 0) {
-        w += sx;
-        dx -= sx;
-        sx = 0;
-    }
-    if (sy < 0) {
-        h += sy;
-        dy -= sy;
-        sy = 0;
-    }
-    if (dx < 0) {
-        w += dx;
-        sx -= dx;
-        dx = 0;
-    }
-    if (dy < 0) {
-        h += dy;
-        sy -= dy;
-        dy = 0;
-    }
+    const auto clipOrigin = [](int& origin, int& other, int& extent) {
+        if (origin >= 0) return;
+        extent += origin;
+        other -= origin;
+        origin = 0;
+    };
+    clipOrigin(sx, dx, w);
+    clipOrigin(sy, dy, h);
+    clipOrigin(dx, sx, w);
+    clipOrigin(dy, sy, h);
     w = std::min({w, source.width - sx, image_.width - dx});
     h = std::min({h, source.height - sy, image_.height - dy});
     if (w <= 0 || h <= 0) return;
