@@ -94,7 +94,11 @@ std::int16_t RepeatFromText(std::string_view text) {
 }
 
 std::string IniNumberText(long value) {
-    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+    // A blank takes the place of the minus sign. (Appending rather than prepending also keeps
+    // g++ 12 from a false -Wrestrict warning in optimised builds.)
+    std::string text = value < 0 ? "" : " ";
+    text += std::to_string(value);
+    return text;
 }
 
 void SaveSettings(std::string_view comboText, const PutValue& put) {
