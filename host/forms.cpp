@@ -91,16 +91,21 @@ void DestroyStandIn(unsigned long& w) {
 Form::Form(int width, int height, std::string caption)
     : width_(std::max(width, 1)), height_(std::max(height, 1)), caption_(std::move(caption)) {}
 
+void Form::DropWindow() {
+    auto& loaded = LoadedForms();
+    loaded.erase(std::remove(loaded.begin(), loaded.end(), this), loaded.end());
+    DestroyStandIn(standIn_);
+    window_->hide();
+    // The window may be deleted from inside one of its own callbacks: let FLTK defer it.
+    Fl::delete_widget(window_);
+    window_ = nullptr;
+}
+
 Form::~Form() {
     for (Timer* t : timers_) t->owner_ = nullptr;
     if (Loaded()) {
         // Destroyed without unloading (the program is going): drop the window quietly.
-        auto& loaded = LoadedForms();
-        loaded.erase(std::remove(loaded.begin(), loaded.end(), this), loaded.end());
-        DestroyStandIn(standIn_);
-        window_->hide();
-        Fl::delete_widget(window_);
-        window_ = nullptr;
+        DropWindow();
     }
 }
 
@@ -161,13 +166,7 @@ bool Form::Unload(UnloadMode mode) {
     unloading_ = false;
     if (cancel || !Loaded()) return !Loaded();
     for (Timer* t : timers_) t->SetEnabled(false);
-    auto& loaded = LoadedForms();
-    loaded.erase(std::remove(loaded.begin(), loaded.end(), this), loaded.end());
-    DestroyStandIn(standIn_);
-    window_->hide();
-    // The window may be deleted from inside one of its own callbacks: let FLTK defer it.
-    Fl::delete_widget(window_);
-    window_ = nullptr;
+    DropWindow();
     WakeLoop();
     return true;
 }

@@ -74,6 +74,8 @@ class Form {
     friend class Timer;
     static void CloseCallback(Fl_Widget*, void* self);
     void UpdateStandIn();
+    // Takes the form off the loaded list and destroys its window and stand-in.
+    void DropWindow();
 
     int width_;
     int height_;
