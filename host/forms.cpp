@@ -30,7 +30,7 @@ std::string& CommandLineText() {
 // FLTK gives a window no X window until it is shown, but a hidden form must still be found by
 // its caption (the instance check looks for hidden windows too). An unmapped input-only window
 // titled like the form stands in for it while it is hidden.
-unsigned long CreateStandIn(const std::string& caption) {
+platform::NativeWindow CreateStandIn(const std::string& caption) {
     fl_open_display();
     if (!fl_display) return 0;
     XSetWindowAttributes attributes{};
@@ -77,7 +77,7 @@ void WakeLoop() {
 // Longest sleep of the loops below: a safety net should a wake ever be missed.
 constexpr double kLongestWait = 1.0;
 
-void DestroyStandIn(unsigned long& w) {
+void DestroyStandIn(platform::NativeWindow& w) {
     if (!w || !fl_display) return;
     XDestroyWindow(fl_display, w);
     XFlush(fl_display);
@@ -109,7 +109,7 @@ Form::~Form() {
     }
 }
 
-Fl_Double_Window* Form::CreateWindow(int width, int height, const char* caption) {
+Fl_Double_Window* Form::MakeWindow(int width, int height, const char* caption) {
     return new Fl_Double_Window(width, height, caption);
 }
 
@@ -117,7 +117,7 @@ bool Form::Load() {
     if (Loaded()) return true;
     fl_open_display();
     Fl_Group* const previous = Fl_Group::current();
-    window_ = CreateWindow(width_, height_, nullptr);
+    window_ = MakeWindow(width_, height_, nullptr);
     window_->copy_label(caption_.c_str());
     window_->begin();
     CreateControls(*window_);
@@ -171,7 +171,7 @@ bool Form::Unload(UnloadMode mode) {
     return true;
 }
 
-unsigned long Form::WindowId() const {
+platform::NativeWindow Form::WindowId() const {
     if (!Loaded()) return 0;
     if (window_->shown()) return fl_xid(window_);
     return standIn_;
@@ -311,7 +311,7 @@ void PictureBox::draw() {
 
 // ---- Programs, screen, loop ------------------------------------------------------------------
 
-std::int32_t Shell(const std::string& path) {
+platform::Process Shell(const std::string& path) {
     return platform::StartProgram(path);
 }
 

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace forms {
 
 class Timer;
@@ -52,7 +54,7 @@ class Form {
     Fl_Double_Window* Window() const { return window_; }
     // The X window that carries the caption: the FLTK window while shown, else the unmapped
     // stand-in that keeps a hidden form findable by its title. 0 when not loaded.
-    unsigned long WindowId() const;
+    platform::NativeWindow WindowId() const;
 
     const std::string& Caption() const { return caption_; }
     void SetCaption(std::string caption);
@@ -60,7 +62,7 @@ class Form {
   protected:
     // Builds the window. The default is a plain double-buffered window; forms that need their
     // own event handling return a subclass.
-    virtual Fl_Double_Window* CreateWindow(int width, int height, const char* caption);
+    virtual Fl_Double_Window* MakeWindow(int width, int height, const char* caption);
     // Adds the controls; called with the window as the current group.
     virtual void CreateControls(Fl_Double_Window& window) { (void)window; }
     virtual void Form_Load() {}
@@ -81,7 +83,7 @@ class Form {
     int height_;
     std::string caption_;
     Fl_Double_Window* window_ = nullptr;
-    unsigned long standIn_ = 0;
+    platform::NativeWindow standIn_ = 0;
     bool unloading_ = false;
     std::vector<Timer*> timers_;
 };
@@ -159,8 +161,8 @@ class PictureBox : public Fl_Widget {
 // never sees half a file. Never writes through a symbolic link. False on failure.
 bool SavePicture(const Picture& picture, const std::string& path);
 
-// Starts a program as a new process and returns its process id (0 on failure); no waiting.
-std::int32_t Shell(const std::string& path);
+// Starts a program as a new process and returns it (nothing started on failure); no waiting.
+platform::Process Shell(const std::string& path);
 
 // The command line after the program name (arguments joined by blanks).
 const std::string& CommandLine();

@@ -58,7 +58,7 @@ class PreviewForm : public forms::Form {
     StretchedImage* Img_Prev = nullptr;
 
   protected:
-    Fl_Double_Window* CreateWindow(int width, int height, const char* caption) override {
+    Fl_Double_Window* MakeWindow(int width, int height, const char* caption) override {
         auto* window = new Fl_Double_Window(width, height, caption);
         // Borderless and override-redirect: no window manager frames or places the window in
         // the moment between showing it and making it a child of the parent.
@@ -88,8 +88,9 @@ void PreviewSetup(std::string_view commandLine) {
     const std::int32_t parent = ParentHandle(commandLine);
     // A preview that nobody can see or close would live forever: a missing, zero or bad
     // handle ends the program at once.
-    const auto rect =
-        parent > 0 ? platform::WindowScreenRect(static_cast<unsigned long>(parent)) : std::nullopt;
+    const auto rect = parent > 0
+                          ? platform::WindowScreenRect(static_cast<platform::NativeWindow>(parent))
+                          : std::nullopt;
     LastApiResult = rect ? 1 : 0;
     if (!rect) forms::End(0);
 
@@ -115,8 +116,9 @@ void PreviewSetup(std::string_view commandLine) {
     // FLTK leaves an override-redirect window untitled when it creates it; captioning the shown
     // window gives it its title.
     form->SetCaption(form->Caption());
-    const bool embedded = platform::EmbedWindow(
-        form->WindowId(), static_cast<unsigned long>(parent), left, top, [] { form->Unload(); });
+    const bool embedded =
+        platform::EmbedWindow(form->WindowId(), static_cast<platform::NativeWindow>(parent), left,
+                              top, [] { form->Unload(); });
     LastApiResult = embedded ? 1 : 0;
     if (!embedded) forms::End(0);  // the parent went away in the meantime
 }

@@ -59,8 +59,8 @@ class FullScreenForm : public forms::Form {
         run::TraceMark("capture-saved");
         StartMusic();
         Zentrova_B::RendererPath = run::RendererPathIn(forms::ProgramFolder());
-        rendererPid_ = forms::Shell(Zentrova_B::RendererPath);
-        Zentrova_B::LastApiResult = rendererPid_;
+        renderer_ = forms::Shell(Zentrova_B::RendererPath);
+        Zentrova_B::LastApiResult = renderer_.id;
         rendererStart_ = Clock::now();
         run::TraceMark("renderer-started");
         Timer3.SetEnabled(true);
@@ -115,7 +115,7 @@ class FullScreenForm : public forms::Form {
     void Timer3_Timer() {
         const bool found = platform::WindowWithTitleExists(kRendererTitle);
         // Asking also reaps the renderer once it has ended.
-        const bool ended = platform::ProgramEnded(rendererPid_);
+        const bool ended = platform::ProgramEnded(renderer_);
         const auto since =
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - rendererStart_);
         const bool seenBefore = watch_.WindowSeen();
@@ -127,7 +127,7 @@ class FullScreenForm : public forms::Form {
     }
 
     run::RendererWatch watch_;
-    std::int32_t rendererPid_ = 0;
+    platform::Process renderer_;
     Clock::time_point rendererStart_{};
 };
 

@@ -10,6 +10,9 @@
 
 namespace platform {
 
+// A window of the system's window system: an X window id on X11, an HWND on Windows. 0 is none.
+using NativeWindow = std::uintptr_t;
+
 // ---- Programs and files (paths.cpp) ----------------------------------------------------------
 
 // The folder that holds the running program, without a trailing separator.
@@ -42,17 +45,32 @@ void ShowMessageBox(std::string_view title, std::string_view text);
 // True when any window of the display, mapped or not, carries exactly this title.
 bool WindowWithTitleExists(std::string_view title);
 
-// ---- Processes (process.cpp) ----------------------------------------------------------------------
+// ---- Processes (process.cpp)
+// ----------------------------------------------------------------------
+
+// A program that StartProgram started. `handle` is the backend's own (the process id on POSIX, a
+// process handle on Windows) and means nothing to callers; `id` is the system's process id. A
+// default Process (id 0) is "nothing started".
+struct Process {
+    std::uintptr_t handle = 0;
+    std::int32_t id = 0;
+    bool Started() const { return id > 0; }
+};
 
 // Starts `path` as a new process with the path as its only argument and does not wait for it.
-// Returns the process id, or 0 when the program could not be started.
-std::int32_t StartProgram(const std::string& path);
+// Nothing started (id 0) when the program could not be started.
+Process StartProgram(const std::string& path);
 
-// True once the process `pid` that StartProgram started has ended, which also reaps it. A pid of
-// 0 or less (nothing was started) counts as ended.
-bool ProgramEnded(std::int32_t pid);
+// True once `process` has ended; on POSIX asking also reaps it. A Process that was not started
+// counts as ended. May be asked again after it answered true.
+bool ProgramEnded(const Process& process);
 
-// ---- Pointer (cursor.cpp) -------------------------------------------------------------------------
+// Lets go of what the backend holds for `process` (the handle on Windows) without waiting for
+// or ending the program; `process` is "nothing started" afterwards.
+void ReleaseProgram(Process& process);
+
+// ---- Pointer (cursor.cpp)
+// -------------------------------------------------------------------------
 
 // The display counter of the pointer: each call adds one (show) or takes one away (hide) and
 // returns the new value; the pointer is hidden while the counter is below zero.
@@ -66,12 +84,13 @@ std::int32_t ShowCursor(bool show);
 struct PointerHit {
     bool found = false;
     int rootX = 0, rootY = 0;
-    unsigned long window = 0;
+    NativeWindow window = 0;
     int windowX = 0, windowY = 0;
 };
 PointerHit WindowUnderPointer();
 
-// ---- Screen (screen.cpp) --------------------------------------------------------------------------
+// ---- Screen (screen.cpp)
+// --------------------------------------------------------------------------
 
 struct ScreenSize {
     int width = 0;
@@ -96,15 +115,14 @@ struct WindowRect {
 
 // The screen rectangle of the window `id`; nothing when there is no such window. A zero or bad
 // id is answered quietly, without an X error message.
-std::optional<WindowRect> WindowScreenRect(unsigned long id);
+std::optional<WindowRect> WindowScreenRect(NativeWindow id);
 
 // Makes the shown FLTK window `child` a child of the foreign window `parent`, placed at (x, y)
 // (child style and new parent in one), and runs `gone` from the event loop once either window
 // is destroyed. From here on X errors are counted silently instead of printed: requests may race
 // with the parent's end. False when the embedding failed (bad parent or child); `gone` is then
 // never run.
-bool EmbedWindow(unsigned long child, unsigned long parent, int x, int y,
-                 std::function<void()> gone);
+bool EmbedWindow(NativeWindow child, NativeWindow parent, int x, int y, std::function<void()> gone);
 
 // ---- Desktop capture (capture.cpp) ------------------------------------------------------------
 
@@ -122,38 +140,8 @@ void AnimateZoom(const WindowRect& from, const WindowRect& to);
 
 }  // namespace platform
 
-// ---- Sound (sound.cpp, sound_*.cpp; library velmora_sound) ----------------------------------------
-// The multimedia command-string interface and the wave-sound player, with the names and results
-// of the system the music unit was written for. Text goes in and out in the locale's charset.
-// No sound output means silence, never an error or a wait.
-namespace platform {
-
-// PlaySound flags.
-constexpr std::uint32_t SND_ASYNC = 0x0001;  // return at once, play in the background
-constexpr std::uint32_t SND_LOOP = 0x0008;   // repeat until stopped (needs SND_ASYNC)
-
-// Executes one multimedia command ("open cdaudio", "status MP3Play mode", ...). Returns 0 on
-// success, else an error number (256 and up). On success a reply (possibly empty) is written,
-// NUL-terminated, into `reply` when `reply` is given and `replySize` > 0; a reply that does not
-// fit fails with 268 and leaves the buffer alone, as does every failed command. `window` is
-// accepted and ignored (no notifications are sent).
-std::int32_t mciSendString(const char* command, char* reply, std::uint32_t replySize,
-                           std::uintptr_t window);
-
-// Writes the text for an error number of mciSendString into `text` (NUL-terminated, cut to
-// `size`). Nonzero when a text was written.
-std::int32_t mciGetErrorString(std::int32_t error, char* text, std::uint32_t size);
-
-// The number of sound outputs that can be opened: 0 when none can.
-std::uint32_t waveOutGetNumDevs();
-
-// With a file name and SND_ASYNC | SND_LOOP: plays the file (WAV, MP3, ...) in the background
-// over and over until stopped. With no name (nullptr or ""): stops that sound. Nonzero on success.
-std::int32_t PlaySound(const char* name, std::uintptr_t module, std::uint32_t flags);
-
-}  // namespace platform
-
-// ---- Web (web.cpp) --------------------------------------------------------------------------------
+// ---- Web (web.cpp)
+// --------------------------------------------------------------------------------
 namespace platform {
 
 // Opens `address` with the desktop's handler (xdg-open), without waiting for it. Failure, such

@@ -198,10 +198,12 @@ void Command::PollPointer() {
     Fl_Window* form = top_window();
     // The button draws into its window's area; the part of that window inside the button's
     // rectangle counts as the button's own window.
-    if (own && own->shown() && visible_r() && hit.window == fl_xid(own) && hit.windowX >= x() &&
+    if (own && own->shown() && visible_r() &&
+        hit.window == static_cast<platform::NativeWindow>(fl_xid(own)) && hit.windowX >= x() &&
         hit.windowX < x() + w() && hit.windowY >= y() && hit.windowY < y() + h()) {
         core_.PollTick(button::PointerPlace::OverWidget);
-    } else if (form && form->shown() && hit.window == fl_xid(form)) {
+    } else if (form && form->shown() &&
+               hit.window == static_cast<platform::NativeWindow>(fl_xid(form))) {
         core_.PollTick(button::PointerPlace::OverForm);
     } else {
         core_.PollTick(button::PointerPlace::Elsewhere);

@@ -92,7 +92,7 @@ class SettingsDialog : public forms::Form {
     SettingsDialog() : Form(kClientWidth, kClientHeight, "<Velmora>") {}
 
   protected:
-    Fl_Double_Window* CreateWindow(int width, int height, const char* caption) override {
+    Fl_Double_Window* MakeWindow(int width, int height, const char* caption) override {
         return window_ = new DialogWindow(width, height, caption);
     }
     void CreateControls(Fl_Double_Window& window) override;

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "host/zentrova_b.h"
-#include "platform/platform.h"
+#include "platform/sound.h"
 
 namespace Zentrova_BGM {
 
@@ -27,7 +27,7 @@ char cdModeBuffer[256];
 char mp3ModeBuffer[30];
 
 constexpr std::uint32_t kCdModeSize = 255;  // one less than the buffer, as the watch always did
-constexpr std::uint32_t kPlayLooped = platform::SND_ASYNC | platform::SND_LOOP;
+constexpr std::uint32_t kPlayLooped = platform::kWaveAsync | platform::kWaveLoop;
 
 const char* const kNoCommand = "コマンド文字列が指定されていません";
 const char* const kNoErrorText = "Error (文字列が取れません)";
@@ -82,7 +82,7 @@ std::string BufferText(const char* buffer, std::size_t size) {
 
 // Sends a command with no reply buffer.
 std::int32_t SendBare(const std::string& command) {
-    return Api().mciSendString(ToAnsi(command).c_str(), nullptr, 0, 0);
+    return Api().sendCommand(ToAnsi(command).c_str(), nullptr, 0, 0);
 }
 
 std::string Upper(std::string text) {
@@ -119,8 +119,8 @@ std::string ModeText(const char* buffer, std::size_t size) {
 }  // namespace
 
 SoundApi PlatformSoundApi() {
-    return SoundApi{platform::mciSendString, platform::mciGetErrorString,
-                    platform::waveOutGetNumDevs, platform::PlaySound};
+    return SoundApi{platform::SendMediaCommand, platform::MediaErrorText,
+                    platform::SoundOutputCount, platform::PlayWaveSound};
 }
 
 void SetSoundApi(SoundApi api) {
@@ -138,13 +138,13 @@ std::int32_t MciSend(const std::string& command, std::string& reply) {
         return -1;
     }
     std::int32_t code =
-        Api().mciSendString(ToAnsi(command).c_str(), replyBuffer, sizeof replyBuffer, 0);
+        Api().sendCommand(ToAnsi(command).c_str(), replyBuffer, sizeof replyBuffer, 0);
     Zentrova_B::LastApiResult = code;
     if (code == 0) {
         reply = BufferText(replyBuffer, sizeof replyBuffer);
         return 0;
     }
-    if (Api().mciGetErrorString(code, errorBuffer, sizeof errorBuffer) != 0)
+    if (Api().errorText(code, errorBuffer, sizeof errorBuffer) != 0)
         reply = BufferText(errorBuffer, sizeof errorBuffer);
     else
         reply = kNoErrorText;
@@ -183,7 +183,7 @@ void CdWatch() {
         return;
     }
     Zentrova_B::LastApiResult =
-        Api().mciSendString("status cdaudio mode", cdModeBuffer, kCdModeSize, 0);
+        Api().sendCommand("status cdaudio mode", cdModeBuffer, kCdModeSize, 0);
     bool stopped = ModeText(cdModeBuffer, sizeof cdModeBuffer) == "stopped";
 
     std::int16_t repeat = Zentrova_B::BgmRepeat;
@@ -213,7 +213,7 @@ void Mp3Open() {
 }
 
 bool Mp3IsPlaying() {
-    Api().mciSendString("status MP3Play mode", mp3ModeBuffer, sizeof mp3ModeBuffer, 0);
+    Api().sendCommand("status MP3Play mode", mp3ModeBuffer, sizeof mp3ModeBuffer, 0);
     return ModeText(mp3ModeBuffer, sizeof mp3ModeBuffer) == "playing";
 }
 
@@ -229,13 +229,12 @@ void Mp3Close() {
 }
 
 void WavPlay() {
-    if (Api().waveOutGetNumDevs() == 0) return;
-    Zentrova_B::LastApiResult =
-        Api().PlaySound(ToAnsi(Zentrova_B::BgmFile).c_str(), 0, kPlayLooped);
+    if (Api().outputCount() == 0) return;
+    Zentrova_B::LastApiResult = Api().playWave(ToAnsi(Zentrova_B::BgmFile).c_str(), 0, kPlayLooped);
 }
 
 void WavStop() {
-    Zentrova_B::LastApiResult = Api().PlaySound(nullptr, 0, 0);
+    Zentrova_B::LastApiResult = Api().playWave(nullptr, 0, 0);
 }
 
 }  // namespace Zentrova_BGM

@@ -51,12 +51,11 @@ bool FileEndsWith(const std::string& file, std::string_view ending);
 struct SoundApi {
     std::function<std::int32_t(const char* command, char* reply, std::uint32_t size,
                                std::uintptr_t window)>
-        mciSendString;
-    std::function<std::int32_t(std::int32_t code, char* text, std::uint32_t size)>
-        mciGetErrorString;
-    std::function<std::uint32_t()> waveOutGetNumDevs;
+        sendCommand;
+    std::function<std::int32_t(std::int32_t code, char* text, std::uint32_t size)> errorText;
+    std::function<std::uint32_t()> outputCount;
     std::function<std::int32_t(const char* name, std::uintptr_t module, std::uint32_t flags)>
-        PlaySound;
+        playWave;
 };
 
 // The platform's own operations.

@@ -59,7 +59,7 @@ bool IsChildOf(Display* d, Window child, Window parent) {
 
 }  // namespace
 
-std::optional<WindowRect> WindowScreenRect(unsigned long id) {
+std::optional<WindowRect> WindowScreenRect(NativeWindow id) {
     Display* d = x11::Connection();
     if (!d || id == 0) return std::nullopt;
     x11::ErrorTrap trap(d);
@@ -72,7 +72,7 @@ std::optional<WindowRect> WindowScreenRect(unsigned long id) {
     return WindowRect{left, top, left + attributes.width, top + attributes.height};
 }
 
-bool EmbedWindow(unsigned long child, unsigned long parent, int x, int y,
+bool EmbedWindow(NativeWindow child, NativeWindow parent, int x, int y,
                  std::function<void()> gone) {
     Display* d = fl_display;
     if (!d || child == 0 || parent == 0) return false;

@@ -12,20 +12,25 @@ extern char** environ;
 
 namespace platform {
 
-std::int32_t StartProgram(const std::string& path) {
+Process StartProgram(const std::string& path) {
     pid_t pid = 0;
     char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
-    if (posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ) != 0) return 0;
-    return static_cast<std::int32_t>(pid);
+    if (posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ) != 0) return {};
+    return {static_cast<std::uintptr_t>(pid), static_cast<std::int32_t>(pid)};
 }
 
-bool ProgramEnded(std::int32_t pid) {
-    if (pid <= 0) return true;
+bool ProgramEnded(const Process& process) {
+    if (!process.Started()) return true;
     int status = 0;
-    const pid_t r = waitpid(static_cast<pid_t>(pid), &status, WNOHANG);
+    const pid_t r = waitpid(static_cast<pid_t>(process.id), &status, WNOHANG);
     if (r == 0) return false;
     // EINTR: ask again next time. ECHILD: already reaped, or never ours to wait for.
     return r > 0 || errno != EINTR;
+}
+
+void ReleaseProgram(Process& process) {
+    // A pid is no resource of ours: nothing to give back.
+    process = {};
 }
 
 }  // namespace platform

@@ -1,10 +1,10 @@
-// The four sound operations of platform.h: the command interpreter on the SDL devices, its
+// The four sound operations of sound.h: the command interpreter on the SDL devices, its
 // error texts, the output count and the wave-sound player.
 #include <algorithm>
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/sound.h"
 #include "platform/x11/sound_devices.h"
 #include "platform/x11/sound_mci.h"
 
@@ -19,8 +19,8 @@ sound::Interpreter& Devices() {
 
 }  // namespace
 
-std::int32_t mciSendString(const char* command, char* reply, std::uint32_t replySize,
-                           std::uintptr_t /*window*/) {
+std::int32_t SendMediaCommand(const char* command, char* reply, std::uint32_t replySize,
+                              std::uintptr_t /*window*/) {
     if (!command) return sound::mcierr::kMissingCommandString;
     std::string text;
     std::int32_t code = Devices().Execute(command, text);
@@ -35,7 +35,7 @@ std::int32_t mciSendString(const char* command, char* reply, std::uint32_t reply
     return code;
 }
 
-std::int32_t mciGetErrorString(std::int32_t error, char* text, std::uint32_t size) {
+std::int32_t MediaErrorText(std::int32_t error, char* text, std::uint32_t size) {
     std::string_view message = sound::ErrorText(error);
     if (message.empty() || !text || size == 0) return 0;
     std::size_t length = std::min<std::size_t>(message.size(), size - 1);
@@ -44,22 +44,22 @@ std::int32_t mciGetErrorString(std::int32_t error, char* text, std::uint32_t siz
     return 1;
 }
 
-std::uint32_t waveOutGetNumDevs() {
+std::uint32_t SoundOutputCount() {
     if (!sound::OpenOutput()) return 0;
     std::uint32_t count = sound::OutputDevices();
     sound::CloseOutputIfIdle(Devices().OpenDevices() > 0);
     return count;
 }
 
-std::int32_t PlaySound(const char* name, std::uintptr_t /*module*/, std::uint32_t flags) {
+std::int32_t PlayWaveSound(const char* name, std::uintptr_t /*module*/, std::uint32_t flags) {
     if (!name || !*name) {
         sound::StopWave();
         sound::CloseOutputIfIdle(Devices().OpenDevices() > 0);
         return 1;
     }
     // Looping only makes sense in the background: refused, as the player always has.
-    if ((flags & SND_LOOP) && !(flags & SND_ASYNC)) return 0;
-    bool played = sound::PlayWave(name, flags & SND_LOOP, !(flags & SND_ASYNC));
+    if ((flags & kWaveLoop) && !(flags & kWaveAsync)) return 0;
+    bool played = sound::PlayWave(name, flags & kWaveLoop, !(flags & kWaveAsync));
     sound::CloseOutputIfIdle(Devices().OpenDevices() > 0);
     return played ? 1 : 0;
 }

@@ -105,14 +105,14 @@ class FullRun : public ::testing::Test {
         return std::make_unique<Child>(argv, env);
     }
 
-    unsigned long WaitForRendererWindow(std::chrono::milliseconds timeout = 15000ms) {
-        unsigned long window = 0;
+    std::uintptr_t WaitForRendererWindow(std::chrono::milliseconds timeout = 15000ms) {
+        std::uintptr_t window = 0;
         WaitUntil([&] { return (window = FindWindow(display_.name(), "Zentrova_VC")) != 0; },
                   timeout);
         return window;
     }
 
-    void PressEscape(unsigned long window) {
+    void PressEscape(std::uintptr_t window) {
         // The key-up may find the window gone already: xdotool's complaint is no failure.
         Shell("DISPLAY=" + display_.name() + " xdotool key --window " + std::to_string(window) +
               " Escape >/dev/null 2>&1");
@@ -183,7 +183,7 @@ TEST_F(FullRun, HandOffBitmapHoldsTheScreenBeforeTheRendererStarts) {
     const std::string seen = temp_.path() + "/seen-by-renderer.bmp";
     env_["VELMORA_STUB_COPY"] = seen;
     auto host = Start("/s");
-    const unsigned long window = WaitForRendererWindow();
+    const std::uintptr_t window = WaitForRendererWindow();
     ASSERT_NE(window, 0u);
 
     const Bitmap bitmap(seen);
@@ -203,7 +203,7 @@ TEST_F(FullRun, HandOffBitmapHoldsTheScreenBeforeTheRendererStarts) {
 TEST_F(FullRun, EscapeInTheRealRendererEndsBothProgramsAndShowsThePointer) {
     Install(Renderer::Real);
     auto host = Start("/s");
-    const unsigned long window = WaitForRendererWindow();
+    const std::uintptr_t window = WaitForRendererWindow();
     ASSERT_NE(window, 0u) << "the renderer's window did not appear";
     const auto renderers = ChildrenOf(host->pid());
     ASSERT_EQ(renderers.size(), 1u);
@@ -226,7 +226,7 @@ TEST_F(FullRun, EscapeInTheRealRendererEndsBothProgramsAndShowsThePointer) {
 TEST_F(FullRun, EmptyCommandLineRunsWithoutTouchingThePointer) {
     Install(Renderer::Stub);
     auto host = Start("");
-    const unsigned long window = WaitForRendererWindow();
+    const std::uintptr_t window = WaitForRendererWindow();
     ASSERT_NE(window, 0u);
     std::this_thread::sleep_for(300ms);
     EXPECT_TRUE(host->Running());
@@ -250,7 +250,7 @@ TEST_F(FullRun, ASlowRendererWindowKeepsTheRunGoing) {
     auto host = Start("/s");
     std::this_thread::sleep_for(1000ms);
     EXPECT_TRUE(host->Running()) << "the run ended before the renderer opened its window";
-    const unsigned long window = WaitForRendererWindow();
+    const std::uintptr_t window = WaitForRendererWindow();
     ASSERT_NE(window, 0u);
     EXPECT_TRUE(host->Running());
     EXPECT_EQ(HostCursorCalls(), Calls{"hide"});
@@ -282,19 +282,20 @@ TEST(ProgramEnded, ReapsAProgramOnceItHasEnded) {
     const std::string script = temp.path() + "/quick";
     std::ofstream(script) << "#!/bin/sh\nsleep 0.3\n";
     fs::permissions(script, fs::perms::owner_all);
-    const std::int32_t pid = platform::StartProgram(script);
-    ASSERT_GT(pid, 0);
-    EXPECT_FALSE(platform::ProgramEnded(pid));
-    EXPECT_TRUE(WaitUntil([&] { return platform::ProgramEnded(pid); }, 3000ms));
-    EXPECT_FALSE(ProcessExists(pid));  // no zombie left behind
-    EXPECT_TRUE(platform::ProgramEnded(pid));
-    EXPECT_TRUE(platform::ProgramEnded(0));  // nothing started
+    platform::Process program = platform::StartProgram(script);
+    ASSERT_GT(program.id, 0);
+    EXPECT_FALSE(platform::ProgramEnded(program));
+    EXPECT_TRUE(WaitUntil([&] { return platform::ProgramEnded(program); }, 3000ms));
+    EXPECT_FALSE(ProcessExists(program.id));  // no zombie left behind
+    EXPECT_TRUE(platform::ProgramEnded(program));
+    platform::ReleaseProgram(program);
+    EXPECT_TRUE(platform::ProgramEnded(program));  // nothing started
 }
 
 TEST_F(FullRun, ASecondRunDuringARunEndsAtOnce) {
     Install(Renderer::Stub);
     auto first = Start("/s");
-    const unsigned long window = WaitForRendererWindow();
+    const std::uintptr_t window = WaitForRendererWindow();
     ASSERT_NE(window, 0u);
     auto second = Start("/s");
     EXPECT_EQ(second->Wait(3000ms), 0);
@@ -334,7 +335,7 @@ class FullRunMusic : public FullRun {
     // Runs /s with the stand-in renderer for over a second, then ends it with Escape.
     void RunForAWhile() {
         auto host = Start("/s");
-        const unsigned long window = WaitForRendererWindow();
+        const std::uintptr_t window = WaitForRendererWindow();
         ASSERT_NE(window, 0u);
         std::this_thread::sleep_for(1200ms);
         ASSERT_TRUE(host->Running());

@@ -13,7 +13,7 @@
 namespace {
 
 class X11Backend : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         display_ = new testsupport::VirtualDisplay(640, 480);
         ASSERT_TRUE(display_->ok());
@@ -49,8 +49,8 @@ TEST_F(X11Backend, FindsUnmappedAndNestedWindowsByExactTitleOnly) {
 }
 
 TEST_F(X11Backend, StartProgramReturnsThePidOrZero) {
-    EXPECT_GT(platform::StartProgram("/bin/true"), 0);
-    EXPECT_EQ(platform::StartProgram("/nonexistent/Velmora.dll"), 0);
+    EXPECT_GT(platform::StartProgram("/bin/true").id, 0);
+    EXPECT_EQ(platform::StartProgram("/nonexistent/Velmora.dll").id, 0);
 }
 
 TEST_F(X11Backend, CursorCounterCountsBothWays) {

@@ -38,13 +38,13 @@ class RendererOnDisplay : public ::testing::Test {
         return std::make_unique<testsupport::Child>(
             std::vector<std::string>{std::string(VELMORA_BIN_DIR) + "/Velmora.dll"}, Env());
     }
-    unsigned long WaitForWindow(const std::string& title) {
-        unsigned long id = 0;
+    std::uintptr_t WaitForWindow(const std::string& title) {
+        std::uintptr_t id = 0;
         testsupport::WaitUntil(
             [&] { return (id = testsupport::FindWindow(display_.name(), title)) != 0; }, 10s);
         return id;
     }
-    void Key(unsigned long window, const std::string& key) {
+    void Key(std::uintptr_t window, const std::string& key) {
         testsupport::Shell("DISPLAY=" + display_.name() + " xdotool key --window " +
                            std::to_string(window) + " " + key + " 2>/dev/null");
     }
@@ -86,7 +86,7 @@ TEST_F(RendererOnDisplay, ShowsThePictureFullWidthUntilEscape) {
     testsupport::Shell("DISPLAY=" + display_.name() + " xdotool mousemove 320 240");
     ASSERT_TRUE(PointerVisible(display_.name()));
     auto renderer = StartRenderer();
-    const unsigned long window = WaitForWindow("Zentrova_VC");
+    const std::uintptr_t window = WaitForWindow("Zentrova_VC");
     ASSERT_NE(window, 0u);
 
     // Wait for the full-screen switch and the first frames.
@@ -132,7 +132,7 @@ TEST_F(RendererOnDisplay, BitmapThatCannotBeLoadedEndsWithCodeOneAfterTheBox) {
         auto renderer = StartRenderer();
         // The window exists from creation on, whatever the load then does.
         EXPECT_NE(WaitForWindow("Zentrova_VC"), 0u);
-        const unsigned long box = WaitForWindow("Error");
+        const std::uintptr_t box = WaitForWindow("Error");
         ASSERT_NE(box, 0u);
         testsupport::Screenshot(display_.name(),
                                 Artifact(content ? "unknown-format.png" : "missing.png"));

@@ -157,7 +157,7 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     }
 }
 
-unsigned long FindWindow(const std::string& display, const std::string& title) {
+std::uintptr_t FindWindow(const std::string& display, const std::string& title) {
     // xdotool takes a regular expression: anchor it and escape what it would interpret.
     std::string pattern = "^";
     for (char c : title) {
@@ -170,7 +170,7 @@ unsigned long FindWindow(const std::string& display, const std::string& title) {
     return std::strtoul(out.c_str(), nullptr, 10);
 }
 
-bool Screenshot(const std::string& display, const std::string& pngPath, unsigned long window) {
+bool Screenshot(const std::string& display, const std::string& pngPath, std::uintptr_t window) {
     const std::string target = window ? std::to_string(window) : std::string("root");
     int code = -1;
     Shell("DISPLAY=" + display + " import -silent -window " + target + " '" + pngPath +

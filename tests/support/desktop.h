@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -63,10 +64,10 @@ std::string Shell(const std::string& command, int* exitCode = nullptr);
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
 // The first window id (decimal) on `display` whose name is exactly `title`, or 0.
-unsigned long FindWindow(const std::string& display, const std::string& title);
+std::uintptr_t FindWindow(const std::string& display, const std::string& title);
 
 // Saves the whole screen, or one window, as a PNG (ImageMagick's import). True on success.
-bool Screenshot(const std::string& display, const std::string& pngPath, unsigned long window = 0);
+bool Screenshot(const std::string& display, const std::string& pngPath, std::uintptr_t window = 0);
 
 // Folder for pictures a test run keeps for people to look at: $VELMORA_ARTIFACTS, else
 // <build>/artifacts. Created when missing.

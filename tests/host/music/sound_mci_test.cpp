@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/sound.h"
 #include "platform/x11/sound_mci.h"
 
 namespace {
@@ -289,20 +289,21 @@ TEST(TrackPositionText, TwoDigitsEach) {
 TEST(SoundOperations, RepliesFitTheCallersBufferOrFailWith268) {
     setenv("VELMORA_CDROM", "/nonexistent/disc.cue", 1);
     char reply[16] = "untouched";
-    ASSERT_EQ(platform::mciSendString("open cdaudio alias sized", nullptr, 0, 0), 0);
-    EXPECT_EQ(platform::mciSendString("status sized mode", reply, 5, 0), 268);
+    ASSERT_EQ(platform::SendMediaCommand("open cdaudio alias sized", nullptr, 0, 0), 0);
+    EXPECT_EQ(platform::SendMediaCommand("status sized mode", reply, 5, 0), 268);
     EXPECT_STREQ(reply, "untouched");
-    EXPECT_EQ(platform::mciSendString("status sized mode", reply, sizeof reply, 0), 0);
+    EXPECT_EQ(platform::SendMediaCommand("status sized mode", reply, sizeof reply, 0), 0);
     EXPECT_STREQ(reply, "not ready");
-    EXPECT_EQ(platform::mciSendString("status sized current track", reply, sizeof reply, 0), 276);
-    EXPECT_EQ(platform::mciSendString("close sized", nullptr, 0, 0), 0);
-    EXPECT_EQ(platform::mciSendString(nullptr, nullptr, 0, 0), 267);
+    EXPECT_EQ(platform::SendMediaCommand("status sized current track", reply, sizeof reply, 0),
+              276);
+    EXPECT_EQ(platform::SendMediaCommand("close sized", nullptr, 0, 0), 0);
+    EXPECT_EQ(platform::SendMediaCommand(nullptr, nullptr, 0, 0), 267);
 
     char text[8];
-    EXPECT_NE(platform::mciGetErrorString(263, text, sizeof text), 0);
+    EXPECT_NE(platform::MediaErrorText(263, text, sizeof text), 0);
     EXPECT_EQ(std::strlen(text), 7u);
-    EXPECT_EQ(platform::mciGetErrorString(263, text, 0), 0);
-    EXPECT_EQ(platform::mciGetErrorString(1, text, sizeof text), 0);
+    EXPECT_EQ(platform::MediaErrorText(263, text, 0), 0);
+    EXPECT_EQ(platform::MediaErrorText(1, text, sizeof text), 0);
     unsetenv("VELMORA_CDROM");
 }
 

@@ -17,7 +17,7 @@
 #include "desktop.h"
 #include "host/music/zentrova_bgm.h"
 #include "host/zentrova_b.h"
-#include "platform/platform.h"
+#include "platform/sound.h"
 #include "platform/x11/sound_devices.h"
 
 namespace {
@@ -250,9 +250,10 @@ TEST_F(SoundOutput, WavOfOneSecondLoopsWithoutGaps) {
 TEST_F(SoundOutput, Mp3LoopsThroughTheSoundPlayerToo) {
     std::string mp3 = Mp3(1.0);
     if (mp3.empty()) GTEST_SKIP() << "no MP3 encoder (lame)";
-    ASSERT_NE(platform::PlaySound(mp3.c_str(), 0, platform::SND_ASYNC | platform::SND_LOOP), 0);
+    ASSERT_NE(platform::PlayWaveSound(mp3.c_str(), 0, platform::kWaveAsync | platform::kWaveLoop),
+              0);
     Every(50ms, 3.2, [] {});
-    platform::PlaySound(nullptr, 0, 0);
+    platform::PlayWaveSound(nullptr, 0, 0);
     Loudness heard = Listen(ReadOutput(output));
     EXPECT_GE(heard.soundSeconds, 2.9);
     EXPECT_LE(heard.longestGap, 0.1);
@@ -276,12 +277,12 @@ TEST_F(SoundOutput, MissingOrUndecodableFilesAreRefusedAndStaySilent) {
     std::string garbage = folder.path() + "/noise.mp3";
     WriteFile(garbage, std::string(4096, '\x5a'));
     std::string open = "open \"" + garbage + "\" type MPEGVideo Alias bad";
-    EXPECT_EQ(platform::mciSendString(open.c_str(), nullptr, 0, 0), 296);
+    EXPECT_EQ(platform::SendMediaCommand(open.c_str(), nullptr, 0, 0), 296);
     open = "open \"" + folder.path() + "/gone.mp3\" type MPEGVideo Alias bad";
-    EXPECT_EQ(platform::mciSendString(open.c_str(), nullptr, 0, 0), 275);
-    EXPECT_EQ(platform::mciSendString("play bad", nullptr, 0, 0), 263);
-    EXPECT_EQ(platform::PlaySound(garbage.c_str(), 0, 9), 0);
-    EXPECT_EQ(platform::PlaySound(garbage.c_str(), 0, platform::SND_LOOP), 0);
+    EXPECT_EQ(platform::SendMediaCommand(open.c_str(), nullptr, 0, 0), 275);
+    EXPECT_EQ(platform::SendMediaCommand("play bad", nullptr, 0, 0), 263);
+    EXPECT_EQ(platform::PlayWaveSound(garbage.c_str(), 0, 9), 0);
+    EXPECT_EQ(platform::PlayWaveSound(garbage.c_str(), 0, platform::kWaveLoop), 0);
 }
 
 TEST_F(SoundOutput, WholeDiscPlaysEveryTrackAndStartsOver) {
@@ -321,15 +322,15 @@ TEST_F(SoundOutput, ImageTracksEndWhereTheNextPregapStarts) {
 TEST_F(SoundOutput, NoOutputIsSilenceNotAnError) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     Zentrova_B::BgmFile = WriteWav(folder.path() + "/a.wav", 0.2, 440);
-    EXPECT_EQ(platform::waveOutGetNumDevs(), 0u);
+    EXPECT_EQ(platform::SoundOutputCount(), 0u);
     char reply[32] = "";
     std::string open = "open \"" + Zentrova_B::BgmFile + "\" type MPEGVideo Alias quiet";
-    EXPECT_EQ(platform::mciSendString(open.c_str(), nullptr, 0, 0), 0);
-    EXPECT_EQ(platform::mciSendString("play quiet", nullptr, 0, 0), 0);
-    EXPECT_EQ(platform::mciSendString("status quiet mode", reply, sizeof reply, 0), 0);
+    EXPECT_EQ(platform::SendMediaCommand(open.c_str(), nullptr, 0, 0), 0);
+    EXPECT_EQ(platform::SendMediaCommand("play quiet", nullptr, 0, 0), 0);
+    EXPECT_EQ(platform::SendMediaCommand("status quiet mode", reply, sizeof reply, 0), 0);
     EXPECT_STREQ(reply, "playing");
-    EXPECT_EQ(platform::mciSendString("close quiet", nullptr, 0, 0), 0);
-    EXPECT_EQ(platform::PlaySound(Zentrova_B::BgmFile.c_str(), 0, 9), 0);
+    EXPECT_EQ(platform::SendMediaCommand("close quiet", nullptr, 0, 0), 0);
+    EXPECT_EQ(platform::PlayWaveSound(Zentrova_B::BgmFile.c_str(), 0, 9), 0);
 }
 
 }  // namespace

@@ -31,8 +31,8 @@ struct RecordingSound {
 
     Zentrova_BGM::SoundApi Api() {
         Zentrova_BGM::SoundApi api;
-        api.mciSendString = [this](const char* command, char* reply, std::uint32_t size,
-                                   std::uintptr_t window) {
+        api.sendCommand = [this](const char* command, char* reply, std::uint32_t size,
+                                 std::uintptr_t window) {
             calls.push_back(std::string(command) + " [" + std::to_string(size) + "]");
             EXPECT_EQ(window, 0u);
             EXPECT_EQ(reply == nullptr, size == 0);
@@ -41,7 +41,7 @@ struct RecordingSound {
                 std::memcpy(reply, answer.reply.c_str(), answer.reply.size() + 1);
             return answer.code;
         };
-        api.mciGetErrorString = [this](std::int32_t code, char* text, std::uint32_t size) {
+        api.errorText = [this](std::int32_t code, char* text, std::uint32_t size) {
             calls.push_back("error text " + std::to_string(code) + " [" + std::to_string(size) +
                             "]");
             auto found = errorTexts.find(code);
@@ -49,11 +49,11 @@ struct RecordingSound {
             std::snprintf(text, size, "%s", found->second.c_str());
             return 1;
         };
-        api.waveOutGetNumDevs = [this] {
+        api.outputCount = [this] {
             calls.push_back("outputs");
             return outputs;
         };
-        api.PlaySound = [this](const char* name, std::uintptr_t module, std::uint32_t flags) {
+        api.playWave = [this](const char* name, std::uintptr_t module, std::uint32_t flags) {
             calls.push_back(std::string("sound ") + (name ? name : "(none)") + " " +
                             std::to_string(module) + " " + std::to_string(flags));
             return playResult;
