@@ -1,0 +1,112 @@
+// The idle companion's decisions (see idle_rules.h).
+#include "idle_rules.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace idle {
+namespace {
+
+constexpr std::int64_t kMaxMinutes = 24 * 60;
+constexpr std::int64_t kMaxSeconds = 24 * 60 * 60;
+
+// A whole number from 1 to `max` written in plain digits.
+std::optional<std::int64_t> ReadCount(std::string_view text, std::int64_t max) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > max)
+        return std::nullopt;
+    return value;
+}
+
+// Splits "--name=value" into its two halves; other words keep an empty value.
+std::pair<std::string_view, std::optional<std::string_view>> SplitWord(std::string_view word) {
+    const auto eq = word.find('=');
+    if (word.rfind("--", 0) != 0 || eq == std::string_view::npos) return {word, std::nullopt};
+    return {word.substr(0, eq), word.substr(eq + 1)};
+}
+
+}  // namespace
+
+std::optional<Options> ParseOptions(const std::vector<std::string_view>& arguments,
+                                    std::string& error) {
+    Options options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        auto [name, value] = SplitWord(arguments[i]);
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+            continue;
+        }
+        if (name != "--minutes" && name != "--seconds") {
+            error = "unknown argument: " + std::string(arguments[i]);
+            return std::nullopt;
+        }
+        if (!value) {
+            if (i + 1 == arguments.size()) {
+                error = std::string(name) + " needs a number";
+                return std::nullopt;
+            }
+            value = arguments[++i];
+        }
+        const bool minutes = name == "--minutes";
+        const auto count = ReadCount(*value, minutes ? kMaxMinutes : kMaxSeconds);
+        if (!count) {
+            error = std::string(name) + " takes a whole number from 1 to " +
+                    std::to_string(minutes ? kMaxMinutes : kMaxSeconds) + ", not \"" +
+                    std::string(*value) + "\"";
+            return std::nullopt;
+        }
+        options.idleMs = *count * (minutes ? 60 * 1000 : 1000);
+    }
+    return options;
+}
+
+std::string HelpText() {
+    return R"(Usage: velmora-idle [--minutes N | --seconds N]
+
+Starts the Velmora screensaver (Velmora.scr /s, from velmora-idle's own program
+folder) once the X display has had no keyboard or pointer input for a while.
+
+  --minutes N   minutes without input before a run, 1 to 1440 (default 10)
+  --seconds N   seconds without input before a run, 1 to 86400 (for trying it out)
+  -h, --help    show this text and end
+
+The idle time is the X server's own (MIT-SCREEN-SAVER), so players that keep
+the screen awake also keep Velmora away. It never starts a second run while one
+is going, waits for new input after a run before counting again, and does not
+start while another program's full-screen window has the focus. Each run is
+logged as one line on standard error. It ends on SIGTERM or SIGINT (ending a
+run it started) and when the display closes.
+
+Exit status: 0 ended normally; 1 no display, no MIT-SCREEN-SAVER extension, or
+no Velmora.scr beside velmora-idle; 2 a bad command line.
+
+To start it with every desktop session, enable one of (not both):
+  systemctl --user enable --now velmora-idle.service
+  mkdir -p ~/.config/autostart &&
+    cp /usr/share/velmora/velmora-idle.desktop ~/.config/autostart/
+(for an install under another prefix, /usr becomes that prefix).
+)";
+}
+
+Step Decider::Next(std::int64_t idleMs, bool ourRunGoing,
+                   const std::function<Surroundings()>& look) {
+    if (idleMs < lastIdleMs_) armed_ = true;  // the count went down: there was input
+    lastIdleMs_ = idleMs;
+    if (ourRunGoing) return {false, kRunPollMs};
+    if (!armed_) return {false, kInputPollMs};
+    if (idleMs < idleMs_) return {false, std::min(idleMs_ - idleMs, kMaxWaitMs)};
+    const Surroundings around = look();
+    if (around.velmoraRunning || around.fullScreenInFront) return {false, kBlockedPollMs};
+    armed_ = false;
+    return {true, kRunPollMs};
+}
+
+std::string RunLogLine(int number, std::int64_t idleMs, long pid) {
+    return "velmora-idle: run " + std::to_string(number) + " started after " +
+           std::to_string(idleMs / 1000) + " s without input (pid " + std::to_string(pid) + ")";
+}
+
+}  // namespace idle

@@ -1,0 +1,70 @@
+// The idle companion's decisions, free of any system call: reading its command line, and when to
+// start a screensaver run from what the display reports (idle time, a run going, a full-screen
+// window in front).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace idle {
+
+// What the command line asks for.
+struct Options {
+    std::int64_t idleMs = 10 * 60 * 1000;  // input-free time before a run
+    bool help = false;
+};
+
+// The options, or nothing with `error` set to a one-line reason. Accepts --minutes N (1 to 1440)
+// and --seconds N (1 to 86400), also as --minutes=N; the last one given wins; --help / -h.
+std::optional<Options> ParseOptions(const std::vector<std::string_view>& arguments,
+                                    std::string& error);
+
+// The text --help prints.
+std::string HelpText();
+
+// What the display looks like once the idle time has been reached.
+struct Surroundings {
+    bool velmoraRunning = false;     // a run of Velmora exists (ours or one started by hand)
+    bool fullScreenInFront = false;  // another program's full-screen window has the focus
+};
+
+// What to do now, and how long to wait before asking again.
+struct Step {
+    bool startRun = false;
+    std::int64_t waitMs = 0;
+};
+
+// Decides from one observation to the next. A run starts when the display has been free of input
+// for the chosen time, no run is going and no other full-screen window has the focus. After a run
+// has started, no other starts until input has been seen again (the idle time went down), so a run
+// that ends by itself does not start the next one at once.
+class Decider {
+  public:
+    // Waits while counting are capped, so that a changed display is noticed within a minute.
+    static constexpr std::int64_t kMaxWaitMs = 60 * 1000;
+    // How often a going run and a display without new input are looked at.
+    static constexpr std::int64_t kRunPollMs = 200;
+    static constexpr std::int64_t kInputPollMs = 500;
+    // How often a display blocked by a full-screen window or another run is looked at again.
+    static constexpr std::int64_t kBlockedPollMs = 1000;
+
+    explicit Decider(std::int64_t idleMs) : idleMs_(idleMs) {}
+
+    // `idleMs`: the display's input-free time now; `ourRunGoing`: a run we started has not ended;
+    // `look`: asked only when a run would otherwise start.
+    Step Next(std::int64_t idleMs, bool ourRunGoing, const std::function<Surroundings()>& look);
+
+  private:
+    std::int64_t idleMs_;
+    std::int64_t lastIdleMs_ = 0;
+    bool armed_ = true;  // false from a run's start until input is seen
+};
+
+// The line logged for a run: "velmora-idle: run N started after S s without input (pid P)".
+std::string RunLogLine(int number, std::int64_t idleMs, long pid);
+
+}  // namespace idle

@@ -1,0 +1,205 @@
+// velmora-idle under Xvfb with the real Velmora.scr and Velmora.dll beside it: when a run starts,
+// what keeps it from starting, and how the companion ends.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "desktop.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testsupport;
+using Clock = std::chrono::steady_clock;
+
+std::int64_t MsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+// True when the process is gone, or ended and only waits to be reaped.
+bool ProcessGone(pid_t pid) {
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const auto close = stat.rfind(')');
+    return close == std::string::npos || stat.compare(close + 2, 1, "Z") == 0;
+}
+
+// The process ids whose parent is `parent`.
+std::vector<pid_t> ChildrenOf(pid_t parent) {
+    std::vector<pid_t> out;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const std::string stat = ReadFile(entry.path() / "stat");
+        const auto close = stat.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream rest(stat.substr(close + 2));
+        std::string state;
+        pid_t ppid = 0;
+        rest >> state >> ppid;
+        if (ppid == parent) out.push_back(std::stoi(name));
+    }
+    return out;
+}
+
+class IdleCompanion : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(display_->ok());
+        fs::create_directories(folder_);
+        for (const char* name : {"velmora-idle", "Velmora.scr", "Velmora.dll"})
+            fs::copy_file(std::string(VELMORA_BIN_DIR "/") + name, folder_ + "/" + name);
+    }
+
+    std::map<std::string, std::string> Environment() const {
+        return {{"DISPLAY", display_->name()},
+                {"VELMORA_ROOT", temp_.path() + "/root"},
+                {"SDL_AUDIODRIVER", "dummy"}};
+    }
+
+    // Starts the companion with its standard error going to log_.
+    void StartCompanion(const std::string& arguments) {
+        companion_ = std::make_unique<Child>(
+            std::vector<std::string>{
+                "/bin/sh", "-c",
+                "exec '" + folder_ + "/velmora-idle' " + arguments + " 2>'" + log_ + "'"},
+            Environment());
+    }
+
+    // Keyboard or pointer input, as a user's: the display's idle time starts again.
+    void Input() {
+        static int step = 0;
+        Shell("DISPLAY=" + display_->name() + " xdotool mousemove " +
+              std::to_string(10 + step++ % 2) + " 10");
+    }
+
+    int RunsLogged() {
+        std::istringstream lines(ReadFile(log_));
+        int runs = 0;
+        for (std::string line; std::getline(lines, line);)
+            if (line.find(" started after ") != std::string::npos) ++runs;
+        return runs;
+    }
+
+    // The host's process id from the last run line.
+    pid_t LastRunPid() {
+        const std::string log = ReadFile(log_);
+        const auto at = log.rfind("(pid ");
+        return at == std::string::npos ? 0 : std::stoi(log.substr(at + 5));
+    }
+
+    bool WaitForRuns(int count, std::chrono::milliseconds timeout) {
+        return WaitUntil([&] { return RunsLogged() >= count; }, timeout);
+    }
+
+    void EndRunWithEscape() {
+        unsigned long window = 0;
+        ASSERT_TRUE(WaitUntil(
+            [&] { return (window = FindWindow(display_->name(), "Zentrova_VC")) != 0; }, 15000ms));
+        const pid_t host = LastRunPid();
+        Shell("DISPLAY=" + display_->name() + " xdotool key --window " + std::to_string(window) +
+              " Escape >/dev/null 2>&1");
+        EXPECT_TRUE(WaitUntil([&] { return ProcessGone(host); }, 5000ms));
+    }
+
+    std::unique_ptr<VirtualDisplay> display_ = std::make_unique<VirtualDisplay>(640, 480);
+    TempFolder temp_;
+    std::string folder_ = temp_.path() + "/program";
+    std::string log_ = temp_.path() + "/idle.log";
+    std::unique_ptr<Child> companion_;
+};
+
+TEST_F(IdleCompanion, StartsARunAfterTheIdleTimeNotBeforeAndCountsAgainAfterInput) {
+    const auto input = Clock::now();
+    Input();  // before the companion starts, so that the count starts from a known moment
+    StartCompanion("--seconds 2");
+    ASSERT_TRUE(WaitForRuns(1, 6000ms)) << ReadFile(log_);
+    EXPECT_GE(MsSince(input), 2000);
+    EXPECT_LE(MsSince(input), 3500);
+
+    EndRunWithEscape();
+    // Input every second keeps the next run away; it comes two seconds after the last one.
+    for (int i = 0; i < 4; ++i) {
+        Input();
+        std::this_thread::sleep_for(1000ms);
+        EXPECT_EQ(RunsLogged(), 1) << "second " << i;
+    }
+    const auto last = Clock::now();
+    Input();
+    ASSERT_TRUE(WaitForRuns(2, 6000ms)) << ReadFile(log_);
+    EXPECT_GE(MsSince(last), 2000);
+    EndRunWithEscape();
+    EXPECT_TRUE(companion_->Running());
+}
+
+TEST_F(IdleCompanion, AProgramResettingTheScreenSaverKeepsTheRunAway) {
+    Child player({VELMORA_BIN_DIR "/idle_probe", "reset"}, Environment());
+    StartCompanion("--seconds 2");
+    std::this_thread::sleep_for(4500ms);
+    EXPECT_EQ(RunsLogged(), 0);
+    player.Kill();  // the film is over: the count now runs out
+    EXPECT_TRUE(WaitForRuns(1, 6000ms));
+}
+
+TEST_F(IdleCompanion, AFullScreenWindowWithTheFocusKeepsTheRunAway) {
+    const std::string focused = temp_.path() + "/focused";
+    Child game(
+        {"/bin/sh", "-c", "exec '" VELMORA_BIN_DIR "/idle_probe' fullscreen >'" + focused + "'"},
+        Environment());
+    ASSERT_TRUE(WaitUntil([&] { return !ReadFile(focused).empty(); }, 5000ms));
+    StartCompanion("--seconds 1");
+    std::this_thread::sleep_for(3000ms);
+    EXPECT_EQ(RunsLogged(), 0);
+    game.Kill();
+    EXPECT_TRUE(WaitForRuns(1, 5000ms));
+}
+
+TEST_F(IdleCompanion, SigtermEndsItQuicklyWithItsRun) {
+    StartCompanion("--seconds 1");
+    ASSERT_TRUE(WaitForRuns(1, 5000ms));
+    const pid_t host = LastRunPid();
+    ASSERT_TRUE(WaitUntil([&] { return !ChildrenOf(host).empty(); }, 15000ms));  // the renderer
+    const pid_t renderer = ChildrenOf(host).front();
+
+    const auto asked = Clock::now();
+    kill(companion_->pid(), SIGTERM);
+    EXPECT_EQ(companion_->Wait(2000ms), 0);
+    EXPECT_LE(MsSince(asked), 100);
+    EXPECT_TRUE(ProcessGone(host));
+    EXPECT_TRUE(WaitUntil([&] { return ProcessGone(renderer); }, 1000ms));
+}
+
+TEST_F(IdleCompanion, SigtermWhileCountingEndsItAtOnce) {
+    StartCompanion("--minutes 10");
+    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(companion_->Running()) << ReadFile(log_);
+    const auto asked = Clock::now();
+    kill(companion_->pid(), SIGTERM);
+    EXPECT_EQ(companion_->Wait(1000ms), 0);
+    EXPECT_LE(MsSince(asked), 100);
+    EXPECT_EQ(ReadFile(log_), "");
+}
+
+TEST_F(IdleCompanion, EndsWhenTheDisplayGoes) {
+    StartCompanion("--minutes 10");
+    std::this_thread::sleep_for(300ms);
+    display_.reset();
+    EXPECT_EQ(companion_->Wait(3000ms), 0);
+    EXPECT_NE(ReadFile(log_).find("display has closed"), std::string::npos) << ReadFile(log_);
+}
+
+TEST_F(IdleCompanion, RefusesABadCommandLineAndAMissingHost) {
+    StartCompanion("--seconds 0");
+    EXPECT_EQ(companion_->Wait(3000ms), 2);
+    EXPECT_NE(ReadFile(log_).find("--help"), std::string::npos);
+    fs::remove(folder_ + "/Velmora.scr");
+    StartCompanion("--seconds 1");
+    EXPECT_EQ(companion_->Wait(3000ms), 1);
+    EXPECT_NE(ReadFile(log_).find("Velmora.scr"), std::string::npos);
+}
+
+}  // namespace

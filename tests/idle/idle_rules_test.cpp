@@ -1,0 +1,124 @@
+// The idle companion's decisions without a display: the command line, and when a run starts from
+// a sequence of idle times, runs and full-screen windows.
+#include "idle_rules.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using idle::Decider;
+using idle::Surroundings;
+
+std::optional<idle::Options> Parse(std::vector<std::string_view> words,
+                                   std::string* why = nullptr) {
+    std::string error;
+    auto options = idle::ParseOptions(words, error);
+    if (why) *why = error;
+    return options;
+}
+
+TEST(IdleOptions, ReadMinutesAndSecondsInBothSpellings) {
+    EXPECT_EQ(Parse({})->idleMs, 600000);
+    EXPECT_EQ(Parse({"--minutes", "3"})->idleMs, 180000);
+    EXPECT_EQ(Parse({"--minutes=1440"})->idleMs, 1440LL * 60000);
+    EXPECT_EQ(Parse({"--seconds", "2"})->idleMs, 2000);
+    EXPECT_EQ(Parse({"--minutes", "5", "--seconds=7"})->idleMs, 7000);  // the last one wins
+    EXPECT_TRUE(Parse({"--help"})->help);
+    EXPECT_TRUE(Parse({"-h", "--seconds", "4"})->help);
+}
+
+TEST(IdleOptions, RefuseBadWordsAndNumbersWithAReason) {
+    std::string why;
+    for (auto words :
+         std::vector<std::vector<std::string_view>>{{"--minutes"},
+                                                    {"--minutes", "0"},
+                                                    {"--minutes", "1441"},
+                                                    {"--seconds", "-3"},
+                                                    {"--seconds", "2.5"},
+                                                    {"--seconds", " 2"},
+                                                    {"--seconds="},
+                                                    {"--seconds", "99999999999999999999"},
+                                                    {"/s"},
+                                                    {"--minute", "3"}}) {
+        EXPECT_FALSE(Parse(words, &why)) << words[0];
+        EXPECT_FALSE(why.empty());
+    }
+    Parse({"--frobnicate"}, &why);
+    EXPECT_NE(why.find("--frobnicate"), std::string::npos);
+}
+
+// Feeds the decider one idle time after another, the surroundings fixed.
+struct Feed {
+    Decider decider{2000};
+    Surroundings around;
+    int looks = 0;
+
+    idle::Step At(std::int64_t idleMs, bool runGoing = false) {
+        return decider.Next(idleMs, runGoing, [this] {
+            ++looks;
+            return around;
+        });
+    }
+};
+
+TEST(IdleDecider, StartsOnceTheIdleTimeIsReachedAndWaitsExactlyUntilThen) {
+    Feed f;
+    const auto early = f.At(500);
+    EXPECT_FALSE(early.startRun);
+    EXPECT_EQ(early.waitMs, 1500);  // input can only push the start later, never earlier
+    EXPECT_FALSE(f.At(1999).startRun);
+    EXPECT_EQ(f.looks, 0);  // the windows are looked at only when a run would start
+    EXPECT_TRUE(f.At(2000).startRun);
+}
+
+TEST(IdleDecider, LongWaitsAreCapped) {
+    Decider d(10 * 60 * 1000);
+    EXPECT_EQ(d.Next(0, false, [] { return Surroundings{}; }).waitMs, Decider::kMaxWaitMs);
+}
+
+TEST(IdleDecider, NeverStartsWhileARunIsGoing) {
+    Feed f;
+    ASSERT_TRUE(f.At(2000).startRun);
+    for (std::int64_t t = 2200; t < 10000; t += 200) EXPECT_FALSE(f.At(t, true).startRun);
+    Feed byHand;  // a run started by hand, not by us
+    byHand.around.velmoraRunning = true;
+    EXPECT_FALSE(byHand.At(5000).startRun);
+}
+
+TEST(IdleDecider, ARunThatEndsWithoutInputIsNotFollowedByAnother) {
+    Feed f;
+    ASSERT_TRUE(f.At(2000).startRun);
+    f.At(2500, true);
+    EXPECT_FALSE(f.At(3000).startRun);  // ended by itself, nobody touched anything
+    EXPECT_FALSE(f.At(60000).startRun);
+    EXPECT_FALSE(f.At(100).startRun);  // input: the count starts again...
+    EXPECT_FALSE(f.At(1900).startRun);
+    EXPECT_TRUE(f.At(2100).startRun);  // ...and reaches the idle time once more
+}
+
+TEST(IdleDecider, TheKeyThatEndsARunStartsTheCountAfresh) {
+    Feed f;
+    ASSERT_TRUE(f.At(2000).startRun);
+    f.At(2400, true);
+    f.At(50, true);  // Escape during the run
+    EXPECT_FALSE(f.At(300).startRun);
+    EXPECT_TRUE(f.At(2050).startRun);
+}
+
+TEST(IdleDecider, AFullScreenWindowHoldsTheRunBackUntilItGoes) {
+    Feed f;
+    f.around.fullScreenInFront = true;
+    const auto held = f.At(2000);
+    EXPECT_FALSE(held.startRun);
+    EXPECT_EQ(held.waitMs, Decider::kBlockedPollMs);
+    EXPECT_FALSE(f.At(30000).startRun);
+    f.around.fullScreenInFront = false;  // the film ended, the user is still away
+    EXPECT_TRUE(f.At(31000).startRun);
+}
+
+TEST(IdleDecider, TheLogLineNamesTheRunItsIdleTimeAndItsProcess) {
+    EXPECT_EQ(idle::RunLogLine(3, 600400, 4242),
+              "velmora-idle: run 3 started after 600 s without input (pid 4242)");
+}
+
+}  // namespace
