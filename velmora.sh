@@ -3,6 +3,7 @@
 #   ./velmora.sh run    install what is missing, build, and run a screensaver run
 #   ./velmora.sh test   install what is missing, build, and run every test
 #   ./velmora.sh setup  only install the Debian packages and build
+#   ./velmora.sh package-test  build the Debian package, install, run, purge it (root)
 # Installing needs root or sudo; it is skipped when every package is already there.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -20,6 +21,7 @@ packages=(
   fonts-ipafont-gothic fonts-dejavu-core
   sox libsox-fmt-mp3 lame xdg-utils
   libpng-dev
+  libxss-dev dpkg-dev file
 )
 
 install_packages() {
@@ -48,5 +50,6 @@ case "${1:-}" in
     install_packages; build
     cd "$build"
     exec ctest --output-on-failure -j"$(nproc)" --timeout 300 ;;
-  *) sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+  package-test) install_packages; build; exec "$here/packaging/package-test.sh" "$build" ;;
+  *) sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
 esac

@@ -168,15 +168,17 @@ Picture RadioOn() {
     return p;
 }
 
-Picture Icon() {
-    Picture p = Blank(32, 32, 4);
-    constexpr int kSub = 4;  // samples per pixel side, for smooth edges
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) {
+Picture Icon(int size) {
+    Picture p = Blank(size, size, 4);
+    constexpr int kSub = 4;           // samples per pixel side, for smooth edges
+    const double unit = 32.0 / size;  // the design is laid out on a 32 x 32 grid
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
             std::array<double, 4> sum{};
             for (int sy = 0; sy < kSub; ++sy)
                 for (int sx = 0; sx < kSub; ++sx) {
-                    const double px = x + (sx + 0.5) / kSub, py = y + (sy + 0.5) / kSub;
+                    const double px = (x + (sx + 0.5) / kSub) * unit;
+                    const double py = (y + (sy + 0.5) / kSub) * unit;
                     // Rounded tile: corners of radius 6.
                     const double cx = std::clamp(px, 6.0, 26.0), cy = std::clamp(py, 6.0, 26.0);
                     if (std::hypot(px - cx, py - cy) > 6.0 || px < 1 || py < 1 || px > 31 ||

@@ -25,8 +25,9 @@ Picture MetalStrip();
 Picture RadioOff();
 Picture RadioOn();
 
-// 32 x 32 RGBA window icon: a lens with a swirl on a dark blue tile.
-Picture Icon();
+// `size` x `size` RGBA program icon (32 x 32 for the window): a lens with a swirl on a dark blue
+// tile, the same design at every size.
+Picture Icon(int size = 32);
 
 // 32 x 32 RGBA pointing hand; the tip of the finger is the hot spot.
 Picture HandCursor();

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Builds the Debian package, installs it with apt, runs the installed `velmora /s` from /usr under
+# Xvfb, ends it with Escape, checks the other installed files, then purges the package and checks
+# that none of its files is left. Changes the system: needs root, so it is not part of ctest.
+#   packaging/package-test.sh <build folder>
+set -euo pipefail
+build=$(cd "${1:?usage: package-test.sh <build folder>}" && pwd)
+work=$(mktemp -d)
+xvfb_pid=""
+run_pid=""
+
+cleanup() {
+  [ -n "$run_pid" ] && kill "$run_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "package-test: FAILED: $*" >&2; exit 1; }
+step() { echo "package-test: $*"; }
+
+[ "$(id -u)" -eq 0 ] || fail "needs root (it installs and purges a package)"
+if dpkg-query -W -f='${Status}' velmora 2>/dev/null | grep -q "ok installed"; then
+  fail "a velmora package is installed already; remove it first"
+fi
+
+step "making the package"
+rm -f "$build"/package/velmora_*.deb
+(cd "$build" && cpack -G DEB >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
+deb=$(ls "$build"/package/velmora_*_amd64.deb 2>/dev/null | head -n1)
+[ -f "$deb" ] || fail "no velmora_*_amd64.deb in $build/package"
+step "$(basename "$deb"): $(du -k "$deb" | cut -f1) KiB; $(dpkg-deb -f "$deb" Depends)"
+
+# Every path the package holds, for the check after the purge (folders it shares with the rest
+# of the system, such as /usr/bin, stay).
+dpkg-deb -c "$deb" | awk '{ p = $6; sub(/^\./, "", p); if (p !~ /\/$/) print p }' >"$work/files"
+
+step "installing with apt"
+export DEBIAN_FRONTEND=noninteractive
+apt-get install -y -qq --no-install-recommends "$deb" >"$work/apt.log" 2>&1 \
+  || { cat "$work/apt.log"; fail "apt-get install"; }
+trap 'apt-get purge -y -qq velmora >/dev/null 2>&1 || true; cleanup' EXIT
+
+step "checking the installed layout"
+[ "$(readlink /usr/bin/velmora)" = "../lib/velmora/Velmora.scr" ] || fail "bin/velmora link"
+for f in /usr/lib/velmora/Velmora.scr /usr/lib/velmora/Velmora.dll /usr/lib/velmora/velmora-idle \
+  /usr/share/applications/velmora-settings.desktop /usr/share/man/man1/velmora.1 \
+  /usr/share/icons/hicolor/48x48/apps/velmora.png /usr/share/systemd/user/velmora-idle.service \
+  /usr/share/velmora/velmora-idle.desktop; do
+  [ -e "$f" ] || fail "missing $f"
+done
+grep -qx "Exec=/usr/bin/velmora /c" /usr/share/applications/velmora-settings.desktop \
+  || fail "the settings entry does not run velmora /c"
+grep -qx "ExecStart=/usr/bin/velmora-idle --minutes 10" /usr/share/systemd/user/velmora-idle.service \
+  || fail "the unit does not start /usr/bin/velmora-idle"
+velmora-idle --help | grep -q "systemctl --user enable" || fail "velmora-idle --help"
+[ ! -e /etc/xdg/autostart/velmora-idle.desktop ] || fail "the companion must not start by itself"
+
+step "running the installed velmora /s under Xvfb"
+Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp -noreset 5>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+export VELMORA_ROOT="$work/root" HOME="$work/home" SDL_AUDIODRIVER=dummy
+mkdir -p "$HOME"
+
+# An unknown role ends at once.
+timeout 5 velmora /x || fail "velmora /x did not end cleanly"
+
+velmora /s &
+run_pid=$!
+window=""
+for _ in $(seq 150); do
+  window=$(xdotool search --name '^Zentrova_VC$' 2>/dev/null | head -n1 || true)
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || fail "no renderer window appeared"
+[ -s "$VELMORA_ROOT/c/tolvik/Zentrova.bmp" ] || fail "the run captured no screen"
+xdotool key --window "$window" Escape >/dev/null 2>&1 || true
+for _ in $(seq 50); do kill -0 "$run_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$run_pid" 2>/dev/null && fail "the run did not end after Escape"
+wait "$run_pid" || fail "the run ended with exit code $?"
+run_pid=""
+for p in /proc/[0-9]*; do readlink "$p/exe" 2>/dev/null; done | grep -q '^/usr/lib/velmora/' \
+  && fail "a Velmora process is left after the run"
+
+step "purging the package"
+apt-get purge -y -qq velmora >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get purge"; }
+trap cleanup EXIT
+dpkg-query -W -f='${Status}' velmora 2>/dev/null | grep -q "installed" && fail "still installed"
+left=$(while read -r f; do [ -e "$f" ] || [ -L "$f" ] && echo "$f"; done <"$work/files" || true)
+[ -z "$left" ] || fail "left behind: $left"
+[ ! -e /usr/lib/velmora ] && [ ! -e /usr/share/velmora ] || fail "package folders left behind"
+step "passed"
