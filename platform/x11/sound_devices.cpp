@@ -51,7 +51,9 @@ bool EndsWith(const std::string& text, const char* ending) {
 class SdlCdDrive : public CdDrive {
   public:
     explicit SdlCdDrive(std::string source)
-        : source_(std::move(source)), ring_(kRingSectors * kSectorBytes) {
+        : source_(std::move(source)),
+          ring_(kRingSectors * kSectorBytes),
+          ringSectors_(kRingSectors) {
         reader_ = std::thread([this] { ReadAhead(); });
     }
     ~SdlCdDrive() override {
@@ -122,7 +124,10 @@ class SdlCdDrive : public CdDrive {
         bool took = false;
         while (count > 0 && streaming_ && !paused_) {
             if (ringBytes_ < 2) {
-                if (next_ >= end_) streaming_ = false;
+                if (next_ >= end_) {
+                    streaming_ = false;
+                    heardBytes_ = std::int64_t{end_} * kSectorBytes;
+                }
                 break;
             }
             // CD audio sectors hold little-endian samples.
@@ -130,9 +135,11 @@ class SdlCdDrive : public CdDrive {
             int sum = *samples + static_cast<Sint16>(byte[0] | (byte[1] << 8));
             *samples++ = static_cast<Sint16>(std::clamp(sum, -32768, 32767));
             --count;
+            // The ring holds whole sectors, each tagged with its place on the disc.
+            std::int32_t sector = ringSectors_[ringStart_ / kSectorBytes];
+            heardBytes_ = std::int64_t{sector} * kSectorBytes + ringStart_ % kSectorBytes + 2;
             ringStart_ = (ringStart_ + 2) % ring_.size();
             ringBytes_ -= 2;
-            heardBytes_ += 2;
             took = true;
         }
         if (took) wake_.notify_one();
@@ -169,18 +176,17 @@ class SdlCdDrive : public CdDrive {
         return toc.leadout != CDIO_INVALID_LSN;
     }
 
-    bool AudioAt(std::int32_t sector) const {
-        for (const CdTrack& t : toc_.tracks)
-            if (sector >= t.pregap && sector < t.end) return t.audio;
-        return false;
-    }
-
-    // Sectors that are not audio, or cannot be read, play as silence.
-    void ReadSectors(std::int32_t from, int count, std::uint8_t* out) {
+    // Reads up to `count` sectors of sound from `from` on, passing over data tracks: sets
+    // `from` to the first sector read and returns how many were (0 when no sound is left before
+    // `end`). Sectors that cannot be read play as silence.
+    int ReadSound(std::int32_t& from, std::int32_t end, int count, std::uint8_t* out) {
         std::lock_guard lock(ioMutex_);
-        bool audio = cdio_ && AudioAt(from) && AudioAt(from + count - 1);
-        if (!audio || cdio_read_audio_sectors(cdio_, out, from, count) != DRIVER_OP_SUCCESS)
+        from = NextAudioSector(toc_, from, end);
+        if (from >= end) return 0;
+        count = std::min({count, end - from, AudioTrackEnd(toc_, from) - from});
+        if (!cdio_ || cdio_read_audio_sectors(cdio_, out, from, count) != DRIVER_OP_SUCCESS)
             std::memset(out, 0, std::size_t(count) * kSectorBytes);
+        return count;
     }
 
     void ReadAhead() {
@@ -192,19 +198,25 @@ class SdlCdDrive : public CdDrive {
                        (streaming_ && next_ < end_ && ringBytes_ + chunk.size() <= ring_.size());
             });
             if (quit_) return;
-            std::int32_t from = next_;
-            int count = std::min<std::int32_t>(kChunkSectors, end_ - next_);
+            std::int32_t from = next_, end = end_;
             unsigned generation = generation_;
             lock.unlock();
-            ReadSectors(from, count, chunk.data());
+            int count = ReadSound(from, end, kChunkSectors, chunk.data());
             lock.lock();
             if (generation != generation_) continue;  // a new Play came meanwhile
-            std::size_t bytes = std::size_t(count) * kSectorBytes;
-            for (std::size_t i = 0; i < bytes; ++i)
-                ring_[(ringStart_ + ringBytes_ + i) % ring_.size()] = chunk[i];
-            ringBytes_ += bytes;
-            next_ += count;
+            Store(chunk, from, count);
+            next_ = count > 0 ? from + count : end;
         }
+    }
+
+    // Appends `count` sectors from `first` on to the ring (cdMutex held).
+    void Store(const std::vector<std::uint8_t>& chunk, std::int32_t first, int count) {
+        std::size_t bytes = std::size_t(count) * kSectorBytes;
+        std::size_t at = (ringStart_ + ringBytes_) % ring_.size();  // always a sector's start
+        for (int i = 0; i < count; ++i)
+            ringSectors_[(at / kSectorBytes + i) % kRingSectors] = first + i;
+        for (std::size_t i = 0; i < bytes; ++i) ring_[(at + i) % ring_.size()] = chunk[i];
+        ringBytes_ += bytes;
     }
 
     static constexpr int kChunkSectors = 8;
@@ -217,6 +229,7 @@ class SdlCdDrive : public CdDrive {
 
     // Guarded by cdMutex.
     std::vector<std::uint8_t> ring_;
+    std::vector<std::int32_t> ringSectors_;  // the disc sector in each sector-sized slot
     std::size_t ringStart_ = 0, ringBytes_ = 0;
     std::int32_t next_ = 0, end_ = 0;
     std::int64_t heardBytes_ = 0;

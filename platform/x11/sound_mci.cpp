@@ -240,8 +240,15 @@ class CdDevice : public Device {
         if (to && !ReadPosition(*to, end, error)) return error;
         if (!from) begin = ResumePoint();
         if (begin > end) return mcierr::kOutOfRange;
-        drive_->Play(begin, end);
         paused_ = false;
+        // Only audio plays: a play from inside a data track, or over nothing but data, ends at
+        // once; one that reaches into data ends where the audio does.
+        std::int32_t soundFrom = NextAudioSector(toc_, begin, end);
+        if (!TrackAt(toc_, begin)->audio || soundFrom >= end) {
+            drive_->Stop();
+            return 0;
+        }
+        drive_->Play(soundFrom, LastAudioEnd(toc_, end));
         return 0;
     }
     std::int32_t Stop() override {
@@ -287,13 +294,18 @@ class CdDevice : public Device {
         return true;
     }
 
-    // Where a play without "from" starts: where the disc stopped, or its first track when it
-    // has played to the end (so a finished disc starts over).
+    // Where a play without "from" starts: where the disc stopped (past any data there), or its
+    // first audio track when it has played its last (so a finished disc starts over).
     std::int32_t ResumePoint() {
         std::int32_t position = drive_->Position();
-        std::int32_t first = toc_.tracks.front().start;
-        if (position < first || position >= toc_.leadout) return first;
-        return position;
+        std::int32_t first = FirstAudioTrackStart();
+        if (position < first || position >= LastAudioEnd(toc_, toc_.leadout)) return first;
+        return NextAudioSector(toc_, position, toc_.leadout);
+    }
+    std::int32_t FirstAudioTrackStart() const {
+        for (const CdTrack& track : toc_.tracks)
+            if (track.audio) return track.start;
+        return toc_.leadout;
     }
 
     bool ReadPosition(const std::string& text, std::int32_t& sector, std::int32_t& error);
@@ -500,6 +512,38 @@ std::int32_t RunSet(Device& device, const std::vector<std::string>& rest) {
 }
 
 }  // namespace
+
+namespace {
+
+// The first sector of track `i` that plays as sound (the track is audio).
+std::int32_t SoundStart(const CdToc& toc, std::size_t i) {
+    const CdTrack& track = toc.tracks[i];
+    return i > 0 && !toc.tracks[i - 1].audio ? track.start : track.pregap;
+}
+
+}  // namespace
+
+std::int32_t NextAudioSector(const CdToc& toc, std::int32_t sector, std::int32_t limit) {
+    for (std::size_t i = 0; i < toc.tracks.size(); ++i) {
+        if (!toc.tracks[i].audio || toc.tracks[i].end <= sector) continue;
+        return std::min(limit, std::max(sector, SoundStart(toc, i)));
+    }
+    return limit;
+}
+
+std::int32_t AudioTrackEnd(const CdToc& toc, std::int32_t sector) {
+    for (const CdTrack& track : toc.tracks)
+        if (sector >= track.pregap && sector < track.end) return track.end;
+    return sector;
+}
+
+std::int32_t LastAudioEnd(const CdToc& toc, std::int32_t end) {
+    std::int32_t last = 0;
+    for (std::size_t i = 0; i < toc.tracks.size(); ++i)
+        if (toc.tracks[i].audio && SoundStart(toc, i) < end)
+            last = std::min(end, toc.tracks[i].end);
+    return last;
+}
 
 std::string FormatTmsf(const CdToc& toc, std::int32_t sector) {
     if (toc.tracks.empty()) return "00:00:00:00";

@@ -133,6 +133,19 @@ class Interpreter {
 // with `error` set for a quote that is not closed or not followed by a blank.
 bool SplitWords(std::string_view command, std::vector<std::string>& words, std::int32_t& error);
 
+// Where sound is on a disc: sectors of audio tracks, less the pre-gap of an audio track that
+// follows a data track (on a disc that gap belongs to the data track's area).
+
+// The first sector at or after `sector` that plays as sound, or `limit` when none comes before
+// it.
+std::int32_t NextAudioSector(const CdToc& toc, std::int32_t sector, std::int32_t limit);
+
+// One past the last sector of the track holding `sector` (a sector that plays as sound).
+std::int32_t AudioTrackEnd(const CdToc& toc, std::int32_t sector);
+
+// One past the last sound sector before `end`; 0 when the disc has none before it.
+std::int32_t LastAudioEnd(const CdToc& toc, std::int32_t end);
+
 // tmsf position text "TT:MM:SS:FF" of a sector; the sector before the first track, or in a
 // pre-gap, counts as the start of the track that follows.
 std::string FormatTmsf(const CdToc& toc, std::int32_t sector);

@@ -206,6 +206,74 @@ TEST_F(Interpreting, TracksEndWhereTheNextPregapStarts) {
     EXPECT_EQ(backend.disc.from, 0);
 }
 
+// Discs that hold data tracks: a game disc (data, then audio) and an enhanced one (audio, then
+// data). Only audio ever plays.
+TEST_F(Interpreting, DataTracksNeverPlay) {
+    backend.disc.toc.tracks[0].audio = false;
+    Ok("open cdaudio");
+    Ok("set cdaudio time format tmsf");
+    EXPECT_EQ(Ok("status cdaudio number of tracks"), "3");
+    Ok("play cdaudio");  // the whole disc starts at the first audio track proper
+    EXPECT_EQ(backend.disc.from, 105);
+    EXPECT_EQ(backend.disc.to, 285);
+    Ok("play cdaudio from 02:00:00:00 to 03:00:00:10");
+    EXPECT_EQ(backend.disc.to, 220);
+    // A played-out disc starts over at its first audio track.
+    backend.disc.position = 285;
+    backend.disc.streaming = false;
+    Ok("play cdaudio");
+    EXPECT_EQ(backend.disc.from, 105);
+    // A play from the data track (the repeat of track 1) ends at once and plays nothing.
+    backend.disc.from = -1;
+    Ok("play cdaudio from 01:00:00:00");
+    EXPECT_EQ(backend.disc.from, -1);
+    EXPECT_EQ(Ok("status cdaudio mode"), "stopped");
+    Ok("play cdaudio from 01:00:00:10 to 02:00:00:00");
+    EXPECT_EQ(Ok("status cdaudio mode"), "stopped");
+    Ok("close cdaudio");
+
+    backend.disc.toc = ThreeTracks();
+    backend.disc.toc.tracks[2].audio = false;
+    backend.disc.position = 0;
+    Ok("open cdaudio");
+    Ok("play cdaudio");  // ends with the last audio track, not after the data track
+    EXPECT_EQ(backend.disc.from, 0);
+    EXPECT_EQ(backend.disc.to, 180);
+    backend.disc.position = 180;
+    backend.disc.streaming = false;
+    Ok("play cdaudio");
+    EXPECT_EQ(backend.disc.from, 0);
+
+    backend.disc.toc.tracks[0].audio = false;
+    Ok("close cdaudio");
+    Ok("open cdaudio");
+    Ok("set cdaudio time format tmsf");
+    Ok("play cdaudio from 2");  // two audio-less tracks around one of audio
+    EXPECT_EQ(backend.disc.from, 105);
+    EXPECT_EQ(backend.disc.to, 180);
+    backend.disc.toc.tracks[1].audio = false;
+    Ok("close cdaudio");
+    Ok("open cdaudio");
+    Ok("play cdaudio");  // a disc of data alone never plays
+    EXPECT_EQ(Ok("status cdaudio mode"), "stopped");
+}
+
+TEST(SoundOnDisc, AudioSectorsPassOverDataAndItsGap) {
+    CdToc toc = ThreeTracks();
+    toc.tracks[1].audio = false;
+    EXPECT_EQ(NextAudioSector(toc, 0, 285), 0);
+    EXPECT_EQ(NextAudioSector(toc, 75, 285), 210);  // the gap after data is no sound either
+    EXPECT_EQ(NextAudioSector(toc, 180, 285), 210);
+    EXPECT_EQ(NextAudioSector(toc, 100, 200), 200);
+    EXPECT_EQ(AudioTrackEnd(toc, 10), 75);
+    EXPECT_EQ(LastAudioEnd(toc, 285), 285);
+    EXPECT_EQ(LastAudioEnd(toc, 200), 75);
+    EXPECT_EQ(LastAudioEnd(toc, 220), 220);
+    toc.tracks[2].audio = false;
+    EXPECT_EQ(NextAudioSector(toc, 75, 285), 285);
+    EXPECT_EQ(LastAudioEnd(toc, 285), 75);
+}
+
 TEST_F(Interpreting, CdPositionsInOtherFormatsAndOutOfRange) {
     Ok("open cdaudio");
     EXPECT_EQ(Ok("status cdaudio time format"), "msf");

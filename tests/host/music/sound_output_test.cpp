@@ -74,23 +74,38 @@ std::string WriteWav(const std::string& path, double seconds, double frequency) 
 struct TrackTone {
     double head, body;
 };
-const TrackTone kTones[3] = {{1000, 300}, {1200, 500}, {1400, 700}};
+constexpr int kTracks = 4;
+const TrackTone kTones[kTracks] = {{1000, 300}, {1200, 500}, {1400, 700}, {1600, 900}};
 
-// A BIN/CUE image: three tracks of one second, tracks 2 and 3 behind a silent 0.4 s pre-gap
-// (30 sectors): track 1 at sector 0, 2 at 105 (gap from 75), 3 at 210 (gap from 180).
-std::string WriteDisc(const std::string& folder) {
-    std::string bin;
-    for (int t = 0; t < 3; ++t) {
-        if (t > 0) AppendTone(bin, 0.4, 0);
+// A BIN/CUE image of one-second tracks, 'A' audio or 'D' data in `layout`, every track after
+// the first behind a silent 0.4 s pre-gap (30 sectors): track 1 at sector 0, 2 at 105 (gap from
+// 75), 3 at 210 (gap from 180), 4 at 315. Data sectors hold a loud square wave, so that data
+// played as sound would be heard.
+std::string WriteDisc(const std::string& folder, const std::string& layout = "AAA") {
+    std::string bin, cue = "FILE \"disc image.bin\" BINARY\n";
+    for (std::size_t t = 0; t < layout.size(); ++t) {
+        char number[64];
+        std::snprintf(number, sizeof number, "  TRACK %02zu %s\n", t + 1,
+                      layout[t] == 'A' ? "AUDIO" : "MODE1/2352");
+        cue += number;
+        if (t > 0) {
+            std::snprintf(number, sizeof number, "    INDEX 00 00:%02zu:%02zu\n",
+                          (t * 105 - 30) / 75, (t * 105 - 30) % 75);
+            cue += number;
+            AppendTone(bin, 0.4, 0);
+        }
+        std::snprintf(number, sizeof number, "    INDEX 01 00:%02zu:%02zu\n", t * 105 / 75,
+                      t * 105 % 75);
+        cue += number;
+        if (layout[t] == 'D') {
+            for (int i = 0; i < 75 * 588; ++i)
+                bin += i % 40 < 20 ? "\x20\x4e\x20\x4e" : "\xe0\xb1\xe0\xb1";
+            continue;
+        }
         AppendTone(bin, 0.25, kTones[t].head);
         AppendTone(bin, 0.75, kTones[t].body);
     }
     WriteFile(folder + "/disc image.bin", bin);
-    std::string cue =
-        "FILE \"disc image.bin\" BINARY\n"
-        "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
-        "  TRACK 02 AUDIO\n    INDEX 00 00:01:00\n    INDEX 01 00:01:30\n"
-        "  TRACK 03 AUDIO\n    INDEX 00 00:02:30\n    INDEX 01 00:02:60\n";
     // The image driver finds the BIN by the CUE's own name.
     WriteFile(folder + "/disc image.cue", cue);
     return folder + "/disc image.cue";
@@ -117,6 +132,7 @@ bool Loud(const std::vector<std::int16_t>& s, std::size_t begin, std::size_t cou
 struct Loudness {
     double soundSeconds = 0;  // from the first loud 10 ms to the last
     double longestGap = 0;    // longest silence between them
+    double firstSound = -1;   // when the first sound starts
     int starts = 0;           // silences followed by sound, plus the first sound
 };
 
@@ -130,7 +146,7 @@ Loudness Listen(const std::vector<std::int16_t>& s) {
             continue;
         }
         if (first < 0 || gapStart >= 0) ++result.starts;
-        if (first < 0) first = long(w);
+        if (first < 0) first = long(w), result.firstSound = w / 100.0;
         if (gapStart >= 0) result.longestGap = std::max(result.longestGap, (w - gapStart) / 100.0);
         gapStart = -1;
         last = long(w);
@@ -152,7 +168,7 @@ std::vector<std::string> Tones(const std::vector<std::int16_t>& s) {
             crossings += (s[i - 1] < 0) != (s[i] < 0);
         double frequency = crossings / 2.0 / 0.05;
         std::string label = "?";
-        for (int t = 0; t < 3; ++t) {
+        for (int t = 0; t < kTracks; ++t) {
             if (std::abs(frequency - kTones[t].head) < kTones[t].head * 0.06)
                 label = std::to_string(t + 1) + "h";
             if (std::abs(frequency - kTones[t].body) < kTones[t].body * 0.06)
@@ -212,8 +228,8 @@ class SoundOutput : public ::testing::Test {
     }
 
     // Keeps the watch going for `seconds` and returns the melody of the output.
-    std::vector<std::string> PlayCd(int repeat, double seconds) {
-        setenv("VELMORA_CDROM", WriteDisc(folder.path()).c_str(), 1);
+    std::vector<std::string> PlayCd(int repeat, double seconds, const std::string& layout = "AAA") {
+        setenv("VELMORA_CDROM", WriteDisc(folder.path(), layout).c_str(), 1);
         Zentrova_B::BgmRepeat = static_cast<std::int16_t>(repeat);
         Zentrova_BGM::CdOpen();
         Every(200ms, seconds, [] {
@@ -300,6 +316,21 @@ TEST_F(SoundOutput, RepeatedTrackReturnsToItsStart) {
         heads += melody[i] == "2h";
     }
     EXPECT_GE(heads, 3) << heard;
+}
+
+// Data tracks before, between and after the audio ones take no time and make no sound.
+TEST_F(SoundOutput, DataTracksArePassedOverAtOnce) {
+    std::vector<std::string> melody = PlayCd(0, 3.0, "DADA");
+    std::string heard = Joined(melody);
+    EXPECT_EQ(heard.substr(0, 15), "2h 2b 4h 4b 2h ") << heard;
+    Loudness loudness = Listen(ReadOutput(output));
+    EXPECT_GE(loudness.firstSound, 0);
+    EXPECT_LE(loudness.firstSound, 0.3);
+    EXPECT_LE(loudness.longestGap, 0.45);
+    // No data heard: only the single windows where one tone gives way to the next sound odd.
+    std::vector<std::string> windows = Tones(ReadOutput(output));
+    for (std::size_t i = 1; i < windows.size(); ++i)
+        EXPECT_FALSE(windows[i - 1] == "?" && windows[i] == "?") << Joined(windows);
 }
 
 TEST_F(SoundOutput, ImageTracksEndWhereTheNextPregapStarts) {
