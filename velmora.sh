@@ -16,7 +16,7 @@ packages=(
   freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libx11-dev libxfixes-dev libxrandr-dev libxext-dev
   libfltk1.3-dev libsdl2-dev libsdl2-mixer-dev
-  libcdio-dev libcdio-cdda-dev libcdio-paranoia-dev
+  libcdio-dev libcdio-cdda-dev libcdio-paranoia-dev libsndfile1-dev
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
   fonts-ipafont-gothic fonts-dejavu-core
   sox libsox-fmt-mp3 lame xdg-utils

@@ -2,6 +2,8 @@
 // music, CD sectors mixed into the output after SDL_mixer's own mix, and the wave channel.
 #include "platform/x11/sound_devices.h"
 
+#include "platform/x11/sound_wave.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <cdio/cdio.h>
@@ -27,12 +29,16 @@ constexpr int kSectorBytes = CDIO_CD_FRAMESIZE_RAW;  // 2352: 588 stereo 16-bit 
 
 bool outputOpen = false;
 bool outputFailed = false;
+
+// The wave sound: streamed when libsndfile reads the file, else an SDL_mixer chunk on its own
+// channel (formats only SDL_mixer knows, decoded whole).
+std::mutex waveMutex;  // guards waveStream against the audio thread
+std::unique_ptr<WaveStream> waveStream;
 Mix_Chunk* waveChunk = nullptr;
 
 class SdlCdDrive;
 std::mutex cdMutex;                    // guards the streaming drive and its state
 SdlCdDrive* streamingDrive = nullptr;  // the drive whose sectors the output plays
-void MixCd(void*, Uint8* stream, int length);
 
 bool EndsWith(const std::string& text, const char* ending) {
     std::size_t n = std::strlen(ending);
@@ -240,9 +246,42 @@ class SdlCdDrive : public CdDrive {
     std::thread reader_;
 };
 
-void MixCd(void*, Uint8* stream, int length) {
-    std::lock_guard lock(cdMutex);
-    if (streamingDrive) streamingDrive->Mix(reinterpret_cast<Sint16*>(stream), length / 2);
+// Adds the CD's sectors and the streamed wave sound to SDL_mixer's own mix (audio thread).
+void MixStreams(void*, Uint8* stream, int length) {
+    auto* samples = reinterpret_cast<Sint16*>(stream);
+    {
+        std::lock_guard lock(cdMutex);
+        if (streamingDrive) streamingDrive->Mix(samples, length / 2);
+    }
+    std::lock_guard lock(waveMutex);
+    if (waveStream) waveStream->Mix(samples, length / 2);
+}
+
+bool WaveStreamPlaying() {
+    std::lock_guard lock(waveMutex);
+    return waveStream && !waveStream->Finished();
+}
+
+// Waits until the wave sound has played once, bounded by its length when it is known.
+void WaitForWave(std::int64_t lengthMs, bool (*playing)()) {
+    Uint32 until = SDL_GetTicks() + static_cast<Uint32>((lengthMs > 0 ? lengthMs : 600000) + 500);
+    while (playing() && SDL_GetTicks() < until) SDL_Delay(10);
+}
+
+bool PlayChunk(const char* file, bool loop, bool wait) {
+    waveChunk = Mix_LoadWAV(file);
+    if (!waveChunk) return false;
+    if (Mix_PlayChannel(kWaveChannel, waveChunk, loop ? -1 : 0) < 0) {
+        StopWave();
+        return false;
+    }
+    if (wait) {
+        // Bytes of 4-byte frames.
+        WaitForWave(std::int64_t{waveChunk->alen} * 1000 / (kRate * 4),
+                    [] { return Mix_Playing(kWaveChannel) != 0; });
+        StopWave();
+    }
+    return true;
 }
 
 // ---- Music file ----
@@ -330,7 +369,7 @@ bool OpenOutput() {
         return false;
     }
     Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_FLAC);
-    Mix_SetPostMix(MixCd, nullptr);
+    Mix_SetPostMix(MixStreams, nullptr);
     outputOpen = true;
     return true;
 }
@@ -343,6 +382,10 @@ std::uint32_t OutputDevices() {
 
 void CloseOutputIfIdle(bool devicesOpen) {
     if (!outputOpen || devicesOpen || waveChunk) return;
+    {
+        std::lock_guard lock(waveMutex);
+        if (waveStream) return;
+    }
     Mix_SetPostMix(nullptr, nullptr);
     Mix_CloseAudio();
     Mix_Quit();
@@ -359,23 +402,27 @@ Backend& SdlBackend() {
 bool PlayWave(const char* file, bool loop, bool wait) {
     StopWave();
     if (!OpenOutput()) return false;
-    waveChunk = Mix_LoadWAV(file);
-    if (!waveChunk) return false;
-    if (Mix_PlayChannel(kWaveChannel, waveChunk, loop ? -1 : 0) < 0) {
-        StopWave();
-        return false;
+    std::unique_ptr<WaveStream> stream = WaveStream::Open(file, loop, kRate);
+    if (!stream) return PlayChunk(file, loop, wait);
+    std::int64_t lengthMs = stream->LengthMs();
+    {
+        std::lock_guard lock(waveMutex);
+        waveStream = std::move(stream);
     }
     if (wait) {
-        // Played once to its end: bounded by the sound's own length (bytes of 4-byte frames).
-        Uint32 ms = static_cast<Uint32>(std::uint64_t{waveChunk->alen} * 1000 / (kRate * 4)) + 500;
-        Uint32 until = SDL_GetTicks() + ms;
-        while (Mix_Playing(kWaveChannel) && SDL_GetTicks() < until) SDL_Delay(10);
+        WaitForWave(lengthMs, WaveStreamPlaying);
         StopWave();
     }
     return true;
 }
 
 void StopWave() {
+    std::unique_ptr<WaveStream> stopped;
+    {
+        std::lock_guard lock(waveMutex);
+        stopped = std::move(waveStream);
+    }
+    stopped.reset();  // closed outside the lock, the audio thread no longer sees it
     if (!waveChunk) return;
     Mix_HaltChannel(kWaveChannel);
     Mix_FreeChunk(waveChunk);

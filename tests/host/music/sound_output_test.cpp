@@ -2,12 +2,14 @@
 // and a three-track CD image made here, checked in the mixed output file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -50,11 +52,10 @@ void PutLe(std::string& out, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xff);
 }
 
-std::string WriteWav(const std::string& path, double seconds, double frequency) {
-    std::string samples;
-    AppendTone(samples, seconds, frequency);
+// The header of a 16-bit stereo PCM WAV whose data chunk holds `dataBytes`.
+std::string WavHeader(std::uint32_t dataBytes) {
     std::string wav = "RIFF";
-    PutLe(wav, 36 + samples.size(), 4);
+    PutLe(wav, 36 + dataBytes, 4);
     wav += "WAVEfmt ";
     PutLe(wav, 16, 4);
     PutLe(wav, 1, 2);
@@ -64,9 +65,69 @@ std::string WriteWav(const std::string& path, double seconds, double frequency) 
     PutLe(wav, 4, 2);
     PutLe(wav, 16, 2);
     wav += "data";
-    PutLe(wav, samples.size(), 4);
-    WriteFile(path, wav + samples);
+    PutLe(wav, dataBytes, 4);
+    return wav;
+}
+
+std::string WriteWav(const std::string& path, double seconds, double frequency) {
+    std::string samples;
+    AppendTone(samples, seconds, frequency);
+    WriteFile(path, WavHeader(static_cast<std::uint32_t>(samples.size())) + samples);
     return path;
+}
+
+// A WAV of `megabytes` that sounds a tone for its first half second; the silence after it is a
+// hole in the file, so that it is made at once and takes no room on disc.
+std::string WriteLongWav(const std::string& path, std::uint32_t megabytes) {
+    std::string samples;
+    AppendTone(samples, 0.5, 440);
+    std::uint32_t dataBytes = megabytes << 20;
+    WriteFile(path, WavHeader(dataBytes) + samples);
+    std::filesystem::resize_file(path, 44 + std::uintmax_t{dataBytes});
+    return path;
+}
+
+// A WAV holding MPEG Layer III data (format tag 0x55) as some recorders write it: the frames of
+// an MP3 file behind a header that names the codec.
+std::string WriteMp3InWav(const std::string& path, const std::string& mp3, double seconds) {
+    std::ifstream in(mp3, std::ios::binary);
+    std::string frames((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string fmt;
+    for (auto [value, bytes] :
+         std::initializer_list<std::pair<std::uint32_t, int>>{{0x55, 2},
+                                                              {2, 2},
+                                                              {kRate, 4},
+                                                              {16000, 4},
+                                                              {1, 2},
+                                                              {0, 2},
+                                                              {12, 2},  // the codec's:
+                                                              {1, 2},
+                                                              {2, 4},
+                                                              {418, 2},
+                                                              {1, 2},
+                                                              {1393, 2}})
+        PutLe(fmt, value, bytes);
+    std::string body = "WAVEfmt ";
+    PutLe(body, static_cast<std::uint32_t>(fmt.size()), 4);
+    body += fmt + "fact";
+    PutLe(body, 4, 4);
+    PutLe(body, static_cast<std::uint32_t>(seconds * kRate), 4);
+    body += "data";
+    PutLe(body, static_cast<std::uint32_t>(frames.size()), 4);
+    body += frames;
+    if (frames.size() % 2) body += '\0';
+    std::string wav = "RIFF";
+    PutLe(wav, static_cast<std::uint32_t>(body.size()), 4);
+    WriteFile(path, wav + body);
+    return path;
+}
+
+// This process's resident memory in megabytes.
+double ResidentMegabytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return double(resident) * sysconf(_SC_PAGESIZE) / (1 << 20);
 }
 
 // Head and body tones of each track: a track's first quarter second is its head, so that a
@@ -240,6 +301,16 @@ class SoundOutput : public ::testing::Test {
         return Melody(Tones(ReadOutput(output)));
     }
 
+    // Loops `file` through the sound player for `seconds` and tells how it sounded.
+    Loudness LoopWave(const std::string& file, double seconds) {
+        EXPECT_NE(
+            platform::PlayWaveSound(file.c_str(), 0, platform::kWaveAsync | platform::kWaveLoop), 0)
+            << file;
+        Every(50ms, seconds, [] {});
+        platform::PlayWaveSound(nullptr, 0, 0);
+        return Listen(ReadOutput(output));
+    }
+
     std::string Mp3(double seconds) {
         std::string wav = WriteWav(folder.path() + "/tone.wav", seconds, 440);
         std::string mp3 = folder.path() + "/ton e.mp3";
@@ -261,6 +332,46 @@ TEST_F(SoundOutput, WavOfOneSecondLoopsWithoutGaps) {
     Loudness heard = Listen(ReadOutput(output));
     EXPECT_GE(heard.soundSeconds, 2.9);
     EXPECT_LE(heard.longestGap, 0.1);
+}
+
+// WAV files in encodings beyond SDL's own reader, as recorders and converters write them.
+TEST_F(SoundOutput, GsmWavLoops) {
+    std::string wav = WriteWav(folder.path() + "/tone.wav", 1.0, 440);
+    std::string gsm = folder.path() + "/gsm.wav";
+    int code = 1;
+    testsupport::Shell("sox '" + wav + "' -r 8000 -c 1 -e gsm-full-rate '" + gsm + "' 2>&1", &code);
+    if (code != 0) GTEST_SKIP() << "no GSM encoder (sox)";
+    Loudness heard = LoopWave(gsm, 1.6);
+    EXPECT_GE(heard.soundSeconds, 1.45);
+    EXPECT_LE(heard.longestGap, 0.1);
+}
+
+TEST_F(SoundOutput, MpegLayer3InWavLoops) {
+    std::string mp3 = Mp3(1.0);
+    if (mp3.empty()) GTEST_SKIP() << "no MP3 encoder (lame)";
+    Loudness heard = LoopWave(WriteMp3InWav(folder.path() + "/mpeg.wav", mp3, 1.0), 1.6);
+    EXPECT_GE(heard.soundSeconds, 1.45);
+    EXPECT_LE(heard.longestGap, 0.1);
+}
+
+// A long WAV (here 400 MB) is not read whole: it starts at once and costs little memory.
+TEST_F(SoundOutput, LongWavStartsAtOnceInLittleMemory) {
+    std::string wav = WriteLongWav(folder.path() + "/long.wav", 400);
+    double before = ResidentMegabytes();
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_NE(platform::PlayWaveSound(wav.c_str(), 0, platform::kWaveAsync | platform::kWaveLoop),
+              0);
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    Every(50ms, 1.0, [] {});
+    double grown = ResidentMegabytes() - before;
+    platform::PlayWaveSound(nullptr, 0, 0);
+    EXPECT_LT(seconds, 1.0);
+    EXPECT_LT(grown, 64) << "megabytes";
+    Loudness heard = Listen(ReadOutput(output));
+    EXPECT_GE(heard.firstSound, 0);
+    EXPECT_LE(heard.firstSound, 0.2);
+    EXPECT_GE(heard.soundSeconds, 0.45);
 }
 
 TEST_F(SoundOutput, Mp3LoopsThroughTheSoundPlayerToo) {
