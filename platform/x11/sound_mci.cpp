@@ -525,8 +525,8 @@ std::int32_t SoundStart(const CdToc& toc, std::size_t i) {
 
 std::int32_t NextAudioSector(const CdToc& toc, std::int32_t sector, std::int32_t limit) {
     for (std::size_t i = 0; i < toc.tracks.size(); ++i) {
-        if (!toc.tracks[i].audio || toc.tracks[i].end <= sector) continue;
-        return std::min(limit, std::max(sector, SoundStart(toc, i)));
+        std::int32_t first = std::max(sector, SoundStart(toc, i));
+        if (toc.tracks[i].audio && first < toc.tracks[i].end) return std::min(limit, first);
     }
     return limit;
 }

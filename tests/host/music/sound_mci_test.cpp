@@ -269,8 +269,9 @@ TEST(SoundOnDisc, AudioSectorsPassOverDataAndItsGap) {
     EXPECT_EQ(LastAudioEnd(toc, 285), 285);
     EXPECT_EQ(LastAudioEnd(toc, 200), 75);
     EXPECT_EQ(LastAudioEnd(toc, 220), 220);
+    toc.tracks[2].start = toc.tracks[2].end;  // an audio track that is all gap holds no sound
+    EXPECT_EQ(NextAudioSector(toc, 75, 300), 300);
     toc.tracks[2].audio = false;
-    EXPECT_EQ(NextAudioSector(toc, 75, 285), 285);
     EXPECT_EQ(LastAudioEnd(toc, 285), 75);
 }
 
