@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/forms.h"
+#include "host/forms/picture.h"
 
 namespace bitmap_file {
 
@@ -13,3 +13,12 @@ namespace bitmap_file {
 std::string Encode24(const forms::Picture& picture);
 
 }  // namespace bitmap_file
+
+namespace forms {
+
+// Writes `picture` as a 24-bit bottom-up bitmap file at `path` (a host path, drive paths
+// mapped), private to the user, replacing any earlier file through a rename so that a reader
+// never sees half a file. Never writes through a symbolic link. False on failure.
+bool SavePicture(const Picture& picture, const std::string& path);
+
+}  // namespace forms

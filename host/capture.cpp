@@ -1,6 +1,7 @@
 // The desktop capture (see capture.h).
 #include "host/capture.h"
 
+#include "host/bitmap_file.h"
 #include "host/zentrova_b.h"
 #include "platform/platform.h"
 
@@ -12,7 +13,7 @@ void CaptureDesktop(forms::PictureBox& display, const std::string& file) {
     forms::Picture& image = display.Image();
     if (image.width > 0 && image.height > 0)
         platform::CaptureScreen(image.rgb.data(), image.width, image.height, image.width * 3);
-    display.redraw();
+    display.Redraw();
     LastApiResult = forms::SavePicture(image, file) ? 1 : 0;
 }
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/forms.h"
+#include "host/forms/controls.h"
 
 namespace Zentrova_B {
 

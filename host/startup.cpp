@@ -1,7 +1,7 @@
 // Start-up and role dispatch (see startup.h).
 #include "host/startup.h"
 
-#include "host/forms.h"
+#include "host/forms/forms.h"
 #include "host/roles.h"
 #include "host/settings.h"
 #include "host/zentrova_b.h"

@@ -1,17 +1,11 @@
 // Zentrova_R, the preview form: the built-in still picture, stretched to fill the window that
 // the system hands over on the command line and embedded in it as a child window. The program
 // ends when the form goes, which happens when the parent window (or the form's own) is destroyed.
-#include <FL/Enumerations.H>
-#include <FL/Fl_Double_Window.H>
-#include <FL/Fl_Image.H>
-#include <FL/Fl_JPEG_Image.H>
-#include <FL/Fl_Widget.H>
-
 #include <cstddef>
 #include <memory>
 #include <optional>
 
-#include "host/forms.h"
+#include "host/forms/forms.h"
 #include "host/preview_geometry.h"
 #include "host/roles.h"
 #include "host/zentrova_b.h"
@@ -24,54 +18,28 @@ extern const std::size_t PreviewPicture_size;
 namespace Zentrova_R {
 namespace {
 
-// An image control that stretches its picture to its own size.
-class StretchedImage : public Fl_Widget {
-  public:
-    StretchedImage(int x, int y, int w, int h) : Fl_Widget(x, y, w, h) { box(FL_NO_BOX); }
-
-    void SetPicture(std::unique_ptr<Fl_Image> picture) {
-        picture_ = std::move(picture);
-        scaled_.reset();
-        redraw();
-    }
-
-  protected:
-    void draw() override {
-        if (!picture_ || picture_->w() <= 0 || picture_->h() <= 0 || w() <= 0 || h() <= 0) return;
-        if (!scaled_ || scaled_->w() != w() || scaled_->h() != h()) {
-            // FLTK scales by picking the nearest pixel unless told otherwise.
-            Fl_RGB_Image::RGB_scaling(FL_RGB_SCALING_BILINEAR);
-            scaled_.reset(picture_->copy(w(), h()));
-        }
-        scaled_->draw(x(), y());
-    }
-
-  private:
-    std::unique_ptr<Fl_Image> picture_;
-    std::unique_ptr<Fl_Image> scaled_;
-};
-
 class PreviewForm : public forms::Form {
   public:
-    PreviewForm() : Form(152, 112, "Preview Window") {}
-
-    StretchedImage* Img_Prev = nullptr;
-
-  protected:
-    Fl_Double_Window* MakeWindow(int width, int height, const char* caption) override {
-        auto* window = new Fl_Double_Window(width, height, caption);
-        // Borderless and override-redirect: no window manager frames or places the window in
-        // the moment between showing it and making it a child of the parent.
-        window->set_override();
-        window->color(fl_rgb_color(0xC0, 0xC0, 0xC0));
-        return window;
+    PreviewForm() : Form(152, 112, "Preview Window") {
+        forms::FormStyle style;
+        // Borderless and unmanaged: no window manager frames or places the window in the moment
+        // between showing it and making it a child of the parent.
+        style.titleBar = false;
+        style.unmanaged = true;
+        style.backColour = 0xC0C0C0;
+        SetStyle(std::move(style));
     }
 
-    void CreateControls(Fl_Double_Window& window) override {
-        Img_Prev = new StretchedImage(0, 0, window.w(), window.h());
-        // The picture is our own compiled-in asset; FLTK reads it straight from memory.
-        auto picture = std::make_unique<Fl_JPEG_Image>("preview.jpg", PreviewPicture);
-        if (picture->w() > 0 && picture->h() > 0) Img_Prev->SetPicture(std::move(picture));
+    forms::ImageBox* Img_Prev = nullptr;
+
+  protected:
+    void CreateControls() override {
+        const forms::Rect client = Bounds();
+        Img_Prev = AddImageBox({0, 0, client.width, client.height});
+        Img_Prev->SetStretch(true);
+        // The picture is our own compiled-in asset.
+        if (auto picture = forms::DecodeImage(PreviewPicture, PreviewPicture_size))
+            Img_Prev->SetPicture(std::move(*picture));
     }
 
     // With the preview gone no form of the program remains.
@@ -107,14 +75,14 @@ void PreviewSetup(std::string_view commandLine) {
     const int top = TwipsToPixels(PreviewTop, twipsY);
     const int width = TwipsToPixels(PreviewWidth, twipsX);
     const int height = TwipsToPixels(PreviewHeight, twipsY);
-    form->Window()->resize(left, top, width, height);
-    form->Img_Prev->resize(0, 0, width, height);
+    form->SetBounds({left, top, width, height});
+    form->Img_Prev->SetBounds({0, 0, width, height});
 
     // An X window exists only once the form is shown, so it is made a child of the parent
     // right after: the child style and the new parent in one step.
     form->Show();
-    // FLTK leaves an override-redirect window untitled when it creates it; captioning the shown
-    // window gives it its title.
+    // An unmanaged window may be left untitled when it is created; captioning the shown window
+    // gives it its title.
     form->SetCaption(form->Caption());
     const bool embedded =
         platform::EmbedWindow(form->WindowId(), static_cast<platform::NativeWindow>(parent), left,

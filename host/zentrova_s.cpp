@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "host/capture.h"
-#include "host/forms.h"
+#include "host/forms/forms.h"
 #include "host/music/zentrova_bgm.h"
 #include "host/roles.h"
 #include "host/run_rules.h"
@@ -27,6 +27,9 @@ class FullScreenForm : public forms::Form {
           Timer1(this),
           Timer2(this),
           Timer3(this) {
+        forms::FormStyle style;
+        style.titleBar = false;
+        SetStyle(style);
         Timer1.SetInterval(1000);
         Timer2.SetInterval(200);
         Timer3.SetInterval(100);
@@ -41,20 +44,18 @@ class FullScreenForm : public forms::Form {
     forms::Timer Timer3;  // renderer-window watch
 
   protected:
-    void CreateControls(Fl_Double_Window& window) override {
-        window.border(0);
-        window.color(FL_BACKGROUND_COLOR);
-        Display = new forms::PictureBox(0, 0, window.w(), window.h());
-        Display->box(FL_NO_BOX);
+    void CreateControls() override {
+        const forms::Rect client = Bounds();
+        Display = AddPictureBox({0, 0, client.width, client.height});
         Display->SetBackColour(0x000000);
         Display->Cls();
     }
 
     void Form_Load() override {
         run::TraceMark("form-load");
-        Fl_Double_Window* const window = Window();
-        window->resize(0, 0, forms::ScreenWidthPixels(), forms::ScreenHeightPixels());
-        Display->resize(0, 0, window->w(), window->h());
+        const int width = forms::ScreenWidthPixels(), height = forms::ScreenHeightPixels();
+        SetBounds({0, 0, width, height});
+        Display->SetBounds({0, 0, width, height});
         Zentrova_B::CaptureDesktop(*Display);
         run::TraceMark("capture-saved");
         StartMusic();

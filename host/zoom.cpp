@@ -1,8 +1,7 @@
 // The zoom animation (see zoom.h): the rectangles of the animation, drawn by the platform.
 #include "host/zoom.h"
 
-#include <FL/Fl_Window.H>
-
+#include "host/forms/forms.h"
 #include "host/zentrova_b.h"
 #include "platform/platform.h"
 
@@ -15,22 +14,23 @@ platform::WindowRect PointRect() {
     return {x, y, x, y};
 }
 
-bool WindowRect(Fl_Window* window, platform::WindowRect& r) {
-    if (!window) return false;
-    r = {window->x(), window->y(), window->x() + window->w(), window->y() + window->h()};
+bool FormRect(const forms::Form* form, platform::WindowRect& r) {
+    if (!form || !form->Loaded()) return false;
+    const forms::Rect b = form->Bounds();
+    r = {b.x, b.y, b.x + b.width, b.y + b.height};
     return true;
 }
 
 }  // namespace
 
-void ZoomOpen(Fl_Window* window) {
+void ZoomOpen(const forms::Form* form) {
     platform::WindowRect to;
-    if (WindowRect(window, to)) platform::AnimateZoom(PointRect(), to);
+    if (FormRect(form, to)) platform::AnimateZoom(PointRect(), to);
 }
 
-void ZoomClose(Fl_Window* window) {
+void ZoomClose(const forms::Form* form) {
     platform::WindowRect from;
-    if (WindowRect(window, from)) platform::AnimateZoom(from, PointRect());
+    if (FormRect(form, from)) platform::AnimateZoom(from, PointRect());
 }
 
 }  // namespace Zentrova_B

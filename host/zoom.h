@@ -1,13 +1,16 @@
-// The settings dialog's zoom animation between the point (ZoomX, ZoomY) and a window.
+// The settings dialog's zoom animation between the point (ZoomX, ZoomY) and a form's window.
 #pragma once
 
-class Fl_Window;
+namespace forms {
+class Form;
+}
 
 namespace Zentrova_B {
 
-// From the point (ZoomX, ZoomY) to the window's rectangle on the screen.
-void ZoomOpen(Fl_Window* window);
-// From the window's rectangle back to the point.
-void ZoomClose(Fl_Window* window);
+// From the point (ZoomX, ZoomY) to the form's rectangle on the screen. Nothing for a null or
+// unloaded form.
+void ZoomOpen(const forms::Form* form);
+// From the form's rectangle back to the point.
+void ZoomClose(const forms::Form* form);
 
 }  // namespace Zentrova_B

@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "host/bitmap_file.h"
 #include "host/capture.h"
-#include "host/forms.h"
+#include "host/forms/forms.h"
 #include "platform/platform.h"
 
 namespace {

@@ -1,9 +1,8 @@
-// Command, the host's own push button: an FLTK widget with a painted face, a caption, five
-// properties kept in its container's property store, and a Click event. Its behaviour lives in
-// button::CommandCore; this class only feeds it FLTK's events and shows what it paints.
+// Command, the host's own push button: a painted face, a caption, five properties kept in its
+// container's property store, and a Click event. Its behaviour lives in button::CommandCore;
+// this class shows what the core paints on a paint surface of the forms runtime and feeds the
+// core the surface's events.
 #pragma once
-
-#include <FL/Fl_Widget.H>
 
 #include <cstdint>
 #include <functional>
@@ -11,13 +10,15 @@
 
 #include "host/button/command_core.h"
 #include "host/button/paint.h"
-#include "host/forms.h"
+#include "host/forms/forms.h"
 #include "host/property_store.h"
 
-class Command : public Fl_Widget, private button::CommandHost {
+class Command : private button::CommandHost {
   public:
-    // Position and size in pixels, relative to the window as FLTK widgets are.
-    Command(int x, int y, int w, int h);
+    // Creates the button on the loaded `form` at `bounds` (pixels of the form's client area, or
+    // of the panel `in`). The button works while the form stays loaded; its pointer poll stops
+    // when the form unloads.
+    Command(forms::Form& form, const forms::Rect& bounds, forms::Panel* in = nullptr);
     ~Command() override;
     Command(const Command&) = delete;
     Command& operator=(const Command&) = delete;
@@ -36,10 +37,11 @@ class Command : public Fl_Widget, private button::CommandHost {
     void SetVisible(std::uint8_t visible) { core_.SetVisible(visible); }
 
     // Starts the button (state Normal) and its 100 ms pointer poll; the container calls it once
-    // after the window holding the button has loaded.
+    // after the form holding the button has loaded.
     void Initialize() { core_.Initialize(); }
 
-    // Called when the button is clicked. The handler may delete the button's window.
+    // Called when the button is clicked. The handler may unload the button's form or delete
+    // the button.
     void OnClick(std::function<void()> handler) { onClick_ = std::move(handler); }
 
     // ---- Persistence through the container's property store ----
@@ -52,6 +54,8 @@ class Command : public Fl_Widget, private button::CommandHost {
     void PaintLook(button::Look look) { core_.PaintLook(look); }
 
     // ---- For checks ----
+    // Position and size in the container's client area; empty when the form has no surface.
+    forms::Rect Bounds() const;
     const button::CommandCore& State() const { return core_; }
     button::Look CurrentLook() const { return look_; }
     const button::Image& Face() const { return face_; }
@@ -59,28 +63,24 @@ class Command : public Fl_Widget, private button::CommandHost {
     // One poll of the pointer, as the timer does it.
     void PollPointer();
 
-  protected:
-    void draw() override;
-    int handle(int event) override;
-    void resize(int x, int y, int w, int h) override;
-
   private:
     // button::CommandHost
     void PaintFace(button::Look look, bool topDark) override;
-    void LabelChanged() override { Invalidate(); }
-    void OpacityChanged() override;
+    void LabelChanged() override { ShowCaption(); }
+    void OpacityChanged() override { ShowFace(); }
     void RaiseClick() override;
     void StartPoll(int intervalMs) override;
     void NotifyChanged(const char* name) override;
 
-    void Invalidate();
-    void DrawCaption();
+    void ShowFace();
+    void ShowCaption();
 
     button::CommandCore core_{*this};
+    forms::PaintSurface* surface_;
     button::Image face_;
     button::Look look_ = button::Look::Normal;
     button::Rect captionRect_;
     std::function<void()> onClick_;
     forms::PropertyStore* container_ = nullptr;
-    forms::Timer pollTimer_;  // the 100 ms pointer poll; it ends with the button
+    forms::Timer pollTimer_;  // the 100 ms pointer poll; it stops with the form
 };

@@ -1,4 +1,4 @@
-// The music-file chooser of the settings dialog: FLTK's own file chooser with one filter entry.
+// The music-file chooser of the settings dialog: the system's file chooser with one filter entry.
 #pragma once
 
 #include <optional>

@@ -12,7 +12,7 @@
 
 #include "desktop.h"
 #include "host/bitmap_file.h"
-#include "host/forms.h"
+#include "host/forms/forms.h"
 
 namespace {
 

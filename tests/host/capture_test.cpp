@@ -19,6 +19,7 @@
 
 #include "desktop.h"
 #include "host/capture.h"
+#include "host/forms/forms.h"
 #include "host/zentrova_b.h"
 #include "host/zoom.h"
 
@@ -151,7 +152,7 @@ TEST_F(Capture, SavedBitmapMatchesTheScreenAndASecondCaptureReplacesIt) {
     ExpectPattern(testsupport::ReadFile(file), v, kWidth, kHeight, 2);
 
     // A box larger than the screen: the copy is clipped, the rest stays black.
-    display.resize(0, 0, kWidth + 13, kHeight + 7);
+    display.SetBounds({0, 0, kWidth + 13, kHeight + 7});
     Zentrova_B::CaptureDesktop(display, file);
     ExpectPattern(testsupport::ReadFile(file), v, kWidth + 13, kHeight + 7, 2);
 
@@ -165,7 +166,9 @@ TEST_F(Capture, ZoomAnimationLeavesTheScreenAsItWas) {
     const std::string before = temp_.path() + "/before.bmp", after = temp_.path() + "/after.bmp";
     forms::PictureBox display(0, 0, kWidth, kHeight);
     Zentrova_B::CaptureDesktop(display, before);
-    Fl_Window window(40, 30, 120, 80);
+    forms::Form window(120, 80, "Zoom test");
+    ASSERT_TRUE(window.Load());
+    window.Move(40, 30);
     Zentrova_B::ZoomX = -5;  // a point off the screen is drawn clipped
     Zentrova_B::ZoomY = 10;
     Zentrova_B::ZoomOpen(&window);

@@ -3,15 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <FL/Fl.H>
-#include <FL/x.H>
-
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "desktop.h"
-#include "host/forms.h"
+#include "host/forms/forms.h"
 #include "platform/platform.h"
 
 namespace {
@@ -90,12 +87,14 @@ TEST_F(FormsTest, HiddenFormIsFoundByCaptionUntilUnloaded) {
     form.Load();
     EXPECT_NE(form.WindowId(), 0u);
     EXPECT_TRUE(platform::WindowWithTitleExists("Hidden_Caption_Test"));
-    form.Show();  // shown: the FLTK window carries the caption, exactly once
-    Fl::flush();
-    EXPECT_EQ(form.WindowId(), fl_xid(form.Window()));
-    EXPECT_NE(testsupport::FindWindow(display_->name(), "Hidden_Caption_Test"), 0u);
+    form.Show();  // shown: the form's own window carries the caption, and no stand-in
+    forms::WaitEvents(0);
+    const platform::NativeWindow shown =
+        testsupport::FindWindow(display_->name(), "Hidden_Caption_Test");
+    EXPECT_NE(shown, 0u);
+    EXPECT_EQ(form.WindowId(), shown);
     form.Unload();
-    Fl::flush();
+    forms::WaitEvents(0);
     EXPECT_FALSE(platform::WindowWithTitleExists("Hidden_Caption_Test"));
 }
 
@@ -116,7 +115,7 @@ TEST_F(FormsTest, TimersTickThroughTheLoopUntilTheFormUnloadsAndNeverReenter) {
         ++nestedTicks;
         deepest = std::max(deepest, ++depth);
         // A handler that runs the loop itself (as a message box does) must not see itself.
-        for (int i = 0; i < 3; ++i) Fl::wait(0.02);
+        for (int i = 0; i < 3; ++i) forms::WaitEvents(20);
         --depth;
     });
     form.Load();
@@ -157,7 +156,7 @@ TEST(PictureBoxTest, ImageFollowsTheBoxAndCopiesAreClipped) {
     EXPECT_EQ(box.Image().Row(1)[2 * 3], 0x10);  // (2,1) untouched
     EXPECT_EQ(box.Image().Row(0)[3 * 3], 0x10);
 
-    box.resize(0, 0, 2, 5);  // the image keeps what fits
+    box.SetBounds({0, 0, 2, 5});  // the image keeps what fits
     EXPECT_EQ(box.Image().width, 2);
     EXPECT_EQ(box.Image().height, 5);
     EXPECT_EQ(box.Image().Row(4)[0], 0x10);

@@ -1,12 +1,9 @@
 // The real push button under a private Xvfb: xdotool moves, presses and releases the pointer,
 // the test watches Click, the looks and the pixels on the screen, and keeps a picture of the six
-// looks side by side. Each test needs a process of its own (FLTK keeps its first display), as
-// ctest runs them.
+// looks side by side. Each test needs a process of its own (the forms runtime keeps its first
+// display), as ctest runs them.
 #include <gtest/gtest.h>
 
-#include <FL/Fl.H>
-#include <FL/Fl_Window.H>
-#include <FL/x.H>
 #include <X11/Xutil.h>
 
 #include <chrono>
@@ -18,6 +15,7 @@
 
 #include "desktop.h"
 #include "host/button/command.h"
+#include "host/forms/forms.h"
 
 namespace {
 
@@ -37,12 +35,12 @@ class CommandOnScreen : public ::testing::Test {
         if (pixels) XCloseDisplay(pixels);
     }
 
-    // Runs FLTK's loop until `done` holds; false after `timeout`.
+    // Runs the forms runtime's loop until `done` holds; false after `timeout`.
     bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
         const auto end = Clock::now() + timeout;
         while (!done()) {
             if (Clock::now() > end) return false;
-            Fl::wait(0.005);
+            forms::WaitEvents(5);
         }
         return true;
     }
@@ -53,26 +51,28 @@ class CommandOnScreen : public ::testing::Test {
         testsupport::Shell("DISPLAY=" + display.name() + " xdotool " + args);
     }
     // Moves the pointer to (x, y) inside `window`.
-    void MoveTo(Fl_Window& window, int x, int y) {
-        Xdo("mousemove --window " + std::to_string(fl_xid(&window)) + " " + std::to_string(x) +
+    void MoveTo(forms::Form& window, int x, int y) {
+        Xdo("mousemove --window " + std::to_string(window.WindowId()) + " " + std::to_string(x) +
             " " + std::to_string(y));
     }
-    void ShowAndWait(Fl_Window& window) {
-        window.show();
+    void ShowAndWait(forms::Form& window) {
+        window.Show();
         ASSERT_TRUE(PumpUntil(
             [&] {
                 XWindowAttributes a;
-                return window.shown() && XGetWindowAttributes(pixels, fl_xid(&window), &a) &&
+                return window.Visible() &&
+                       XGetWindowAttributes(pixels, static_cast<Window>(window.WindowId()), &a) &&
                        a.map_state == IsViewable;
             },
             5s));
         Pump(100ms);
     }
     // What the screen shows of `window`'s area, as RGB.
-    button::Image Grab(Fl_Window& window, int x, int y, int w, int h) {
-        XSync(fl_display, False);
+    button::Image Grab(forms::Form& window, int x, int y, int w, int h) {
+        forms::WaitEvents(0);
         button::Image out(w, h);
-        XImage* image = XGetImage(pixels, fl_xid(&window), x, y, w, h, AllPlanes, ZPixmap);
+        XImage* image = XGetImage(pixels, static_cast<Window>(window.WindowId()), x, y, w, h,
+                                  AllPlanes, ZPixmap);
         if (!image) return out;
         for (int j = 0; j < h; ++j) {
             for (int i = 0; i < w; ++i) {
@@ -85,15 +85,16 @@ class CommandOnScreen : public ::testing::Test {
     }
     // True when the border band on the screen, apart from where the caption may cover it, is
     // exactly the button's painted face.
-    bool BorderOnScreen(Fl_Window& window, const Command& b) {
+    bool BorderOnScreen(forms::Form& window, const Command& b) {
         const button::Image& face = b.Face();
-        if (face.width != b.w() || face.height != b.h()) return false;
+        const forms::Rect r = b.Bounds();
+        if (face.width != r.width || face.height != r.height) return false;
         const button::Rect caption = b.CaptionRect();
-        button::Image shown = Grab(window, b.x(), b.y(), b.w(), b.h());
-        for (int y = 0; y < b.h(); ++y) {
+        button::Image shown = Grab(window, r.x, r.y, r.width, r.height);
+        for (int y = 0; y < r.height; ++y) {
             if (y >= caption.y && y < caption.y + caption.h) continue;
-            for (int x = 0; x < b.w(); ++x)
-                if ((x < 4 || y < 4 || x >= b.w() - 4 || y >= b.h() - 4) &&
+            for (int x = 0; x < r.width; ++x)
+                if ((x < 4 || y < 4 || x >= r.width - 4 || y >= r.height - 4) &&
                     shown.At(x, y) != face.At(x, y))
                     return false;
         }
@@ -105,11 +106,12 @@ class CommandOnScreen : public ::testing::Test {
 };
 
 TEST_F(CommandOnScreen, HoverClickAndLeave) {
-    Fl_Window window(10, 10, 320, 80, "Command test");
-    Command settings(20, 20, 77, 25);
-    Command cancel(120, 20, 77, 25);
-    Command ellipsis(220, 22, 41, 21);
-    window.end();
+    forms::Form window(320, 80, "Command test");
+    ASSERT_TRUE(window.Load());
+    window.Move(10, 10);
+    Command settings(window, {20, 20, 77, 25});
+    Command cancel(window, {120, 20, 77, 25});
+    Command ellipsis(window, {220, 22, 41, 21});
     int clicks = 0, cancelClicks = 0;
     settings.OnClick([&] { ++clicks; });
     cancel.OnClick([&] { ++cancelClicks; });
@@ -154,7 +156,7 @@ TEST_F(CommandOnScreen, HoverClickAndLeave) {
     EXPECT_EQ(settings.CurrentLook(), Look::HighLightSelect);
 
     // Keys do nothing to it.
-    Xdo("key --window " + std::to_string(fl_xid(&window)) + " Return space");
+    Xdo("key --window " + std::to_string(window.WindowId()) + " Return space");
     Pump(200ms);
     EXPECT_EQ(clicks, 1);
 
@@ -183,15 +185,16 @@ TEST_F(CommandOnScreen, HoverClickAndLeave) {
 TEST_F(CommandOnScreen, SixLooksSideBySide) {
     const Look looks[] = {Look::Normal,   Look::HighLight, Look::HighLightSelect,
                           Look::Selected, Look::Pressed,   Look::Disable};
-    Fl_Window window(0, 0, 6 * 87 + 10, 80, "Command looks");
+    forms::Form window(6 * 87 + 10, 80, "Command looks");
+    ASSERT_TRUE(window.Load());
+    window.Move(0, 0);
     std::vector<std::unique_ptr<Command>> buttons;
     for (int i = 0; i < 6; ++i)
-        buttons.push_back(std::make_unique<Command>(10 + 87 * i, 10, 77, 25));
+        buttons.push_back(std::make_unique<Command>(window, forms::Rect{10 + 87 * i, 10, 77, 25}));
     // The dialog's three buttons below, in their own sizes and captions.
-    buttons.push_back(std::make_unique<Command>(10, 45, 77, 25));
-    buttons.push_back(std::make_unique<Command>(97, 45, 77, 25));
-    buttons.push_back(std::make_unique<Command>(184, 47, 41, 21));
-    window.end();
+    buttons.push_back(std::make_unique<Command>(window, forms::Rect{10, 45, 77, 25}));
+    buttons.push_back(std::make_unique<Command>(window, forms::Rect{97, 45, 77, 25}));
+    buttons.push_back(std::make_unique<Command>(window, forms::Rect{184, 47, 41, 21}));
     ShowAndWait(window);
     for (int i = 0; i < 6; ++i) {
         Command& b = *buttons[i];
@@ -211,16 +214,14 @@ TEST_F(CommandOnScreen, SixLooksSideBySide) {
     for (const auto& b : buttons) EXPECT_TRUE(BorderOnScreen(window, *b));
 
     const std::string picture = testsupport::ArtifactFolder() + "/button-looks.png";
-    EXPECT_TRUE(testsupport::Screenshot(display.name(), picture, fl_xid(&window)));
+    EXPECT_TRUE(testsupport::Screenshot(display.name(), picture, window.WindowId()));
 
     // A transparent face leaves the window's own background showing.
     Command& normal = *buttons[0];
     normal.SetVisible(0);
     Pump(100ms);
-    button::Image shown = Grab(window, normal.x(), normal.y(), 4, 4);
-    uchar r, g, b;
-    Fl::get_color(window.color(), r, g, b);
-    EXPECT_EQ(shown.At(1, 1), (button::Rgb{r, g, b}));
+    button::Image shown = Grab(window, normal.Bounds().x, normal.Bounds().y, 4, 4);
+    EXPECT_EQ(shown.At(1, 1), button::RgbFromHex(window.BackColour()));
     EXPECT_EQ(normal.Visible(), 0);
 }
 
