@@ -1,0 +1,25 @@
+// Finding a top-level window by its exact title, shown or hidden.
+#include <windows.h>
+
+#include "platform/platform.h"
+#include "platform/win32/win32_text.h"
+
+namespace platform {
+
+bool WindowWithTitleExists(std::string_view title) {
+    const std::wstring wide = win32::Widen(title);
+    // FindWindowExW compares titles without regard to letter case; each candidate it gives is
+    // checked exactly. Titles of other processes' windows are read without sending them a
+    // message, so a hung program can't stall this.
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, nullptr, wide.c_str())) != nullptr) {
+        std::wstring text(wide.size() + 2, L'\0');
+        const int n = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+        if (n >= 0 && text.compare(0, static_cast<std::size_t>(n), wide) == 0 &&
+            static_cast<std::size_t>(n) == wide.size())
+            return true;
+    }
+    return false;
+}
+
+}  // namespace platform
