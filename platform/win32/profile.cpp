@@ -1,0 +1,68 @@
+// The settings file through the system's own profile calls, in the ANSI code page: the file's
+// bytes are what the A calls read and write on any Windows.
+#include <windows.h>
+
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/win32/win32_text.h"
+
+namespace platform {
+namespace {
+
+constexpr UINT kJapaneseCodePage = 932;
+
+// A section or key name in the ANSI code page. A name that code page can't carry (the
+// Japanese key names on a western system) keeps the Japanese bytes it has always been written
+// with, so that the keys stay distinct and the file reads the same on every system.
+bool NameBytes(std::string_view utf8, std::string& out) {
+    if (win32::Utf8ToAnsi(utf8, out)) return true;
+    const std::wstring wide = win32::Widen(utf8);
+    BOOL usedDefault = FALSE;
+    const int size = static_cast<int>(wide.size());
+    const int n = WideCharToMultiByte(kJapaneseCodePage, 0, wide.data(), size, nullptr, 0, nullptr,
+                                      &usedDefault);
+    if (n <= 0 || usedDefault) return false;
+    out.assign(static_cast<std::size_t>(n), '\0');
+    return WideCharToMultiByte(kJapaneseCodePage, 0, wide.data(), size, out.data(), n, nullptr,
+                               &usedDefault) == n &&
+           !usedDefault;
+}
+
+// The path for the A calls: its short (8.3) form when the ANSI code page can't carry it.
+bool PathBytes(const std::string& utf8, std::string& out) {
+    if (win32::Utf8ToAnsi(utf8, out)) return true;
+    const std::wstring wide = win32::Widen(utf8);
+    std::wstring shortPath(MAX_PATH, L'\0');
+    const DWORD n = GetShortPathNameW(wide.c_str(), shortPath.data(), MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return false;
+    shortPath.resize(n);
+    return win32::Utf8ToAnsi(win32::Narrow(shortPath), out);
+}
+
+}  // namespace
+
+std::string ReadProfileString(std::string_view section, std::string_view key,
+                              const std::string& path) {
+    std::string s, k, p;
+    if (!NameBytes(section, s) || !NameBytes(key, k) || !PathBytes(path, p)) return {};
+    // 256 bytes with the NUL: values come back cut to 255 bytes, blanks and quotes removed.
+    char value[256] = {};
+    const DWORD n = GetPrivateProfileStringA(s.c_str(), k.c_str(), "", value, sizeof value, p.c_str());
+    std::string text;
+    if (!win32::AnsiToUtf8(std::string_view(value, n), text)) return {};
+    return text;
+}
+
+bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
+                        const std::string& path) {
+    std::string s, k, v, p;
+    if (section.empty() || key.empty()) return false;
+    if (!NameBytes(section, s) || !NameBytes(key, k) || !win32::Utf8ToAnsi(value, v)) return false;
+    // A value that can't be carried fails above; a line break would start a line of its own.
+    if (v.find_first_of("\r\n") != std::string::npos) return false;
+    if (!PathBytes(path, p)) return false;
+    return WritePrivateProfileStringA(s.c_str(), k.c_str(), v.c_str(), p.c_str()) != 0;
+}
+
+}  // namespace platform
