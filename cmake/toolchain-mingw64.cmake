@@ -8,9 +8,10 @@ set(CMAKE_C_COMPILER ${VELMORA_MINGW_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${VELMORA_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${VELMORA_MINGW_PREFIX}-windres)
 
-# Libraries built for Windows (freeglut, GoogleTest) are searched in the prefixes given with
-# CMAKE_PREFIX_PATH as well as in the compiler's own root; programs always come from the host.
-set(CMAKE_FIND_ROOT_PATH /usr/${VELMORA_MINGW_PREFIX})
+# Libraries and headers come only from the compiler's own root and from the prefixes given with
+# CMAKE_PREFIX_PATH (freeglut and GoogleTest built for Windows), never from the host's /usr;
+# programs always come from the host.
+set(CMAKE_FIND_ROOT_PATH /usr/${VELMORA_MINGW_PREFIX} ${CMAKE_PREFIX_PATH})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -140,6 +140,35 @@ void AnimateZoom(const WindowRect& from, const WindowRect& to);
 
 }  // namespace platform
 
+// ---- Settings file (profile.cpp) --------------------------------------------------------------
+namespace platform {
+
+// The value of `key` in the first `section` of the INI file at `path`, read the way the
+// system's profile calls read it: names in any letter case, blanks and matching quotes around
+// the value removed, at most 255 bytes of the file's charset. Names and values are UTF-8 here
+// and in the file's charset (the locale's, or the ANSI code page) there. Empty when the file,
+// section or key is missing.
+std::string ReadIniValue(std::string_view section, std::string_view key,
+                              const std::string& path);
+
+// Sets `key` in `section` of the INI file at `path` to `value`, creating what is missing and
+// leaving every other line as it was. False, with the file as it was, when the value can't be
+// written: an empty name, a line break, text the file's charset can't carry, a folder that is
+// not there or refuses the write.
+bool WriteIniValue(std::string_view section, std::string_view key, std::string_view value,
+                        const std::string& path);
+
+}  // namespace platform
+
+// ---- OpenGL (swap_control.cpp) ----------------------------------------------------------------
+namespace platform {
+
+// Asks the current OpenGL context for buffer swaps in step with the display refresh, where the
+// system offers that; nothing happens without a current context or such an extension.
+void RequestSwapControl();
+
+}  // namespace platform
+
 // ---- Web (web.cpp)
 // --------------------------------------------------------------------------------
 namespace platform {

@@ -42,20 +42,20 @@ bool PathBytes(const std::string& utf8, std::string& out) {
 
 }  // namespace
 
-std::string ReadProfileString(std::string_view section, std::string_view key,
-                              const std::string& path) {
+std::string ReadIniValue(std::string_view section, std::string_view key, const std::string& path) {
     std::string s, k, p;
     if (!NameBytes(section, s) || !NameBytes(key, k) || !PathBytes(path, p)) return {};
     // 256 bytes with the NUL: values come back cut to 255 bytes, blanks and quotes removed.
     char value[256] = {};
-    const DWORD n = GetPrivateProfileStringA(s.c_str(), k.c_str(), "", value, sizeof value, p.c_str());
+    const DWORD n =
+        GetPrivateProfileStringA(s.c_str(), k.c_str(), "", value, sizeof value, p.c_str());
     std::string text;
     if (!win32::AnsiToUtf8(std::string_view(value, n), text)) return {};
     return text;
 }
 
-bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
-                        const std::string& path) {
+bool WriteIniValue(std::string_view section, std::string_view key, std::string_view value,
+                   const std::string& path) {
     std::string s, k, v, p;
     if (section.empty() || key.empty()) return false;
     if (!NameBytes(section, s) || !NameBytes(key, k) || !win32::Utf8ToAnsi(value, v)) return false;

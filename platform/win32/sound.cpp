@@ -27,6 +27,10 @@ std::uint32_t SoundOutputCount() {
 
 std::int32_t PlayWaveSound(const char* name, std::uintptr_t /*module*/, std::uint32_t flags) {
     if (!name || !*name) return PlaySoundA(nullptr, nullptr, 0) ? 1 : 0;
+    // In the background the system answers before it looks at the file: a file that isn't
+    // there is refused here, as on every system.
+    const DWORD attributes = GetFileAttributesA(name);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
     // Always a file name, and a missing file plays nothing: without SND_NODEFAULT the system
     // would loop its default beep instead.
     const DWORD how = (flags & (SND_ASYNC | SND_LOOP)) | SND_FILENAME | SND_NODEFAULT;
