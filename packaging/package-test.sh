@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package, installs it with apt, runs the installed `velmora /s` from /usr under
 # Xvfb, ends it with Escape, checks the other installed files, then purges the package and checks
-# that none of its files is left. Changes the system: needs root, so it is not part of ctest.
+# that none of its files is left. Changes the system (root, or sudo for apt), so it is not part of
+# ctest.
 #   packaging/package-test.sh <build folder>
 set -euo pipefail
 build=$(cd "${1:?usage: package-test.sh <build folder>}" && pwd)
@@ -20,7 +21,8 @@ trap cleanup EXIT
 fail() { echo "package-test: FAILED: $*" >&2; exit 1; }
 step() { echo "package-test: $*"; }
 
-[ "$(id -u)" -eq 0 ] || fail "needs root (it installs and purges a package)"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo DEBIAN_FRONTEND=noninteractive"
 if dpkg-query -W -f='${Status}' velmora 2>/dev/null | grep -q "ok installed"; then
   fail "a velmora package is installed already; remove it first"
 fi
@@ -38,9 +40,9 @@ dpkg-deb -c "$deb" | awk '{ p = $6; sub(/^\./, "", p); if (p !~ /\/$/) print p }
 
 step "installing with apt"
 export DEBIAN_FRONTEND=noninteractive
-apt-get install -y -qq --no-install-recommends "$deb" >"$work/apt.log" 2>&1 \
+$sudo apt-get install -y -qq --no-install-recommends "$deb" >"$work/apt.log" 2>&1 \
   || { cat "$work/apt.log"; fail "apt-get install"; }
-trap 'apt-get purge -y -qq velmora >/dev/null 2>&1 || true; cleanup' EXIT
+trap '$sudo apt-get purge -y -qq velmora >/dev/null 2>&1 || true; cleanup' EXIT
 
 step "checking the installed layout"
 [ "$(readlink /usr/bin/velmora)" = "../lib/velmora/Velmora.scr" ] || fail "bin/velmora link"
@@ -88,7 +90,7 @@ for p in /proc/[0-9]*; do readlink "$p/exe" 2>/dev/null; done | grep -q '^/usr/l
   && fail "a Velmora process is left after the run"
 
 step "purging the package"
-apt-get purge -y -qq velmora >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get purge"; }
+$sudo apt-get purge -y -qq velmora >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get purge"; }
 trap cleanup EXIT
 dpkg-query -W -f='${Status}' velmora 2>/dev/null | grep -q "installed" && fail "still installed"
 left=$(while read -r f; do [ -e "$f" ] || [ -L "$f" ] && echo "$f"; done <"$work/files" || true)
