@@ -1,9 +1,11 @@
 // Writes the program icon for the desktop's icon theme, one PNG per size, drawn by the dialog's
-// picture generator:  velmora_make_icons <folder> <size>...  writes <folder>/<size>/velmora.png.
+// picture generator and compressed with libpng:
+//   velmora_make_icons <folder> <size>...  writes <folder>/<size>/velmora.png.
+#include <png.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "pictures.h"
@@ -22,12 +24,15 @@ int main(int argc, char** argv) {
         const auto folder = std::filesystem::path(argv[1]) / argv[i];
         std::error_code ec;
         std::filesystem::create_directories(folder, ec);
-        const auto bytes = dialog_pictures::EncodePng(dialog_pictures::Icon(size));
-        std::ofstream out(folder / "velmora.png", std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        if (!out) {
-            std::fprintf(stderr, "cannot write %s\n", (folder / "velmora.png").c_str());
+        const auto picture = dialog_pictures::Icon(size);
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        image.width = static_cast<png_uint_32>(picture.width);
+        image.height = static_cast<png_uint_32>(picture.height);
+        image.format = PNG_FORMAT_RGBA;
+        const std::string path = (folder / "velmora.png").string();
+        if (!png_image_write_to_file(&image, path.c_str(), 0, picture.pixels.data(), 0, nullptr)) {
+            std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), image.message);
             return 1;
         }
     }
