@@ -90,7 +90,7 @@ std::size_t PickDisc(const std::uint8_t* data, std::size_t size, Devices& device
         toc.leadout = 285;
         return 1;
     }
-    // Up to 6 tracks of (number step, gap, length) bytes, taken as they come.
+    // Up to 6 tracks of (number step and kind, gap, length) bytes, taken as they come.
     std::size_t used = 1;
     std::int32_t sector = 0;
     int number = 0;
@@ -101,6 +101,7 @@ std::size_t PickDisc(const std::uint8_t* data, std::size_t size, Devices& device
         t.pregap = sector;
         t.start = sector + data[used + 1] - 16;
         t.end = t.start + data[used + 2];
+        t.audio = data[used] / 3 % 2 == 0;
         sector = t.end;
         toc.tracks.push_back(t);
         used += 3;

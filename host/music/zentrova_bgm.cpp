@@ -112,6 +112,15 @@ bool ReadNumber(const std::string& text, long& value) {
     return true;
 }
 
+// A file name as it goes between the quotes of a command. A double quote in it (a legal name
+// character here, never on the system the commands come from) is written twice, the one form
+// the interpreter reads as a quote; every other name goes exactly as it is.
+std::string QuotedName(const std::string& name) {
+    std::string quoted;
+    for (char c : name) quoted += c == '"' ? std::string(2, c) : std::string(1, c);
+    return quoted;
+}
+
 std::string ModeText(const char* buffer, std::size_t size) {
     return BufferText(buffer, size).substr(0, 7);
 }
@@ -208,7 +217,8 @@ void CdClose() {
 }
 
 void Mp3Open() {
-    std::string command = "open \"" + Zentrova_B::BgmFile + "\" type MPEGVideo Alias MP3Play";
+    std::string command =
+        "open \"" + QuotedName(Zentrova_B::BgmFile) + "\" type MPEGVideo Alias MP3Play";
     if (SendBare(command) == 0) SendBare("play MP3Play");
 }
 

@@ -169,7 +169,14 @@ bool SplitWords(std::string_view command, std::vector<std::string>& words, std::
             i = end;
             continue;
         }
-        std::size_t close = command.find('"', i + 1);
+        std::string word;
+        std::size_t close = i;
+        // A quote written twice inside the quotes is one quote of the word.
+        while ((close = command.find('"', close + 1)) != std::string_view::npos &&
+               close + 1 < command.size() && command[close + 1] == '"') {
+            word += command.substr(i + 1, close - i);
+            i = ++close;
+        }
         if (close == std::string_view::npos) {
             error = mcierr::kNoClosingQuote;
             return false;
@@ -178,7 +185,7 @@ bool SplitWords(std::string_view command, std::vector<std::string>& words, std::
             error = mcierr::kExtraCharacters;
             return false;
         }
-        words.emplace_back(command.substr(i + 1, close - i - 1));
+        words.push_back(word + std::string(command.substr(i + 1, close - i - 1)));
         i = close + 1;
     }
     return true;

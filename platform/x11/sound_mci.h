@@ -129,8 +129,10 @@ class Interpreter {
     std::map<std::string, std::unique_ptr<Device>> devices_;  // by lower-case alias
 };
 
-// Splits a command into words: blanks separate, double quotes hold a word with blanks. False
-// with `error` set for a quote that is not closed or not followed by a blank.
+// Splits a command into words: blanks separate, double quotes hold a word with blanks, and a
+// double quote written twice inside them is one double quote of the word (before, such a
+// command was refused). False with `error` set for a quote that is not closed or not followed
+// by a blank.
 bool SplitWords(std::string_view command, std::vector<std::string>& words, std::int32_t& error);
 
 // Where sound is on a disc: sectors of audio tracks, less the pre-gap of an audio track that

@@ -133,6 +133,9 @@ TEST_F(Interpreting, MusicFileCommandsOfTheHost) {
     EXPECT_EQ(backend.music.from, 0);
 
     EXPECT_EQ(Fails("open \"/other.mp3\" type MPEGVideo Alias mp3play"), mcierr::kDuplicateAlias);
+    Ok("open \"/m/\"\"Live\"\" at 8\"\".mp3\" type MPEGVideo Alias quoted");
+    EXPECT_EQ(backend.music.loaded, "/m/\"Live\" at 8\".mp3");
+    Ok("close quoted");
     Ok("close MP3Play");
     EXPECT_EQ(backend.music.players, 0);
     EXPECT_EQ(Fails("status MP3Play mode"), mcierr::kInvalidDeviceName);
@@ -326,6 +329,8 @@ TEST_F(Interpreting, BadCommands) {
     EXPECT_EQ(Fails("status nothing mode"), mcierr::kInvalidDeviceName);
     EXPECT_EQ(Fails("open \"/a b.mp3 type MPEGVideo"), mcierr::kNoClosingQuote);
     EXPECT_EQ(Fails("open \"/a.mp3\"x type MPEGVideo"), mcierr::kExtraCharacters);
+    EXPECT_EQ(Fails("open \"/a\"\".mp3 type MPEGVideo"), mcierr::kNoClosingQuote);
+    EXPECT_EQ(Fails("open \"/a.mp3\"\" x"), mcierr::kNoClosingQuote);
     EXPECT_EQ(Fails("open cdaudio sideways"), mcierr::kUnrecognizedKeyword);
     EXPECT_EQ(Fails("open cdaudio alias"), mcierr::kMissingParameter);
     EXPECT_EQ(Fails("open cdaudio alias a alias b"), mcierr::kDuplicateFlags);
@@ -344,6 +349,13 @@ TEST_F(Interpreting, BadCommands) {
     Ok("close OTHER");
     EXPECT_TRUE(ErrorText(0).empty());
     EXPECT_TRUE(ErrorText(-1).empty());
+}
+
+TEST(CommandWords, QuotesHoldBlanksAndDoubledQuotes) {
+    std::vector<std::string> words;
+    std::int32_t error = 0;
+    ASSERT_TRUE(SplitWords("open \"\" \"\"\"\"  \"a \"\"b\"\"\"\t\"\"\"c\"", words, error));
+    EXPECT_EQ(words, (std::vector<std::string>{"open", "", "\"", "a \"b\"", "\"c"}));
 }
 
 TEST(TrackPositionText, TwoDigitsEach) {

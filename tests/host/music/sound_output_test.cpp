@@ -311,9 +311,9 @@ class SoundOutput : public ::testing::Test {
         return Listen(ReadOutput(output));
     }
 
-    std::string Mp3(double seconds) {
+    std::string Mp3(double seconds, const std::string& name = "ton e.mp3") {
         std::string wav = WriteWav(folder.path() + "/tone.wav", seconds, 440);
-        std::string mp3 = folder.path() + "/ton e.mp3";
+        std::string mp3 = folder.path() + "/" + name;
         int code = 1;
         testsupport::Shell("lame --silent '" + wav + "' '" + mp3 + "' 2>&1", &code);
         return code == 0 ? mp3 : "";
@@ -398,6 +398,22 @@ TEST_F(SoundOutput, Mp3IsRestartedByItsWatch) {
     Loudness heard = Listen(ReadOutput(output));
     EXPECT_GE(heard.soundSeconds, 2.9);
     EXPECT_LE(heard.longestGap, 0.1);
+}
+
+// A double quote is a legal character of a file name here: such files play on either path.
+TEST_F(SoundOutput, NamesWithDoubleQuotesPlay) {
+    Zentrova_B::BgmFile = Mp3(0.5, "say \"hi\".mp3");
+    if (Zentrova_B::BgmFile.empty()) GTEST_SKIP() << "no MP3 encoder (lame)";
+    Zentrova_BGM::Mp3Open();
+    EXPECT_TRUE(Zentrova_BGM::Mp3IsPlaying());
+    Every(50ms, 0.4, [] {});
+    Zentrova_BGM::Mp3Close();
+    EXPECT_GE(Listen(ReadOutput(output)).soundSeconds, 0.3);
+
+    Zentrova_B::BgmFile = WriteWav(folder.path() + "/say \"hi\".wav", 0.5, 440);
+    Zentrova_BGM::WavPlay();
+    EXPECT_EQ(Zentrova_B::LastApiResult, 1);
+    Zentrova_BGM::WavStop();
 }
 
 TEST_F(SoundOutput, MissingOrUndecodableFilesAreRefusedAndStaySilent) {

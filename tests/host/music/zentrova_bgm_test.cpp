@@ -258,6 +258,13 @@ TEST_F(MusicUnit, Mp3OpensQuotedAndPlaysOnlyWhenTheOpenWorked) {
 
     Zentrova_BGM::Mp3Close();
     EXPECT_EQ(sound.Take(), (Calls{"stop MP3Play [0]", "close MP3Play [0]"}));
+
+    // A double quote in the name is written twice, so that the name stays one word.
+    Zentrova_B::BgmFile = "/m/\"Live\" at 8\".mp3";
+    Zentrova_BGM::Mp3Open();
+    EXPECT_EQ(sound.Take(),
+              (Calls{"open \"/m/\"\"Live\"\" at 8\"\".mp3\" type MPEGVideo Alias MP3Play [0]",
+                     "play MP3Play [0]"}));
 }
 
 TEST_F(MusicUnit, Mp3WatchRestartsFromTheStartUnlessPlaying) {
