@@ -1,7 +1,8 @@
 // Preloaded into Velmora.scr and Velmora.dll by the start-up benchmark: marks, in the file named
 // by $VELMORA_TIMING, when each program starts and exits, when the hand-off bitmap is written and
-// read, when the texture upload runs and when the first frame is presented. The programs
-// themselves are not changed; each wrapper forwards to the real function.
+// read, when the texture upload runs and when the first frame is presented, and how many frames
+// a program presented. The programs themselves are not changed; each wrapper forwards to the
+// real function.
 #include <GL/gl.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -50,6 +51,8 @@ bool InWorkFolder(const char* path) {
 }
 
 bool writeBegun = false, loadBegun = false, frameShown = false;
+long swaps = 0;
+constexpr long kWarmUpSwaps = 60;
 
 void SawOpen(const char* path, bool writing) {
     if (!InWorkFolder(path)) return;
@@ -86,9 +89,22 @@ __attribute__((constructor)) void Started() {
     MarkWithName("exec");
 }
 
-// Runs on exit(), which is how the renderer ends on Escape.
+// Runs on exit(), which is how the renderer ends on Escape. A program that presented frames
+// also tells how many: "swaps <count> <pid>".
 __attribute__((destructor)) void Ended() {
     MarkWithName("exit");
+    const char* path = std::getenv("VELMORA_TIMING");
+    if (swaps == 0 || !path || !*path) return;
+    char line[96];
+    const int n = snprintf(line, sizeof line, "swaps %ld %d\n", swaps, static_cast<int>(getpid()));
+    using OpenFn = int (*)(const char*, int, ...);
+    static const auto realOpen = reinterpret_cast<OpenFn>(dlsym(RTLD_NEXT, "open"));
+    const int fd = realOpen(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    if (n > 0 && n < static_cast<int>(sizeof line)) {
+        [[maybe_unused]] const ssize_t w = write(fd, line, static_cast<size_t>(n));
+    }
+    close(fd);
 }
 
 }  // namespace
@@ -192,21 +208,51 @@ int glutCreateWindow(const char* title) {
     return r;
 }
 
+// The texture upload: either the whole mipmapped build, or the first full-size image handed to
+// OpenGL by a renderer that prepares its level itself. Nested calls (the build's own images)
+// count as part of the outer one.
+int uploadDepth = 0;
+bool uploadMarked = false;
+
+void UploadBegin() {
+    if (uploadDepth++ == 0 && !uploadMarked) Mark("upload-begin");
+}
+void UploadEnd() {
+    if (--uploadDepth == 0 && !uploadMarked) {
+        uploadMarked = true;
+        Mark("upload-end");
+    }
+}
+
 GLint gluBuild2DMipmaps(GLenum target, GLint components, GLint width, GLint height, GLenum format,
                         GLenum type, const void* data) {
     static const auto real =
         Real<GLint (*)(GLenum, GLint, GLint, GLint, GLenum, GLenum, const void*)>(
             "gluBuild2DMipmaps");
-    Mark("upload-begin");
+    UploadBegin();
     const GLint r = real(target, components, width, height, format, type, data);
-    Mark("upload-end");
+    UploadEnd();
     return r;
+}
+
+void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
+                  GLint border, GLenum format, GLenum type, const void* data) {
+    static const auto real =
+        Real<void (*)(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*)>(
+            "glTexImage2D");
+    const bool counted = target == GL_TEXTURE_2D && level == 0 && data;
+    if (counted) UploadBegin();
+    real(target, level, internalFormat, width, height, border, format, type, data);
+    if (counted) UploadEnd();
 }
 
 void glXSwapBuffers(void* display, unsigned long drawable) {
     static const auto real = Real<void (*)(void*, unsigned long)>("glXSwapBuffers");
     real(display, drawable);
     MarkOnce(frameShown, "first-frame");
+    // The frame rate counts from the warm-up frame on: the first frames pay for shader
+    // compilation and the switch to full screen.
+    if (++swaps == kWarmUpSwaps) Mark("swap-warm");
 }
 
 }  // extern "C"
