@@ -19,6 +19,9 @@ void onIdle() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The picture is read while the toolkit and OpenGL start; the window comes first all the
+    // same, and a picture that can't be read is reported once it exists.
+    renderer::startLoadingTexture();
     glutInitWindowSize(1024, 768);
     // Without a window manager the full-screen switch keeps the window's position: start at
     // the corner so that it covers the whole screen.

@@ -8,8 +8,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <future>
+#include <utility>
 
 #include "platform/platform.h"
+#include "renderer/base_level.h"
+#include "renderer/picture_loader.h"
 
 namespace renderer {
 namespace {
@@ -32,35 +36,70 @@ bool HasExtension(const char* list, const char* name) {
 
 }  // namespace
 
-void uploadTexture(const RgbImage& image) {
-    const std::size_t rowBytes = static_cast<std::size_t>(image.width) * 3;
-    const int rows = image.height < 0 ? -image.height : image.height;
-    if (image.width <= 0 || rows == 0 || image.pixels.size() < rowBytes * rows) return;
-    const std::uint8_t* pixels = image.pixels.data();
-    std::vector<std::uint8_t> bottomUp;
-    if (image.height < 0) {
-        // Texture row 0 is the bottom of the picture; a top-down file stores the top first.
-        bottomUp.resize(image.pixels.size());
-        for (int y = 0; y < rows; ++y)
-            std::memcpy(bottomUp.data() + y * rowBytes,
-                        image.pixels.data() + (rows - 1 - y) * rowBytes, rowBytes);
-        pixels = bottomUp.data();
+namespace {
+
+// The sides the mipmap builder settles on: its power-of-two sides, halved together until
+// OpenGL takes the texture (asked through the proxy texture at level 1, as the builder asks).
+void FittingSides(int& width, int& height) {
+    for (;;) {
+        const int halfWidth = width > 1 ? width / 2 : 1, halfHeight = height > 1 ? height / 2 : 1;
+        GLint accepted = 0;
+        glTexImage2D(GL_PROXY_TEXTURE_2D, 1, 3, halfWidth, halfHeight, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                     nullptr);
+        glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &accepted);
+        if (accepted != 0 || (width == 1 && height == 1)) return;
+        width = halfWidth;
+        height = halfHeight;
     }
+}
+
+// Uploads the base level of `image` (bottom-up rows), made beforehand in `prepared` at the
+// sides OpenGL is expected to take, or now when it takes smaller ones only.
+void UploadBaseLevel(const RgbImage& image, LoadedPicture& prepared) {
+    if (image.width <= 0 || image.height <= 0) return;
     glBindTexture(GL_TEXTURE_2D, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    // Minification samples only the base level: the levels below it are never made.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     // Rows are packed at 3 x width bytes: the default alignment of 4 would skew odd widths.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image.width, rows, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    int width = nearestPowerOfTwo(image.width), height = nearestPowerOfTwo(image.height);
+    FittingSides(width, height);
+    const std::uint8_t* pixels = image.pixels.data();
+    if (width != image.width || height != image.height) {
+        if (width != prepared.baseWidth || height != prepared.baseHeight ||
+            prepared.baseLevel.empty())
+            prepared.baseLevel = makeBaseLevel({pixels, image.width, image.height}, width, height);
+        pixels = prepared.baseLevel.data();
+    }
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+}
+
+// The picture being read while the window is made (see startLoadingTexture).
+std::future<LoadedPicture> pending;
+
+}  // namespace
+
+void uploadTexture(const RgbImage& image) {
+    RgbImage copy = image;
+    LoadedPicture prepared;
+    prepareBaseLevel(copy, prepared);
+    UploadBaseLevel(copy, prepared);
+}
+
+void startLoadingTexture() {
+    pending = startLoadingPicture(platform::MapDrivePath(kHandOffBitmap));
 }
 
 void loadTexture() {
-    const std::string path = platform::MapDrivePath(kHandOffBitmap);
-    picture = loadDibFile(path.c_str(), [](const std::string& message) {
-        platform::ShowMessageBox("Error", message);
-    });
-    if (!picture) std::exit(1);
-    uploadTexture(*picture);
+    LoadedPicture loaded =
+        pending.valid() ? pending.get() : loadPicture(platform::MapDrivePath(kHandOffBitmap));
+    if (!loaded.image) {
+        platform::ShowMessageBox("Error", loaded.failure);
+        std::exit(1);
+    }
+    picture = std::move(loaded.image);
+    UploadBaseLevel(*picture, loaded);
 }
 
 void setFixedView(int viewportWidth, int viewportHeight) {

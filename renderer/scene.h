@@ -10,12 +10,18 @@ namespace renderer {
 // Where the host leaves the desktop picture, as a drive path.
 inline constexpr const char* kHandOffBitmap = "c:\\tolvik\\Zentrova.bmp";
 
-// Uploads `image` into the default texture object, with mipmaps. Rows of any width and
-// top-down pictures are uploaded upright.
+// Uploads `image` into the default texture object: the base level of the mipmapped texture the
+// renderer has always built (power-of-two sides), the only level its filters sample. Rows of
+// any width and top-down pictures are uploaded upright.
 void uploadTexture(const RgbImage& image);
 
-// Loads the hand-off bitmap and uploads it; on failure shows the reason in an "Error" box and
-// ends the program with exit code 1 once the box is dismissed.
+// Starts reading the hand-off bitmap and making its base level on a second thread; needs no
+// window. Call it first, so that the work overlaps the window's creation.
+void startLoadingTexture();
+
+// Uploads the hand-off bitmap (waiting for the reading started above, or reading it now); on
+// failure shows the reason in an "Error" box and ends the program with exit code 1 once the
+// box is dismissed.
 void loadTexture();
 
 // The fixed state of the scene: texturing on, the viewport, the perspective with the scene's

@@ -1,0 +1,59 @@
+// The picture's preparation off the main thread (see picture_loader.h).
+#include "renderer/picture_loader.h"
+
+#include <cstring>
+#include <utility>
+
+#include "renderer/base_level.h"
+
+namespace renderer {
+namespace {
+
+// Two threads share the resampling: on a two-core machine the second one has the core that the
+// main thread leaves once the window is made.
+constexpr int kResampleThreads = 2;
+
+void TurnBottomUp(RgbImage& image) {
+    if (image.height >= 0) return;
+    const std::size_t rowBytes = static_cast<std::size_t>(image.width) * 3;
+    const int rows = -image.height;
+    std::vector<std::uint8_t> row(rowBytes);
+    for (int y = 0; y < rows / 2; ++y) {
+        std::uint8_t* a = image.pixels.data() + y * rowBytes;
+        std::uint8_t* b = image.pixels.data() + (rows - 1 - y) * rowBytes;
+        std::memcpy(row.data(), a, rowBytes);
+        std::memcpy(a, b, rowBytes);
+        std::memcpy(b, row.data(), rowBytes);
+    }
+    image.height = rows;
+}
+
+}  // namespace
+
+void prepareBaseLevel(RgbImage& image, LoadedPicture& into) {
+    TurnBottomUp(image);
+    into.baseLevel.clear();
+    into.baseWidth = image.width;
+    into.baseHeight = image.height;
+    if (image.width <= 0 || image.height <= 0 ||
+        image.pixels.size() < static_cast<std::size_t>(image.width) * image.height * 3)
+        return;
+    into.baseWidth = nearestPowerOfTwo(image.width);
+    into.baseHeight = nearestPowerOfTwo(image.height);
+    if (into.baseWidth != image.width || into.baseHeight != image.height)
+        into.baseLevel = makeBaseLevel({image.pixels.data(), image.width, image.height},
+                                       into.baseWidth, into.baseHeight, kResampleThreads);
+}
+
+LoadedPicture loadPicture(const std::string& path) {
+    LoadedPicture loaded;
+    loaded.image = loadDibFile(path.c_str(), [&](const std::string& m) { loaded.failure = m; });
+    if (loaded.image) prepareBaseLevel(*loaded.image, loaded);
+    return loaded;
+}
+
+std::future<LoadedPicture> startLoadingPicture(const std::string& path) {
+    return std::async(std::launch::async, loadPicture, path);
+}
+
+}  // namespace renderer

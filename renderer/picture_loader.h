@@ -1,0 +1,35 @@
+// Reading the hand-off bitmap and making the texture's base level, away from OpenGL: the work
+// runs on a second thread while the main thread makes the window and its context.
+#pragma once
+
+#include <cstdint>
+#include <future>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "renderer/dib_reader.h"
+
+namespace renderer {
+
+// A read picture, ready for the upload.
+struct LoadedPicture {
+    std::unique_ptr<RgbImage> image;  // bottom-up rows; null when the file can't be loaded
+    std::string failure;              // then: the message for the user
+    // The base level at the sides the mipmap builder picks for the picture, when they differ
+    // from its own (otherwise empty: the picture's rows are the base level).
+    std::vector<std::uint8_t> baseLevel;
+    int baseWidth = 0;
+    int baseHeight = 0;
+};
+
+// Puts `image`'s rows bottom-up (a top-down picture is turned over) and makes its base level.
+void prepareBaseLevel(RgbImage& image, LoadedPicture& into);
+
+// Reads the bitmap at `path` and prepares it; never shows anything.
+LoadedPicture loadPicture(const std::string& path);
+
+// Starts `loadPicture(path)` on a second thread.
+std::future<LoadedPicture> startLoadingPicture(const std::string& path);
+
+}  // namespace renderer
