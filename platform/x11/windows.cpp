@@ -27,12 +27,58 @@ std::string ReadTextProperty(Display* d, Window w, Atom property, Atom type) {
     return text;
 }
 
-bool HasTitle(Display* d, Window w, std::string_view title) {
-    static const Atom netWmName = XInternAtom(d, "_NET_WM_NAME", False);
-    static const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+// A title property and the type it is asked with.
+struct TitleProperty {
+    Atom name = None;
+    Atom type = None;
+};
+
+// The property that carries `w`'s title when it equals `title` (name None when neither does).
+TitleProperty TitleOf(Display* d, Window w, std::string_view title) {
+    static const TitleProperty netWmName{XInternAtom(d, "_NET_WM_NAME", False),
+                                         XInternAtom(d, "UTF8_STRING", False)};
     // A window without _NET_WM_NAME may still carry WM_NAME, so both are asked.
-    if (ReadTextProperty(d, w, netWmName, utf8) == title) return true;
-    return ReadTextProperty(d, w, XA_WM_NAME, AnyPropertyType) == title;
+    if (ReadTextProperty(d, w, netWmName.name, netWmName.type) == title) return netWmName;
+    if (ReadTextProperty(d, w, XA_WM_NAME, AnyPropertyType) == title)
+        return {XA_WM_NAME, AnyPropertyType};
+    return {};
+}
+
+// The window found last and the property its title was read from: asking it again is one
+// round trip, where the search asks every top-level window twice.
+struct Found {
+    std::string title;
+    Window window = 0;
+    TitleProperty property;
+};
+Found lastFound;
+
+bool HasTitle(Display* d, Window w, std::string_view title) {
+    const TitleProperty property = TitleOf(d, w, title);
+    if (property.name == None) return false;
+    lastFound = {std::string(title), w, property};
+    return true;
+}
+
+int quickErrors = 0;
+int CountError(Display*, XErrorEvent*) {
+    ++quickErrors;
+    return 0;
+}
+
+// Whether the window found last for `title` still carries it. One request, answered before it
+// returns, so errors need no extra round trip to be seen: the handler is swapped around it
+// alone. An error (the window has gone) counts as not found.
+bool StillFound(Display* d, std::string_view title) {
+    if (lastFound.window == 0 || lastFound.title != title) return false;
+    const int before = quickErrors;
+    const XErrorHandler previous = XSetErrorHandler(CountError);
+    const std::string text =
+        ReadTextProperty(d, lastFound.window, lastFound.property.name, lastFound.property.type);
+    XSetErrorHandler(previous);
+    if (quickErrors == before && text == title) return true;
+    lastFound = {};
+    return false;
 }
 
 std::vector<Window> Children(Display* d, Window w) {
@@ -74,6 +120,7 @@ bool SearchTree(Display* d, Window w, std::string_view title, int depth) {
 bool WindowWithTitleExists(std::string_view title) {
     Display* d = x11::Connection();
     if (!d) return false;
+    if (StillFound(d, title)) return true;
     // Windows may vanish between listing and asking; the trap keeps that from being fatal.
     x11::ErrorTrap trap(d);
     const Window root = DefaultRootWindow(d);

@@ -6,6 +6,7 @@
 #include <X11/Xutil.h>
 // clang-format on
 #include <stdlib.h>
+#include <string.h>
 
 #include "desktop.h"
 #include "platform/platform.h"
@@ -45,6 +46,50 @@ TEST_F(X11Backend, FindsUnmappedAndNestedWindowsByExactTitleOnly) {
     XDestroyWindow(d, top);
     XSync(d, False);
     EXPECT_FALSE(platform::WindowWithTitleExists("Zentrova_Main"));
+    XCloseDisplay(d);
+}
+
+// The renderer watch asks for the same title ten times a second; each answer must still be
+// about the windows as they are now, whichever window was found before.
+TEST_F(X11Backend, RepeatedSearchSeesRenamedDestroyedAndReplacedWindows) {
+    Display* d = XOpenDisplay(display_->name().c_str());
+    ASSERT_NE(d, nullptr);
+    const Window root = DefaultRootWindow(d);
+    const Atom netWmName = XInternAtom(d, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+    auto setNetName = [&](Window w, const char* name) {
+        XChangeProperty(d, w, netWmName, utf8, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(name),
+                        static_cast<int>(strlen(name)));
+        XSync(d, False);
+    };
+    const Window first = XCreateSimpleWindow(d, root, 0, 0, 10, 10, 0, 0, 0);
+    setNetName(first, "Zentrova_VC");
+    XStoreName(d, first, "Zentrova_VC");
+    XSync(d, False);
+    EXPECT_TRUE(platform::WindowWithTitleExists("Zentrova_VC"));
+    EXPECT_TRUE(platform::WindowWithTitleExists("Zentrova_VC"));
+    EXPECT_FALSE(platform::WindowWithTitleExists("Zentrova_Main"));  // another title between
+    EXPECT_TRUE(platform::WindowWithTitleExists("Zentrova_VC"));
+
+    setNetName(first, "Renamed");  // WM_NAME still carries the title
+    EXPECT_TRUE(platform::WindowWithTitleExists("Zentrova_VC"));
+    XStoreName(d, first, "Renamed");
+    XSync(d, False);
+    EXPECT_FALSE(platform::WindowWithTitleExists("Zentrova_VC"));
+
+    XStoreName(d, first, "Zentrova_VC");
+    XSync(d, False);
+    EXPECT_TRUE(platform::WindowWithTitleExists("Zentrova_VC"));
+    const Window second = XCreateSimpleWindow(d, root, 0, 0, 10, 10, 0, 0, 0);
+    XStoreName(d, second, "Zentrova_VC");
+    XDestroyWindow(d, first);
+    XSync(d, False);
+    EXPECT_TRUE(platform::WindowWithTitleExists("Zentrova_VC"));
+    XDestroyWindow(d, second);
+    XSync(d, False);
+    EXPECT_FALSE(platform::WindowWithTitleExists("Zentrova_VC"));
+    EXPECT_FALSE(platform::WindowWithTitleExists("Zentrova_VC"));
     XCloseDisplay(d);
 }
 
