@@ -5,8 +5,10 @@
 #include "host/forms/forms.h"
 #include "host/startup.h"
 #include "host/zentrova_b.h"
+#include "platform/platform.h"
 
 int main(int argc, char** argv) {
+    platform::PreferLargePages();  // the screen's picture and its file are large
     // The settings file is in the charset of the user's locale.
     std::setlocale(LC_ALL, "");
     forms::SetCommandLine(argc, argv);

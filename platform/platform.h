@@ -13,6 +13,13 @@ namespace platform {
 // A window of the system's window system: an X window id on X11, an HWND on Windows. 0 is none.
 using NativeWindow = std::uintptr_t;
 
+// ---- Memory (memory.cpp) ---------------------------------------------------------------------
+
+// Serves the program's large blocks (pictures, textures, images of the screen) from memory in
+// large pages where the system has them, which makes their first touch far cheaper. Call once,
+// first thing in main, before any thread starts; without such pages it changes nothing.
+void PreferLargePages();
+
 // ---- Programs and files (paths.cpp) ----------------------------------------------------------
 
 // The folder that holds the running program, without a trailing separator.

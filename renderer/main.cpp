@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "platform/platform.h"
 #include "renderer/scene.h"
 
 namespace {
@@ -21,6 +22,7 @@ void onIdle() {
 int main(int argc, char** argv) {
     // The picture is read while the toolkit and OpenGL start; the window comes first all the
     // same, and a picture that can't be read is reported once it exists.
+    platform::PreferLargePages();
     renderer::startLoadingTexture();
     glutInitWindowSize(1024, 768);
     // Without a window manager the full-screen switch keeps the window's position: start at

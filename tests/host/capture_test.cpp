@@ -1,7 +1,8 @@
 // The desktop capture under a private Xvfb: a pattern drawn on the root window comes back in
 // the saved bitmap pixel for pixel, top row stored last, and a second capture replaces the
-// first. Built twice: at depth 24 with MIT-SHM, and at depth 16 with the server's MIT-SHM
-// switched off, so that both reading paths and the mask conversion are exercised.
+// first. Built twice: at depth 24 (pixels that are a reordering of bytes) and at depth 16 (the
+// conversion through the visual's masks), with and without the server's MIT-SHM, which the
+// capture does not need.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -116,7 +117,6 @@ void ExpectPattern(const std::string& file, Visual* v, int width, int height, in
 class Capture : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        // At depth 16 the server offers no MIT-SHM, so that the XGetImage path is taken.
         server_ = new testsupport::VirtualDisplay(
             kWidth, kHeight, CAPTURE_DEPTH,
             {CAPTURE_DEPTH == 24 ? "+extension" : "-extension", "MIT-SHM"});
