@@ -1,0 +1,60 @@
+// Fonts and text on Win32: GDI fonts made from the runtime's font objects, and the conversion
+// between the program's UTF-8 and the wide text of the W calls.
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <tuple>
+
+#include "host/forms/win32/win32_form.h"
+
+namespace forms::win32 {
+
+std::wstring Widen(std::string_view utf8) {
+    if (utf8.empty()) return {};
+    const int size = static_cast<int>(std::min<std::size_t>(utf8.size(), 0x7FFFFFFF));
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), n);
+    return wide;
+}
+
+std::string Narrow(std::wstring_view wide) {
+    if (wide.empty()) return {};
+    const int size = static_cast<int>(std::min<std::size_t>(wide.size(), 0x7FFFFFFF));
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return {};
+    std::string text(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), n, nullptr, nullptr);
+    return text;
+}
+
+int PixelSize(const FontSpec& font) {
+    return std::max(1, static_cast<int>(std::lround(font.size * 96.0 / 72.0)));
+}
+
+HFONT FontFor(const FontSpec& font) {
+    // Few fonts are ever asked for (the dialog's two); each is made once.
+    static std::map<std::string, HFONT> made;
+    const std::string key = font.ToText();
+    if (auto it = made.find(key); it != made.end()) return it->second;
+    LOGFONTW spec{};
+    spec.lfHeight = -PixelSize(font);  // negative: the height of the characters themselves
+    spec.lfWeight = std::clamp(font.weight, 0, 1000);
+    spec.lfItalic = font.italic ? TRUE : FALSE;
+    spec.lfUnderline = font.underline ? TRUE : FALSE;
+    spec.lfStrikeOut = font.strikethrough ? TRUE : FALSE;
+    spec.lfCharSet = static_cast<BYTE>(std::clamp(font.charset, 0, 255));
+    spec.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    spec.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    spec.lfQuality = DEFAULT_QUALITY;
+    spec.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    const std::wstring face = Widen(font.face).substr(0, LF_FACESIZE - 1);
+    std::copy(face.begin(), face.end(), spec.lfFaceName);
+    HFONT handle = CreateFontIndirectW(&spec);
+    if (!handle) handle = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    made.emplace(key, handle);
+    return handle;
+}
+
+}  // namespace forms::win32
