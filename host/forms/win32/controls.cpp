@@ -342,14 +342,18 @@ class ComboBoxWidget : public ComboBox {
     // The closed box takes the height it was given: its field is that height less its frame.
     void FitHeight() {
         if (!window_) return;
-        RECT box{};
-        GetWindowRect(window_, &box);
-        const LRESULT field = SendMessageW(window_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-        if (field == CB_ERR) return;
-        const int frame = (box.bottom - box.top) - static_cast<int>(field);
-        const int wanted = rect_.height - frame;
-        if (wanted > 0 && wanted != field)
-            SendMessageW(window_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
+        // The frame round the field differs between systems and themes, and what the field's
+        // height reads back need not be what was set: measured, then made up for, three times
+        // at most.
+        LRESULT field = SendMessageW(window_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+        for (int attempt = 0; attempt < 3 && field != CB_ERR; ++attempt) {
+            RECT box{};
+            GetWindowRect(window_, &box);
+            const int off = rect_.height - (box.bottom - box.top);
+            if (off == 0 || field + off <= 0) return;
+            field += off;
+            SendMessageW(window_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+        }
     }
 
     Placement at_;
