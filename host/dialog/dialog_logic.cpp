@@ -111,10 +111,9 @@ void SaveSettings(std::string_view comboText, const PutValue& put) {
 ChooserRequest MusicFileRequest() {
     ChooserRequest request;
     request.title = "ﾌｧｲﾙを開く";
-    // FLTK's chooser takes the pattern from the first "(" of an entry's name, so the name's
-    // own brackets are full-width ones.
-    request.filterName = "BGMﾌｧｲﾙ （MP3 WAV）";
-    request.pattern = "*.{[Mm][Pp]3,[Ww][Aa][Vv]}";
+    // One entry: the music files, matched in any letter case by the chooser.
+    request.filterName = "BGMﾌｧｲﾙ (MP3 WAV)";
+    request.pattern = "*.mp3;*.wav";
     request.folder = Zentrova_B::BgmFolder;
     return request;
 }
