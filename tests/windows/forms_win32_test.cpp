@@ -148,7 +148,7 @@ TEST(FormsWin32, FormPaintsRowsPanelsAndTransparentLabels) {
     ASSERT_NE(panel, nullptr);
 
     const Painted pixel(form);
-    EXPECT_EQ(pixel(190, 5), kRow);    // a row
+    EXPECT_EQ(pixel(190, 5), kRow);     // a row
     EXPECT_EQ(pixel(190, 100), kBack);  // below the rows: the back colour
     // The label lets the rows show between its letters, and draws white ones.
     int white = 0, rows = 0;
@@ -193,8 +193,8 @@ TEST(FormsWin32, PointerReachesLabelsAndOptionButtonsWithAnyButton) {
         forms::Label* label = f.AddLabel({10, 10, 50, 13}, "label");
         label->OnMouseDown([&](int b) { seen.push_back("label down " + std::to_string(b)); });
         label->OnClick([&] { seen.push_back("label click"); });
-        forms::OptionButton* option =
-            f.AddOptionButton({10, 40, 13, 13}, Solid(12, 12, 255, 255, 255), Solid(12, 12, 0, 0, 255));
+        forms::OptionButton* option = f.AddOptionButton(
+            {10, 40, 13, 13}, Solid(12, 12, 255, 255, 255), Solid(12, 12, 0, 0, 255));
         option->OnMouseDown([&](int b) { seen.push_back("option down " + std::to_string(b)); });
         f.AddLabel({10, 60, 50, 13}, "no handlers");
     };
@@ -256,8 +256,8 @@ TEST(FormsWin32, SurfaceReportsPointerThenFocusThenPressAndMayUnloadOnRelease) {
     SendMessageW(child, WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
     SendMessageW(child, WM_MOUSEMOVE, MK_LBUTTON, At(500, 5));  // off the surface: not reported
     SendMessageW(child, WM_LBUTTONUP, 0, At(5, 5));
-    const std::vector<std::string> expected = {"moved",  "pressed 3", "released 3", "moved",
-                                               "focus",  "pressed 1", "released 1"};
+    const std::vector<std::string> expected = {"moved", "pressed 3", "released 3", "moved",
+                                               "focus", "pressed 1", "released 1"};
     EXPECT_EQ(seen, expected);
     EXPECT_FALSE(form.Loaded());
     EXPECT_FALSE(IsWindow(child));
