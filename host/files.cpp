@@ -85,7 +85,11 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode) {
     bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
     ok = (close(fd) == 0) && ok;
     if (ok) ok = rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) unlink(temp.c_str());
+    if (!ok) {
+        const int reason = errno;  // the failure's, for LastErrorText
+        unlink(temp.c_str());
+        errno = reason;
+    }
     return ok;
 }
 

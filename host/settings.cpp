@@ -33,6 +33,8 @@ std::string WriteTarget(const std::string& path) {
     return target;
 }
 
+std::string lastSaveError;
+
 void LoadNumber(std::string_view key, std::int16_t& into, const std::string& path) {
     IniValue = GetIniString(kSection, key, path);
     if (IniValue.empty()) {
@@ -44,8 +46,49 @@ void LoadNumber(std::string_view key, std::int16_t& into, const std::string& pat
 
 }  // namespace
 
-std::string SettingsPath() {
-    return platform::ProgramFolder() + "/Velmora.ini";
+SettingsFiles ChooseSettingsFiles(const std::string& programFile, const std::string& userFile,
+                                  bool programFolderWritable, bool userFileExists) {
+    if (programFolderWritable || userFile.empty()) return {programFile, programFile};
+    return {userFileExists ? userFile : programFile, userFile};
+}
+
+SettingsFiles LocateSettingsIn(const std::string& programFolder) {
+    const std::string userFolder = platform::UserSettingsFolder();
+    const std::string userFile = userFolder.empty() ? "" : userFolder + "/Velmora.ini";
+    std::string ignored;
+    const bool userFileExists =
+        !userFile.empty() &&
+        files::ReadRegularFile(userFile, ignored, kMaxFileBytes) != files::ReadResult::Missing;
+    return ChooseSettingsFiles(programFolder + "/Velmora.ini", userFile,
+                               platform::FolderWritable(programFolder), userFileExists);
+}
+
+SettingsFiles LocateSettings() {
+    return LocateSettingsIn(platform::ProgramFolder());
+}
+
+std::optional<std::string> PrepareSettingsSave(const SettingsFiles& files) {
+    if (files.write == files.read) return std::nullopt;
+    const std::string folder = FolderOf(files.write);
+    if (!folder.empty() && !platform::MakePrivateFolders(folder))
+        return "the folder " + folder + " cannot be made (" + platform::LastErrorText() + ")";
+    std::string bytes;
+    if (files::ReadRegularFile(files.write, bytes, kMaxFileBytes) != files::ReadResult::Missing)
+        return std::nullopt;  // there already (what can't be read, PutIniString refuses)
+    if (files::ReadRegularFile(files.read, bytes, kMaxFileBytes) != files::ReadResult::Ok)
+        return std::nullopt;  // no starting point: the save makes a new file
+    const mode_t mask = umask(0);
+    umask(mask);
+    if (!files::ReplaceFile(files.write, bytes, 0666 & ~mask)) return platform::LastErrorText();
+    return std::nullopt;
+}
+
+std::string LastSaveError() {
+    return lastSaveError;
+}
+
+std::string SaveFailedMessage(const std::string& path, const std::string& reason) {
+    return "The settings could not be saved.\n\nFile: " + path + "\nReason: " + reason;
 }
 
 std::string GetIniString(std::string_view section, std::string_view key, const std::string& path) {
@@ -57,12 +100,20 @@ std::string GetIniString(std::string_view section, std::string_view key, const s
 std::string PutIniString(std::string_view section, std::string_view key, std::string_view value,
                          const std::string& path) {
     LastApiResult = 0;
+    lastSaveError.clear();
     const std::string target = WriteTarget(path);
     std::string bytes;
     const auto read = files::ReadRegularFile(target, bytes, kMaxFileBytes);
-    if (read == files::ReadResult::Failed) return {};  // never replace what we could not read
+    if (read == files::ReadResult::Failed) {  // never replace what we could not read
+        lastSaveError = "it is not a file that can be read (a folder, a device, no rights?)";
+        return {};
+    }
     const auto updated = profile::Write(bytes, section, key, value, charset::LocaleCharset());
-    if (!updated) return {};
+    if (!updated) {
+        lastSaveError =
+            "the text has a line break or a character that your locale's charset can't carry";
+        return {};
+    }
     mode_t mode = 0644;
     struct stat info {};
     if (read == files::ReadResult::Ok && stat(target.c_str(), &info) == 0) {
@@ -72,12 +123,15 @@ std::string PutIniString(std::string_view section, std::string_view key, std::st
         umask(mask);
         mode = 0666 & ~mask;
     }
-    if (files::ReplaceFile(target, *updated, mode)) LastApiResult = 1;
+    if (files::ReplaceFile(target, *updated, mode))
+        LastApiResult = 1;
+    else
+        lastSaveError = platform::LastErrorText();
     return {};
 }
 
 void LoadSettings() {
-    LoadSettingsFrom(SettingsPath(), platform::ProgramFolder());
+    LoadSettingsFrom(LocateSettings().read, platform::ProgramFolder());
 }
 
 void LoadSettingsFrom(const std::string& settingsPath, const std::string& programFolder) {

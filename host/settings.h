@@ -1,6 +1,6 @@
-// The settings file Velmora.ini beside the host program: reading and writing one value,
-// loading the shared settings state at start-up, and the two path helpers shared with the
-// settings dialog.
+// The settings file Velmora.ini: where it lives (beside the host program while the user can
+// write there, else in the user's settings folder), reading and writing one value, loading the
+// shared settings state at start-up, and the two path helpers shared with the settings dialog.
 #pragma once
 
 #include <cstdint>
@@ -16,8 +16,35 @@ inline constexpr std::string_view kKeyBgmMode = "BGM区分";
 inline constexpr std::string_view kKeyBgmRepeat = "BGMﾘﾋﾟｰﾄ";
 inline constexpr std::string_view kKeyBgmFile = "BGMﾌｧｲﾙ";
 
-// The program folder followed by "/Velmora.ini".
-std::string SettingsPath();
+// Where the settings are read from and where a save goes.
+struct SettingsFiles {
+    std::string read;
+    std::string write;
+};
+
+// The choice between Velmora.ini in the program folder (`programFile`) and in the user's
+// settings folder (`userFile`, empty when the user has none). The program folder's file serves
+// for both while the user can write that folder (a build or portable folder). Otherwise saves go
+// to the user's file, which is also read once it exists; until then the program folder's file is
+// read as the starting point.
+SettingsFiles ChooseSettingsFiles(const std::string& programFile, const std::string& userFile,
+                                  bool programFolderWritable, bool userFileExists);
+
+// ChooseSettingsFiles for the given program folder, the running user and the files as they are.
+SettingsFiles LocateSettingsIn(const std::string& programFolder);
+// LocateSettingsIn(the program folder).
+SettingsFiles LocateSettings();
+
+// Makes `files.write` ready for PutIniString: creates the user's settings folder when missing and,
+// while the file to write does not exist, starts it as a copy of `files.read` (when that exists),
+// so that nothing of the starting point is lost. Nothing on success, else the reason.
+std::optional<std::string> PrepareSettingsSave(const SettingsFiles& files);
+
+// Why the latest PutIniString failed, in words for the user; empty after a success.
+std::string LastSaveError();
+
+// The message shown when saving to `path` failed for `reason`.
+std::string SaveFailedMessage(const std::string& path, const std::string& reason);
 
 // The value of `key` in `section` of the file at `path`; empty when the file, section or key
 // is missing. Values longer than 255 bytes (in the locale's charset) come back cut.
@@ -29,7 +56,8 @@ std::string GetIniString(std::string_view section, std::string_view key, const s
 std::string PutIniString(std::string_view section, std::string_view key, std::string_view value,
                          const std::string& path);
 
-// Fills BgmMode, BgmRepeat, BgmFile, BgmFolder and IniValue from the settings file. Afterwards
+// Fills BgmMode, BgmRepeat, BgmFile, BgmFolder and IniValue from the settings file
+// (LocateSettings().read). Afterwards
 // BgmMode is 2 only when BgmFile named a file that opened for reading.
 void LoadSettings();
 // LoadSettings with the settings file and the program folder given.

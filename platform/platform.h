@@ -41,6 +41,18 @@ std::string MapDrivePath(std::string_view path);
 // exists afterwards.
 bool MakePrivateFolders(const std::string& path);
 
+// The folder for the user's own settings of Velmora, not created here: $XDG_CONFIG_HOME/velmora
+// (~/.config/velmora when that is unset or not absolute) on Linux. Empty when the system names
+// no such place for the user.
+std::string UserSettingsFolder();
+
+// True when the running user may create and replace files in `folder`.
+bool FolderWritable(const std::string& folder);
+
+// The system's words for why the latest failed call of this thread failed ("Permission
+// denied"), to show to the user.
+std::string LastErrorText();
+
 // ---- Message box (message_box.cpp) -------------------------------------------------------------
 
 // A modal box titled `title` showing `text` with one OK button; returns once it is dismissed
@@ -155,15 +167,14 @@ namespace platform {
 // the value removed, at most 255 bytes of the file's charset. Names and values are UTF-8 here
 // and in the file's charset (the locale's, or the ANSI code page) there. Empty when the file,
 // section or key is missing.
-std::string ReadIniValue(std::string_view section, std::string_view key,
-                              const std::string& path);
+std::string ReadIniValue(std::string_view section, std::string_view key, const std::string& path);
 
 // Sets `key` in `section` of the INI file at `path` to `value`, creating what is missing and
 // leaving every other line as it was. False, with the file as it was, when the value can't be
 // written: an empty name, a line break, text the file's charset can't carry, a folder that is
 // not there or refuses the write.
 bool WriteIniValue(std::string_view section, std::string_view key, std::string_view value,
-                        const std::string& path);
+                   const std::string& path);
 
 }  // namespace platform
 

@@ -255,10 +255,19 @@ void SettingsDialog::Cmd_File_Click() {
 }
 
 void SettingsDialog::Cmd_Set_Click() {
-    const std::string path = Zentrova_B::SettingsPath();
-    SaveSettings(BGM_Repeat->Text(), [&path](std::string_view key, const std::string& value) {
-        Zentrova_B::PutIniString(Zentrova_B::kSection, key, value, path);
-    });
+    const auto files = Zentrova_B::LocateSettings();
+    auto failure = Zentrova_B::PrepareSettingsSave(files);
+    if (!failure)
+        SaveSettings(BGM_Repeat->Text(), [&](std::string_view key, const std::string& value) {
+            if (failure) return;  // the first failure ends the save
+            Zentrova_B::PutIniString(Zentrova_B::kSection, key, value, files.write);
+            if (Zentrova_B::LastApiResult == 0) failure = Zentrova_B::LastSaveError();
+        });
+    if (failure) {
+        // The dialog stays open: nothing the user chose is lost, and Settings can be tried again.
+        forms::MsgBox("Error", Zentrova_B::SaveFailedMessage(files.write, *failure));
+        return;
+    }
     Unload();
 }
 

@@ -84,4 +84,32 @@ bool MakePrivateFolders(const std::string& path) {
     return IsFolder(wide);
 }
 
+std::string UserSettingsFolder() {
+    if (std::string roaming = win32::Environment(L"APPDATA"); !roaming.empty())
+        return roaming + "\\Velmora";
+    return {};
+}
+
+bool FolderWritable(const std::string& folder) {
+    // Rights come from access lists that no flag sums up: making a file there is the test.
+    wchar_t probe[MAX_PATH];
+    if (!GetTempFileNameW(win32::Widen(folder).c_str(), L"vlm", 0, probe)) return false;
+    DeleteFileW(probe);
+    return true;
+}
+
+std::string LastErrorText() {
+    const DWORD code = GetLastError();
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::wstring message = n && text ? std::wstring(text, n) : L"error " + std::to_wstring(code);
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' ||
+                                message.back() == L' ' || message.back() == L'.'))
+        message.pop_back();
+    return win32::Narrow(message);
+}
+
 }  // namespace platform

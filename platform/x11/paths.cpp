@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/platform.h"
@@ -57,6 +58,23 @@ bool MakePrivateFolders(const std::string& path) {
     }
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string UserSettingsFolder() {
+    // Only an absolute path counts: a relative one would depend on the working folder.
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/')
+        return std::string(config) + "/velmora";
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+        return std::string(home) + "/.config/velmora";
+    return {};
+}
+
+bool FolderWritable(const std::string& folder) {
+    return access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string LastErrorText() {
+    return std::strerror(errno);
 }
 
 }  // namespace platform

@@ -1,9 +1,11 @@
 // The settings file: the profile format on bytes (names, trimming, quotes, the 255-byte cut,
 // in-place writes that keep every other line, line endings, Shift-JIS), the file operations
-// (atomic replace, FIFOs, links), the loader's fallbacks, FolderOf and the number reading.
+// (atomic replace, FIFOs, links), where the file lives and failed saves, the loader's fallbacks,
+// FolderOf and the number reading.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -245,6 +247,122 @@ TEST_F(SettingsFile, FileExistsOnlyForReadableRegularFiles) {
     const std::string fifo = temp.path() + "/pipe.wav";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(FileExists(fifo));  // and it does not block
+}
+
+// ---- Where the file lives ----------------------------------------------------------------------
+
+TEST(SettingsLocation, ProgramFolderWhileWritableElseTheUsersFileWithTheProgramFolderAsStart) {
+    using Zentrova_B::ChooseSettingsFiles;
+    const std::string program = "/opt/velmora/Velmora.ini",
+                      user = "/home/u/.config/velmora/Velmora.ini";
+    for (bool userFileExists : {false, true}) {
+        const auto writable = ChooseSettingsFiles(program, user, true, userFileExists);
+        EXPECT_EQ(writable.read, program);
+        EXPECT_EQ(writable.write, program);
+    }
+    const auto starting = ChooseSettingsFiles(program, user, false, false);
+    EXPECT_EQ(starting.read, program);
+    EXPECT_EQ(starting.write, user);
+    const auto own = ChooseSettingsFiles(program, user, false, true);
+    EXPECT_EQ(own.read, user);
+    EXPECT_EQ(own.write, user);
+    // A user without a settings folder (no HOME) keeps to the program folder.
+    EXPECT_EQ(ChooseSettingsFiles(program, "", false, false).write, program);
+}
+
+TEST_F(SettingsFile, FirstSaveToTheUsersFileStartsFromTheProgramFoldersAndLeavesItAlone) {
+    using namespace Zentrova_B;
+    const std::string start = "; chosen by the administrator\n[Section]\nBGM区分= 1\n";
+    Spit(ini, start);
+    const SettingsFiles files{ini, temp.path() + "/config/velmora/Velmora.ini"};
+    EXPECT_EQ(PrepareSettingsSave(files), std::nullopt);
+    struct stat info {};
+    ASSERT_EQ(stat((temp.path() + "/config/velmora").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    PutIniString(kSection, kKeyBgmRepeat, " 3", files.write);
+    EXPECT_EQ(LastApiResult, 1);
+    EXPECT_EQ(Slurp(files.write), start + "BGMﾘﾋﾟｰﾄ= 3\n");
+    EXPECT_EQ(Slurp(ini), start);
+    // Later saves build on the user's own file, never on the starting point again.
+    EXPECT_EQ(PrepareSettingsSave(files), std::nullopt);
+    EXPECT_EQ(Slurp(files.write), start + "BGMﾘﾋﾟｰﾄ= 3\n");
+
+    // Without a starting point the first save makes a new file.
+    const SettingsFiles fresh{temp.path() + "/none.ini", temp.path() + "/other/Velmora.ini"};
+    EXPECT_EQ(PrepareSettingsSave(fresh), std::nullopt);
+    EXPECT_FALSE(fs::exists(fresh.write));
+    PutIniString(kSection, kKeyBgmMode, " 0", fresh.write);
+    EXPECT_EQ(Slurp(fresh.write), "[Section]\nBGM区分= 0\n");
+}
+
+TEST_F(SettingsFile, AFailedSaveSaysWhy) {
+    using namespace Zentrova_B;
+    Spit(temp.path() + "/plain", "a file where a folder should be");
+    const SettingsFiles blocked{ini, temp.path() + "/plain/velmora/Velmora.ini"};
+    const auto why = PrepareSettingsSave(blocked);
+    ASSERT_TRUE(why.has_value());
+    EXPECT_NE(why->find(temp.path() + "/plain/velmora"), std::string::npos) << *why;
+
+    fs::create_directory(ini);  // a folder in the file's place
+    PutIniString(kSection, kKeyBgmMode, " 1", ini);
+    EXPECT_EQ(LastApiResult, 0);
+    EXPECT_FALSE(LastSaveError().empty());
+    const std::string message = SaveFailedMessage(ini, LastSaveError());
+    EXPECT_NE(message.find(ini), std::string::npos);
+    EXPECT_NE(message.find(LastSaveError()), std::string::npos);
+
+    PutIniString(kSection, kKeyBgmMode, " 1", temp.path() + "/fine.ini");
+    EXPECT_EQ(LastApiResult, 1);
+    EXPECT_EQ(LastSaveError(), "");
+}
+
+// LocateSettingsIn as a user without rights to the program folder sees it: root (as in CI) looks
+// as "nobody", anyone else through a folder made read-only.
+TEST_F(SettingsFile, LocatesTheFileByTheRealRightsOfTheUser) {
+    using namespace Zentrova_B;
+    const std::string program = temp.path() + "/program", portable = temp.path() + "/portable";
+    const std::string config = temp.path() + "/config";
+    fs::create_directories(program);
+    fs::create_directories(portable);
+    fs::create_directories(config + "/velmora");
+    Spit(program + "/Velmora.ini", "[Section]\n");
+    chmod(temp.path().c_str(), 0755);
+    chmod(program.c_str(), 0555);
+    chmod(portable.c_str(), 0777);
+    const std::string userFile = config + "/velmora/Velmora.ini";
+
+    const auto locate = [&] {
+        int pipeEnds[2];
+        EXPECT_EQ(pipe(pipeEnds), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(1);
+            setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+            std::string out;
+            for (const auto& folder : {program, portable}) {
+                const auto files = LocateSettingsIn(folder);
+                out += files.read + "|" + files.write + "\n";
+            }
+            if (write(pipeEnds[1], out.data(), out.size()) < 0) _exit(1);
+            _exit(0);
+        }
+        close(pipeEnds[1]);
+        std::string got;
+        char buffer[4096];
+        for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) got.append(buffer, n);
+        close(pipeEnds[0]);
+        int status = 0;
+        waitpid(child, &status, 0);
+        return got;
+    };
+    const std::string portableFile = portable + "/Velmora.ini";
+    EXPECT_EQ(locate(), program + "/Velmora.ini|" + userFile + "\n" + portableFile + "|" +
+                            portableFile + "\n");
+    Spit(userFile, "[Section]\n");
+    chmod(userFile.c_str(), 0644);
+    EXPECT_EQ(locate(),
+              userFile + "|" + userFile + "\n" + portableFile + "|" + portableFile + "\n");
+    chmod(program.c_str(), 0755);
 }
 
 // ---- The loader ------------------------------------------------------------------------------

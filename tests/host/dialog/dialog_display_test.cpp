@@ -1,7 +1,8 @@
 // Tests of the real settings dialog, Velmora.scr /c, under a private Xvfb: its window, clicks
 // on its controls with xdotool, the settings file it writes (byte for byte), Cancel and the
-// title-bar close, a refused second start, the web-address label, and a screenshot of the
-// dialog for each music kind (saved into the artifact folder for people to look at).
+// title-bar close, a refused second start, the web-address label, where the settings go when the
+// program folder is read-only, a failed save shown in a box, and a screenshot of the dialog for
+// each music kind (saved into the artifact folder for people to look at).
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -107,9 +108,11 @@ class Dialog : public ::testing::Test {
                 {"SDL_AUDIODRIVER", "dummy"}};
     }
 
-    // Starts the dialog and waits until its window is on the screen.
-    void Open() {
-        dialog_ = std::make_unique<Child>(std::vector<std::string>{program_, "/c"}, env_);
+    // Starts the dialog (behind the command `runAs`, when given) and waits until its window is
+    // on the screen.
+    void Open(std::vector<std::string> runAs = {}) {
+        runAs.insert(runAs.end(), {program_, "/c"});
+        dialog_ = std::make_unique<Child>(runAs, env_);
         ASSERT_TRUE(WaitUntil(
             [&] {
                 window_ = testsupport::FindWindow(display_.name(), "<Velmora>");
@@ -272,6 +275,58 @@ TEST_F(Dialog, WebAddressOpensWithXdgOpenAndTheDialogStaysUsable) {
     Click(kSettings);
     ExpectClosed();
     EXPECT_EQ(testsupport::ReadFile(ini_), Expected(1, 0, ""));
+}
+
+// A program folder the user can't write (an installed package): the dialog starts from the file
+// there and saves to $XDG_CONFIG_HOME/velmora/Velmora.ini, leaving the program folder's file as
+// it was. Root (as in CI) runs the dialog as "nobody"; anyone else gets a read-only folder.
+TEST_F(Dialog, ReadOnlyProgramFolderSavesToTheUsersSettingsFolder) {
+    const std::string start = "; from the package\n" + Expected(1, 12, "");
+    WriteAll(ini_, start);
+    TempFolder user;
+    const std::string config = user.path() + "/config";
+    std::filesystem::create_directories(user.path() + "/home");
+    for (const auto& open : {folder_.path(), root_.path(), user.path(), user.path() + "/home"})
+        chmod(open.c_str(), 0777);
+    chmod(ini_.c_str(), 0644);
+    chmod(folder_.path().c_str(), 0555);
+    env_["XDG_CONFIG_HOME"] = config;
+    env_["HOME"] = user.path() + "/home";
+    std::vector<std::string> runAs;
+    if (geteuid() == 0)
+        runAs = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    Open(runAs);
+    Click(kLabelNone);
+    Click(kSettings);
+    ExpectClosed();
+    chmod(folder_.path().c_str(), 0755);
+    EXPECT_EQ(testsupport::ReadFile(ini_), start);
+    EXPECT_EQ(testsupport::ReadFile(config + "/velmora/Velmora.ini"),
+              "; from the package\n" + Expected(0, 12, ""));
+}
+
+TEST_F(Dialog, AFailedSaveIsShownInABoxAndTheDialogStaysOpen) {
+    std::filesystem::create_directory(ini_);  // a folder where the settings file should be
+    Open();
+    Click(kLabelCd);
+    Click(kSettings);
+    unsigned long box = 0;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            box = testsupport::FindWindow(display_.name(), "Error");
+            return box != 0 && Info(display_.name(), box).viewable;
+        },
+        5s));
+    EXPECT_TRUE(testsupport::Screenshot(display_.name(),
+                                        testsupport::ArtifactFolder() + "/dialog_save_failed.png"));
+    EXPECT_TRUE(dialog_->Running());
+    Xdotool("windowfocus --sync " + std::to_string(box) + " key Return");
+    EXPECT_TRUE(WaitUntil([&] { return !Info(display_.name(), box).viewable; }, 5s));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_TRUE(dialog_->Running()) << "the dialog must stay open after a failed save";
+    Click(kCancel);
+    ExpectClosed();
+    EXPECT_TRUE(std::filesystem::is_directory(ini_));
 }
 
 }  // namespace
