@@ -83,12 +83,14 @@ class FullRun : public ::testing::Test {
         fs::create_directories(folder_);
     }
 
-    // Fills the program folder: the host, the chosen renderer and, when given, a settings file.
+    // Fills the program folder: the host with its sound module, the chosen renderer and, when
+    // given, a settings file.
     void Install(Renderer renderer, const std::string& settings = "") {
         const auto copy = [&](const std::string& from, const std::string& name) {
             fs::copy_file(from, folder_ + "/" + name, fs::copy_options::overwrite_existing);
         };
         copy(VELMORA_BIN_DIR "/Velmora.scr", "Velmora.scr");
+        copy(VELMORA_BIN_DIR "/velmora_sound.so", "velmora_sound.so");
         if (renderer == Renderer::Real) copy(VELMORA_BIN_DIR "/Velmora.dll", "Velmora.dll");
         if (renderer == Renderer::Stub) copy(STUB_RENDERER, "Velmora.dll");
         if (!settings.empty()) std::ofstream(folder_ + "/Velmora.ini") << settings;
