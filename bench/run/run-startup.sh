@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Start-up of a full-screen run under Xvfb: time from starting `Velmora.scr /s` to the renderer's
-# first frame at 1024x768 and 1920x1080, split into its steps, and the host's CPU use while it
-# watches the renderer. bench/run/run-startup.sh <build folder>; VELMORA_BENCH_RUNS runs per size
+# first frame at 1024x768, 1920x1080 and 3840x2160 (VELMORA_BENCH_SIZES), split into its steps,
+# and the host's CPU use while it watches the renderer. bench/run/run-startup.sh <build folder>; VELMORA_BENCH_RUNS runs per size
 # (default 5; medians are printed).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
@@ -38,13 +38,15 @@ one_run() {  # <timing file>
     function step(name, a, b) { if ((a in t) && (b in t)) printf "%s %.1f\n", name, t[b] - t[a] }
     END {
       step("host-start", "launch", "form-load")
+      step("..libraries", "launch", "exec-Velmora.scr")
       step("capture", "form-load", "bmp-write-begin")
       step("bitmap-write", "bmp-write-begin", "bmp-write-end")
       step("music-and-shell", "bmp-write-end", "renderer-started")
-      step("renderer-start", "renderer-started", "bmp-load-begin")
+      step("renderer-start", "renderer-started", "window-created")
       step("..exec", "renderer-started", "exec-Velmora.dll")
       step("..window", "exec-Velmora.dll", "window-created")
       step("bitmap-load", "bmp-load-begin", "upload-begin")
+      step("..after-window", "window-created", "upload-begin")
       step("upload", "upload-begin", "upload-end")
       step("first-frame", "upload-end", "first-frame")
       step("total", "launch", "first-frame")
@@ -75,6 +77,10 @@ for s in $steps; do
   done
   echo
 done
-echo "($runs runs per size; ..exec and ..window are parts of renderer-start; window-seen-by-host"
+echo "($runs runs per size; ..libraries (loading and linking the host's shared libraries) is part"
+echo " of host-start, ..exec and ..window are parts of renderer-start. bitmap-load runs from"
+echo " the bitmap's opening to the upload: a renderer that reads and resamples the picture while"
+echo " its window is made overlaps it with renderer-start, and ..after-window is what it still"
+echo " waits once the window exists (from window to upload in any case). window-seen-by-host"
 echo " counts from the launch; host-end-after-renderer from the renderer's exit on Escape to the"
 echo " host's unload; host CPU measured over ${watch_seconds} s of watching)"
