@@ -31,11 +31,10 @@ one_round() {
   rm -rf "$VELMORA_ROOT"
   launch_timed "$t" "$bin/Velmora.scr" /s
   echo "whole $(mark_span "$t" launch first-frame)" >>"$out"
-  before=$(cpu_ticks "$launched")
+  before=$(cpu_ns "$launched")
   sleep "$seconds"
-  after=$(cpu_ticks "$launched")
-  awk -v d=$((after - before)) -v hz="$(getconf CLK_TCK)" -v s="$seconds" \
-    'BEGIN { printf "host-cpu %.2f\n", 100 * d / hz / s }' >>"$out"
+  after=$(cpu_ns "$launched")
+  awk -v d=$((after - before)) -v s="$seconds" 'BEGIN { printf "host-cpu %.3f\n", 100 * d / 1e9 / s }' >>"$out"
   end_launched Zentrova_VC
   # The renderer alone on the bitmap the run left behind, drawing for a while.
   launch_timed "$t" "$bin/Velmora.dll"

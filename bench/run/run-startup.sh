@@ -24,13 +24,12 @@ one_run() {  # <timing file>
   rm -rf "$tmp/root" "$timing"
   VELMORA_ROOT=$tmp/root launch_timed "$timing" "$bin/Velmora.scr" /s || return 1
   local host=$launched
-  local before after hz
-  hz=$(getconf CLK_TCK)
-  before=$(cpu_ticks "$host")
+  local before after
+  before=$(cpu_ns "$host")
   sleep "$watch_seconds"
-  after=$(cpu_ticks "$host")
-  echo "host-cpu-percent $(awk -v d=$((after - before)) -v hz="$hz" -v s="$watch_seconds" \
-    'BEGIN { printf "%.2f", 100 * d / hz / s }')"
+  after=$(cpu_ns "$host")
+  echo "host-cpu-percent $(awk -v d=$((after - before)) -v s="$watch_seconds" \
+    'BEGIN { printf "%.3f", 100 * d / 1e9 / s }')"
   end_launched Zentrova_VC
   # Steps from the marks: each is the time between two marks, in milliseconds.
   awk '

@@ -52,7 +52,7 @@ bool InWorkFolder(const char* path) {
 
 bool writeBegun = false, loadBegun = false, frameShown = false;
 long swaps = 0;
-constexpr long kWarmUpSwaps = 60;
+constexpr long kWarmUpSwaps = 20;
 
 void SawOpen(const char* path, bool writing) {
     if (!InWorkFolder(path)) return;
