@@ -12,24 +12,29 @@ namespace {
 
 struct Line {
     std::string raw;                  // bytes in the file's charset, without the line break
-    std::string eol;                  // "\r\n", "\n" or "" (last line without a break)
+    std::string eol;                  // "\r\n", "\n", "\r" or "" (last line without a break)
     std::optional<std::string> text;  // UTF-8 view; nothing when the bytes don't convert
 };
+
+// The length of the line break at `pos`: CR LF, LF or CR alone end a line alike.
+std::size_t BreakLength(std::string_view file, std::size_t pos) {
+    if (file[pos] == '\n') return 1;
+    return pos + 1 < file.size() && file[pos + 1] == '\n' ? 2 : 1;
+}
 
 std::vector<Line> Split(std::string_view file, const std::string& cs) {
     std::vector<Line> lines;
     std::size_t start = 0;
     while (start < file.size()) {
-        std::size_t end = file.find('\n', start);
+        const std::size_t end = file.find_first_of("\r\n", start);
         Line line;
         if (end == std::string_view::npos) {
             line.raw.assign(file.substr(start));
             start = file.size();
         } else {
-            const bool crlf = end > start && file[end - 1] == '\r';
-            line.raw.assign(file.substr(start, end - start - (crlf ? 1 : 0)));
-            line.eol = crlf ? "\r\n" : "\n";
-            start = end + 1;
+            line.raw.assign(file.substr(start, end - start));
+            line.eol.assign(file.substr(end, BreakLength(file, end)));
+            start = end + line.eol.size();
         }
         std::string utf8;
         if (charset::Convert(line.raw, cs, "UTF-8", utf8)) line.text = std::move(utf8);
@@ -38,10 +43,9 @@ std::vector<Line> Split(std::string_view file, const std::string& cs) {
     return lines;
 }
 
-// Blanks around names and values; a carriage return counts as one, so that a last line that
-// ends in CR alone reads the same once a write has given it a line break.
+// Blanks around names and values.
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';
+    return c == ' ' || c == '\t';
 }
 
 std::string_view Trim(std::string_view s) {
@@ -140,7 +144,7 @@ std::optional<std::string> Write(std::string_view text, std::string_view section
     charset::Convert(*keyBytes, cs, "UTF-8", keyName);
 
     auto lines = Split(text, cs);
-    std::string eol = "\n";  // a file that already uses CRLF keeps using it
+    std::string eol = "\n";  // a file keeps the line break it already uses
     for (const auto& line : lines)
         if (!line.eol.empty()) {
             eol = line.eol;

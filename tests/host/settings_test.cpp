@@ -68,11 +68,17 @@ TEST(ProfileRead, NamesIgnoreCaseBlanksAreTrimmedAndMatchingQuotesGo) {
     EXPECT_EQ(profile::Read("", "section", "key", "UTF-8"), "");
 }
 
-TEST(ProfileRead, CrlfAndLfFilesReadAlike) {
+std::string WithBreaks(std::string_view lf, std::string_view eol) {
+    std::string out;
+    for (char c : lf) out += c == '\n' ? std::string(eol) : std::string(1, c);
+    return out;
+}
+
+TEST(ProfileRead, CrlfLfAndCrFilesReadAlike) {
     const std::string lf = "[Section]\nBGM区分= 2\nBGMﾌｧｲﾙ=/music/a b.mp3\n";
-    std::string crlf;
-    for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    for (const auto& file : {lf, crlf, lf.substr(0, lf.size() - 1)}) {
+    const std::string mixed = "[Section]\rBGM区分= 2\r\nBGMﾌｧｲﾙ=/music/a b.mp3\n";
+    for (const auto& file :
+         {lf, WithBreaks(lf, "\r\n"), WithBreaks(lf, "\r"), mixed, lf.substr(0, lf.size() - 1)}) {
         EXPECT_EQ(profile::Read(file, "Section", "BGM区分", "UTF-8"), "2");
         EXPECT_EQ(profile::Read(file, "Section", "BGMﾌｧｲﾙ", "UTF-8"), "/music/a b.mp3");
     }
@@ -109,6 +115,22 @@ TEST(ProfileWrite, NewFileHoldsTheSectionAndKeysInWriteOrder) {
     EXPECT_EQ(file, "[Section]\nBGM区分= 2\nBGMﾘﾋﾟｰﾄ= 0\nBGMﾌｧｲﾙ=/home/u/a.mp3\n");
     file = *profile::Write(file, "section", "bgm区分", " 0", "UTF-8");  // replaced in place
     EXPECT_EQ(file, "[Section]\nbgm区分= 0\nBGMﾘﾋﾟｰﾄ= 0\nBGMﾌｧｲﾙ=/home/u/a.mp3\n");
+}
+
+TEST(ProfileWrite, CrOnlyAndMixedFilesKeepTheirOwnLineBreaks) {
+    // A file written by a tool that ends lines in CR alone: the key is replaced in place and a
+    // new key and section take the file's own break.
+    const std::string cr = "; tool\r[Section]\rBGM区分= 1\r\r[Last]\rx=y";
+    EXPECT_EQ(*profile::Write(cr, "Section", "BGM区分", " 2", "UTF-8"),
+              "; tool\r[Section]\rBGM区分= 2\r\r[Last]\rx=y");
+    EXPECT_EQ(*profile::Write(cr, "Section", "k", "v", "UTF-8"),
+              "; tool\r[Section]\rBGM区分= 1\rk=v\r\r[Last]\rx=y");
+    EXPECT_EQ(*profile::Write(cr, "New", "k", "v", "UTF-8"), cr + "\r[New]\rk=v\r");
+    // Mixed breaks stay exactly as they were around the changed line.
+    const std::string mixed = "[Section]\r\nBGM区分= 1\rlate=1\n\r\n";
+    EXPECT_EQ(*profile::Write(mixed, "Section", "BGM区分", " 0", "UTF-8"),
+              "[Section]\r\nBGM区分= 0\rlate=1\n\r\n");
+    EXPECT_EQ(profile::Read(mixed, "Section", "late", "UTF-8"), "1");
 }
 
 TEST(ProfileWrite, HandEditedFileKeepsItsOtherLinesByteForByte) {
