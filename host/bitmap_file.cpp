@@ -64,8 +64,14 @@ namespace forms {
 bool SavePicture(const Picture& picture, const std::string& path) {
     const std::string bytes = bitmap_file::Encode24(picture);
     if (bytes.empty()) return false;
-    // The picture may show anything that was on the user's screen: private to the user.
-    return files::ReplaceFile(platform::MapDrivePath(path), bytes, 0600);
+    // The picture may show anything that was on the user's screen: private to the user, and
+    // never left in a folder that others can write or that belongs to someone else.
+    const std::string file = platform::MapDrivePath(path);
+    const auto slash = file.rfind('/');
+    if (slash == std::string::npos ||
+        !platform::UnsafeFolderReason(file.substr(0, slash == 0 ? 1 : slash)).empty())
+        return false;
+    return files::ReplaceFile(file, bytes, 0600);
 }
 
 }  // namespace forms

@@ -1,6 +1,9 @@
 // Start-up and role dispatch (see startup.h).
 #include "host/startup.h"
 
+#include <cstdio>
+#include <string>
+
 #include "host/forms/forms.h"
 #include "host/roles.h"
 #include "host/settings.h"
@@ -19,7 +22,11 @@ void Main() {
         Zentrova_R::PreviewSetup(CommandLine);
         return;
     }
-    platform::MakePrivateFolders(platform::MapDrivePath(kWorkingFolder));
+    // A working folder that others could write is never used: the run then goes on as one
+    // without a bitmap would (nothing is saved there and the renderer reports the failure).
+    if (std::string why;
+        !platform::MakePrivateFolders(platform::MapDrivePath(kWorkingFolder), &why))
+        std::fprintf(stderr, "Velmora: working folder refused: %s\n", why.c_str());
     LoadSettings();
     if (role == Role::Configure) {
         Zentrova_P::ShowModal();

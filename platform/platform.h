@@ -26,7 +26,8 @@ void PreferLargePages();
 std::string ProgramFolder();
 
 // Where drive paths such as "C:\tolvik" live on this system: $VELMORA_ROOT when set, else
-// $XDG_RUNTIME_DIR/velmora, else $HOME/.cache/velmora.
+// $XDG_RUNTIME_DIR/velmora, else $HOME/.cache/velmora, else /tmp/velmora-<uid> (which, like
+// every root, is only used when it is the user's own: see UnsafeFolderReason).
 std::string DriveRoot();
 
 // Maps a drive path ("c:\tolvik\Zentrova.bmp") below `root`: the drive letter selects
@@ -37,9 +38,15 @@ std::string MapDrivePathUnder(std::string_view root, std::string_view path);
 // MapDrivePathUnder(DriveRoot(), path).
 std::string MapDrivePath(std::string_view path);
 
+// Why the folder `path` can't be trusted with the user's files, in one line; empty when it can.
+// When `path` lies below the drive root, the root and every folder on the way down count too:
+// each must be a real folder (not a symbolic link) of the user's own that no one else can write.
+std::string UnsafeFolderReason(const std::string& path);
+
 // Creates `path` and any missing parents, private to the user (0700). True when the folder
-// exists afterwards.
-bool MakePrivateFolders(const std::string& path);
+// exists afterwards and UnsafeFolderReason finds nothing; otherwise false, with the reason in
+// `why` when given.
+bool MakePrivateFolders(const std::string& path, std::string* why = nullptr);
 
 // The folder for the user's own settings of Velmora, not created here: $XDG_CONFIG_HOME/velmora
 // (~/.config/velmora when that is unset or not absolute) on Linux. Empty when the system names
@@ -58,6 +65,11 @@ std::string LastErrorText();
 // A modal box titled `title` showing `text` with one OK button; returns once it is dismissed
 // (Return, Escape, Space, OK or closing the window).
 void ShowMessageBox(std::string_view title, std::string_view text);
+
+// Keeps the toolkit away from its preference files: its global options take their built-in
+// defaults instead of being read from (and written back to) files outside our own folders.
+// Called before the first widget is made; calling it again does nothing.
+void KeepToolkitPreferencesUntouched();
 
 // ---- Windows (windows.cpp) ----------------------------------------------------------------------
 

@@ -1,4 +1,5 @@
-// Program folder and the mapping of the programs' drive paths ("C:\tolvik") onto Linux folders.
+// Program folder and the mapping of the programs' drive paths ("C:\tolvik") onto Linux folders,
+// and the checks that keep the working folders private to the user.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -6,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -33,8 +35,9 @@ std::string DriveRoot() {
 
 std::string MapDrivePathUnder(std::string_view root, std::string_view path) {
     std::string out;
-    const bool hasDrive = path.size() >= 2 && path[1] == ':' &&
-                          ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    const bool hasDrive =
+        path.size() >= 2 && path[1] == ':' &&
+        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
     if (hasDrive) {
         out.assign(root);
         while (out.size() > 1 && out.back() == '/') out.pop_back();
@@ -47,17 +50,57 @@ std::string MapDrivePathUnder(std::string_view root, std::string_view path) {
     return out;
 }
 
-std::string MapDrivePath(std::string_view path) { return MapDrivePathUnder(DriveRoot(), path); }
+std::string MapDrivePath(std::string_view path) {
+    return MapDrivePathUnder(DriveRoot(), path);
+}
 
-bool MakePrivateFolders(const std::string& path) {
-    if (path.empty()) return false;
+namespace {
+
+std::string WithoutTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+// The drive root and each folder below it down to `path`; just `path` when it lies elsewhere.
+std::vector<std::string> FoldersFromRoot(const std::string& path) {
+    const std::string root = WithoutTrailingSlashes(DriveRoot());
+    const std::string target = WithoutTrailingSlashes(path);
+    if (target != root && target.compare(0, root.size() + 1, root + "/") != 0) return {target};
+    std::vector<std::string> folders{root};
+    for (std::size_t pos = root.size() + 1; pos <= target.size(); ++pos)
+        if (pos == target.size() || target[pos] == '/') folders.push_back(target.substr(0, pos));
+    return folders;
+}
+
+// Why one folder can't hold the user's files, or nothing when it can.
+std::string FolderProblem(const std::string& folder) {
+    struct stat info {};
+    if (lstat(folder.c_str(), &info) != 0) return folder + ": " + std::strerror(errno);
+    if (S_ISLNK(info.st_mode)) return folder + " is a symbolic link";
+    if (!S_ISDIR(info.st_mode)) return folder + " is not a folder";
+    if (info.st_uid != geteuid()) return folder + " belongs to another user";
+    if (info.st_mode & (S_IWGRP | S_IWOTH)) return folder + " can be written by other users";
+    return {};
+}
+
+}  // namespace
+
+std::string UnsafeFolderReason(const std::string& path) {
+    if (path.empty()) return "no working folder";
+    for (const auto& folder : FoldersFromRoot(path))
+        if (auto problem = FolderProblem(folder); !problem.empty()) return problem;
+    return {};
+}
+
+bool MakePrivateFolders(const std::string& path, std::string* why) {
     for (size_t pos = 1; pos <= path.size(); ++pos) {
         if (pos != path.size() && path[pos] != '/') continue;
         const std::string part = path.substr(0, pos);
-        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) break;
     }
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    std::string problem = UnsafeFolderReason(path);
+    if (why) *why = problem;
+    return problem.empty();
 }
 
 std::string UserSettingsFolder() {
