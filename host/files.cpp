@@ -79,8 +79,8 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode) {
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (name.empty()) return false;
     std::string temp = folder + (folder == "." ? "/." : ".") + name + ".XXXXXX";
-    // mkstemp creates a new file (O_EXCL): it never follows a link planted at the temp name.
-    const int fd = mkstemp(temp.data());
+    // mkostemp creates a new file (O_EXCL): it never follows a link planted at the temp name.
+    const int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return false;
     bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
     ok = (close(fd) == 0) && ok;

@@ -13,9 +13,16 @@ extern char** environ;
 namespace platform {
 
 Process StartProgram(const std::string& path) {
+    // The new program gets standard input, output and error only: descriptors opened by us or
+    // by a library without close-on-exec (the sound output's among them) stay behind.
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0) return {};
     pid_t pid = 0;
     char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
-    if (posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ) != 0) return {};
+    const bool started = posix_spawn_file_actions_addclosefrom_np(&actions, 3) == 0 &&
+                         posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    if (!started) return {};
     return {static_cast<std::uintptr_t>(pid), static_cast<std::int32_t>(pid)};
 }
 

@@ -25,6 +25,7 @@ void OpenWebAddress(std::string_view address) {
                 dup2(devnull, 1);
                 dup2(devnull, 2);
             }
+            closefrom(3);  // nothing of ours reaches the browser
             execlp("xdg-open", "xdg-open", target.c_str(), static_cast<char*>(nullptr));
         }
         _exit(0);
