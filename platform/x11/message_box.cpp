@@ -11,6 +11,7 @@ namespace platform {
 void ShowMessageBox(std::string_view title, std::string_view text) {
     const std::string titleText(title);
     const std::string message(text);
+    KeepToolkitPreferencesUntouched();
     fl_message_title(titleText.c_str());
     fl_close = "OK";
     // fl_message() treats its text as a printf format: hand it over as an argument so that a

@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "host/forms/fltk/fltk_form.h"
+#include "platform/platform.h"
 
 namespace forms {
 namespace fltk {
@@ -70,6 +71,7 @@ namespace {
 // its caption (the instance check looks for hidden windows too). An unmapped input-only window
 // titled like the form stands in for it while it is hidden.
 NativeWindow CreateStandIn(const std::string& caption) {
+    platform::KeepToolkitPreferencesUntouched();
     fl_open_display();
     if (!fl_display) return 0;
     XSetWindowAttributes attributes{};
@@ -154,6 +156,7 @@ fltk::Placement Form::Native::PlaceIn(Panel* panel) const {
 }
 
 std::unique_ptr<Form::Native, Form::NativeDeleter> Form::CreateNative() {
+    platform::KeepToolkitPreferencesUntouched();
     fl_open_display();
     fltk::UseJapaneseDefaultFont();
     std::unique_ptr<Native, NativeDeleter> native(new Native);
