@@ -7,9 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <new>
+#include <utility>
 
 namespace renderer {
 namespace {
@@ -122,22 +124,93 @@ DibError ReadInfo(std::span<const std::uint8_t> file, Info& info) {
     return DibError::None;
 }
 
-// Checks the picture's size and obtains the zeroed output buffer.
-DibError PrepareOutput(const Info& info, std::size_t maxPixelBytes, RgbImage& image) {
+// The picture's size once scaled so that neither side exceeds `maxSide` (its own size when it
+// fits), keeping its proportions.
+std::pair<std::int64_t, std::int64_t> OutputSize(std::int64_t width, std::int64_t rows,
+                                                 std::int64_t maxSide) {
+    const std::int64_t longest = std::max(width, rows);
+    if (maxSide <= 0 || longest <= maxSide) return {width, rows};
+    return {std::max<std::int64_t>(1, width * maxSide / longest),
+            std::max<std::int64_t>(1, rows * maxSide / longest)};
+}
+
+// Checks the picture's size and obtains the zeroed output buffer at the output size.
+DibError PrepareOutput(const Info& info, std::size_t maxPixelBytes, std::int64_t maxSide,
+                       RgbImage& image) {
     const std::int64_t rows = info.height < 0 ? -info.height : info.height;
     if (info.width <= 0 || rows == 0 || info.width > kMaxSide || rows > kMaxSide)
         return DibError::ConversionError;
-    const std::uint64_t bytes = static_cast<std::uint64_t>(info.width) * rows * 3;
+    const auto [outWidth, outRows] = OutputSize(info.width, rows, maxSide);
+    const std::uint64_t bytes = static_cast<std::uint64_t>(outWidth) * outRows * 3;
     if (bytes > maxPixelBytes) return DibError::OutOfMemory;
     try {
         image.pixels.assign(bytes, 0);
     } catch (const std::bad_alloc&) {
         return DibError::OutOfMemory;
     }
-    image.width = static_cast<std::int32_t>(info.width);
-    image.height = static_cast<std::int32_t>(info.height);
+    image.width = static_cast<std::int32_t>(outWidth);
+    image.height = static_cast<std::int32_t>(info.height < 0 ? -outRows : outRows);
     return DibError::None;
 }
+
+// Where converted rows go, in storage order: straight into the picture, or, when it is scaled
+// down, through a box filter (each output pixel the mean of the source pixels it covers) that
+// holds one source row and one row of sums, so memory stays bounded by the output's size.
+class RowSink {
+  public:
+    RowSink(std::int64_t width, std::int64_t rows, RgbImage& image)
+        : width_(width),
+          rows_(rows),
+          outWidth_(image.width),
+          outRows_(image.height < 0 ? -std::int64_t{image.height} : image.height),
+          image_(image),
+          scaled_(outWidth_ != width || outRows_ != rows) {
+        if (!scaled_) return;
+        row_.resize(static_cast<std::size_t>(width) * 3);
+        sums_.assign(static_cast<std::size_t>(outWidth_) * 3, 0);
+        column_.resize(static_cast<std::size_t>(width));
+        columnCount_.assign(static_cast<std::size_t>(outWidth_), 0);
+        for (std::int64_t x = 0; x < width; ++x) {
+            column_[x] = static_cast<std::uint32_t>(x * outWidth_ / width);
+            ++columnCount_[column_[x]];
+        }
+    }
+
+    // The buffer for source row `y`, 3 x width bytes, black until written.
+    std::uint8_t* Row(std::int64_t y) {
+        if (!scaled_) return image_.pixels.data() + y * width_ * 3;
+        std::fill(row_.begin(), row_.end(), 0);
+        return row_.data();
+    }
+
+    // Source row `y` is complete; rows arrive once each, in order.
+    void Done(std::int64_t y) {
+        if (!scaled_) return;
+        for (std::int64_t x = 0; x < width_; ++x)
+            for (int c = 0; c < 3; ++c) sums_[column_[x] * 3 + c] += row_[x * 3 + c];
+        ++rowsSummed_;
+        const std::int64_t outY = y * outRows_ / rows_;
+        if (y + 1 < rows_ && (y + 1) * outRows_ / rows_ == outY) return;
+        std::uint8_t* out = image_.pixels.data() + outY * outWidth_ * 3;
+        for (std::int64_t x = 0; x < outWidth_; ++x) {
+            const std::uint64_t count = std::uint64_t{columnCount_[x]} * rowsSummed_;
+            for (int c = 0; c < 3; ++c)
+                out[x * 3 + c] = static_cast<std::uint8_t>((sums_[x * 3 + c] + count / 2) / count);
+        }
+        std::fill(sums_.begin(), sums_.end(), 0);
+        rowsSummed_ = 0;
+    }
+
+  private:
+    std::int64_t width_, rows_, outWidth_, outRows_;
+    RgbImage& image_;
+    bool scaled_;
+    std::vector<std::uint8_t> row_;
+    std::vector<std::uint64_t> sums_;
+    std::vector<std::uint32_t> column_;       // output column of each source column
+    std::vector<std::uint32_t> columnCount_;  // source columns of each output column
+    std::uint64_t rowsSummed_ = 0;
+};
 
 void Put(std::uint8_t* out, const Rgb& colour) {
     out[0] = colour.r;
@@ -171,17 +244,17 @@ void ConvertRow(const Info& info, const std::uint8_t* row, std::uint8_t* out) {
     }
 }
 
-DibError DecodeRows(std::span<const std::uint8_t> file, const Info& info, RgbImage& image) {
+DibError DecodeRows(std::span<const std::uint8_t> file, const Info& info, RowSink& sink) {
     const std::int64_t rows = info.height < 0 ? -info.height : info.height;
     const std::uint64_t rowBits = static_cast<std::uint64_t>(info.width) * info.bitsPerPixel;
     const std::uint64_t stride = (rowBits + 31) / 32 * 4;
     // The last row needs no padding after it: some writers leave it out.
     const std::uint64_t needed = stride * (rows - 1) + (rowBits + 7) / 8;
     if (needed > file.size() - info.pixelStart) return DibError::ConversionError;
-    const std::uint64_t outStride = static_cast<std::uint64_t>(info.width) * 3;
-    for (std::int64_t y = 0; y < rows; ++y)
-        ConvertRow(info, file.data() + info.pixelStart + y * stride,
-                   image.pixels.data() + y * outStride);
+    for (std::int64_t y = 0; y < rows; ++y) {
+        ConvertRow(info, file.data() + info.pixelStart + y * stride, sink.Row(y));
+        sink.Done(y);
+    }
     return DibError::None;
 }
 
@@ -190,16 +263,18 @@ DibError DecodeRows(std::span<const std::uint8_t> file, const Info& info, RgbIma
 // refused.
 class RleDecoder {
   public:
-    RleDecoder(std::span<const std::uint8_t> file, const Info& info, RgbImage& image)
+    RleDecoder(std::span<const std::uint8_t> file, const Info& info, RowSink& sink)
         : data_(file.data()),
           size_(file.size()),
           pos_(info.pixelStart),
           info_(info),
-          out_(image.pixels.data()) {}
+          sink_(sink),
+          row_(sink.Row(0)) {}
 
     DibError Run() {
         const bool four = info_.compression == kRle4;
         while (y_ < info_.height) {
+            MoveToRow(y_);
             if (size_ - pos_ < 2) return DibError::ConversionError;
             const std::uint8_t first = data_[pos_], second = data_[pos_ + 1];
             pos_ += 2;
@@ -220,6 +295,7 @@ class RleDecoder {
                 return DibError::ConversionError;
             }
         }
+        MoveToRow(info_.height);
         return DibError::None;
     }
 
@@ -237,9 +313,16 @@ class RleDecoder {
         return true;
     }
 
+    // Hands the rows before `y` to the sink (rows the runs skipped stay black).
+    void MoveToRow(std::int64_t y) {
+        for (; rowY_ < y && rowY_ < info_.height; ++rowY_) {
+            sink_.Done(rowY_);
+            if (rowY_ + 1 < info_.height) row_ = sink_.Row(rowY_ + 1);
+        }
+    }
+
     void Emit(std::uint32_t index) {
-        if (x_ < info_.width && y_ < info_.height)
-            Put(out_ + 3 * (y_ * info_.width + x_), PaletteEntry(info_, index));
+        if (x_ < info_.width && y_ < info_.height) Put(row_ + 3 * x_, PaletteEntry(info_, index));
         ++x_;
     }
 
@@ -247,7 +330,9 @@ class RleDecoder {
     std::size_t size_;
     std::size_t pos_;
     const Info& info_;
-    std::uint8_t* out_;
+    RowSink& sink_;
+    std::uint8_t* row_;
+    std::int64_t rowY_ = 0;  // the row `row_` belongs to
     std::int64_t x_ = 0, y_ = 0;
 };
 
@@ -299,15 +384,18 @@ std::uint16_t dibColorCount(const std::uint8_t* header) {
     }
 }
 
-DibError decodeDib(std::span<const std::uint8_t> file, RgbImage& image, std::size_t maxPixelBytes) {
+DibError decodeDib(std::span<const std::uint8_t> file, RgbImage& image, std::size_t maxPixelBytes,
+                   std::int64_t maxSide) {
     if (file.empty()) return DibError::OpenFailed;
     Info info;
     if (const DibError e = ReadInfo(file, info); e != DibError::None) return e;
     if (!FormSupported(info)) return DibError::ConversionError;
-    if (const DibError e = PrepareOutput(info, maxPixelBytes, image); e != DibError::None) return e;
+    if (const DibError e = PrepareOutput(info, maxPixelBytes, maxSide, image); e != DibError::None)
+        return e;
+    RowSink sink(info.width, info.height < 0 ? -info.height : info.height, image);
     const DibError e = info.compression == kRle8 || info.compression == kRle4
-                           ? RleDecoder(file, info, image).Run()
-                           : DecodeRows(file, info, image);
+                           ? RleDecoder(file, info, sink).Run()
+                           : DecodeRows(file, info, sink);
     if (e != DibError::None) image = RgbImage{};
     return e;
 }
@@ -328,7 +416,8 @@ std::string DibErrorMessage(DibError error, const std::string& path) {
     return "";
 }
 
-std::unique_ptr<RgbImage> loadDibFile(const char* path, const ReportFailure& report) {
+std::unique_ptr<RgbImage> loadDibFile(const char* path, const ReportFailure& report,
+                                      std::int64_t maxSide) {
     const std::string name = path ? path : "";
     // Non-blocking, so that a FIFO at the path cannot stall the open; only regular files are
     // read.
@@ -345,7 +434,8 @@ std::unique_ptr<RgbImage> loadDibFile(const char* path, const ReportFailure& rep
     }
     const std::size_t size = static_cast<std::size_t>(status.st_size);
     auto image = std::make_unique<RgbImage>();
-    const DibError error = decodeDib({static_cast<const std::uint8_t*>(mapped), size}, *image);
+    const DibError error = decodeDib({static_cast<const std::uint8_t*>(mapped), size}, *image,
+                                     kMaxPixelBytes, maxSide);
     munmap(mapped, size);
     close(fd);
     if (error != DibError::None) {

@@ -40,10 +40,12 @@ inline constexpr std::int64_t kMaxSide = 32768;
 std::uint16_t dibColorCount(const std::uint8_t* header);
 
 // Converts the bytes of a whole DIB file (with or without the 14-byte file header) into
-// `image`. Never reads outside `file`. Refuses pictures whose pixel buffer would exceed
-// `maxPixelBytes`.
+// `image`. Never reads outside `file`. A picture with a side longer than `maxSide` is scaled
+// down in the same pass, keeping its proportions, so that its longer side is `maxSide`: each
+// pixel is the mean of the file's pixels it covers, and memory beyond the result stays within
+// a few rows. Refuses pictures whose (scaled) pixel buffer would exceed `maxPixelBytes`.
 DibError decodeDib(std::span<const std::uint8_t> file, RgbImage& image,
-                   std::size_t maxPixelBytes = kMaxPixelBytes);
+                   std::size_t maxPixelBytes = kMaxPixelBytes, std::int64_t maxSide = kMaxSide);
 
 // The message shown to the user for `error`; `path` fills in the open failure's message.
 std::string DibErrorMessage(DibError error, const std::string& path);
@@ -51,8 +53,9 @@ std::string DibErrorMessage(DibError error, const std::string& path);
 // Called once with the message of a failed load.
 using ReportFailure = std::function<void(const std::string& message)>;
 
-// Reads the DIB file at `path`. On failure calls `report` exactly once with the message and
-// returns nothing.
-std::unique_ptr<RgbImage> loadDibFile(const char* path, const ReportFailure& report);
+// Reads the DIB file at `path`, scaled down to `maxSide` as decodeDib does. On failure calls
+// `report` exactly once with the message and returns nothing.
+std::unique_ptr<RgbImage> loadDibFile(const char* path, const ReportFailure& report,
+                                      std::int64_t maxSide = kMaxSide);
 
 }  // namespace renderer

@@ -2,15 +2,14 @@
 // until Escape is pressed.
 #include <GL/freeglut.h>
 
-#include <cstdlib>
-
 #include "platform/platform.h"
 #include "renderer/scene.h"
 
 namespace {
 
 void onKeyboard(unsigned char key, int, int) {
-    if (key == 27) std::exit(0);
+    // Leaving the loop lets freeglut close the window and its GL context before the exit.
+    if (key == 27) glutLeaveMainLoop();
 }
 
 void onIdle() {

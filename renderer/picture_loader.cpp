@@ -45,15 +45,16 @@ void prepareBaseLevel(RgbImage& image, LoadedPicture& into) {
                                        into.baseWidth, into.baseHeight, kResampleThreads);
 }
 
-LoadedPicture loadPicture(const std::string& path) {
+LoadedPicture loadPicture(const std::string& path, std::int64_t maxSide) {
     LoadedPicture loaded;
-    loaded.image = loadDibFile(path.c_str(), [&](const std::string& m) { loaded.failure = m; });
+    loaded.image = loadDibFile(
+        path.c_str(), [&](const std::string& m) { loaded.failure = m; }, maxSide);
     if (loaded.image) prepareBaseLevel(*loaded.image, loaded);
     return loaded;
 }
 
-std::future<LoadedPicture> startLoadingPicture(const std::string& path) {
-    return std::async(std::launch::async, loadPicture, path);
+std::future<LoadedPicture> startLoadingPicture(const std::string& path, std::int64_t maxSide) {
+    return std::async(std::launch::async, loadPicture, path, maxSide);
 }
 
 }  // namespace renderer

@@ -26,10 +26,12 @@ struct LoadedPicture {
 // Puts `image`'s rows bottom-up (a top-down picture is turned over) and makes its base level.
 void prepareBaseLevel(RgbImage& image, LoadedPicture& into);
 
-// Reads the bitmap at `path` and prepares it; never shows anything.
-LoadedPicture loadPicture(const std::string& path);
+// Reads the bitmap at `path`, scaled down to `maxSide` as loadDibFile does, and prepares it;
+// never shows anything.
+LoadedPicture loadPicture(const std::string& path, std::int64_t maxSide = kMaxSide);
 
-// Starts `loadPicture(path)` on a second thread.
-std::future<LoadedPicture> startLoadingPicture(const std::string& path);
+// Starts `loadPicture(path, maxSide)` on a second thread.
+std::future<LoadedPicture> startLoadingPicture(const std::string& path,
+                                               std::int64_t maxSide = kMaxSide);
 
 }  // namespace renderer

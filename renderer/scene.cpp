@@ -6,9 +6,13 @@
 #include <GL/glu.h>
 #include <GL/glx.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <future>
+#include <thread>
 #include <utility>
 
 #include "platform/platform.h"
@@ -75,8 +79,27 @@ void UploadBaseLevel(const RgbImage& image, LoadedPicture& prepared) {
     glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
 }
 
-// The picture being read while the window is made (see startLoadingTexture).
-std::future<LoadedPicture> pending;
+// The picture being read while the window is made and the first frames are shown (see
+// startLoadingTexture). Never destroyed: the future of std::async waits for its thread when it
+// goes, and an Escape during a long read must end the program at once.
+std::future<LoadedPicture>* pending = nullptr;
+// Why the picture is not even read (a working folder others could write), when it is not.
+std::string refused;
+bool uploaded = false;
+
+// The longest side a picture keeps: no more than the screen shows (a bigger picture would only
+// cost memory and time before the first frame), never less than 2048 so that a small screen
+// still gets a sharp picture, and no more than the largest texture common OpenGL drivers take
+// (the upload halves it further where the driver takes less).
+std::int64_t LargestSide() {
+    const platform::ScreenSize screen = platform::PrimaryScreenSize();
+    return std::clamp<std::int64_t>(std::max(screen.width, screen.height), 2048, 16384);
+}
+
+[[noreturn]] void Fail(const std::string& message) {
+    platform::ShowMessageBox("Error", message);
+    std::exit(1);
+}
 
 }  // namespace
 
@@ -88,18 +111,29 @@ void uploadTexture(const RgbImage& image) {
 }
 
 void startLoadingTexture() {
-    pending = startLoadingPicture(platform::MapDrivePath(kHandOffBitmap));
+    const std::string path = platform::MapDrivePath(kHandOffBitmap);
+    // A folder that others can write may hold anyone's picture: read as no picture at all.
+    const std::string folder = path.substr(0, path.rfind('/'));
+    if (const std::string why = platform::UnsafeFolderReason(folder); !why.empty()) {
+        std::fprintf(stderr, "Velmora: working folder refused: %s\n", why.c_str());
+        refused = DibErrorMessage(DibError::OpenFailed, path);
+        return;
+    }
+    pending = new std::future<LoadedPicture>(startLoadingPicture(path, LargestSide()));
 }
 
-void loadTexture() {
-    LoadedPicture loaded =
-        pending.valid() ? pending.get() : loadPicture(platform::MapDrivePath(kHandOffBitmap));
-    if (!loaded.image) {
-        platform::ShowMessageBox("Error", loaded.failure);
-        std::exit(1);
-    }
+bool pictureReady() {
+    if (uploaded) return true;
+    if (!refused.empty()) Fail(refused);
+    if (!pending) startLoadingTexture();
+    if (!pending || pending->wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return false;
+    LoadedPicture loaded = pending->get();
+    if (!loaded.image) Fail(loaded.failure);
     picture = std::move(loaded.image);
     UploadBaseLevel(*picture, loaded);
+    uploaded = true;
+    return true;
 }
 
 void setFixedView(int viewportWidth, int viewportHeight) {
@@ -115,7 +149,6 @@ void setFixedView(int viewportWidth, int viewportHeight) {
 }
 
 void initScene() {
-    loadTexture();
     setFixedView(1024, 768);
     glutFullScreen();
     glutSetCursor(GLUT_CURSOR_NONE);
@@ -155,6 +188,13 @@ void warpMesh(float power, float twist) {
 
 void drawFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (!pictureReady()) {
+        // Black until the picture is there; the animation starts with it. The pause leaves the
+        // processor to the reader while keys are still handled at once.
+        glutSwapBuffers();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return;
+    }
     advanceAnimation(animation);
     warpMesh(animation.lensPower, animation.twistAmount);
     glutSwapBuffers();

@@ -15,20 +15,22 @@ inline constexpr const char* kHandOffBitmap = "c:\\tolvik\\Zentrova.bmp";
 // any width and top-down pictures are uploaded upright.
 void uploadTexture(const RgbImage& image);
 
-// Starts reading the hand-off bitmap and making its base level on a second thread; needs no
-// window. Call it first, so that the work overlaps the window's creation.
+// Starts reading the hand-off bitmap, scaled down to what the screen shows, and making its base
+// level on a second thread; needs no window. Call it first, so that the work overlaps the
+// window's creation. A working folder that others could write counts as a failed read.
 void startLoadingTexture();
 
-// Uploads the hand-off bitmap (waiting for the reading started above, or reading it now); on
-// failure shows the reason in an "Error" box and ends the program with exit code 1 once the
-// box is dismissed.
-void loadTexture();
+// True once the picture is uploaded (uploading it when its read has just finished; starting the
+// read when nobody did); never waits for the read. When the read failed, shows the reason in
+// an "Error" box and ends the program with exit code 1 once the box is dismissed.
+bool pictureReady();
 
 // The fixed state of the scene: texturing on, the viewport, the perspective with the scene's
 // translation, smooth shading, black clear colour.
 void setFixedView(int viewportWidth, int viewportHeight);
 
-// Start-up after the window exists: texture, fixed view, full screen, hidden pointer.
+// Start-up after the window exists: fixed view, full screen, hidden pointer (the picture comes
+// with the first frames once it is read).
 void initScene();
 
 // Asks for buffer swaps in step with the display refresh, where GLX offers that.
@@ -37,7 +39,8 @@ void requestSwapControl();
 // Evaluates the mesh for the given parameters and draws it as textured triangles.
 void warpMesh(float power, float twist);
 
-// The display callback: clears, advances the animation, draws and swaps.
+// The display callback: clears, advances the animation, draws and swaps; only clears and swaps
+// while the picture is still being read.
 void drawFrame();
 
 }  // namespace renderer
