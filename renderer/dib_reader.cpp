@@ -168,12 +168,10 @@ class RowSink {
         if (!scaled_) return;
         row_.resize(static_cast<std::size_t>(width) * 3);
         sums_.assign(static_cast<std::size_t>(outWidth_) * 3, 0);
-        column_.resize(static_cast<std::size_t>(width));
-        columnCount_.assign(static_cast<std::size_t>(outWidth_), 0);
-        for (std::int64_t x = 0; x < width; ++x) {
-            column_[x] = static_cast<std::uint32_t>(x * outWidth_ / width);
-            ++columnCount_[column_[x]];
-        }
+        // Source column x falls on output column x * outWidth / width: each output column
+        // covers one run of source columns, which starts where the previous one ends.
+        firstColumn_.assign(static_cast<std::size_t>(outWidth_) + 1, width);
+        for (std::int64_t x = width - 1; x >= 0; --x) firstColumn_[x * outWidth_ / width] = x;
     }
 
     // The buffer for source row `y`, 3 x width bytes, black until written.
@@ -186,14 +184,24 @@ class RowSink {
     // Source row `y` is complete; rows arrive once each, in order.
     void Done(std::int64_t y) {
         if (!scaled_) return;
-        for (std::int64_t x = 0; x < width_; ++x)
-            for (int c = 0; c < 3; ++c) sums_[column_[x] * 3 + c] += row_[x * 3 + c];
+        for (std::int64_t out = 0; out < outWidth_; ++out) {
+            std::uint32_t r = 0, g = 0, b = 0;  // at most 32768 columns of 255: no overflow
+            for (std::int64_t x = firstColumn_[out]; x < firstColumn_[out + 1]; ++x) {
+                r += row_[x * 3];
+                g += row_[x * 3 + 1];
+                b += row_[x * 3 + 2];
+            }
+            sums_[out * 3] += r;
+            sums_[out * 3 + 1] += g;
+            sums_[out * 3 + 2] += b;
+        }
         ++rowsSummed_;
         const std::int64_t outY = y * outRows_ / rows_;
         if (y + 1 < rows_ && (y + 1) * outRows_ / rows_ == outY) return;
         std::uint8_t* out = image_.pixels.data() + outY * outWidth_ * 3;
         for (std::int64_t x = 0; x < outWidth_; ++x) {
-            const std::uint64_t count = std::uint64_t{columnCount_[x]} * rowsSummed_;
+            const std::uint64_t count =
+                static_cast<std::uint64_t>(firstColumn_[x + 1] - firstColumn_[x]) * rowsSummed_;
             for (int c = 0; c < 3; ++c)
                 out[x * 3 + c] = static_cast<std::uint8_t>((sums_[x * 3 + c] + count / 2) / count);
         }
@@ -207,8 +215,7 @@ class RowSink {
     bool scaled_;
     std::vector<std::uint8_t> row_;
     std::vector<std::uint64_t> sums_;
-    std::vector<std::uint32_t> column_;       // output column of each source column
-    std::vector<std::uint32_t> columnCount_;  // source columns of each output column
+    std::vector<std::int64_t> firstColumn_;  // first source column of each output column
     std::uint64_t rowsSummed_ = 0;
 };
 
