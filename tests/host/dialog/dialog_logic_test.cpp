@@ -79,9 +79,9 @@ TEST_F(DialogLogic, ComboTextReadsAsNumberRoundedHalfToEven) {
 }
 
 TEST_F(DialogLogic, ComboTextThatIsNoNumberOrTooBigSavesZero) {
-    for (const char* text :
-         {"", "   ", "abc", "7a", "1.2.3", "-", ".", "1e3", "0x10", "1,5", "32768", "-32769",
-          "32767.5", "99999999999999999999", std::string(400, '9').c_str()})
+    const std::string nines(400, '9');  // must outlive the list that points into it
+    for (const char* text : {"", "   ", "abc", "7a", "1.2.3", "-", ".", "1e3", "0x10", "1,5",
+                             "32768", "-32769", "32767.5", "99999999999999999999", nines.c_str()})
         EXPECT_EQ(RepeatFromText(text), 0) << '"' << text << '"';
     EXPECT_EQ(RepeatFromText("32767"), 32767);
     EXPECT_EQ(RepeatFromText("-32768"), -32768);
