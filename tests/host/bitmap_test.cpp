@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -88,6 +89,19 @@ TEST(SavePicture, PrivateFileReplacedWholeAndLinksAreNotFollowed) {
     EXPECT_FALSE(forms::SavePicture(second, temp.path() + "/missing/Zentrova.bmp"));
     EXPECT_FALSE(forms::SavePicture(forms::Picture{}, path));
     EXPECT_EQ(U32(Slurp(path), 18), 5u);  // a failed save leaves the earlier file
+}
+
+TEST(SavePicture, NothingIsSavedInAWorkingFolderOthersCanWrite) {
+    testsupport::TempFolder temp;
+    setenv("VELMORA_ROOT", temp.path().c_str(), 1);
+    const std::string folder = temp.path() + "/c/tolvik";
+    std::filesystem::create_directories(folder);
+    chmod(folder.c_str(), 0777);  // made beforehand by someone else's hand
+    EXPECT_FALSE(forms::SavePicture(TwoByThree(), "c:\\tolvik\\Zentrova.bmp"));
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    chmod(folder.c_str(), 0700);
+    EXPECT_TRUE(forms::SavePicture(TwoByThree(), "c:\\tolvik\\Zentrova.bmp"));
+    unsetenv("VELMORA_ROOT");
 }
 
 }  // namespace

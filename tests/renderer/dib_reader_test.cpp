@@ -1,6 +1,7 @@
 // The DIB reader on generated files: every depth and header form, the offsets of the pixel
 // data, pictures stored top-down, compressed data, and files that are cut short or lie.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -431,4 +432,116 @@ TEST(DibReader, LoadDibFileReportsOnceWithTheMessageForTheFailure) {
     EXPECT_TRUE(reports.empty());
     EXPECT_EQ(PixelAt(*image, 0, 0), (Colour{0, 0, 255}));
     EXPECT_EQ(PixelAt(*image, 7, 5), (Colour{0, 255, 0}));
+}
+
+// ---- Pictures scaled down while they are read ---------------------------------------------
+
+namespace {
+
+// The reference: each output pixel the rounded mean of the source pixels whose column and row,
+// scaled by the output's size, fall on it.
+RgbImage BoxAverage(const RgbImage& full, int width, int rows) {
+    const int fullRows = std::abs(full.height);
+    std::vector<std::uint64_t> sums(static_cast<std::size_t>(width) * rows * 3, 0);
+    std::vector<std::uint64_t> counts(static_cast<std::size_t>(width) * rows, 0);
+    for (int y = 0; y < fullRows; ++y)
+        for (int x = 0; x < full.width; ++x) {
+            const std::size_t out = static_cast<std::size_t>(y * rows / fullRows) * width +
+                                    static_cast<std::size_t>(x) * width / full.width;
+            const Colour c = PixelAt(full, x, y);
+            sums[out * 3] += c.r;
+            sums[out * 3 + 1] += c.g;
+            sums[out * 3 + 2] += c.b;
+            ++counts[out];
+        }
+    RgbImage scaled{width, full.height < 0 ? -rows : rows, {}};
+    for (std::size_t i = 0; i < sums.size(); ++i)
+        scaled.pixels.push_back(
+            static_cast<std::uint8_t>((sums[i] + counts[i / 3] / 2) / counts[i / 3]));
+    return scaled;
+}
+
+}  // namespace
+
+TEST(DibReaderScaled, EveryFormScalesToTheMeanOfTheCoveredPixels) {
+    for (const auto& depth : DepthCases()) {
+        for (const int height : {23, -23}) {  // bottom-up and top-down
+            DibSpec layout;
+            layout.bitsPerPixel = static_cast<std::uint16_t>(depth.bits);
+            layout.width = 37;
+            layout.height = height;
+            if (depth.bits <= 8) layout.palette = TestPalette(1 << depth.bits);
+            layout.pixel = depth.stored;
+            RgbImage full, scaled;
+            ASSERT_EQ(Decode(BuildDib(layout), full), DibError::None);
+            // 37 x 23 into a longest side of 10: 10 x 6, with uneven blocks of 3 and 4.
+            ASSERT_EQ(renderer::decodeDib(BuildDib(layout), scaled, renderer::kMaxPixelBytes, 10),
+                      DibError::None);
+            const RgbImage expected = BoxAverage(full, 10, 6);
+            EXPECT_EQ(scaled.width, expected.width) << depth.bits;
+            EXPECT_EQ(scaled.height, expected.height) << depth.bits;
+            EXPECT_EQ(scaled.pixels, expected.pixels) << depth.bits << " bits, height " << height;
+        }
+    }
+}
+
+TEST(DibReaderScaled, RunLengthDataScalesWithSkippedPixelsBlack) {
+    DibSpec rle8;
+    rle8.bitsPerPixel = 8;
+    rle8.compression = 1;
+    rle8.width = 8;
+    rle8.height = 6;
+    rle8.palette = TestPalette(256);
+    rle8.rawPixels = {
+        8, 7, 0, 0,              // row 0: eight 7s, end of line
+        0, 2, 3, 3,              // delta from row 1 to row 4, column 3
+        2, 9, 0, 0,              // two 9s, end of line
+        0, 4, 1, 2, 3, 4, 0, 1,  // literal 1 2 3 4 on row 5; end of picture
+    };
+    RgbImage full, scaled;
+    ASSERT_EQ(Decode(BuildDib(rle8), full), DibError::None);
+    ASSERT_EQ(renderer::decodeDib(BuildDib(rle8), scaled, renderer::kMaxPixelBytes, 4),
+              DibError::None);
+    EXPECT_EQ(scaled.pixels, BoxAverage(full, 4, 3).pixels);
+    EXPECT_EQ(PixelAt(scaled, 0, 1), (Colour{}));  // rows 2 and 3, skipped, stay black
+    EXPECT_NE(PixelAt(scaled, 2, 2), (Colour{}));
+}
+
+TEST(DibReaderScaled, PicturesWithinTheLimitAreUntouched) {
+    const auto file = testdib::QuadrantPicture(64, 48);
+    RgbImage full, limited;
+    ASSERT_EQ(Decode(file, full), DibError::None);
+    ASSERT_EQ(renderer::decodeDib(file, limited, renderer::kMaxPixelBytes, 64), DibError::None);
+    EXPECT_EQ(limited.pixels, full.pixels);
+    EXPECT_EQ(limited.width, 64);
+    // A thin picture keeps at least one pixel across.
+    DibSpec thin;
+    thin.width = 3000;
+    thin.height = 1;
+    ASSERT_EQ(renderer::decodeDib(BuildDib(thin), limited, renderer::kMaxPixelBytes, 100),
+              DibError::None);
+    EXPECT_EQ(limited.width, 100);
+    EXPECT_EQ(limited.height, 1);
+}
+
+TEST(DibReaderScaled, AHugePictureCostsOnlyItsScaledSize) {
+    // 12000 x 12000 at one bit: 18 MB of file, 432 MB at full size, 12 MB scaled.
+    DibSpec layout;
+    layout.width = layout.height = 12000;
+    layout.bitsPerPixel = 1;
+    layout.palette = {{0, 0, 0}, {255, 255, 255}};
+    const std::size_t stride = (12000 + 31) / 32 * 4;
+    layout.rawPixels.assign(stride * 12000, 0x55);  // alternate columns: a mean of grey
+    const auto file = BuildDib(layout);
+    layout.rawPixels = {};
+    RgbImage image;
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    ASSERT_EQ(renderer::decodeDib(file, image, renderer::kMaxPixelBytes, 2000), DibError::None);
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_EQ(image.width, 2000);
+    EXPECT_NEAR(PixelAt(image, 1000, 1000).r, 128, 1);
+    // The peak grows by the result and a few rows at most (bound generous).
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 100 * 1024);  // kilobytes
 }

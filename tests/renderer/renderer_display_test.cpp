@@ -7,6 +7,9 @@
 #include <X11/extensions/Xfixes.h>
 // clang-format on
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <thread>
 
@@ -146,6 +149,81 @@ TEST_F(RendererOnDisplay, BitmapThatCannotBeLoadedEndsWithCodeOneAfterTheBox) {
         }
         EXPECT_EQ(code, std::optional<int>(1));
     }
+}
+
+// A 1-bit bottom-up picture of `side` x `side` pixels: red above, blue below. Built row by row,
+// as the generic builder would take long for 324 million pixels.
+std::vector<std::uint8_t> HugeTwoColourPicture(int side) {
+    testdib::DibSpec layout;
+    layout.width = layout.height = side;
+    layout.bitsPerPixel = 1;
+    layout.palette = {kBlue, kRed};
+    const std::size_t stride = (static_cast<std::size_t>(side) + 31) / 32 * 4;
+    layout.rawPixels.assign(stride * side, 0);
+    std::fill(layout.rawPixels.begin() + stride * (side / 2), layout.rawPixels.end(), 0xFF);
+    return testdib::BuildDib(layout);
+}
+
+// Peak memory of a running process, from /proc, in bytes.
+std::size_t PeakMemory(pid_t pid) {
+    const std::string status = testsupport::ReadFile("/proc/" + std::to_string(pid) + "/status");
+    const auto at = status.find("VmHWM:");
+    return at == std::string::npos ? 0 : std::stoull(status.substr(at + 6)) * 1024;
+}
+
+TEST_F(RendererOnDisplay, AHugePictureNeitherDelaysEscapeNorFillsMemory) {
+    ASSERT_TRUE(testdib::WriteFile(bitmap_, HugeTwoColourPicture(18000)));
+    // Escape at once, while the picture is being read: heard within a second (bound generous).
+    {
+        auto renderer = StartRenderer();
+        const unsigned long window = WaitForWindow("Zentrova_VC");
+        ASSERT_NE(window, 0u);
+        const auto pressed = std::chrono::steady_clock::now();
+        Key(window, "Escape");
+        EXPECT_EQ(renderer->Wait(20s), std::optional<int>(0));
+        EXPECT_LT(std::chrono::steady_clock::now() - pressed, 3s);
+    }
+    // Read to the end: the picture shows, and memory stays far below its 972 MB at full size.
+    auto renderer = StartRenderer();
+    const unsigned long window = WaitForWindow("Zentrova_VC");
+    ASSERT_NE(window, 0u);
+    const std::string shot = Artifact("huge.png");
+    EXPECT_TRUE(testsupport::WaitUntil(
+        [&] {
+            const Picture p =
+                testsupport::Screenshot(display_.name(), shot) ? testdib::ReadPng(shot) : Picture{};
+            return p.ok() && Near(p.At(8, 40), kRed) && Near(p.At(631, 440), kBlue);
+        },
+        30s));
+    EXPECT_LT(PeakMemory(renderer->pid()), std::size_t{400} << 20);
+    const auto pressed = std::chrono::steady_clock::now();
+    Key(window, "Escape");
+    EXPECT_EQ(renderer->Wait(20s), std::optional<int>(0));
+    EXPECT_LT(std::chrono::steady_clock::now() - pressed, 3s);
+}
+
+TEST_F(RendererOnDisplay, AWorkingFolderOthersCanWriteIsReadAsNoPicture) {
+    ASSERT_TRUE(testdib::WriteFile(bitmap_, testdib::QuadrantPicture(64, 48)));
+    const std::string folder = root_.path() + "/c/tolvik";
+    chmod(folder.c_str(), 0777);
+    const std::string errors = root_.path() + "/stderr";
+    auto env = Env();
+    auto renderer = std::make_unique<testsupport::Child>(
+        std::vector<std::string>{
+            "/bin/sh", "-c", "exec " + std::string(VELMORA_BIN_DIR) + "/Velmora.dll 2>" + errors},
+        env);
+    const unsigned long box = WaitForWindow("Error");
+    ASSERT_NE(box, 0u);
+    std::optional<int> code;
+    for (int attempt = 0; attempt < 10 && !code; ++attempt) {
+        testsupport::Shell("DISPLAY=" + display_.name() + " xdotool windowfocus --sync " +
+                           std::to_string(box) + " key Return 2>/dev/null");
+        code = renderer->Wait(500ms);
+    }
+    EXPECT_EQ(code, std::optional<int>(1));
+    EXPECT_NE(testsupport::ReadFile(errors).find(folder + " can be written by other users"),
+              std::string::npos)
+        << testsupport::ReadFile(errors);
 }
 
 TEST_F(RendererOnDisplay, FrameToolDrawsOddWidthsAndTopDownPicturesUpright) {
