@@ -21,9 +21,10 @@ TEST(StartProgram, TheProgramInheritsOnlyTheStandardDescriptors) {
     const int high = dup2(plain, 200);
     ASSERT_EQ(high, 200);
 
-    const std::int32_t pid = platform::StartProgram(FD_LIST_STUB);
-    ASSERT_GT(pid, 0);
-    EXPECT_TRUE(testsupport::WaitUntil([&] { return platform::ProgramEnded(pid); }, 10s));
+    platform::Process stub = platform::StartProgram(FD_LIST_STUB);
+    ASSERT_TRUE(stub.Started());
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return platform::ProgramEnded(stub); }, 10s));
+    platform::ReleaseProgram(stub);
     EXPECT_EQ(testsupport::ReadFile(list), "0\n1\n2\n");
     close(plain);
     close(high);
