@@ -4,6 +4,7 @@
 #   ./velmora.sh test   install what is missing, build, and run every test
 #   ./velmora.sh setup  only install the Debian packages and build
 #   ./velmora.sh package-test  build the Debian package, install, run, purge it (root)
+#   ./velmora.sh sanitize  build every test with ASan+UBSan (clang) in build-sanitize, run them
 # Installing needs root or sudo; it is skipped when every package is already there.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -51,5 +52,6 @@ case "${1:-}" in
     cd "$build"
     exec ctest --output-on-failure -j"$(nproc)" --timeout 300 ;;
   package-test) install_packages; build; exec "$here/packaging/package-test.sh" "$build" ;;
+  sanitize) install_packages; exec "$here/tools/sanitize.sh" ;;
   *) sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
 esac

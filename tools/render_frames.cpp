@@ -123,25 +123,9 @@ std::vector<std::uint8_t> DrawAndRead(const renderer::Animation& state, int widt
     return rows;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    int width = 0, height = 0;
-    std::set<long> frames;
-    if (argc < 6 || !ParseSize(argv[2], argv[3], width, height) ||
-        !ParseFrames(argv + 5, argc - 5, frames)) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    const std::string bitmap = argv[1], output = argv[4];
-
-    int glutArgc = 1;  // our own arguments are not the toolkit's options
-    glutInitWindowSize(width, height);
-    glutInitWindowPosition(0, 0);
-    glutInit(&glutArgc, argv);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutCreateWindow("velmora_render_frames");
-
+// Loads the bitmap and writes the chosen frames; the exit code.
+int DrawFrames(const std::string& bitmap, int width, int height, const std::string& output,
+               const std::set<long>& frames) {
     const auto image = renderer::loadDibFile(bitmap.c_str(), [](const std::string& message) {
         std::fprintf(stderr, "velmora_render_frames: %s%s", message.c_str(),
                      message.empty() || message.back() != '\n' ? "\n" : "");
@@ -166,4 +150,29 @@ int main(int argc, char** argv) {
         std::printf("%s\n", path.c_str());
     }
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int width = 0, height = 0;
+    std::set<long> frames;
+    if (argc < 6 || !ParseSize(argv[2], argv[3], width, height) ||
+        !ParseFrames(argv + 5, argc - 5, frames)) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const std::string bitmap = argv[1], output = argv[4];
+
+    int glutArgc = 1;  // our own arguments are not the toolkit's options
+    glutInitWindowSize(width, height);
+    glutInitWindowPosition(0, 0);
+    glutInit(&glutArgc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    const int window = glutCreateWindow("velmora_render_frames");
+    const int code = DrawFrames(bitmap, width, height, output, frames);
+    // The window and its GL context go before the end, so that nothing of the driver is left.
+    glutDestroyWindow(window);
+    glutExit();
+    return code;
 }
