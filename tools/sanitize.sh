@@ -16,7 +16,7 @@ CC=clang CXX=clang++ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebI
 cmake --build "$build" -j"$(nproc)"
 
 # The programs started by the tests inherit these and report into their own standard error.
-export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
+export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1"
 export LSAN_OPTIONS="suppressions=$here/tools/lsan-suppressions.txt:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 cd "$build"
