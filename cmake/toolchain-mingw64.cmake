@@ -18,6 +18,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -static")
+# Release programs without their symbol tables: less than half the size.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 
 # Tests and tools built here run through Wine (tools/windows/wine-run.sh sets up its prefix).
 if(NOT CMAKE_CROSSCOMPILING_EMULATOR)

@@ -1,5 +1,5 @@
-// Large pages for the heap: nothing to do on Windows, whose heap serves large blocks without
-// the per-page cost that the Linux backend works around.
+// Large pages on Windows (see platform.h): the system gives them only to accounts holding the
+// right to lock pages in memory, and only through VirtualAlloc, never to the heap. Nothing to do.
 #include "platform/platform.h"
 
 namespace platform {

@@ -1,37 +1,14 @@
 // The program folder and the private root under which the programs' drive paths live.
 #include <windows.h>
-// After windows.h: the security helpers need its types.
-#include <sddl.h>
 
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_security.h"
 #include "platform/win32/win32_text.h"
 
 namespace platform {
 namespace {
-
-// A security descriptor that lets only the current user (and the system) into a folder and
-// everything made in it; nullptr when it can't be built (the folder then inherits its rights).
-PSECURITY_DESCRIPTOR PrivateDescriptor() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return nullptr;
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    std::string buffer(size, '\0');
-    LPWSTR sid = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (size && GetTokenInformation(token, TokenUser, buffer.data(), size, &size) &&
-        ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &sid)) {
-        // Protected: nothing is inherited from a parent that others may read.
-        const std::wstring sddl = L"D:P(A;OICI;FA;;;" + std::wstring(sid) + L")(A;OICI;FA;;;SY)";
-        ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
-                                                             &descriptor, nullptr);
-        LocalFree(sid);
-    }
-    CloseHandle(token);
-    return descriptor;
-}
 
 bool IsFolder(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -61,6 +38,13 @@ std::string ProgramFolder() {
     return win32::Narrow(buffer.substr(0, slash));
 }
 
+std::string PathInFolder(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    if (!path.empty() && path.back() != '\\' && path.back() != '/') path += '\\';
+    path += name;
+    return path;
+}
+
 std::string DriveRoot() {
     if (std::string root = win32::Environment(L"VELMORA_ROOT"); !root.empty()) return root;
     if (std::string local = win32::Environment(L"LOCALAPPDATA"); !local.empty())
@@ -68,19 +52,23 @@ std::string DriveRoot() {
     return win32::Environment(L"USERPROFILE") + "\\AppData\\Local\\Velmora";
 }
 
+// The same private root as on every system: another account can't read the captured desktop
+// from a shared "C:\tolvik".
+std::string MapDrivePath(std::string_view path) {
+    return MapDrivePathUnder(DriveRoot(), path);
+}
+
 bool MakePrivateFolders(const std::string& path) {
     const std::wstring wide = win32::Widen(path);
     if (wide.empty()) return false;
-    PSECURITY_DESCRIPTOR descriptor = PrivateDescriptor();
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    win32::PrivateSecurity security;
     // Each missing level from the top down; a drive ("C:") or share prefix simply exists.
     for (std::size_t pos = 1; pos <= wide.size(); ++pos) {
         if (pos != wide.size() && !IsSeparator(wide[pos])) continue;
         const std::wstring part = wide.substr(0, pos);
         if (part.back() == L':' || IsFolder(part)) continue;
-        CreateDirectoryW(part.c_str(), descriptor ? &attributes : nullptr);
+        CreateDirectoryW(part.c_str(), security.Get());
     }
-    if (descriptor) LocalFree(descriptor);
     return IsFolder(wide);
 }
 

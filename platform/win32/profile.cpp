@@ -44,13 +44,13 @@ bool PathBytes(const std::string& utf8, std::string& out) {
 
 std::string ReadIniValue(std::string_view section, std::string_view key, const std::string& path) {
     std::string s, k, p;
-    if (!NameBytes(section, s) || !NameBytes(key, k) || !PathBytes(path, p)) return {};
+    if (!NameBytes(section, s) || !NameBytes(key, k) || !PathBytes(path, p)) return std::string();
     // 256 bytes with the NUL: values come back cut to 255 bytes, blanks and quotes removed.
     char value[256] = {};
     const DWORD n =
         GetPrivateProfileStringA(s.c_str(), k.c_str(), "", value, sizeof value, p.c_str());
     std::string text;
-    if (!win32::AnsiToUtf8(std::string_view(value, n), text)) return {};
+    if (!win32::AnsiToUtf8(std::string_view(value, n), text)) text.clear();
     return text;
 }
 

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared helpers of the Wine tests (sourced): run Velmora's Windows programs on the session's
 # display (tools/windows/wine-session.sh exports DISPLAY and WINEPREFIX) and watch them with
 # xdotool and ImageMagick. Tests print what they check and end with fail() on the first fault.
@@ -47,7 +48,9 @@ pixel() {
 
 # near "R G B" "R G B" TOLERANCE: true when every channel differs by at most TOLERANCE.
 near() {
-  local a=($1) b=($2) i
+  local a b i
+  read -ra a <<<"$1"
+  read -ra b <<<"$2"
   for i in 0 1 2; do
     local d=$(( ${a[$i]:-999} - ${b[$i]:-0} ))
     [ "${d#-}" -le "$3" ] || return 1
@@ -74,7 +77,7 @@ wait_exit() {
     fi
     sleep 0.05
   done
-  exit_code=0
+  exit_code=0  # read by the tests
   wait "$pid" || exit_code=$?
 }
 

@@ -18,7 +18,8 @@ read -r width height < <(xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*
 # screen's centre.
 desktop=$work/desktop.png
 "$(dirname "$0")/../../tools/make-desktop.sh" "$width" "$height" "$desktop"
-convert "$desktop" -fill '#c03090' -draw "rectangle $((width * 35 / 100)),$((height * 35 / 100)) $((width * 65 / 100)),$((height * 65 / 100))" \
+convert "$desktop" -fill '#c03090' \
+  -draw "rectangle $((width * 35 / 100)),$((height * 35 / 100)) $((width * 65 / 100)),$((height * 65 / 100))" \
   -type truecolor "BMP3:$bitmap"
 
 echo "A readable bitmap is shown until Escape"

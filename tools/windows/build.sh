@@ -106,9 +106,10 @@ build_velmora() {
 
 # Every DLL the two programs import must come with Windows itself.
 check_imports() {
-  local allowed=' kernel32.dll user32.dll gdi32.dll msvcrt.dll opengl32.dll glu32.dll winmm.dll
-    shell32.dll comctl32.dll comdlg32.dll advapi32.dll ole32.dll oleaut32.dll shlwapi.dll
-    uxtheme.dll dwmapi.dll shcore.dll imm32.dll version.dll '
+  local allowed
+  allowed=" $(echo kernel32 user32 gdi32 msvcrt opengl32 glu32 winmm shell32 comctl32 comdlg32 \
+    advapi32 ole32 oleaut32 shlwapi uxtheme dwmapi shcore imm32 version windowscodecs |
+    sed 's/\([a-z0-9]*\)/\1.dll/g') "
   local bad=0 f dll
   for f in "$build/bin/Velmora.scr" "$build/bin/Velmora.dll"; do
     [ -f "$f" ] || continue
@@ -123,6 +124,10 @@ check_imports() {
 }
 
 make_zip() {
+  if [ ! -f "$build/bin/Velmora.scr" ] || [ ! -f "$build/bin/Velmora.dll" ]; then
+    echo "No zip: Velmora.scr or Velmora.dll was not built" >&2
+    return 1
+  fi
   local version zip stage=$build/zip
   version=$(sed -n 's/^project(Velmora VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")
   zip=$build/Velmora-$version-windows-x64.zip

@@ -13,7 +13,7 @@ shift
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 screen=${VELMORA_WINE_SCREEN:-1024x768x24}
 
-xvfb_pid= keep_pid=
+xvfb_pid='' keep_pid=''
 finish() {
   [ -n "$keep_pid" ] && kill "$keep_pid" 2>/dev/null
   wineserver -k 2>/dev/null || true

@@ -1,0 +1,135 @@
+// Text conversion between named charsets through Windows' code pages (see platform.h). The
+// locale's charset is the ANSI code page.
+#include <windows.h>
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace platform {
+namespace {
+
+std::string Upper(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+// The code page a charset name stands for; 0 when unknown.
+UINT CodePage(std::string_view name) {
+    if (IsUtf8(name)) return CP_UTF8;
+    const std::string n = Upper(name);
+    struct Alias {
+        const char* name;
+        UINT page;
+    };
+    static constexpr Alias aliases[] = {
+        {"SHIFT_JIS", 932}, {"SJIS", 932},       {"EUC-JP", 20932}, {"ISO-8859-1", 28591},
+        {"LATIN1", 28591},  {"US-ASCII", 20127}, {"ASCII", 20127},  {"ANSI_X3.4-1968", 20127},
+        {"GBK", 936},       {"BIG5", 950},       {"EUC-KR", 51949}, {"KOI8-R", 20866}};
+    for (const Alias& a : aliases)
+        if (n == a.name) return a.page;
+    for (const char* prefix : {"CP", "WINDOWS-"}) {
+        const std::string p(prefix);
+        if (n.size() > p.size() && n.compare(0, p.size(), p) == 0 &&
+            n.find_first_not_of("0123456789", p.size()) == std::string::npos)
+            return static_cast<UINT>(std::stoul(n.substr(p.size())));
+    }
+    return 0;
+}
+
+// Code pages that refuse the strictness flags (stateful and GB18030 encodings among them).
+bool TakesFlags(UINT page) {
+    return !(page == 42 || (page >= 50220 && page <= 50229) || page == 52936 || page == 54936 ||
+             (page >= 57002 && page <= 57011) || page == 65000);
+}
+
+bool ToWide(UINT page, std::string_view in, bool strict, std::wstring& out) {
+    out.clear();
+    if (in.empty()) return true;
+    const DWORD flags = strict && TakesFlags(page) ? MB_ERR_INVALID_CHARS : 0;
+    const int size = static_cast<int>(in.size());
+    const int n = MultiByteToWideChar(page, flags, in.data(), size, nullptr, 0);
+    if (n <= 0) return false;
+    out.resize(static_cast<std::size_t>(n));
+    return MultiByteToWideChar(page, flags, in.data(), size, out.data(), n) == n;
+}
+
+// With `strict`, a character the page lacks fails; else it becomes "?".
+bool FromWide(UINT page, std::wstring_view in, bool strict, std::string& out) {
+    out.clear();
+    if (in.empty()) return true;
+    const bool utf8 = page == CP_UTF8;
+    BOOL usedDefault = FALSE;
+    BOOL* used = strict && !utf8 && TakesFlags(page) ? &usedDefault : nullptr;
+    const DWORD flags = strict && utf8 ? WC_ERR_INVALID_CHARS : 0;
+    const char* fallback = utf8 || !TakesFlags(page) ? nullptr : "?";
+    const int size = static_cast<int>(in.size());
+    const int n = WideCharToMultiByte(page, flags, in.data(), size, nullptr, 0, fallback, used);
+    if (n <= 0 || usedDefault) return false;
+    out.resize(static_cast<std::size_t>(n));
+    return WideCharToMultiByte(page, flags, in.data(), size, out.data(), n, fallback, used) == n &&
+           !usedDefault;
+}
+
+}  // namespace
+
+std::string LocaleCharset() {
+    const UINT page = GetACP();
+    return page == CP_UTF8 ? "UTF-8" : "CP" + std::to_string(page);
+}
+
+bool ConvertText(std::string_view in, const std::string& from, const std::string& to,
+                 std::string& out) {
+    const UINT source = CodePage(from), target = CodePage(to);
+    out.clear();
+    if (source && source == target) {
+        out.assign(in);
+        return true;
+    }
+    std::wstring wide;
+    if (!source || !target || !ToWide(source, in, true, wide) ||
+        !FromWide(target, wide, true, out)) {
+        out.clear();
+        return false;
+    }
+    return true;
+}
+
+std::string ConvertTextLossy(std::string_view in, const std::string& from, const std::string& to) {
+    const UINT source = CodePage(from), target = CodePage(to);
+    if (!source || !target || source == target) return std::string(in);
+    std::wstring wide;
+    ToWide(source, in, false, wide);
+    // What could not be read counts as one character that can't be carried.
+    for (wchar_t& c : wide)
+        if (c == 0xFFFD) c = L'?';
+    std::string out;
+    FromWide(target, wide, false, out);
+    return out;
+}
+
+std::string CutBytes(std::string_view bytes, std::size_t limit, const std::string& name) {
+    if (bytes.size() <= limit) return std::string(bytes);
+    const UINT page = CodePage(name);
+    if (page == CP_UTF8) {
+        // Back up over continuation bytes to the start of the character that would be split.
+        std::size_t cut = limit;
+        while (cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80) --cut;
+        return std::string(bytes.substr(0, cut));
+    }
+    CPINFO info{};
+    if (!page || !GetCPInfo(page, &info) || info.MaxCharSize != 2)
+        return std::string(bytes.substr(0, limit));
+    // A double-byte page: walk character by character so that a lead byte is never left alone.
+    std::size_t at = 0;
+    while (at < limit) {
+        const std::size_t step = IsDBCSLeadByteEx(page, static_cast<BYTE>(bytes[at])) ? 2 : 1;
+        if (at + step > limit) break;
+        at += step;
+    }
+    return std::string(bytes.substr(0, at));
+}
+
+}  // namespace platform
