@@ -11,3 +11,6 @@ set_tests_properties(forms_win32_test PROPERTIES LABELS "unit;wine" TIMEOUT 300
 
 # The stand-in for the settings page that hands the preview its window.
 add_executable(preview_parent preview_parent.cpp)
+
+velmora_wine_test(dialog_test)
+velmora_wine_test(preview_test)

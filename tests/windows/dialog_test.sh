@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The settings dialog Velmora.scr /c under Wine: "<Velmora>" opens with a 496x246 client area,
+# a second start ends at once, a right-button click on a radio label and Settings write the
+# choice to the Velmora.ini beside the program, and Cancel writes nothing. Saves a screenshot
+# of the dialog in the artifacts.
+#   dialog_test.sh BIN_FOLDER ARTIFACT_FOLDER WORK_FOLDER
+set -euo pipefail
+. "$(dirname "$0")/lib.sh"
+require_session
+bin=$1 artifacts=$2 work=$3
+mkdir -p "$artifacts"
+rm -rf "$work" && mkdir -p "$work/program" "$work/root"
+cp "$bin/Velmora.scr" "$work/program/"
+VELMORA_ROOT=$(windows_path "$work/root")
+export VELMORA_ROOT
+# On a Japanese system: Wine's ANSI code page is then 932, which carries the settings file's
+# key names and any Japanese value.
+jwine() { env LC_ALL=ja_JP.UTF-8 wine "$@"; }
+ini=$work/program/Velmora.ini
+
+# Client points that the test clicks, as the dialog lays them out.
+label_file=(60 120)  # "MP3、WAV"
+label_cd=(60 80)     # "音楽CD"
+settings=(362 212)
+cancel=(442 212)
+
+open_dialog() {
+  jwine "$work/program/Velmora.scr" /c &
+  dialog=$!
+  id=$(wait_window '<Velmora>' 30) || fail "no window <Velmora>"
+  sleep 1  # placed, zoomed open and painted
+  eval "$(xdotool getwindowgeometry --shell "$id")"
+}
+
+click() {  # click X Y [BUTTON]
+  xdotool mousemove $((X + $1)) $((Y + $2)) sleep 0.2 click "${3:-1}" sleep 0.3
+}
+
+# The settings file in UTF-8 without carriage returns (its key names are Shift-JIS bytes).
+ini_text() { iconv -f SHIFT_JIS -t UTF-8 "$ini" | tr -d '\r'; }
+
+echo "The dialog opens with its client size, and a second start ends at once"
+open_dialog
+[ "$WIDTH" = 496 ] && [ "$HEIGHT" = 246 ] || fail "client area ${WIDTH}x${HEIGHT}, not 496x246"
+# The outer window stands centred, a third of the free height from the top; without a window
+# manager the X window is the client area, inside the frame Wine reckons with.
+[ "$X" -ge $(((1024 - 496) / 2)) ] && [ "$X" -le $(((1024 - 496) / 2 + 8)) ] &&
+  [ "$Y" -ge $(((768 - 246) / 3)) ] && [ "$Y" -le $(((768 - 246) / 3 + 40)) ] ||
+  fail "placed at $X,$Y"
+screenshot "$artifacts/dialog.png" "$id"
+jwine "$work/program/Velmora.scr" /c &
+second=$!
+wait_exit "$second" 20 || fail "a second /c did not end"
+kill -0 "$dialog" 2>/dev/null || fail "the first dialog ended too"
+
+echo "A right click on the file kind's label, then Settings, writes the choice"
+click "${label_file[@]}" 3
+screenshot "$artifacts/dialog-file-kind.png" "$id"
+click "${settings[@]}"
+wait_exit "$dialog" 20 || fail "Settings did not close the dialog"
+[ -f "$ini" ] || fail "Settings wrote no Velmora.ini"
+expected=$'[Section]\nBGM区分= 2\nBGMﾘﾋﾟｰﾄ= 0\nBGMﾌｧｲﾙ='
+[ "$(ini_text)" = "$expected" ] || fail "Velmora.ini holds: $(ini_text)"
+
+echo "Cancel after another choice writes nothing"
+before=$(md5sum <"$ini")
+open_dialog
+click "${label_cd[@]}"
+click "${cancel[@]}"
+wait_exit "$dialog" 20 || fail "Cancel did not close the dialog"
+[ "$(md5sum <"$ini")" = "$before" ] || fail "Cancel changed Velmora.ini: $(ini_text)"
+no_window '<Velmora>' || fail "a dialog window is left over"
+echo "ok"
