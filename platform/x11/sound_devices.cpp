@@ -1,5 +1,5 @@
 // The sound devices on SDL2_mixer and libcdio: one output stream, music files as SDL_mixer
-// music, CD sectors mixed into the output after SDL_mixer's own mix, and the wave channel.
+// music, and CD sectors and the streamed wave sound mixed in after SDL_mixer's own mix.
 #include "platform/x11/sound_devices.h"
 
 #include "platform/x11/sound_wave.h"

@@ -22,8 +22,9 @@ void CloseOutputIfIdle(bool devicesOpen);
 // The devices for the command interpreter.
 Backend& SdlBackend();
 
-// The looping wave sound: plays `file` (looped or once, in the background or not) on its own
-// channel, replacing the sound before; false when it cannot play.
+// The looping wave sound: plays `file` (looped or once, in the background or not), replacing
+// the sound before; decoded as it plays, so it starts at once whatever its length. False when
+// it cannot play.
 bool PlayWave(const char* file, bool loop, bool wait);
 void StopWave();
 
