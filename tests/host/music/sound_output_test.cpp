@@ -454,10 +454,14 @@ TEST_F(SoundOutput, DataTracksArePassedOverAtOnce) {
     EXPECT_GE(loudness.firstSound, 0);
     EXPECT_LE(loudness.firstSound, 0.3);
     EXPECT_LE(loudness.longestGap, 0.45);
-    // No data heard: only the single windows where one tone gives way to the next sound odd.
+    // No data heard (its square wave would fill some 20 windows in a row): only the odd window
+    // or two where one tone gives way to the next sound like neither.
     std::vector<std::string> windows = Tones(ReadOutput(output));
-    for (std::size_t i = 1; i < windows.size(); ++i)
-        EXPECT_FALSE(windows[i - 1] == "?" && windows[i] == "?") << Joined(windows);
+    int odd = 0;
+    for (const std::string& window : windows) {
+        odd = window == "?" ? odd + 1 : 0;
+        EXPECT_LT(odd, 4) << Joined(windows);
+    }
 }
 
 TEST_F(SoundOutput, ImageTracksEndWhereTheNextPregapStarts) {
