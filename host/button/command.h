@@ -29,11 +29,13 @@ class Command : private button::CommandHost {
     // The caption's font object itself: changes made through it show at the next paint.
     forms::FontRef Font() const { return core_.Font(); }
     void SetFont(forms::FontRef font) { core_.SetFont(std::move(font)); }
-    std::uint32_t FontColour() { return core_.FontColour(); }  // 0x00BBGGRR
+    std::uint32_t FontColour() { return core_.GetAndRepaintFontColour(); }  // 0x00BBGGRR
     void SetFontColour(std::uint32_t colour) { core_.SetFontColour(colour); }
-    bool Enabled() { return core_.Enabled(); }
+    bool Enabled() { return core_.GetAndRepaintEnabled(); }
     void SetEnabled(bool enabled) { core_.SetEnabled(enabled); }
-    std::uint8_t Visible() { return core_.Visible(); }  // 0 transparent face, 255 opaque
+    std::uint8_t Visible() {
+        return core_.GetAndRepaintVisible();
+    }  // 0 transparent face, 255 opaque
     void SetVisible(std::uint8_t visible) { core_.SetVisible(visible); }
 
     // Starts the button (state Normal) and its 100 ms pointer poll; the container calls it once

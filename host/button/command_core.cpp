@@ -40,7 +40,7 @@ void CommandCore::SetFont(forms::FontRef font) {
     host_.NotifyChanged("Font");
 }
 
-std::uint32_t CommandCore::FontColour() {
+std::uint32_t CommandCore::GetAndRepaintFontColour() {
     std::uint32_t colour = label_.colour;
     RefreshLook();
     return colour;
@@ -53,7 +53,7 @@ void CommandCore::SetFontColour(std::uint32_t colour) {
     host_.NotifyChanged("FontColour");
 }
 
-bool CommandCore::Enabled() {
+bool CommandCore::GetAndRepaintEnabled() {
     // A button that was never set up (created without stored properties) becomes enabled the
     // first time its container asks.
     if (firstRun_ == 0) {
@@ -72,7 +72,7 @@ void CommandCore::SetEnabled(bool enabled) {
     ApplyEnabledLook();
 }
 
-std::uint8_t CommandCore::Visible() {
+std::uint8_t CommandCore::GetAndRepaintVisible() {
     if (!opaque_) return 0;
     RefreshLook();
     return 255;

@@ -67,11 +67,13 @@ class CommandCore {
     void SetCaption(const std::string& caption);
     forms::FontRef Font() const { return label_.font; }
     void SetFont(forms::FontRef font);
-    std::uint32_t FontColour();  // repaints (RefreshLook)
+    // The property reads of FontColour, Enabled and Visible repaint the face, as the button was
+    // designed; their names say so. EnabledField() and Opaque() below read without effects.
+    std::uint32_t GetAndRepaintFontColour();  // RefreshLook
     void SetFontColour(std::uint32_t colour);
-    bool Enabled();  // first-run set-up, then repaints (ApplyEnabledLook)
+    bool GetAndRepaintEnabled();  // first-run set-up, then ApplyEnabledLook
     void SetEnabled(bool enabled);
-    std::uint8_t Visible();  // 0 or 255; repaints when opaque
+    std::uint8_t GetAndRepaintVisible();  // 0 or 255; RefreshLook when opaque
     void SetVisible(std::uint8_t visible);
 
     void Initialize();

@@ -4,6 +4,7 @@
 #include <FL/filename.H>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -91,9 +92,13 @@ TEST_F(FormsTest, HiddenFormIsFoundByCaptionUntilUnloaded) {
     EXPECT_TRUE(platform::WindowWithTitleExists("Hidden_Caption_Test"));
     form.Show();  // shown: the form's own window carries the caption, and no stand-in
     forms::WaitEvents(0);
-    const platform::NativeWindow shown =
-        testsupport::FindWindow(display_->name(), "Hidden_Caption_Test");
-    EXPECT_NE(shown, 0u);
+    platform::NativeWindow shown = 0;
+    EXPECT_TRUE(testsupport::WaitUntil(
+        [&] {
+            shown = testsupport::FindWindow(display_->name(), "Hidden_Caption_Test");
+            return shown != 0;
+        },
+        std::chrono::seconds(2)));
     EXPECT_EQ(form.WindowId(), shown);
     form.Unload();
     forms::WaitEvents(0);

@@ -7,7 +7,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 // clang-format on
-#include <FL/Fl_JPEG_Image.H>
 
 #include <chrono>
 #include <cstdlib>
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "desktop.h"
+#include "host/forms/picture.h"
 
 namespace {
 
@@ -79,17 +79,18 @@ class Preview : public ::testing::Test {
         // Wide enough for a preview of more than 32767 twips, which must still be filled.
         display_ = new testsupport::VirtualDisplay(2400, 480);
         ASSERT_TRUE(display_->ok());
-        Fl_JPEG_Image picture(
-            (std::string(VELMORA_SOURCE_DIR) + "/assets/preview/preview.jpg").c_str());
-        ASSERT_GT(picture.w(), 0);
-        const auto* data = reinterpret_cast<const unsigned char*>(picture.data()[0]);
-        const int depth = picture.d();
-        const int w = picture.w();
+        const std::string file =
+            testsupport::ReadFile(std::string(VELMORA_SOURCE_DIR) + "/assets/preview/preview.jpg");
+        const auto picture =
+            forms::DecodeImage(reinterpret_cast<const std::uint8_t*>(file.data()), file.size());
+        ASSERT_TRUE(picture.has_value());
+        const unsigned char* data = picture->pixels.data();
+        const int depth = picture->channels;
+        const int w = picture->width;
         reference_ =
-            new std::vector<Rgb>(CellMeans(w, picture.h(), kCols, kRows, [&](int x, int y) {
+            new std::vector<Rgb>(CellMeans(w, picture->height, kCols, kRows, [&](int x, int y) {
                 const unsigned char* p = data + (y * w + x) * depth;
-                return depth >= 3 ? Rgb{double(p[0]), double(p[1]), double(p[2])}
-                                  : Rgb{double(p[0]), double(p[0]), double(p[0])};
+                return Rgb{double(p[0]), double(p[1]), double(p[2])};
             }));
     }
     static void TearDownTestSuite() {

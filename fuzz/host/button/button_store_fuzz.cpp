@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         NullHost host;
         button::CommandCore core(host);
         core.ReadProperties(store);
-        core.Enabled();
+        core.GetAndRepaintEnabled();
         forms::PropertyStore saved;
         core.WriteProperties(saved);
         forms::PropertyStore again;

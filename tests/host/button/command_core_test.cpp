@@ -40,7 +40,7 @@ class CommandCoreTest : public ::testing::Test {
   protected:
     // A button as a container leaves it: enabled by the first read of Enabled, then initialised.
     void Ready() {
-        ASSERT_TRUE(core.Enabled());
+        ASSERT_TRUE(core.GetAndRepaintEnabled());
         core.Initialize();
         host.Clear();
     }
@@ -192,7 +192,7 @@ TEST_F(CommandCoreTest, DisabledButtonIgnoresEverything) {
     EXPECT_EQ(host.clicks, 0);
     EXPECT_EQ(core.ButtonState(), 2);
     EXPECT_EQ(core.MouseHeld(), button::kFalse);
-    EXPECT_FALSE(core.Enabled());
+    EXPECT_FALSE(core.GetAndRepaintEnabled());
     EXPECT_EQ(host.LastLook(), Look::Disable);  // the getter repaints, still disabled
 
     core.SetEnabled(true);
@@ -202,7 +202,7 @@ TEST_F(CommandCoreTest, DisabledButtonIgnoresEverything) {
 }
 
 TEST_F(CommandCoreTest, BeforeInitializeOnlyTheFocusCounts) {
-    ASSERT_TRUE(core.Enabled());
+    ASSERT_TRUE(core.GetAndRepaintEnabled());
     host.Clear();
     core.PointerMoved();
     core.PollTick(PointerPlace::Elsewhere);
@@ -217,7 +217,7 @@ TEST_F(CommandCoreTest, BeforeInitializeOnlyTheFocusCounts) {
 TEST_F(CommandCoreTest, FirstReadOfEnabledSetsUpANewButton) {
     EXPECT_EQ(core.EnabledField(), 0);
     EXPECT_EQ(core.FirstRun(), 0);
-    EXPECT_TRUE(core.Enabled());
+    EXPECT_TRUE(core.GetAndRepaintEnabled());
     EXPECT_EQ(core.EnabledField(), button::kTrue);
     EXPECT_EQ(core.FirstRun(), 1);
     EXPECT_EQ(host.LastLook(), Look::Normal);  // RefreshLook did nothing, ApplyEnabledLook paints
@@ -230,11 +230,11 @@ TEST_F(CommandCoreTest, PropertyReadsRepaintNormalWhateverTheState) {
     EXPECT_EQ(core.Caption(), "Command");
     EXPECT_NE(core.Font(), nullptr);
     EXPECT_TRUE(host.paints.empty());  // Caption and Font paint nothing
-    core.FontColour();
+    core.GetAndRepaintFontColour();
     EXPECT_EQ(host.LastLook(), Look::Normal);
     EXPECT_TRUE(host.LastTopDark());  // state 4 keeps the direction
-    core.Visible();
-    core.Enabled();
+    core.GetAndRepaintVisible();
+    core.GetAndRepaintEnabled();
     EXPECT_EQ(host.paints.size(), 3u);
     EXPECT_EQ(core.ButtonState(), 4);
 
@@ -249,12 +249,12 @@ TEST_F(CommandCoreTest, VisibleZeroLeavesTheCaptionAndComesBackOpaque) {
     core.SetVisible(0);
     EXPECT_FALSE(core.Opaque());
     EXPECT_TRUE(host.paints.empty());
-    EXPECT_EQ(core.Visible(), 0);
+    EXPECT_EQ(core.GetAndRepaintVisible(), 0);
     EXPECT_TRUE(host.paints.empty());
     core.SetVisible(7);
     EXPECT_TRUE(core.Opaque());
     EXPECT_EQ(host.LastLook(), Look::Normal);
-    EXPECT_EQ(core.Visible(), 255);
+    EXPECT_EQ(core.GetAndRepaintVisible(), 255);
     EXPECT_EQ(host.notices, (std::vector<std::string>{"Visible", "Visible"}));
 }
 
@@ -268,7 +268,7 @@ TEST_F(CommandCoreTest, FontColourIsResetToBlackUntilTheButtonIsSetUp) {
     CommandCore loaded(otherHost);
     loaded.ReadProperties(forms::PropertyStore{});  // FirstRun 1 by default
     loaded.SetFontColour(0x0000FF);
-    EXPECT_EQ(loaded.FontColour(), 0x0000FFu);
+    EXPECT_EQ(loaded.GetAndRepaintFontColour(), 0x0000FFu);
 
     Recorder disabledHost;
     CommandCore disabled(disabledHost);  // Enabled false: RefreshLook does nothing at all
@@ -301,7 +301,7 @@ TEST_F(CommandCoreTest, PropertiesRoundTripAndDefaultsAreNotWritten) {
     store.SetAmbientFont(ambient);
 
     core.ReadProperties(store);  // everything at its default
-    EXPECT_TRUE(core.Enabled());
+    EXPECT_TRUE(core.GetAndRepaintEnabled());
     EXPECT_EQ(*core.Font(), ambient);
     EXPECT_EQ(host.LastLook(), Look::Normal);  // loading ends with RefreshLook
     core.SetCaption("ｷｬﾝｾﾙ");

@@ -101,21 +101,8 @@ void CheckFace(Look look, int w, int h, bool topDark) {
             EXPECT_EQ(face.At(w - 4 + x, h - 4 + y), img.At(60 + x, 21 + y));
         }
     }
-    // Top and bottom edges along their whole length, from the strips' first columns (uniform).
-    for (int x = 4; x < w - 4; ++x) {
-        for (int y = 0; y < 4; ++y) {
-            EXPECT_EQ(face.At(x, y), img.At(4 + (x - 4) * 56 / (w - 8), y));
-            EXPECT_EQ(face.At(x, h - 4 + y), img.At(4 + (x - 4) * 56 / (w - 8), 21 + y));
-        }
-    }
-    // Side edges stretched or squeezed from rows 4..20.
-    for (int y = 4; y < h - 4; ++y) {
-        int sy = 4 + (y - 4) * 17 / (h - 8);
-        for (int x = 0; x < 4; ++x) {
-            EXPECT_EQ(face.At(x, y), img.At(x, sy));
-            EXPECT_EQ(face.At(w - 4 + x, y), img.At(60 + x, sy));
-        }
-    }
+    // (How the edges stretch their strips is checked with a look that shows where each pixel
+    // came from: EdgesStretchTheirStripsInOrder.)
     // The middle is the gradient, untouched by the look image.
     for (int y = 4; y < h - 4; ++y)
         for (int x = 4; x < w - 4; ++x) EXPECT_EQ(face.At(x, y), gradient.At(x, y));
@@ -127,6 +114,62 @@ TEST(PaintFace, EveryLookInTheDialogSizes) {
         for (bool topDark : {false, true}) {
             CheckFace(look, 77, 25, topDark);
             CheckFace(look, 41, 21, topDark);
+        }
+    }
+}
+
+// A look image whose every pixel tells where it lies: red = x, green = y.
+Image PositionLook() {
+    Image look(button::kLookWidth, button::kLookHeight);
+    for (int y = 0; y < look.height; ++y)
+        for (int x = 0; x < look.width; ++x)
+            look.Set(x, y, Rgb{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 7});
+    return look;
+}
+
+// The source positions along one edge of a painted face, in painting order.
+std::vector<int> Sources(const Image& face, int x0, int y0, int dx, int dy, int count, bool red) {
+    std::vector<int> out;
+    for (int i = 0; i < count; ++i) {
+        const Rgb p = face.At(x0 + i * dx, y0 + i * dy);
+        out.push_back(red ? p.r : p.g);
+    }
+    return out;
+}
+
+// The sources of a stretched strip: start at `first`, never go back, end at `last` or just
+// before it, step by no more than the squeeze allows, and leave no gap when stretched.
+void ExpectStretched(const std::vector<int>& sources, int first, int last) {
+    ASSERT_FALSE(sources.empty());
+    const int length = last - first + 1;
+    const int n = static_cast<int>(sources.size());
+    const int widestStep = (length + n - 1) / n;
+    EXPECT_EQ(sources.front(), first);
+    EXPECT_GE(sources.back(), last - widestStep + 1);
+    EXPECT_LE(sources.back(), last);
+    for (int i = 1; i < n; ++i) {
+        EXPECT_GE(sources[i], sources[i - 1]);
+        EXPECT_LE(sources[i] - sources[i - 1], widestStep);
+    }
+}
+
+TEST(PaintFace, EdgesStretchTheirStripsInOrder) {
+    const Image look = PositionLook();
+    for (auto [w, h] : {std::pair{77, 25}, {41, 21}, {200, 60}, {20, 12}}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        Image face(w, h);
+        button::PaintFace(face, look, false);
+        for (int band = 0; band < 4; ++band) {
+            // Top and bottom edges: columns 4..59 of their rows, each row kept.
+            ExpectStretched(Sources(face, 4, band, 1, 0, w - 8, true), 4, 59);
+            ExpectStretched(Sources(face, 4, h - 4 + band, 1, 0, w - 8, true), 4, 59);
+            EXPECT_EQ(face.At(w / 2, band).g, band);
+            EXPECT_EQ(face.At(w / 2, h - 4 + band).g, 21 + band);
+            // Side edges: rows 4..20 of their columns, each column kept.
+            ExpectStretched(Sources(face, band, 4, 0, 1, h - 8, false), 4, 20);
+            ExpectStretched(Sources(face, w - 4 + band, 4, 0, 1, h - 8, false), 4, 20);
+            EXPECT_EQ(face.At(band, h / 2).r, band);
+            EXPECT_EQ(face.At(w - 4 + band, h / 2).r, 60 + band);
         }
     }
 }
