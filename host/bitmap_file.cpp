@@ -4,7 +4,6 @@
 #include <cstring>
 #include <limits>
 
-#include "host/files.h"
 #include "platform/platform.h"
 
 namespace bitmap_file {
@@ -67,11 +66,11 @@ bool SavePicture(const Picture& picture, const std::string& path) {
     // The picture may show anything that was on the user's screen: private to the user, and
     // never left in a folder that others can write or that belongs to someone else.
     const std::string file = platform::MapDrivePath(path);
-    const auto slash = file.rfind('/');
+    const auto slash = file.find_last_of("/\\");
     if (slash == std::string::npos ||
         !platform::UnsafeFolderReason(file.substr(0, slash == 0 ? 1 : slash)).empty())
         return false;
-    return files::ReplaceFile(file, bytes, 0600);
+    return platform::ReplaceFile(file, bytes, platform::FileAccess::OwnerOnly);
 }
 
 }  // namespace forms

@@ -5,16 +5,14 @@
 #include <string>
 
 #include "host/forms/controls.h"
+#include "shared/names.h"
 
 namespace Zentrova_B {
-
-// The hand-off bitmap, as the programs name it (mapped onto this system by the platform).
-inline constexpr const char* kHandOffBitmap = "C:\\tolvik\\Zentrova.bmp";
 
 // Clears `display` to black, copies the primary screen from its top-left corner into the box's
 // image (clipped to the image; what lies beyond the screen stays black) and saves the image to
 // `file`. LastApiResult holds the save's result (1 written, 0 failed); a failure is silent and
 // leaves an earlier file in place.
-void CaptureDesktop(forms::PictureBox& display, const std::string& file = kHandOffBitmap);
+void CaptureDesktop(forms::PictureBox& display, const std::string& file = names::kHandOffBitmap);
 
 }  // namespace Zentrova_B

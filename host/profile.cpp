@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "host/charset.h"
+#include "platform/platform.h"
 
 namespace profile {
 namespace {
@@ -37,7 +37,7 @@ std::vector<Line> Split(std::string_view file, const std::string& cs) {
             start = end + line.eol.size();
         }
         std::string utf8;
-        if (charset::Convert(line.raw, cs, "UTF-8", utf8)) line.text = std::move(utf8);
+        if (platform::ConvertText(line.raw, cs, "UTF-8", utf8)) line.text = std::move(utf8);
         lines.push_back(std::move(line));
     }
     return lines;
@@ -100,8 +100,8 @@ bool HasBreak(std::string_view s) {
 // `utf8` in the file's charset, cut to `limit` bytes; nothing when it can't be converted.
 std::optional<std::string> Encode(std::string_view utf8, const std::string& cs, std::size_t limit) {
     std::string bytes;
-    if (!charset::Convert(utf8, "UTF-8", cs, bytes)) return std::nullopt;
-    return charset::CutBytes(bytes, limit, cs);
+    if (!platform::ConvertText(utf8, "UTF-8", cs, bytes)) return std::nullopt;
+    return platform::CutBytes(bytes, limit, cs);
 }
 
 }  // namespace
@@ -119,8 +119,9 @@ std::string Read(std::string_view text, std::string_view section, std::string_vi
             value = value.substr(1, value.size() - 2);
         // The cut counts bytes of the file's charset, as the platform's fixed buffer did.
         std::string bytes, out;
-        if (!charset::Convert(value, "UTF-8", cs, bytes)) return std::string(value);
-        if (!charset::Convert(charset::CutBytes(bytes, maxBytes, cs), cs, "UTF-8", out)) return {};
+        if (!platform::ConvertText(value, "UTF-8", cs, bytes)) return std::string(value);
+        if (!platform::ConvertText(platform::CutBytes(bytes, maxBytes, cs), cs, "UTF-8", out))
+            return {};
         return out;
     }
     return {};
@@ -140,8 +141,8 @@ std::optional<std::string> Write(std::string_view text, std::string_view section
     const auto valueBytes = Encode(value, cs, std::string::npos);
     if (!sectionBytes || !keyBytes || !valueBytes) return std::nullopt;
     std::string sectionName, keyName;  // the names as they will be stored, for matching
-    charset::Convert(*sectionBytes, cs, "UTF-8", sectionName);
-    charset::Convert(*keyBytes, cs, "UTF-8", keyName);
+    platform::ConvertText(*sectionBytes, cs, "UTF-8", sectionName);
+    platform::ConvertText(*keyBytes, cs, "UTF-8", keyName);
 
     auto lines = Split(text, cs);
     std::string eol = "\n";  // a file keeps the line break it already uses

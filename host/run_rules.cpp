@@ -1,6 +1,9 @@
 // The display-free decisions of a full-screen run (see run_rules.h).
 #include "host/run_rules.h"
 
+#include "platform/platform.h"
+#include "shared/names.h"
+
 namespace run {
 
 MusicFile MusicFileKind(std::string_view file) {
@@ -45,9 +48,7 @@ bool HidesCursor(std::string_view commandLine) {
 }
 
 std::string RendererPathIn(std::string_view programFolder) {
-    std::string path(programFolder);
-    path += "/Velmora.dll";
-    return path;
+    return platform::PathInFolder(programFolder, names::kRendererFileName);
 }
 
 RendererWatch::Verdict RendererWatch::Tick(bool windowFound, bool rendererEnded,

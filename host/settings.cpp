@@ -2,36 +2,21 @@
 // works in UTF-8.
 #include "host/settings.h"
 
-#include <sys/stat.h>
-
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 
-#include "host/charset.h"
-#include "host/files.h"
 #include "host/profile.h"
 #include "host/zentrova_b.h"
 #include "platform/platform.h"
+#include "shared/names.h"
 
 namespace Zentrova_B {
 namespace {
 
 // A settings file is a few lines; anything far larger is not ours and is left alone.
 constexpr std::size_t kMaxFileBytes = 1 << 20;
-
-// Where to write: a settings file that is a symbolic link (kept with the user's other
-// configuration, say) is updated at the link's target, and the link stays.
-std::string WriteTarget(const std::string& path) {
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
-    char* real = realpath(path.c_str(), nullptr);
-    if (!real) return path;
-    std::string target(real);
-    std::free(real);
-    return target;
-}
 
 std::string lastSaveError;
 
@@ -54,12 +39,12 @@ SettingsFiles ChooseSettingsFiles(const std::string& programFile, const std::str
 
 SettingsFiles LocateSettingsIn(const std::string& programFolder) {
     const std::string userFolder = platform::UserSettingsFolder();
-    const std::string userFile = userFolder.empty() ? "" : userFolder + "/Velmora.ini";
+    const std::string userFile = userFolder.empty() ? "" : platform::PathInFolder(userFolder, names::kSettingsFileName);
     std::string ignored;
     const bool userFileExists =
         !userFile.empty() &&
-        files::ReadRegularFile(userFile, ignored, kMaxFileBytes) != files::ReadResult::Missing;
-    return ChooseSettingsFiles(programFolder + "/Velmora.ini", userFile,
+        platform::ReadRegularFile(userFile, ignored, kMaxFileBytes) != platform::ReadResult::Missing;
+    return ChooseSettingsFiles(platform::PathInFolder(programFolder, names::kSettingsFileName), userFile,
                                platform::FolderWritable(programFolder), userFileExists);
 }
 
@@ -73,13 +58,12 @@ std::optional<std::string> PrepareSettingsSave(const SettingsFiles& files) {
     if (!folder.empty() && !platform::MakePrivateFolders(folder))
         return "the folder " + folder + " cannot be made (" + platform::LastErrorText() + ")";
     std::string bytes;
-    if (files::ReadRegularFile(files.write, bytes, kMaxFileBytes) != files::ReadResult::Missing)
+    if (platform::ReadRegularFile(files.write, bytes, kMaxFileBytes) != platform::ReadResult::Missing)
         return std::nullopt;  // there already (what can't be read, PutIniString refuses)
-    if (files::ReadRegularFile(files.read, bytes, kMaxFileBytes) != files::ReadResult::Ok)
+    if (platform::ReadRegularFile(files.read, bytes, kMaxFileBytes) != platform::ReadResult::Ok)
         return std::nullopt;  // no starting point: the save makes a new file
-    const mode_t mask = umask(0);
-    umask(mask);
-    if (!files::ReplaceFile(files.write, bytes, 0666 & ~mask)) return platform::LastErrorText();
+    if (!platform::ReplaceFile(files.write, bytes, platform::FileAccess::KeepOrUserDefault))
+        return platform::LastErrorText();
     return std::nullopt;
 }
 
@@ -93,37 +77,30 @@ std::string SaveFailedMessage(const std::string& path, const std::string& reason
 
 std::string GetIniString(std::string_view section, std::string_view key, const std::string& path) {
     std::string bytes;
-    if (files::ReadRegularFile(path, bytes, kMaxFileBytes) != files::ReadResult::Ok) return {};
-    return profile::Read(bytes, section, key, charset::LocaleCharset());
+    if (platform::ReadRegularFile(path, bytes, kMaxFileBytes) != platform::ReadResult::Ok) return {};
+    return profile::Read(bytes, section, key, platform::LocaleCharset());
 }
 
 std::string PutIniString(std::string_view section, std::string_view key, std::string_view value,
                          const std::string& path) {
     LastApiResult = 0;
     lastSaveError.clear();
-    const std::string target = WriteTarget(path);
+    // A settings file that is a symbolic link (kept with the user's other configuration, say)
+    // is updated at the link's target, and the link stays.
+    const std::string target = platform::WriteTarget(path);
     std::string bytes;
-    const auto read = files::ReadRegularFile(target, bytes, kMaxFileBytes);
-    if (read == files::ReadResult::Failed) {  // never replace what we could not read
+    const auto read = platform::ReadRegularFile(target, bytes, kMaxFileBytes);
+    if (read == platform::ReadResult::Failed) {  // never replace what we could not read
         lastSaveError = "it is not a file that can be read (a folder, a device, no rights?)";
         return {};
     }
-    const auto updated = profile::Write(bytes, section, key, value, charset::LocaleCharset());
+    const auto updated = profile::Write(bytes, section, key, value, platform::LocaleCharset());
     if (!updated) {
         lastSaveError =
             "the text has a line break or a character that your locale's charset can't carry";
         return {};
     }
-    mode_t mode = 0644;
-    struct stat info {};
-    if (read == files::ReadResult::Ok && stat(target.c_str(), &info) == 0) {
-        mode = info.st_mode & 07777;
-    } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-    if (files::ReplaceFile(target, *updated, mode))
+    if (platform::ReplaceFile(target, *updated, platform::FileAccess::KeepOrUserDefault))
         LastApiResult = 1;
     else
         lastSaveError = platform::LastErrorText();
@@ -155,7 +132,7 @@ void LoadSettingsFrom(const std::string& settingsPath, const std::string& progra
 
 bool FileExists(std::string_view path) {
     if (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.remove_suffix(1);
-    return files::IsReadableRegularFile(std::string(path));
+    return platform::IsReadableRegularFile(std::string(path));
 }
 
 std::string FolderOf(std::string_view path) {

@@ -9,13 +9,14 @@
 #include "host/settings.h"
 #include "host/zentrova_b.h"
 #include "platform/platform.h"
+#include "shared/names.h"
 
 namespace Zentrova_B {
 
 void Main() {
     // A run (its hidden form) or a settings dialog of this program is there already.
-    if (platform::WindowWithTitleExists("Zentrova_Main") ||
-        platform::WindowWithTitleExists("<Velmora>"))
+    if (platform::WindowWithTitleExists(names::kRunTitle) ||
+        platform::WindowWithTitleExists(names::kDialogTitle))
         forms::End();
     const Role role = RoleOf(CommandLine);
     if (role == Role::Preview) {
@@ -25,7 +26,7 @@ void Main() {
     // A working folder that others could write is never used: the run then goes on as one
     // without a bitmap would (nothing is saved there and the renderer reports the failure).
     if (std::string why;
-        !platform::MakePrivateFolders(platform::MapDrivePath(kWorkingFolder), &why))
+        !platform::MakePrivateFolders(platform::MapDrivePath(names::kWorkingFolder), &why))
         std::fprintf(stderr, "Velmora: working folder refused: %s\n", why.c_str());
     LoadSettings();
     if (role == Role::Configure) {

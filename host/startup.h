@@ -18,9 +18,6 @@ enum class Role {
 // and everything after the second are not looked at.
 Role RoleOf(std::string_view commandLine);
 
-// The working folder as the programs name it (mapped onto this system by the platform).
-inline constexpr const char* kWorkingFolder = "C:\\tolvik";
-
 // The host's entry procedure: reads CommandLine and hands over to the role. Ends the program
 // itself where the role says so; otherwise returns and the event loop carries on.
 void Main();

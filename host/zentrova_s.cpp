@@ -12,18 +12,17 @@
 #include "host/run_trace.h"
 #include "host/zentrova_b.h"
 #include "platform/platform.h"
+#include "shared/names.h"
 
 namespace Zentrova_S {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr const char* kRendererTitle = "Zentrova_VC";
-
 class FullScreenForm : public forms::Form {
   public:
     FullScreenForm()
-        : Form(forms::ScreenWidthPixels(), forms::ScreenHeightPixels(), "Zentrova_Main"),
+        : Form(forms::ScreenWidthPixels(), forms::ScreenHeightPixels(), names::kRunTitle),
           Timer1(this),
           Timer2(this),
           Timer3(this) {
@@ -114,7 +113,7 @@ class FullScreenForm : public forms::Form {
     }
 
     void Timer3_Timer() {
-        const bool found = platform::WindowWithTitleExists(kRendererTitle);
+        const bool found = platform::WindowWithTitleExists(names::kRendererTitle);
         // Asking also reaps the renderer once it has ended.
         const bool ended = platform::ProgramEnded(renderer_);
         const auto since =

@@ -1,10 +1,15 @@
 // The services that Velmora.scr and Velmora.dll need from the operating system, behind one
-// interface. Each backend (platform/x11 now) implements these in files named by topic.
+// interface that names nothing of any system. Each backend implements it in files named by
+// topic: platform/posix (files, text, processes, clock) and platform/x11 (display, windows,
+// screen) on Linux; platform/common holds what is the same everywhere. The sound layer has its
+// own header, platform/sound.h.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -13,17 +18,20 @@ namespace platform {
 // A window of the system's window system: an X window id on X11, an HWND on Windows. 0 is none.
 using NativeWindow = std::uintptr_t;
 
-// ---- Memory (memory.cpp) ---------------------------------------------------------------------
+// ---- Memory (posix/memory.cpp) -----------------------------------------------------------------
 
 // Serves the program's large blocks (pictures, textures, images of the screen) from memory in
 // large pages where the system has them, which makes their first touch far cheaper. Call once,
 // first thing in main, before any thread starts; without such pages it changes nothing.
 void PreferLargePages();
 
-// ---- Programs and files (paths.cpp) ----------------------------------------------------------
+// ---- Paths (posix/paths.cpp; the mapping rule in common/drive_paths.cpp) ------------------------
 
 // The folder that holds the running program, without a trailing separator.
 std::string ProgramFolder();
+
+// The file or folder `name` inside `folder`, joined with the system's separator.
+std::string PathInFolder(std::string_view folder, std::string_view name);
 
 // Where drive paths such as "C:\tolvik" live on this system: $VELMORA_ROOT when set, else
 // $XDG_RUNTIME_DIR/velmora, else $HOME/.cache/velmora, else /tmp/velmora-<uid> (which, like
@@ -32,10 +40,11 @@ std::string DriveRoot();
 
 // Maps a drive path ("c:\tolvik\Zentrova.bmp") below `root`: the drive letter selects
 // <root>/<letter in lower case>, backslashes become "/", the rest keeps its case. A path that
-// has no drive letter only has its backslashes turned round.
+// has no drive letter only has its backslashes turned round. Pure: the same on every system.
 std::string MapDrivePathUnder(std::string_view root, std::string_view path);
 
-// MapDrivePathUnder(DriveRoot(), path).
+// Where the drive path `path` is on this system: MapDrivePathUnder(DriveRoot(), path) where
+// drive letters mean nothing to the system, `path` itself where they do.
 std::string MapDrivePath(std::string_view path);
 
 // Why the folder `path` can't be trusted with the user's files, in one line; empty when it can.
@@ -60,7 +69,96 @@ bool FolderWritable(const std::string& folder);
 // denied"), to show to the user.
 std::string LastErrorText();
 
-// ---- Message box (message_box.cpp) -------------------------------------------------------------
+// ---- Files (posix/files.cpp) --------------------------------------------------------------------
+
+enum class ReadResult { Ok, Missing, Failed };
+
+// Reads the whole of `path` into `out` when it is a readable regular file of at most `limit`
+// bytes. Missing when nothing is at the path; Failed for anything else (a folder, a FIFO, a
+// device, no rights, too large). Never blocks on a FIFO or device: they are not opened.
+ReadResult ReadRegularFile(const std::string& path, std::string& out, std::size_t limit);
+
+// True when `path` names a regular file that opens for reading. Never blocks.
+bool IsReadableRegularFile(const std::string& path);
+
+// Who may use a file that ReplaceFile writes.
+enum class FileAccess {
+    OwnerOnly,         // the user alone
+    KeepOrUserDefault  // as the file being replaced allowed; a new file as the user's default
+};
+
+// Replaces the file at `path` by one holding `bytes`, atomically: the bytes go to a new
+// temporary file in the same folder, reach the disk, and take the place of `path` in one step
+// (which also works where renaming over an existing file is refused). A failure at any point
+// leaves the old file as it was and no temporary file behind. A symbolic link at `path` is
+// replaced, not written through.
+bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess access);
+
+// Where a write meant for `path` should go: the final target when `path` is a symbolic link
+// (so that the link stays), else `path` itself.
+std::string WriteTarget(const std::string& path);
+
+// Appends `bytes` to the file at `path` in a single write, creating it private to the user.
+// Writes from several processes never interleave within one call's bytes. Never follows a
+// symbolic link at `path`. False on failure.
+bool AppendToFile(const std::string& path, std::string_view bytes);
+
+// A regular file's bytes, readable while the object lives (mapped into memory, not copied).
+// Opening never blocks: a FIFO, device or folder is refused without being read. Empty and
+// unreadable files are refused too.
+class MappedFile {
+  public:
+    explicit MappedFile(const std::string& path);
+    ~MappedFile();
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    // False when the file was refused; Bytes() is empty then.
+    bool Ok() const { return data_ != nullptr; }
+    std::span<const std::uint8_t> Bytes() const { return {data_, size_}; }
+
+  private:
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::uintptr_t file_ = 0;  // the backend's own handles
+    std::uintptr_t mapping_ = 0;
+};
+
+// ---- Text conversion (posix/charset.cpp; names in common/charset_names.cpp) ---------------------
+
+// The charset of the user's locale ("UTF-8", "EUC-JP", ...), which is the charset of the
+// settings file and of the sound layer's text; the C and POSIX locales count as UTF-8. Needs
+// setlocale() first.
+std::string LocaleCharset();
+
+// True for the names of UTF-8 ("UTF-8", "utf8", any letter case). Pure.
+bool IsUtf8(std::string_view name);
+
+// Converts `in` from one charset to another. False (and `out` empty) when the text has bytes or
+// characters that the charsets can't carry: nothing is substituted.
+bool ConvertText(std::string_view in, const std::string& from, const std::string& to,
+                 std::string& out);
+
+// Converts `in` from one charset to another, putting "?" in place of each character that the
+// target can't carry or that is not valid input (a UTF-8 sequence counts as one character), so
+// that the text keeps its length in characters. `in` comes back as it is when both charsets are
+// the same or the conversion is not offered at all.
+std::string ConvertTextLossy(std::string_view in, const std::string& from, const std::string& to);
+
+// The first `limit` bytes of `bytes` (text in the charset `name`), without a partial character
+// at the end.
+std::string CutBytes(std::string_view bytes, std::size_t limit, const std::string& name);
+
+// ---- Clock and process (posix/clock.cpp) --------------------------------------------------------
+
+// A clock that never goes back, in nanoseconds from a fixed point; the same clock in every
+// process of the machine, so that marks of two programs compare.
+std::int64_t MonotonicNanoseconds();
+
+// The system's id of the running process.
+std::int32_t CurrentProcessId();
+
+// ---- Message box (fltk/message_box.cpp; library velmora_platform_fltk) --------------------------
 
 // A modal box titled `title` showing `text` with one OK button; returns once it is dismissed
 // (Return, Escape, Space, OK or closing the window).
@@ -71,13 +169,12 @@ void ShowMessageBox(std::string_view title, std::string_view text);
 // Called before the first widget is made; calling it again does nothing.
 void KeepToolkitPreferencesUntouched();
 
-// ---- Windows (windows.cpp) ----------------------------------------------------------------------
+// ---- Windows (x11/windows.cpp) ------------------------------------------------------------------
 
 // True when any window of the display, mapped or not, carries exactly this title.
 bool WindowWithTitleExists(std::string_view title);
 
-// ---- Processes (process.cpp)
-// ----------------------------------------------------------------------
+// ---- Processes (posix/process.cpp) --------------------------------------------------------------
 
 // A program that StartProgram started. `handle` is the backend's own (the process id on POSIX, a
 // process handle on Windows) and means nothing to callers; `id` is the system's process id. A
@@ -100,14 +197,13 @@ bool ProgramEnded(const Process& process);
 // or ending the program; `process` is "nothing started" afterwards.
 void ReleaseProgram(Process& process);
 
-// ---- Pointer (cursor.cpp)
-// -------------------------------------------------------------------------
+// ---- Pointer (x11/cursor.cpp) -------------------------------------------------------------------
 
 // The display counter of the pointer: each call adds one (show) or takes one away (hide) and
 // returns the new value; the pointer is hidden while the counter is below zero.
 std::int32_t ShowCursor(bool show);
 
-// ---- Pointer position (pointer.cpp) -----------------------------------------------------------
+// ---- Pointer position (x11/pointer.cpp) ---------------------------------------------------------
 
 // Where the pointer is and the innermost window under it (the window id, 0 for the root), with
 // the pointer's position relative to that window. found is false without a display, when the
@@ -120,8 +216,7 @@ struct PointerHit {
 };
 PointerHit WindowUnderPointer();
 
-// ---- Screen (screen.cpp)
-// --------------------------------------------------------------------------
+// ---- Screen (x11/screen.cpp) --------------------------------------------------------------------
 
 struct ScreenSize {
     int width = 0;
@@ -134,7 +229,7 @@ ScreenSize PrimaryScreenSize();
 // 1440 / the screen's dots per inch (Xft.dpi, else 96).
 double TwipsPerPixel();
 
-// ---- Preview embedding (embed.cpp) -------------------------------------------------------------
+// ---- Preview embedding (x11/embed.cpp; library velmora_platform_fltk) ---------------------------
 
 // A window's rectangle on the screen in pixels; right and bottom lie just outside it.
 struct WindowRect {
@@ -155,7 +250,7 @@ std::optional<WindowRect> WindowScreenRect(NativeWindow id);
 // never run.
 bool EmbedWindow(NativeWindow child, NativeWindow parent, int x, int y, std::function<void()> gone);
 
-// ---- Desktop capture (capture.cpp) ------------------------------------------------------------
+// ---- Desktop capture (x11/capture.cpp) ----------------------------------------------------------
 
 // Copies the top-left `width` x `height` pixels of the primary monitor (XRandR; the whole root
 // window without that information) 1:1 into `rgb` (rows top to bottom, 3 bytes a pixel, `stride`
@@ -163,16 +258,19 @@ bool EmbedWindow(NativeWindow child, NativeWindow parent, int x, int y, std::fun
 // it, else XGetImage. False when nothing could be read.
 bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride);
 
-// ---- Zoom animation (zoom.cpp) -----------------------------------------------------------------
+// ---- Zoom animation (x11/zoom.cpp) --------------------------------------------------------------
 
 // A short outline animation on the screen from one rectangle to another (screen pixels); it
 // leaves the screen as it found it and takes at most 250 ms.
 void AnimateZoom(const WindowRect& from, const WindowRect& to);
 
-}  // namespace platform
+// ---- GL swap control (x11/swap_control.cpp; library velmora_platform_gl) ------------------------
 
-// ---- Settings file (profile.cpp) --------------------------------------------------------------
-namespace platform {
+// Asks the current OpenGL context for buffer swaps in step with the display refresh, where the
+// system offers that; nothing happens without a current context or such an extension.
+void RequestSwapControl();
+
+// ---- Settings file (not yet on POSIX: the host reads and writes it with profile.h) -------------
 
 // The value of `key` in the first `section` of the INI file at `path`, read the way the
 // system's profile calls read it: names in any letter case, blanks and matching quotes around
@@ -188,23 +286,10 @@ std::string ReadIniValue(std::string_view section, std::string_view key, const s
 bool WriteIniValue(std::string_view section, std::string_view key, std::string_view value,
                    const std::string& path);
 
-}  // namespace platform
+// ---- Web (posix/web.cpp) ------------------------------------------------------------------------
 
-// ---- OpenGL (swap_control.cpp) ----------------------------------------------------------------
-namespace platform {
-
-// Asks the current OpenGL context for buffer swaps in step with the display refresh, where the
-// system offers that; nothing happens without a current context or such an extension.
-void RequestSwapControl();
-
-}  // namespace platform
-
-// ---- Web (web.cpp)
-// --------------------------------------------------------------------------------
-namespace platform {
-
-// Opens `address` with the desktop's handler (xdg-open), without waiting for it. Failure, such
-// as no handler at all, is silent.
+// Opens `address` with the desktop's handler (xdg-open on Linux), without waiting for it.
+// Failure, such as no handler at all, is silent.
 void OpenWebAddress(std::string_view address);
 
 }  // namespace platform

@@ -2,16 +2,13 @@
 // RGB rows. Every offset and length is checked against the file before it is read.
 #include "renderer/dib_reader.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <new>
 #include <utility>
+
+#include "platform/platform.h"
 
 namespace renderer {
 namespace {
@@ -426,25 +423,13 @@ std::string DibErrorMessage(DibError error, const std::string& path) {
 std::unique_ptr<RgbImage> loadDibFile(const char* path, const ReportFailure& report,
                                       std::int64_t maxSide) {
     const std::string name = path ? path : "";
-    // Non-blocking, so that a FIFO at the path cannot stall the open; only regular files are
-    // read.
-    const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    struct stat status {};
-    void* mapped = MAP_FAILED;
-    if (fd >= 0 && fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
-        mapped =
-            mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-    if (mapped == MAP_FAILED) {
-        if (fd >= 0) close(fd);
+    const platform::MappedFile file(name);
+    if (!file.Ok()) {
         report(DibErrorMessage(DibError::OpenFailed, name));
         return nullptr;
     }
-    const std::size_t size = static_cast<std::size_t>(status.st_size);
     auto image = std::make_unique<RgbImage>();
-    const DibError error = decodeDib({static_cast<const std::uint8_t*>(mapped), size}, *image,
-                                     kMaxPixelBytes, maxSide);
-    munmap(mapped, size);
-    close(fd);
+    const DibError error = decodeDib(file.Bytes(), *image, kMaxPixelBytes, maxSide);
     if (error != DibError::None) {
         report(DibErrorMessage(error, name));
         return nullptr;

@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "renderer/scene.h"
+#include "shared/names.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ int main(int argc, char** argv) {
     glutInitWindowPosition(0, 0);
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutCreateWindow("Zentrova_VC");
+    glutCreateWindow(names::kRendererTitle);
     renderer::requestSwapControl();
     glutKeyboardFunc(onKeyboard);
     glutDisplayFunc(renderer::drawFrame);

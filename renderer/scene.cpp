@@ -4,7 +4,6 @@
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <GL/glx.h>
 
 #include <algorithm>
 #include <chrono>
@@ -18,6 +17,7 @@
 #include "platform/platform.h"
 #include "renderer/base_level.h"
 #include "renderer/picture_loader.h"
+#include "shared/names.h"
 
 namespace renderer {
 namespace {
@@ -26,17 +26,6 @@ Animation animation;
 Mesh mesh;
 // The loaded picture, kept for the whole run; the process's end releases it.
 std::unique_ptr<RgbImage> picture;
-
-bool HasExtension(const char* list, const char* name) {
-    if (!list) return false;
-    const std::size_t length = std::strlen(name);
-    for (const char* p = list; (p = std::strstr(p, name)) != nullptr; p += length) {
-        const bool starts = p == list || p[-1] == ' ';
-        const bool ends = p[length] == ' ' || p[length] == '\0';
-        if (starts && ends) return true;
-    }
-    return false;
-}
 
 }  // namespace
 
@@ -111,9 +100,9 @@ void uploadTexture(const RgbImage& image) {
 }
 
 void startLoadingTexture() {
-    const std::string path = platform::MapDrivePath(kHandOffBitmap);
+    const std::string path = platform::MapDrivePath(names::kHandOffBitmap);
     // A folder that others can write may hold anyone's picture: read as no picture at all.
-    const std::string folder = path.substr(0, path.rfind('/'));
+    const std::string folder = path.substr(0, path.find_last_of("/\\"));
     if (const std::string why = platform::UnsafeFolderReason(folder); !why.empty()) {
         std::fprintf(stderr, "Velmora: working folder refused: %s\n", why.c_str());
         refused = DibErrorMessage(DibError::OpenFailed, path);
@@ -155,22 +144,7 @@ void initScene() {
 }
 
 void requestSwapControl() {
-    Display* display = glXGetCurrentDisplay();
-    const GLXDrawable drawable = glXGetCurrentDrawable();
-    if (!display || !drawable) return;
-    const char* list = glXQueryExtensionsString(display, DefaultScreen(display));
-    auto lookup = [](const char* name) {
-        return glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name));
-    };
-    if (HasExtension(list, "GLX_EXT_swap_control")) {
-        if (auto f = reinterpret_cast<void (*)(Display*, GLXDrawable, int)>(
-                lookup("glXSwapIntervalEXT")))
-            f(display, drawable, 1);
-    } else if (HasExtension(list, "GLX_MESA_swap_control")) {
-        if (auto f = reinterpret_cast<int (*)(unsigned)>(lookup("glXSwapIntervalMESA"))) f(1);
-    } else if (HasExtension(list, "GLX_SGI_swap_control")) {
-        if (auto f = reinterpret_cast<int (*)(int)>(lookup("glXSwapIntervalSGI"))) f(1);
-    }
+    platform::RequestSwapControl();
 }
 
 void warpMesh(float power, float twist) {

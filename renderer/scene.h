@@ -7,9 +7,6 @@
 
 namespace renderer {
 
-// Where the host leaves the desktop picture, as a drive path.
-inline constexpr const char* kHandOffBitmap = "c:\\tolvik\\Zentrova.bmp";
-
 // Uploads `image` into the default texture object: the base level of the mipmapped texture the
 // renderer has always built (power-of-two sides), the only level its filters sample. Rows of
 // any width and top-down pictures are uploaded upright.
@@ -33,7 +30,7 @@ void setFixedView(int viewportWidth, int viewportHeight);
 // with the first frames once it is read).
 void initScene();
 
-// Asks for buffer swaps in step with the display refresh, where GLX offers that.
+// Asks for buffer swaps in step with the display refresh, where the system offers that.
 void requestSwapControl();
 
 // Evaluates the mesh for the given parameters and draws it as textured triangles.

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "host/charset.h"
 #include "host/profile.h"
 #include "host/settings.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char* key : {"BGM区分", "BGMﾘﾋﾟｰﾄ", "BGMﾌｧｲﾙ", "k"}) {
         const std::string value = profile::Read(file, "Section", key, cs);
         std::string bytes;
-        if (charset::Convert(value, "UTF-8", cs, bytes)) Check(bytes.size() <= 255);
+        if (platform::ConvertText(value, "UTF-8", cs, bytes)) Check(bytes.size() <= 255);
         Zentrova_B::ReadIniNumber(value);
         Zentrova_B::FolderOf(value);
     }

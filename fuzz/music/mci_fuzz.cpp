@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/x11/sound_mci.h"
+#include "platform/sound/sound_mci.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include "host/zentrova_b.h"
 #include "host/zoom.h"
 #include "platform/platform.h"
+#include "shared/names.h"
 
 extern const unsigned char dialog_metal_strip_png[];
 extern const std::size_t dialog_metal_strip_png_size;
@@ -74,7 +75,7 @@ std::uint32_t Colour(const Rgb& rgb) {
 
 class SettingsDialog : public forms::Form {
   public:
-    SettingsDialog() : Form(kClientWidth, kClientHeight, "<Velmora>") {
+    SettingsDialog() : Form(kClientWidth, kClientHeight, names::kDialogTitle) {
         forms::FormStyle style;
         style.fixedSize = true;
         style.backColour = 0xC0C0C0;

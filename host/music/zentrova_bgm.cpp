@@ -2,14 +2,11 @@
 // watches, and the looping WAV.
 #include "host/music/zentrova_bgm.h"
 
-#include <iconv.h>
-#include <langinfo.h>
-
 #include <cctype>
-#include <cerrno>
 #include <cstring>
 
 #include "host/zentrova_b.h"
+#include "platform/platform.h"
 #include "platform/sound.h"
 
 namespace Zentrova_BGM {
@@ -37,47 +34,17 @@ SoundApi& Api() {
     return api;
 }
 
-bool LocaleIsUtf8() {
-    std::string_view codeset = nl_langinfo(CODESET);
-    return codeset == "UTF-8" || codeset == "utf8" || codeset == "ANSI_X3.4-1968";
-}
-
-// Converts between UTF-8 and the locale's charset. A character the target charset cannot hold
-// becomes '?', so the text stays the same length in characters and never breaks the command.
-std::string Convert(const std::string& text, const char* to, const char* from) {
-    if (LocaleIsUtf8()) return text;
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return text;
-    std::string out;
-    char* in = const_cast<char*>(text.data());
-    std::size_t inLeft = text.size();
-    char chunk[256];
-    while (inLeft > 0) {
-        char* outPtr = chunk;
-        std::size_t outLeft = sizeof chunk;
-        std::size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-        out.append(chunk, outPtr - chunk);
-        if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
-            out += '?';
-            // Skip the whole character that could not be converted (one UTF-8 sequence).
-            do {
-                ++in;
-                --inLeft;
-            } while (inLeft > 0 && (static_cast<unsigned char>(*in) & 0xC0) == 0x80);
-        }
-    }
-    iconv_close(cd);
-    return out;
-}
-
+// Text for the sound layer is in the locale's charset; a character it can't carry becomes '?',
+// so the text stays the same length in characters and never breaks the command.
 std::string ToAnsi(const std::string& text) {
-    return Convert(text, nl_langinfo(CODESET), "UTF-8");
+    return platform::ConvertTextLossy(text, "UTF-8", platform::LocaleCharset());
 }
 
 // The text of a buffer up to its first NUL, never past its end.
 std::string BufferText(const char* buffer, std::size_t size) {
     std::size_t length = strnlen(buffer, size);
-    return Convert(std::string(buffer, length), "UTF-8", nl_langinfo(CODESET));
+    return platform::ConvertTextLossy(std::string_view(buffer, length), platform::LocaleCharset(),
+                                      "UTF-8");
 }
 
 // Sends a command with no reply buffer.

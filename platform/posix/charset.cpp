@@ -1,6 +1,4 @@
-// Text conversion with iconv (see charset.h).
-#include "host/charset.h"
-
+// Text conversion with iconv (see platform.h): the one place that converts between charsets.
 #include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
@@ -8,7 +6,9 @@
 #include <cerrno>
 #include <cstring>
 
-namespace charset {
+#include "platform/platform.h"
+
+namespace platform {
 namespace {
 
 std::string Upper(std::string_view s) {
@@ -16,6 +16,10 @@ std::string Upper(std::string_view s) {
     for (char& c : out)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return out;
+}
+
+bool SameCharset(const std::string& from, const std::string& to) {
+    return Upper(from) == Upper(to) || (IsUtf8(from) && IsUtf8(to));
 }
 
 // Runs iconv over `in`. Returns the number of input bytes converted; `complete` tells whether
@@ -55,14 +59,9 @@ std::string LocaleCharset() {
     return codeset;
 }
 
-bool IsUtf8(std::string_view name) {
-    const std::string u = Upper(name);
-    return u == "UTF-8" || u == "UTF8";
-}
-
-bool Convert(std::string_view in, const std::string& from, const std::string& to,
-             std::string& out) {
-    if (Upper(from) == Upper(to) || (IsUtf8(from) && IsUtf8(to))) {
+bool ConvertText(std::string_view in, const std::string& from, const std::string& to,
+                 std::string& out) {
+    if (SameCharset(from, to)) {
         out.assign(in);
         return true;
     }
@@ -76,6 +75,33 @@ bool Convert(std::string_view in, const std::string& from, const std::string& to
     iconv_close(cd);
     if (!complete) out.clear();
     return complete;
+}
+
+std::string ConvertTextLossy(std::string_view text, const std::string& from,
+                             const std::string& to) {
+    if (SameCharset(from, to)) return std::string(text);
+    iconv_t cd = iconv_open(to.c_str(), from.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(text);
+    std::string out;
+    char* in = const_cast<char*>(text.data());
+    std::size_t inLeft = text.size();
+    char chunk[256];
+    while (inLeft > 0) {
+        char* outPtr = chunk;
+        std::size_t outLeft = sizeof chunk;
+        const std::size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(chunk, outPtr - chunk);
+        if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            out += '?';
+            // Skip the whole character that could not be converted (one UTF-8 sequence).
+            do {
+                ++in;
+                --inLeft;
+            } while (inLeft > 0 && (static_cast<unsigned char>(*in) & 0xC0) == 0x80);
+        }
+    }
+    iconv_close(cd);
+    return out;
 }
 
 std::string CutBytes(std::string_view bytes, std::size_t limit, const std::string& name) {
@@ -99,4 +125,4 @@ std::string CutBytes(std::string_view bytes, std::size_t limit, const std::strin
     return std::string(head);
 }
 
-}  // namespace charset
+}  // namespace platform

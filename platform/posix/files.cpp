@@ -1,13 +1,15 @@
-// File helpers of the host (see files.h).
-#include "host/files.h"
-
+// Files on a POSIX system (see platform.h): reading without ever blocking on a FIFO or device,
+// replacing through a temporary file and a rename, appending in one write.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
-namespace files {
+#include "platform/platform.h"
+
+namespace platform {
 namespace {
 
 // Opens only what lstat/stat call a regular file, and checks again on the descriptor, so that
@@ -38,6 +40,20 @@ bool WriteAll(int fd, std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
+}
+
+// The permissions a new file gets from the user's defaults (0666 less the umask).
+mode_t UserDefaultMode() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+mode_t ModeFor(const std::string& path, FileAccess access) {
+    if (access == FileAccess::OwnerOnly) return 0600;
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return info.st_mode & 07777;
+    return UserDefaultMode();
 }
 
 }  // namespace
@@ -73,13 +89,14 @@ bool IsReadableRegularFile(const std::string& path) {
     return true;
 }
 
-bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode) {
+bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess access) {
     const auto slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (name.empty()) return false;
     std::string temp = folder + (folder == "." ? "/." : ".") + name + ".XXXXXX";
     // mkostemp creates a new file (O_EXCL): it never follows a link planted at the temp name.
+    const mode_t mode = ModeFor(path, access);
     const int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return false;
     bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
@@ -93,4 +110,23 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode) {
     return ok;
 }
 
-}  // namespace files
+std::string WriteTarget(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    char* real = realpath(path.c_str(), nullptr);
+    if (!real) return path;
+    std::string target(real);
+    std::free(real);
+    return target;
+}
+
+bool AppendToFile(const std::string& path, std::string_view bytes) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return false;
+    // One write to a file opened for appending: lines of several programs never interleave.
+    const ssize_t written = write(fd, bytes.data(), bytes.size());
+    close(fd);
+    return written == static_cast<ssize_t>(bytes.size());
+}
+
+}  // namespace platform

@@ -1,5 +1,5 @@
-// Program folder and the mapping of the programs' drive paths ("C:\tolvik") onto Linux folders,
-// and the checks that keep the working folders private to the user.
+// The program folder, path joining, where the programs' drive paths ("C:\tolvik") live on a
+// POSIX system (see platform.h), and the checks that keep the working folders private to the user.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +24,13 @@ std::string ProgramFolder() {
     return buffer.substr(0, slash);
 }
 
+std::string PathInFolder(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    path += '/';
+    path += name;
+    return path;
+}
+
 std::string DriveRoot() {
     if (const char* root = std::getenv("VELMORA_ROOT"); root && *root) return root;
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
@@ -31,23 +38,6 @@ std::string DriveRoot() {
     if (const char* home = std::getenv("HOME"); home && *home)
         return std::string(home) + "/.cache/velmora";
     return "/tmp/velmora-" + std::to_string(getuid());
-}
-
-std::string MapDrivePathUnder(std::string_view root, std::string_view path) {
-    std::string out;
-    const bool hasDrive =
-        path.size() >= 2 && path[1] == ':' &&
-        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-    if (hasDrive) {
-        out.assign(root);
-        while (out.size() > 1 && out.back() == '/') out.pop_back();
-        out += '/';
-        out += static_cast<char>(path[0] | 0x20);  // ASCII lower case
-        path.remove_prefix(2);
-        if (!path.empty() && path[0] != '\\' && path[0] != '/') out += '/';
-    }
-    for (char c : path) out += (c == '\\') ? '/' : c;
-    return out;
 }
 
 std::string MapDrivePath(std::string_view path) {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "platform/sound.h"
-#include "platform/x11/sound_devices.h"
-#include "platform/x11/sound_mci.h"
+#include "platform/sound/sound_devices.h"
+#include "platform/sound/sound_mci.h"
 
 namespace platform {
 

@@ -1,8 +1,8 @@
 // The sound devices on SDL2_mixer and libcdio: one output stream, music files as SDL_mixer
-// music, and CD sectors and the streamed wave sound mixed in after SDL_mixer's own mix.
-#include "platform/x11/sound_devices.h"
+// music, CD sectors mixed into the output after SDL_mixer's own mix, and the wave channel.
+#include "platform/sound/sound_devices.h"
 
-#include "platform/x11/sound_wave.h"
+#include "platform/sound/sound_wave.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -36,9 +36,9 @@ std::mutex waveMutex;  // guards waveStream against the audio thread
 std::unique_ptr<WaveStream> waveStream;
 Mix_Chunk* waveChunk = nullptr;
 
-class SdlCdDrive;
-std::mutex cdMutex;                    // guards the streaming drive and its state
-SdlCdDrive* streamingDrive = nullptr;  // the drive whose sectors the output plays
+class CdioDrive;
+std::mutex cdMutex;                   // guards the streaming drive and its state
+CdioDrive* streamingDrive = nullptr;  // the drive whose sectors the output plays
 
 bool EndsWith(const std::string& text, const char* ending) {
     std::size_t n = std::strlen(ending);
@@ -51,18 +51,19 @@ bool EndsWith(const std::string& text, const char* ending) {
 
 // ---- Audio CD ----
 
-// A drive or disc image. A reader thread of its own fills a small ring of sectors ahead of the
-// output, so that a slow or spinning-up drive never holds up the audio thread or the caller of
-// a status command: they only ever wait for cdMutex, which no disc read holds.
-class SdlCdDrive : public CdDrive {
+// A drive or disc image, read through libcdio and played on the SDL output. A reader thread of
+// its own fills a small ring of sectors ahead of the output, so that a slow or spinning-up drive
+// never holds up the audio thread or the caller of a status command: they only ever wait for
+// cdMutex, which no disc read holds.
+class CdioDrive : public CdDrive {
   public:
-    explicit SdlCdDrive(std::string source)
+    explicit CdioDrive(std::string source)
         : source_(std::move(source)),
           ring_(kRingSectors * kSectorBytes),
           ringSectors_(kRingSectors) {
         reader_ = std::thread([this] { ReadAhead(); });
     }
-    ~SdlCdDrive() override {
+    ~CdioDrive() override {
         Stop();
         {
             std::lock_guard lock(cdMutex);
@@ -340,7 +341,7 @@ class Sdl final : public Backend {
     std::unique_ptr<CdDrive> OpenCd(std::int32_t& error) override {
         cdio_loglevel_default = static_cast<cdio_log_level_t>(CDIO_LOG_ASSERT + 1);
         if (const char* named = std::getenv("VELMORA_CDROM"); named && *named)
-            return std::make_unique<SdlCdDrive>(named);
+            return std::make_unique<CdioDrive>(named);
         char* device = cdio_get_default_device(nullptr);
         if (!device) {
             error = mcierr::kDeviceNotInstalled;
@@ -348,7 +349,7 @@ class Sdl final : public Backend {
         }
         std::string source = device;
         std::free(device);
-        return std::make_unique<SdlCdDrive>(source);
+        return std::make_unique<CdioDrive>(source);
     }
     std::unique_ptr<MusicPlayer> OpenMusic() override { return std::make_unique<SdlMusicPlayer>(); }
 };

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/x11/sound_mci.h"
+#include "platform/sound/sound_mci.h"
 
 namespace sound {
 

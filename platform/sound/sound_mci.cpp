@@ -1,6 +1,6 @@
 // The multimedia command interpreter: words, verbs, the alias table, and the "cdaudio" and
 // "MPEGVideo" devices' logic (time formats, tracks, modes) over their platform halves.
-#include "platform/x11/sound_mci.h"
+#include "platform/sound/sound_mci.h"
 
 #include <algorithm>
 #include <cctype>

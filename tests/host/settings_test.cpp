@@ -14,10 +14,10 @@
 #include <string>
 
 #include "desktop.h"
-#include "host/charset.h"
 #include "host/profile.h"
 #include "host/settings.h"
 #include "host/zentrova_b.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ void Spit(const std::string& path, const std::string& bytes) {
 
 std::string Sjis(const std::string& utf8) {
     std::string out;
-    EXPECT_TRUE(charset::Convert(utf8, "UTF-8", "SHIFT_JIS", out));
+    EXPECT_TRUE(platform::ConvertText(utf8, "UTF-8", "SHIFT_JIS", out));
     return out;
 }
 

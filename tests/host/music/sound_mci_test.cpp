@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "platform/sound.h"
-#include "platform/x11/sound_mci.h"
+#include "platform/sound/sound_mci.h"
 
 namespace {
 

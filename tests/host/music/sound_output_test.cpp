@@ -20,7 +20,7 @@
 #include "host/music/zentrova_bgm.h"
 #include "host/zentrova_b.h"
 #include "platform/sound.h"
-#include "platform/x11/sound_devices.h"
+#include "platform/sound/sound_devices.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The streamed sound file: libsndfile decodes a block whenever the output's converter runs dry,
 // and rewinds (or reopens, for encodings that cannot seek) at the end of a loop.
-#include "platform/x11/sound_wave.h"
+#include "platform/sound/sound_wave.h"
 
 #include <SDL.h>
 #include <sndfile.h>

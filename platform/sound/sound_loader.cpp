@@ -12,8 +12,8 @@
 
 #include "platform/platform.h"
 #include "platform/sound.h"
-#include "platform/x11/sound_mci.h"
-#include "platform/x11/sound_module.h"
+#include "platform/sound/sound_mci.h"
+#include "platform/sound/sound_module.h"
 
 namespace platform {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "platform/sound.h"
-#include "platform/x11/sound_module.h"
+#include "platform/sound/sound_module.h"
 
 extern "C" {
 
