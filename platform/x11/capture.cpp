@@ -4,7 +4,6 @@
 // while XGetImage's reply lands in a heap block that comes in large pages (PreferLargePages).
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
 #include <cstring>
@@ -15,26 +14,7 @@
 namespace platform {
 namespace {
 
-struct Area {
-    int x = 0, y = 0, width = 0, height = 0;
-};
-
-Area PrimaryMonitor(Display* d, Window root) {
-    Area area{0, 0, DisplayWidth(d, DefaultScreen(d)), DisplayHeight(d, DefaultScreen(d))};
-    int eventBase = 0, errorBase = 0;
-    if (!XRRQueryExtension(d, &eventBase, &errorBase)) return area;
-    x11::ErrorTrap trap(d);
-    int count = 0;
-    XRRMonitorInfo* monitors = XRRGetMonitors(d, root, True, &count);
-    if (!monitors) return area;
-    for (int i = 0; i < count; ++i) {
-        if (monitors[i].primary || i == 0)
-            area = {monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height};
-        if (monitors[i].primary) break;
-    }
-    XRRFreeMonitors(monitors);
-    return area;
-}
+using Area = x11::MonitorArea;
 
 // One channel of a pixel: its mask's bits shifted down and scaled to 0..255.
 struct Channel {
@@ -128,7 +108,7 @@ bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride) {
     const Window root = DefaultRootWindow(d);
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(d, root, &attributes)) return false;
-    Area area = PrimaryMonitor(d, root);
+    Area area = x11::PrimaryMonitor(d);
     // Never read outside the root window (a stale monitor list), nor more than is asked for.
     area.x = std::clamp(area.x, 0, attributes.width);
     area.y = std::clamp(area.y, 0, attributes.height);

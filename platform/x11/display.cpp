@@ -5,7 +5,6 @@ namespace platform::x11 {
 namespace {
 
 int trappedErrors = 0;
-int trapDepth = 0;
 
 int RecordError(Display*, XErrorEvent*) {
     ++trappedErrors;
@@ -22,12 +21,10 @@ Display* Connection() {
 ErrorTrap::ErrorTrap(Display* display) : display_(display), savedErrors_(trappedErrors) {
     if (display_) XSync(display_, False);  // errors of earlier requests are not ours
     previous_ = XSetErrorHandler(RecordError);
-    ++trapDepth;
 }
 
 ErrorTrap::~ErrorTrap() {
     if (display_) XSync(display_, False);
-    --trapDepth;
     XSetErrorHandler(previous_);
 }
 

@@ -10,24 +10,32 @@
 
 namespace platform {
 
+namespace x11 {
+
+MonitorArea PrimaryMonitor(Display* d) {
+    MonitorArea area{0, 0, DisplayWidth(d, DefaultScreen(d)), DisplayHeight(d, DefaultScreen(d))};
+    int eventBase = 0, errorBase = 0;
+    if (!XRRQueryExtension(d, &eventBase, &errorBase)) return area;
+    ErrorTrap trap(d);
+    int count = 0;
+    XRRMonitorInfo* monitors = XRRGetMonitors(d, DefaultRootWindow(d), True, &count);
+    if (!monitors) return area;
+    for (int i = 0; i < count; ++i) {
+        if (monitors[i].primary || i == 0)
+            area = {monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height};
+        if (monitors[i].primary) break;
+    }
+    XRRFreeMonitors(monitors);
+    return area;
+}
+
+}  // namespace x11
+
 ScreenSize PrimaryScreenSize() {
     Display* d = x11::Connection();
     if (!d) return {};
-    ScreenSize size{DisplayWidth(d, DefaultScreen(d)), DisplayHeight(d, DefaultScreen(d))};
-    int eventBase = 0, errorBase = 0;
-    if (!XRRQueryExtension(d, &eventBase, &errorBase)) return size;
-    x11::ErrorTrap trap(d);
-    const Window root = DefaultRootWindow(d);
-    int count = 0;
-    XRRMonitorInfo* monitors = XRRGetMonitors(d, root, True, &count);
-    if (monitors) {
-        for (int i = 0; i < count; ++i) {
-            if (monitors[i].primary || i == 0) size = {monitors[i].width, monitors[i].height};
-            if (monitors[i].primary) break;
-        }
-        XRRFreeMonitors(monitors);
-    }
-    return size;
+    const x11::MonitorArea area = x11::PrimaryMonitor(d);
+    return {area.width, area.height};
 }
 
 double TwipsPerPixel() {

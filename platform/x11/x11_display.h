@@ -13,17 +13,24 @@ Display* Connection();
 // While alive, X errors on any connection are recorded instead of being fatal. Failed() syncs
 // with the server first, so errors of requests made so far are counted.
 class ErrorTrap {
-public:
+  public:
     explicit ErrorTrap(Display* display);
     ~ErrorTrap();
     ErrorTrap(const ErrorTrap&) = delete;
     ErrorTrap& operator=(const ErrorTrap&) = delete;
     bool Failed();
 
-private:
+  private:
     Display* display_;
     XErrorHandler previous_;
     int savedErrors_;
 };
+
+// The primary monitor's rectangle on the root window: XRandR's primary monitor (else its first
+// one), the whole default screen without XRandR.
+struct MonitorArea {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+MonitorArea PrimaryMonitor(Display* display);
 
 }  // namespace platform::x11
