@@ -46,7 +46,7 @@ std::string_view NumberPrefix(std::string_view text) {
 
 }  // namespace
 
-std::optional<double> ReadNumber(std::string_view text) {
+std::optional<double> ReadLeadingNumber(std::string_view text) {
     std::size_t start = 0;
     while (start < text.size() && IsBlank(text[start])) ++start;
     std::string_view number = NumberPrefix(text.substr(start));
@@ -72,7 +72,7 @@ std::optional<std::int32_t> RoundToInt32(double value) {
 
 std::int32_t ParentHandle(std::string_view commandLine) {
     if (commandLine.size() < 4) return 0;
-    const auto number = ReadNumber(commandLine.substr(3));
+    const auto number = ReadLeadingNumber(commandLine.substr(3));
     if (!number) return 0;
     return RoundToInt32(*number).value_or(0);
 }

@@ -12,7 +12,7 @@ namespace Zentrova_R {
 // skipped, an optional sign, digits, an optional fraction and an optional exponent, stopping at
 // the first character that cannot continue the number. Text without digits reads as 0.
 // Nothing when the value is beyond the range of a double (too large or too small).
-std::optional<double> ReadNumber(std::string_view text);
+std::optional<double> ReadLeadingNumber(std::string_view text);
 
 // Rounds to the nearest signed 32-bit integer, halves to even. Nothing when out of range.
 std::optional<std::int32_t> RoundToInt32(double value);

@@ -1,5 +1,5 @@
-// The role of the host's command line (see startup.h).
-#include "host/startup.h"
+// The role of the host's command line (see role.h).
+#include "host/role.h"
 
 namespace Zentrova_B {
 

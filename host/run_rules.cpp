@@ -43,10 +43,6 @@ MusicStop MusicToStop(bool cdTimerOn, std::int16_t bgmMode, std::string_view fil
     return stop;
 }
 
-bool HidesCursor(std::string_view commandLine) {
-    return commandLine.size() >= 2 && (commandLine[1] == 'S' || commandLine[1] == 's');
-}
-
 std::string RendererPathIn(std::string_view programFolder) {
     return platform::PathInFolder(programFolder, names::kRendererFileName);
 }

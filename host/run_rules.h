@@ -1,5 +1,5 @@
-// The decisions of a full-screen run that need no display: which music starts and stops, which
-// role restores the pointer, where the renderer lives, and when the renderer watch ends the run.
+// The decisions of a full-screen run that need no display: which music starts and stops, where
+// the renderer lives, and when the renderer watch ends the run.
 #pragma once
 
 #include <chrono>
@@ -25,9 +25,6 @@ struct MusicStop {
     bool mp3Close = false;
 };
 MusicStop MusicToStop(bool cdTimerOn, std::int16_t bgmMode, std::string_view file);
-
-// True for the cursor-hiding run role: the command line's second character is "S" or "s".
-bool HidesCursor(std::string_view commandLine);
 
 // The renderer program beside the host: <program folder>/Velmora.dll.
 std::string RendererPathIn(std::string_view programFolder);

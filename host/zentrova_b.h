@@ -14,7 +14,9 @@ extern std::string BgmFile;     // music file path, UTF-8
 extern std::string BgmFolder;   // start folder of the music-file chooser
 extern std::string IniValue;    // last value read from the settings file
 
-// Result of the most recent system call whose result the host keeps; stored, never tested.
+// Result of the most recent system call whose result the host keeps (the capture's save, the
+// renderer start, settings writes, the music unit's commands). Nothing in the program reads it:
+// it is kept as the design keeps it, and the tests read it to see what a step reported.
 extern std::int32_t LastApiResult;
 
 extern std::int32_t CursorCount;  // display counter returned by ShowCursor

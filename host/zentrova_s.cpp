@@ -7,6 +7,7 @@
 #include "host/capture.h"
 #include "host/forms/forms.h"
 #include "host/music/zentrova_bgm.h"
+#include "host/role.h"
 #include "host/roles.h"
 #include "host/run_rules.h"
 #include "host/run_trace.h"
@@ -80,7 +81,7 @@ class FullScreenForm : public forms::Form {
             Timer1.SetEnabled(false);
             Zentrova_BGM::Mp3Close();
         }
-        if (run::HidesCursor(forms::CommandLine()))
+        if (Zentrova_B::RoleOf(forms::CommandLine()) == Zentrova_B::Role::Run)
             Zentrova_B::CursorCount = platform::ShowCursor(Zentrova_B::CursorCount != 0);
         run::TraceMark("run-end");
         forms::End(0);

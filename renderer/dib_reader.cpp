@@ -404,7 +404,7 @@ DibError decodeDib(std::span<const std::uint8_t> file, RgbImage& image, std::siz
     return e;
 }
 
-std::string DibErrorMessage(DibError error, const std::string& path) {
+std::string dibErrorMessage(DibError error, const std::string& path) {
     switch (error) {
         case DibError::None:
             return "";
@@ -425,13 +425,13 @@ std::unique_ptr<RgbImage> loadDibFile(const char* path, const ReportFailure& rep
     const std::string name = path ? path : "";
     const platform::MappedFile file(name);
     if (!file.Ok()) {
-        report(DibErrorMessage(DibError::OpenFailed, name));
+        report(dibErrorMessage(DibError::OpenFailed, name));
         return nullptr;
     }
     auto image = std::make_unique<RgbImage>();
     const DibError error = decodeDib(file.Bytes(), *image, kMaxPixelBytes, maxSide);
     if (error != DibError::None) {
-        report(DibErrorMessage(error, name));
+        report(dibErrorMessage(error, name));
         return nullptr;
     }
     return image;

@@ -21,7 +21,7 @@ struct RgbImage {
     std::vector<std::uint8_t> pixels;
 };
 
-// Why a file was refused; each has its own text for the user (see DibErrorMessage).
+// Why a file was refused; each has its own text for the user (see dibErrorMessage).
 enum class DibError {
     None,
     OpenFailed,       // absent, not a regular file, unreadable or empty
@@ -48,7 +48,7 @@ DibError decodeDib(std::span<const std::uint8_t> file, RgbImage& image,
                    std::size_t maxPixelBytes = kMaxPixelBytes, std::int64_t maxSide = kMaxSide);
 
 // The message shown to the user for `error`; `path` fills in the open failure's message.
-std::string DibErrorMessage(DibError error, const std::string& path);
+std::string dibErrorMessage(DibError error, const std::string& path);
 
 // Called once with the message of a failed load.
 using ReportFailure = std::function<void(const std::string& message)>;

@@ -105,7 +105,7 @@ void startLoadingTexture() {
     const std::string folder = path.substr(0, path.find_last_of("/\\"));
     if (const std::string why = platform::UnsafeFolderReason(folder); !why.empty()) {
         std::fprintf(stderr, "Velmora: working folder refused: %s\n", why.c_str());
-        refused = DibErrorMessage(DibError::OpenFailed, path);
+        refused = dibErrorMessage(DibError::OpenFailed, path);
         return;
     }
     pending = new std::future<LoadedPicture>(startLoadingPicture(path, LargestSide()));

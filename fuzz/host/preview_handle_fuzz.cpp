@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int32_t handle = Zentrova_R::ParentHandle(text);
     // A handle is the rounded number, or 0 when there is none that fits.
     if (text.size() >= 4) {
-        const auto number = Zentrova_R::ReadNumber(text.substr(3));
+        const auto number = Zentrova_R::ReadLeadingNumber(text.substr(3));
         const auto rounded = number ? Zentrova_R::RoundToInt32(*number) : std::nullopt;
         if (handle != rounded.value_or(0)) std::abort();
     } else if (handle != 0) {

@@ -62,7 +62,7 @@ bool HasError(const std::string& reply) {
 }
 
 // A decimal number with optional surrounding blanks; false when the text is anything else.
-bool ReadNumber(const std::string& text, long& value) {
+bool ReadTrackNumber(const std::string& text, long& value) {
     std::size_t i = 0;
     while (i < text.size() && text[i] == ' ') ++i;
     bool negative = i < text.size() && (text[i] == '-' || text[i] == '+');
@@ -101,11 +101,6 @@ SoundApi PlatformSoundApi() {
 
 void SetSoundApi(SoundApi api) {
     Api() = std::move(api);
-}
-
-bool FileEndsWith(const std::string& file, std::string_view ending) {
-    if (file.size() < ending.size()) return false;
-    return Upper(file.substr(file.size() - ending.size())) == ending;
 }
 
 std::int32_t MciSend(const std::string& command, std::string& reply) {
@@ -168,7 +163,7 @@ void CdWatch() {
         return;
     }
     long current = 0;
-    if (!ReadNumber(track, current)) {
+    if (!ReadTrackNumber(track, current)) {
         CdWatchActive = false;
         return;
     }

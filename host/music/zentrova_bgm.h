@@ -42,10 +42,6 @@ void Mp3Close();
 void WavPlay();
 void WavStop();
 
-// The test the full-screen form uses to choose a path: the last three characters of `file`,
-// upper-cased, equal `ending` ("WAV" or "MP3"), with or without a dot before them.
-bool FileEndsWith(const std::string& file, std::string_view ending);
-
 // The four platform operations the unit calls, replaceable so that tests can record them. The
 // text arguments are in the locale's charset, as the platform receives them.
 struct SoundApi {
