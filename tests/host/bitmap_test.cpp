@@ -1,19 +1,15 @@
-// The bitmap file the host saves: headers, bottom-up BGR rows with padding, and SavePicture's
-// private, atomic replacement that never writes through a symbolic link.
+// The bitmap file the host saves: headers and bottom-up BGR rows with padding. SavePicture's
+// private replacement that never writes through a symbolic link is in files_posix_test.cpp.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
-#include "desktop.h"
 #include "host/bitmap_file.h"
 #include "host/forms/forms.h"
+#include "test_support.h"
 
 namespace {
 
@@ -21,11 +17,6 @@ std::uint32_t U32(const std::string& b, std::size_t at) {
     std::uint32_t v = 0;
     for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[at + i]);
     return v;
-}
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 forms::Picture TwoByThree() {
@@ -64,44 +55,6 @@ TEST(BitmapFile, HeadersAndBottomUpPaddedRows) {
     EXPECT_TRUE(bitmap_file::Encode24(forms::Picture{}).empty());
     forms::Picture lying{4, 4, {}};  // claims more pixels than it has
     EXPECT_TRUE(bitmap_file::Encode24(lying).empty());
-}
-
-TEST(SavePicture, PrivateFileReplacedWholeAndLinksAreNotFollowed) {
-    testsupport::TempFolder temp;
-    const std::string path = temp.path() + "/Zentrova.bmp";
-    const std::string victim = temp.path() + "/victim";
-    std::ofstream(victim) << "keep me";
-    ASSERT_EQ(symlink(victim.c_str(), path.c_str()), 0);
-
-    ASSERT_TRUE(forms::SavePicture(TwoByThree(), path));
-    struct stat info {};
-    ASSERT_EQ(lstat(path.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISREG(info.st_mode));
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-    EXPECT_EQ(Slurp(victim), "keep me");
-    EXPECT_EQ(Slurp(path), bitmap_file::Encode24(TwoByThree()));
-
-    forms::Picture second;
-    second.Reset(5, 1, 1, 2, 3);
-    ASSERT_TRUE(forms::SavePicture(second, path));
-    EXPECT_EQ(U32(Slurp(path), 18), 5u);
-
-    EXPECT_FALSE(forms::SavePicture(second, temp.path() + "/missing/Zentrova.bmp"));
-    EXPECT_FALSE(forms::SavePicture(forms::Picture{}, path));
-    EXPECT_EQ(U32(Slurp(path), 18), 5u);  // a failed save leaves the earlier file
-}
-
-TEST(SavePicture, NothingIsSavedInAWorkingFolderOthersCanWrite) {
-    testsupport::TempFolder temp;
-    setenv("VELMORA_ROOT", temp.path().c_str(), 1);
-    const std::string folder = temp.path() + "/c/tolvik";
-    std::filesystem::create_directories(folder);
-    chmod(folder.c_str(), 0777);  // made beforehand by someone else's hand
-    EXPECT_FALSE(forms::SavePicture(TwoByThree(), "c:\\tolvik\\Zentrova.bmp"));
-    EXPECT_TRUE(std::filesystem::is_empty(folder));
-    chmod(folder.c_str(), 0700);
-    EXPECT_TRUE(forms::SavePicture(TwoByThree(), "c:\\tolvik\\Zentrova.bmp"));
-    unsetenv("VELMORA_ROOT");
 }
 
 }  // namespace

@@ -48,12 +48,12 @@ TEST(PreviewHandle, NumbersAreRoundedHalvesToEven) {
 }
 
 TEST(ReadNumberText, SignsFractionsAndLeadingBlanks) {
-    EXPECT_EQ(ReadNumber("  +42"), 42.0);
-    EXPECT_EQ(ReadNumber("\n-3.25x"), -3.25);
-    EXPECT_EQ(ReadNumber(".5"), 0.5);
-    EXPECT_EQ(ReadNumber("1 2"), 1.0);
-    EXPECT_EQ(ReadNumber(""), 0.0);
-    EXPECT_FALSE(ReadNumber("1e999").has_value());
+    EXPECT_EQ(ReadLeadingNumber("  +42"), 42.0);
+    EXPECT_EQ(ReadLeadingNumber("\n-3.25x"), -3.25);
+    EXPECT_EQ(ReadLeadingNumber(".5"), 0.5);
+    EXPECT_EQ(ReadLeadingNumber("1 2"), 1.0);
+    EXPECT_EQ(ReadLeadingNumber(""), 0.0);
+    EXPECT_FALSE(ReadLeadingNumber("1e999").has_value());
 }
 
 TEST(PreviewTwips, At96DotsPerInchA152By112PreviewIs2280By1680) {

@@ -1,5 +1,5 @@
-// The display-free decisions of a full-screen run: music file kinds, what starts and stops,
-// the pointer role and the renderer watch's timing rule.
+// The display-free decisions of a full-screen run: music file kinds, what starts and stops and
+// the renderer watch's timing rule.
 #include <gtest/gtest.h>
 
 #include "host/run_rules.h"
@@ -61,22 +61,6 @@ TEST(MusicToStop, ClosesTheCdOnlyWhileItsTimerIsOn) {
     // A file name left over from an earlier file setting does not count without kind 2.
     stop = run::MusicToStop(false, 0, "x.mp3");
     EXPECT_FALSE(stop.mp3Close);
-}
-
-TEST(HidesCursor, SecondCharacterSInAnyCase) {
-    EXPECT_TRUE(run::HidesCursor("/s"));
-    EXPECT_TRUE(run::HidesCursor("/S"));
-    EXPECT_TRUE(run::HidesCursor("-s"));
-    EXPECT_TRUE(run::HidesCursor("xs 123"));
-    EXPECT_FALSE(run::HidesCursor(""));
-    EXPECT_FALSE(run::HidesCursor("s"));
-    EXPECT_FALSE(run::HidesCursor("/c"));
-    EXPECT_FALSE(run::HidesCursor(" /s"));
-}
-
-TEST(RendererPathIn, AppendsTheProgramName) {
-    EXPECT_EQ(run::RendererPathIn("/opt/velmora"), "/opt/velmora/Velmora.dll");
-    EXPECT_EQ(run::RendererPathIn("/opt/my velmora"), "/opt/my velmora/Velmora.dll");
 }
 
 TEST(RendererWatch, WaitsForASlowWindowWhileTheRendererRuns) {

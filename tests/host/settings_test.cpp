@@ -1,7 +1,7 @@
 // The settings file: the profile format on bytes (names, trimming, quotes, the 255-byte cut,
-// in-place writes that keep every other line, line endings, Shift-JIS), the file operations
-// (atomic replace, FIFOs, links), where the file lives and failed saves, the loader's fallbacks,
-// FolderOf and the number reading.
+// in-place writes that keep every other line, line endings, Shift-JIS), the atomic replace
+// (FIFOs, links and permissions are in files_posix_test.cpp), where the file lives and failed
+// saves, the loader's fallbacks, FolderOf and the number reading.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -13,11 +13,11 @@
 #include <iterator>
 #include <string>
 
-#include "desktop.h"
 #include "host/profile.h"
 #include "host/settings.h"
 #include "host/zentrova_b.h"
 #include "platform/platform.h"
+#include "test_support.h"
 
 namespace {
 
@@ -211,64 +211,6 @@ TEST_F(SettingsFile, PutAndGetThroughTheFileWithAValueOf300Bytes) {
     EXPECT_EQ(GetIniString(kSection, kKeyBgmFile, ini), std::string(255, 'p'));
     // No temporary file is left beside it.
     EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 1);
-}
-
-TEST_F(SettingsFile, FailedWriteLeavesTheOldFileAndReportsFailure) {
-    using namespace Zentrova_B;
-    Spit(ini, "[Section]\nBGM区分= 1\n");
-    LastApiResult = 1;
-    PutIniString(kSection, kKeyBgmFile, "line\nbreak", ini);
-    EXPECT_EQ(LastApiResult, 0);
-    if (geteuid() != 0) {  // root writes into read-only folders regardless
-        chmod(temp.path().c_str(), 0500);
-        PutIniString(kSection, kKeyBgmMode, " 2", ini);
-        EXPECT_EQ(LastApiResult, 0);
-        chmod(temp.path().c_str(), 0700);
-    }
-    EXPECT_EQ(Slurp(ini), "[Section]\nBGM区分= 1\n");
-}
-
-TEST_F(SettingsFile, FifoIsNeitherReadNorReplacedAndALinkIsFollowedNotReplaced) {
-    using namespace Zentrova_B;
-    ASSERT_EQ(mkfifo(ini.c_str(), 0600), 0);
-    EXPECT_EQ(GetIniString(kSection, kKeyBgmMode, ini), "");  // returns at once
-    PutIniString(kSection, kKeyBgmMode, " 2", ini);
-    EXPECT_EQ(LastApiResult, 0);
-    struct stat info {};
-    ASSERT_EQ(lstat(ini.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISFIFO(info.st_mode));
-    unlink(ini.c_str());
-
-    const std::string real = temp.path() + "/real.ini";
-    Spit(real, "[Section]\nBGM区分= 1\n");
-    chmod(real.c_str(), 0640);
-    ASSERT_EQ(symlink(real.c_str(), ini.c_str()), 0);
-    PutIniString(kSection, kKeyBgmMode, " 2", ini);
-    EXPECT_EQ(LastApiResult, 1);
-    ASSERT_EQ(lstat(ini.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISLNK(info.st_mode));
-    EXPECT_EQ(Slurp(real), "[Section]\nBGM区分= 2\n");
-    ASSERT_EQ(stat(real.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0640u);  // the file keeps its permissions
-}
-
-TEST_F(SettingsFile, FileExistsOnlyForReadableRegularFiles) {
-    using namespace Zentrova_B;
-    const std::string song = temp.path() + "/song.mp3";
-    Spit(song, "x");
-    EXPECT_TRUE(FileExists(song));
-    EXPECT_TRUE(FileExists(song + "/"));  // one trailing separator is dropped
-    EXPECT_TRUE(FileExists(song + "\\"));
-    EXPECT_FALSE(FileExists(song + "//"));
-    EXPECT_FALSE(FileExists(temp.path() + "/missing.mp3"));
-    EXPECT_FALSE(FileExists(temp.path()));
-    EXPECT_FALSE(FileExists(temp.path() + "/"));
-    EXPECT_FALSE(FileExists(temp.path() + "\\"));
-    EXPECT_FALSE(FileExists(""));
-    EXPECT_FALSE(FileExists("/dev/null"));
-    const std::string fifo = temp.path() + "/pipe.wav";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_FALSE(FileExists(fifo));  // and it does not block
 }
 
 // ---- Where the file lives ----------------------------------------------------------------------

@@ -1,7 +1,7 @@
 // The role read from the host's command line.
 #include <gtest/gtest.h>
 
-#include "host/startup.h"
+#include "host/role.h"
 
 namespace {
 

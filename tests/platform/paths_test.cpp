@@ -1,14 +1,8 @@
 // The drive-path mapping that both programs use to agree on "C:\tolvik\Zentrova.bmp".
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <fstream>
-#include <optional>
-#include <vector>
-
-#include "desktop.h"
 #include "platform/platform.h"
+#include "test_support.h"
 
 using platform::MapDrivePathUnder;
 
@@ -27,104 +21,6 @@ TEST(DrivePaths, PathsWithoutDriveOnlyTurnTheirBackslashes) {
     EXPECT_EQ(MapDrivePathUnder("/r", ""), "");
 }
 
-TEST(DrivePaths, RootComesFromTheEnvironment) {
-    setenv("VELMORA_ROOT", "/some/where", 1);
-    EXPECT_EQ(platform::MapDrivePath("C:\\tolvik"), "/some/where/c/tolvik");
-    unsetenv("VELMORA_ROOT");
-    setenv("XDG_RUNTIME_DIR", "/run/user/7", 1);
-    EXPECT_EQ(platform::DriveRoot(), "/run/user/7/velmora");
-}
-
-TEST(PrivateFolders, CreatedWithParentsAndOnlyForTheUser) {
-    testsupport::TempFolder temp;
-    const std::string path = temp.path() + "/c/tolvik";
-    ASSERT_TRUE(platform::MakePrivateFolders(path));
-    EXPECT_TRUE(platform::MakePrivateFolders(path));  // existing is fine
-    struct stat info {};
-    ASSERT_EQ(stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
-    EXPECT_FALSE(platform::MakePrivateFolders(""));
-}
-
 TEST(ProgramFolder, IsTheFolderOfTheRunningBinary) {
     EXPECT_EQ(platform::ProgramFolder(), std::string(VELMORA_BIN_DIR));
-}
-
-// ---- Folders others could tamper with ------------------------------------------------------
-
-class UnsafeFolders : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        root_ = temp_.path() + "/root";
-        setenv("VELMORA_ROOT", root_.c_str(), 1);
-        folder_ = platform::MapDrivePath("C:\\tolvik");
-    }
-    void TearDown() override { unsetenv("VELMORA_ROOT"); }
-    // False, with a reason that contains `words`.
-    void ExpectRefused(const std::string& words) {
-        std::string why;
-        EXPECT_FALSE(platform::MakePrivateFolders(folder_, &why));
-        EXPECT_NE(why.find(words), std::string::npos) << why;
-        EXPECT_EQ(why.find('\n'), std::string::npos);
-        EXPECT_EQ(platform::UnsafeFolderReason(folder_), why);
-    }
-
-    testsupport::TempFolder temp_;
-    std::string root_, folder_;
-};
-
-TEST_F(UnsafeFolders, FoldersOfOurOwnAreMadeAndAccepted) {
-    std::string why = "stale";
-    EXPECT_TRUE(platform::MakePrivateFolders(folder_, &why));
-    EXPECT_EQ(why, "");
-    EXPECT_EQ(platform::UnsafeFolderReason(root_ + "/c"), "");
-    // Folders above the root are not looked at: /tmp itself is writable by everyone.
-    chmod(temp_.path().c_str(), 01777);
-    EXPECT_TRUE(platform::MakePrivateFolders(folder_));
-}
-
-TEST_F(UnsafeFolders, AFolderOthersCanWriteIsRefusedAtEveryLevel) {
-    for (const std::string& level : {root_, root_ + "/c", folder_}) {
-        ASSERT_TRUE(platform::MakePrivateFolders(folder_));
-        chmod(level.c_str(), 0777);
-        ExpectRefused(level + " can be written by other users");
-        chmod(level.c_str(), 0770);
-        ExpectRefused("can be written by other users");
-        chmod(level.c_str(), 0755);  // readable is fine
-        EXPECT_TRUE(platform::MakePrivateFolders(folder_));
-    }
-}
-
-TEST_F(UnsafeFolders, ALinkOrAFileInPlaceOfAFolderIsRefused) {
-    ASSERT_TRUE(platform::MakePrivateFolders(temp_.path() + "/elsewhere/c/tolvik"));
-    ASSERT_EQ(symlink((temp_.path() + "/elsewhere").c_str(), root_.c_str()), 0);
-    ExpectRefused(root_ + " is a symbolic link");
-    ASSERT_EQ(unlink(root_.c_str()), 0);
-    std::ofstream(root_) << "x";
-    ExpectRefused(root_);
-}
-
-TEST_F(UnsafeFolders, AFolderOfAnotherUserIsRefused) {
-    if (geteuid() != 0) GTEST_SKIP() << "making a folder of another user needs root";
-    ASSERT_TRUE(platform::MakePrivateFolders(folder_));
-    ASSERT_EQ(chown((root_ + "/c").c_str(), 65534, 65534), 0);
-    ExpectRefused(root_ + "/c belongs to another user");
-}
-
-TEST(DrivePaths, TheLastFallbackIsAPerUserFolderThatMustBeOurOwn) {
-    const char* saved[] = {"VELMORA_ROOT", "XDG_RUNTIME_DIR", "HOME"};
-    std::vector<std::optional<std::string>> values;
-    for (const char* name : saved) {
-        const char* v = std::getenv(name);
-        values.push_back(v ? std::optional<std::string>(v) : std::nullopt);
-        unsetenv(name);
-    }
-    const std::string root = platform::DriveRoot();
-    EXPECT_EQ(root, "/tmp/velmora-" + std::to_string(getuid()));
-    struct stat info {};
-    if (lstat(root.c_str(), &info) == 0 && info.st_uid != geteuid()) {
-        EXPECT_NE(platform::UnsafeFolderReason(root), "");
-    }
-    for (std::size_t i = 0; i < values.size(); ++i)
-        if (values[i]) setenv(saved[i], values[i]->c_str(), 1);
 }

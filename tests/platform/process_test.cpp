@@ -6,8 +6,8 @@
 
 #include <cstdlib>
 
-#include "desktop.h"
 #include "platform/platform.h"
+#include "test_support.h"
 
 using namespace std::chrono_literals;
 

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <map>
 
-#include "desktop.h"
 #include "dib_builder.h"
 #include "renderer/dib_reader.h"
+#include "test_support.h"
 
 using renderer::DibError;
 using renderer::RgbImage;
@@ -401,7 +401,7 @@ TEST(DibReader, LoadDibFileReportsOnceWithTheMessageForTheFailure) {
     EXPECT_EQ(load(folder.path()), nullptr);  // a folder is not a picture
     EXPECT_EQ(reports.size(), 1u);
     const std::string fifo = folder.path() + "/pipe.bmp";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_TRUE(testsupport::MakeFifo(fifo));
     EXPECT_EQ(load(fifo), nullptr);  // and a FIFO with no writer must not stall the reader
     EXPECT_EQ(reports.size(), 1u);
 

@@ -1,4 +1,4 @@
-// Implementation of the test support for real programs under Xvfb (see desktop.h).
+// The X11 test support: real programs under Xvfb (see desktop.h).
 #include "desktop.h"
 
 #include <fcntl.h>
@@ -128,11 +128,6 @@ void Child::Kill() {
     Wait(2000ms);
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::string Shell(const std::string& command, int* exitCode) {
     std::string out;
     FILE* pipe = popen(command.c_str(), "r");
@@ -146,15 +141,6 @@ std::string Shell(const std::string& command, int* exitCode) {
     const int status = pclose(pipe);
     if (exitCode) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return out;
-}
-
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (true) {
-        if (condition()) return true;
-        if (std::chrono::steady_clock::now() >= end) return false;
-        std::this_thread::sleep_for(20ms);
-    }
 }
 
 std::uintptr_t FindWindow(const std::string& display, const std::string& title) {
@@ -177,23 +163,6 @@ bool Screenshot(const std::string& display, const std::string& pngPath, std::uin
               "' >/dev/null 2>&1",
           &code);
     return code == 0;
-}
-
-std::string ArtifactFolder() {
-    const char* env = std::getenv("VELMORA_ARTIFACTS");
-    std::string path = (env && *env) ? env : std::string(VELMORA_BINARY_DIR) + "/artifacts";
-    std::filesystem::create_directories(path);
-    return path;
-}
-
-TempFolder::TempFolder() {
-    std::string pattern = std::filesystem::temp_directory_path().string() + "/velmora-test-XXXXXX";
-    if (mkdtemp(pattern.data())) path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace testsupport

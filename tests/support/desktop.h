@@ -1,6 +1,7 @@
-// Test support for running the real programs: a private Xvfb display per test (-displayfd, so
-// that parallel runs never share one), child processes with their own environment and time
-// limits, and small wrappers around xdotool and screenshots.
+// Test support for running the real programs on X11: a private Xvfb display per test
+// (-displayfd, so that parallel runs never share one), child processes with their own
+// environment and time limits, and small wrappers around xdotool and screenshots. The portable
+// helpers (temporary folders, reading files, waiting) come with it from test_support.h.
 #pragma once
 
 #include <sys/types.h>
@@ -13,9 +14,9 @@
 #include <string>
 #include <vector>
 
-namespace testsupport {
+#include "test_support.h"
 
-using namespace std::chrono_literals;
+namespace testsupport {
 
 // An Xvfb server of its own, stopped when the object goes.
 class VirtualDisplay {
@@ -54,34 +55,13 @@ class Child {
     std::optional<int> status_;
 };
 
-// The whole content of a file; empty when it cannot be read.
-std::string ReadFile(const std::string& path);
-
 // Runs a shell command to its end and returns what it printed on standard output.
 std::string Shell(const std::string& command, int* exitCode = nullptr);
-
-// Polls `condition` every 20 ms until it holds or `timeout` has passed.
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
 // The first window id (decimal) on `display` whose name is exactly `title`, or 0.
 std::uintptr_t FindWindow(const std::string& display, const std::string& title);
 
 // Saves the whole screen, or one window, as a PNG (ImageMagick's import). True on success.
 bool Screenshot(const std::string& display, const std::string& pngPath, std::uintptr_t window = 0);
-
-// Folder for pictures a test run keeps for people to look at: $VELMORA_ARTIFACTS, else
-// <build>/artifacts. Created when missing.
-std::string ArtifactFolder();
-
-// A fresh empty temporary folder, removed with the object.
-class TempFolder {
-  public:
-    TempFolder();
-    ~TempFolder();
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
 
 }  // namespace testsupport

@@ -301,15 +301,4 @@ TEST_F(MusicUnit, WavLoopsThroughTheSoundPlayerWhenThereIsAnOutput) {
     EXPECT_EQ(sound.Take(), (Calls{"outputs"}));
 }
 
-TEST(MusicFileKind, LastThreeCharactersDecideInAnyCase) {
-    using Zentrova_BGM::FileEndsWith;
-    EXPECT_TRUE(FileEndsWith("C:\\a\\b.Wav", "WAV"));
-    EXPECT_TRUE(FileEndsWith("C:\\a\\b.mp3", "MP3"));
-    EXPECT_TRUE(FileEndsWith("songwav", "WAV"));
-    EXPECT_FALSE(FileEndsWith("C:\\a\\b.mp2", "MP3"));
-    EXPECT_FALSE(FileEndsWith("C:\\a\\b.mp2", "WAV"));
-    EXPECT_FALSE(FileEndsWith("av", "WAV"));
-    EXPECT_FALSE(FileEndsWith("", "MP3"));
-}
-
 }  // namespace

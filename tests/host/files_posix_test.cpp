@@ -1,0 +1,152 @@
+// The host's files on a POSIX system: the settings file and the desktop bitmap against FIFOs,
+// symbolic links, read-only folders and permissions.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "host/bitmap_file.h"
+#include "host/settings.h"
+#include "host/zentrova_b.h"
+#include "test_support.h"
+
+namespace {
+
+using testsupport::TempFolder;
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Spit(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::uint32_t U32(const std::string& b, std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[at + i]);
+    return v;
+}
+
+forms::Picture TwoByThree() {
+    forms::Picture p;
+    p.Reset(2, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 2; ++x) {
+            std::uint8_t* px = p.Row(y) + x * 3;
+            px[0] = static_cast<std::uint8_t>(10 * y + x);  // red
+            px[1] = 100;
+            px[2] = 200;
+        }
+    return p;
+}
+
+class SettingsFile : public ::testing::Test {
+  protected:
+    TempFolder temp;
+    std::string ini = temp.path() + "/Velmora.ini";
+};
+
+}  // namespace
+
+TEST_F(SettingsFile, FailedWriteLeavesTheOldFileAndReportsFailure) {
+    using namespace Zentrova_B;
+    Spit(ini, "[Section]\nBGM区分= 1\n");
+    LastApiResult = 1;
+    PutIniString(kSection, kKeyBgmFile, "line\nbreak", ini);
+    EXPECT_EQ(LastApiResult, 0);
+    if (geteuid() != 0) {  // root writes into read-only folders regardless
+        chmod(temp.path().c_str(), 0500);
+        PutIniString(kSection, kKeyBgmMode, " 2", ini);
+        EXPECT_EQ(LastApiResult, 0);
+        chmod(temp.path().c_str(), 0700);
+    }
+    EXPECT_EQ(Slurp(ini), "[Section]\nBGM区分= 1\n");
+}
+
+TEST_F(SettingsFile, FifoIsNeitherReadNorReplacedAndALinkIsFollowedNotReplaced) {
+    using namespace Zentrova_B;
+    ASSERT_EQ(mkfifo(ini.c_str(), 0600), 0);
+    EXPECT_EQ(GetIniString(kSection, kKeyBgmMode, ini), "");  // returns at once
+    PutIniString(kSection, kKeyBgmMode, " 2", ini);
+    EXPECT_EQ(LastApiResult, 0);
+    struct stat info {};
+    ASSERT_EQ(lstat(ini.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    unlink(ini.c_str());
+
+    const std::string real = temp.path() + "/real.ini";
+    Spit(real, "[Section]\nBGM区分= 1\n");
+    chmod(real.c_str(), 0640);
+    ASSERT_EQ(symlink(real.c_str(), ini.c_str()), 0);
+    PutIniString(kSection, kKeyBgmMode, " 2", ini);
+    EXPECT_EQ(LastApiResult, 1);
+    ASSERT_EQ(lstat(ini.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(Slurp(real), "[Section]\nBGM区分= 2\n");
+    ASSERT_EQ(stat(real.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);  // the file keeps its permissions
+}
+
+TEST_F(SettingsFile, FileExistsOnlyForReadableRegularFiles) {
+    using namespace Zentrova_B;
+    const std::string song = temp.path() + "/song.mp3";
+    Spit(song, "x");
+    EXPECT_TRUE(FileExists(song));
+    EXPECT_TRUE(FileExists(song + "/"));  // one trailing separator is dropped
+    EXPECT_TRUE(FileExists(song + "\\"));
+    EXPECT_FALSE(FileExists(song + "//"));
+    EXPECT_FALSE(FileExists(temp.path() + "/missing.mp3"));
+    EXPECT_FALSE(FileExists(temp.path()));
+    EXPECT_FALSE(FileExists(temp.path() + "/"));
+    EXPECT_FALSE(FileExists(temp.path() + "\\"));
+    EXPECT_FALSE(FileExists(""));
+    EXPECT_FALSE(FileExists("/dev/null"));
+    const std::string fifo = temp.path() + "/pipe.wav";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(FileExists(fifo));  // and it does not block
+}
+
+TEST(SavePicture, PrivateFileReplacedWholeAndLinksAreNotFollowed) {
+    testsupport::TempFolder temp;
+    const std::string path = temp.path() + "/Zentrova.bmp";
+    const std::string victim = temp.path() + "/victim";
+    std::ofstream(victim) << "keep me";
+    ASSERT_EQ(symlink(victim.c_str(), path.c_str()), 0);
+
+    ASSERT_TRUE(forms::SavePicture(TwoByThree(), path));
+    struct stat info {};
+    ASSERT_EQ(lstat(path.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(Slurp(victim), "keep me");
+    EXPECT_EQ(Slurp(path), bitmap_file::Encode24(TwoByThree()));
+
+    forms::Picture second;
+    second.Reset(5, 1, 1, 2, 3);
+    ASSERT_TRUE(forms::SavePicture(second, path));
+    EXPECT_EQ(U32(Slurp(path), 18), 5u);
+
+    EXPECT_FALSE(forms::SavePicture(second, temp.path() + "/missing/Zentrova.bmp"));
+    EXPECT_FALSE(forms::SavePicture(forms::Picture{}, path));
+    EXPECT_EQ(U32(Slurp(path), 18), 5u);  // a failed save leaves the earlier file
+}
+
+TEST(SavePicture, NothingIsSavedInAWorkingFolderOthersCanWrite) {
+    testsupport::TempFolder temp;
+    setenv("VELMORA_ROOT", temp.path().c_str(), 1);
+    const std::string folder = temp.path() + "/c/tolvik";
+    std::filesystem::create_directories(folder);
+    chmod(folder.c_str(), 0777);  // made beforehand by someone else's hand
+    EXPECT_FALSE(forms::SavePicture(TwoByThree(), "c:\\tolvik\\Zentrova.bmp"));
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    chmod(folder.c_str(), 0700);
+    EXPECT_TRUE(forms::SavePicture(TwoByThree(), "c:\\tolvik\\Zentrova.bmp"));
+    unsetenv("VELMORA_ROOT");
+}

@@ -1,0 +1,57 @@
+// The portable test support (see test_support.h): the standard library only.
+#include "test_support.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <thread>
+
+namespace testsupport {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (true) {
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(20ms);
+    }
+}
+
+std::string ArtifactFolder() {
+    const char* env = std::getenv("VELMORA_ARTIFACTS");
+    std::string path = (env && *env) ? env : std::string(VELMORA_BINARY_DIR) + "/artifacts";
+    std::filesystem::create_directories(path);
+    return path;
+}
+
+TempFolder::TempFolder() {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path base = fs::temp_directory_path(error);
+    if (error) return;
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    // create_directory is false for a name that exists already: only a new folder is taken.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path candidate = base / ("velmora-test-" + std::to_string(random()));
+        if (fs::create_directory(candidate, error)) {
+            fs::permissions(candidate, fs::perms::owner_all, error);
+            path_ = candidate.string();
+            return;
+        }
+    }
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+}
+
+}  // namespace testsupport

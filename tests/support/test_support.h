@@ -1,0 +1,44 @@
+// Test support that works on every system: temporary folders, reading files, waiting for a
+// condition, and the folder for pictures a test run keeps.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace testsupport {
+
+using namespace std::chrono_literals;
+
+// The whole content of a file; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+
+// Polls `condition` every 20 ms until it holds or `timeout` has passed.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+
+// Folder for pictures a test run keeps for people to look at: $VELMORA_ARTIFACTS, else
+// <build>/artifacts. Created when missing.
+std::string ArtifactFolder();
+
+// A fresh empty temporary folder, removed with the object.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+}  // namespace testsupport
+
+// ---- System helpers (test_support_posix.cpp on POSIX systems) ----------------------------------
+namespace testsupport {
+
+// Creates a FIFO at `path`. False where the system has none or it could not be made.
+bool MakeFifo(const std::string& path);
+
+}  // namespace testsupport
