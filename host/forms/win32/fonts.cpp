@@ -38,20 +38,20 @@ HFONT FontFor(const FontSpec& font) {
     static std::map<std::string, HFONT> made;
     const std::string key = font.ToText();
     if (auto it = made.find(key); it != made.end()) return it->second;
-    LOGFONTW spec{};
-    spec.lfHeight = -PixelSize(font);  // negative: the height of the characters themselves
-    spec.lfWeight = std::clamp(font.weight, 0, 1000);
-    spec.lfItalic = font.italic ? TRUE : FALSE;
-    spec.lfUnderline = font.underline ? TRUE : FALSE;
-    spec.lfStrikeOut = font.strikethrough ? TRUE : FALSE;
-    spec.lfCharSet = static_cast<BYTE>(std::clamp(font.charset, 0, 255));
-    spec.lfOutPrecision = OUT_DEFAULT_PRECIS;
-    spec.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    spec.lfQuality = DEFAULT_QUALITY;
-    spec.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    LOGFONTW logFont{};
+    logFont.lfHeight = -PixelSize(font);  // negative: the height of the characters themselves
+    logFont.lfWeight = std::clamp(font.weight, 0, 1000);
+    logFont.lfItalic = font.italic ? TRUE : FALSE;
+    logFont.lfUnderline = font.underline ? TRUE : FALSE;
+    logFont.lfStrikeOut = font.strikethrough ? TRUE : FALSE;
+    logFont.lfCharSet = static_cast<BYTE>(std::clamp(font.charset, 0, 255));
+    logFont.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    logFont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    logFont.lfQuality = DEFAULT_QUALITY;
+    logFont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
     const std::wstring face = Widen(font.face).substr(0, LF_FACESIZE - 1);
-    std::copy(face.begin(), face.end(), spec.lfFaceName);
-    HFONT handle = CreateFontIndirectW(&spec);
+    std::copy(face.begin(), face.end(), logFont.lfFaceName);
+    HFONT handle = CreateFontIndirectW(&logFont);
     if (!handle) handle = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     made.emplace(key, handle);
     return handle;
