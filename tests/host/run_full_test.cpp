@@ -31,25 +31,6 @@ bool ProcessExists(pid_t pid) {
     return fs::exists("/proc/" + std::to_string(pid));
 }
 
-// The process ids whose parent is `parent`.
-std::vector<pid_t> ChildrenOf(pid_t parent) {
-    std::vector<pid_t> out;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
-        const std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        const std::string stat = ReadFile(entry.path() / "stat");
-        const auto close = stat.rfind(')');
-        if (close == std::string::npos) continue;
-        std::istringstream rest(stat.substr(close + 2));
-        std::string state;
-        pid_t ppid = 0;
-        rest >> state >> ppid;
-        if (ppid == parent) out.push_back(std::stoi(name));
-    }
-    return out;
-}
-
 // A pixel of a 24-bit bottom-up bitmap file as 0xRRGGBB, counted from the top-left corner.
 struct Bitmap {
     int width = 0, height = 0, bits = 0;

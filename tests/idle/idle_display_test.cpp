@@ -27,25 +27,6 @@ bool ProcessGone(pid_t pid) {
     return close == std::string::npos || stat.compare(close + 2, 1, "Z") == 0;
 }
 
-// The process ids whose parent is `parent`.
-std::vector<pid_t> ChildrenOf(pid_t parent) {
-    std::vector<pid_t> out;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
-        const std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        const std::string stat = ReadFile(entry.path() / "stat");
-        const auto close = stat.rfind(')');
-        if (close == std::string::npos) continue;
-        std::istringstream rest(stat.substr(close + 2));
-        std::string state;
-        pid_t ppid = 0;
-        rest >> state >> ppid;
-        if (ppid == parent) out.push_back(std::stoi(name));
-    }
-    return out;
-}
-
 class IdleCompanion : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <thread>
 
 extern char** environ;
@@ -163,6 +164,24 @@ bool Screenshot(const std::string& display, const std::string& pngPath, std::uin
               "' >/dev/null 2>&1",
           &code);
     return code == 0;
+}
+
+std::vector<pid_t> ChildrenOf(pid_t parent) {
+    std::vector<pid_t> out;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const std::string stat = ReadFile(entry.path() / "stat");
+        const auto close = stat.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream rest(stat.substr(close + 2));
+        std::string state;
+        pid_t ppid = 0;
+        rest >> state >> ppid;
+        if (ppid == parent) out.push_back(std::stoi(name));
+    }
+    return out;
 }
 
 }  // namespace testsupport

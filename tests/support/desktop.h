@@ -64,4 +64,7 @@ std::uintptr_t FindWindow(const std::string& display, const std::string& title);
 // Saves the whole screen, or one window, as a PNG (ImageMagick's import). True on success.
 bool Screenshot(const std::string& display, const std::string& pngPath, std::uintptr_t window = 0);
 
+// The ids of the running processes whose parent is `parent` (read from /proc).
+std::vector<pid_t> ChildrenOf(pid_t parent);
+
 }  // namespace testsupport
