@@ -1,14 +1,11 @@
 // Telling charset names apart (see platform.h): the same on every system.
-#include <string>
-
+#include "platform/common/words.h"
 #include "platform/platform.h"
 
 namespace platform {
 
 bool IsUtf8(std::string_view name) {
-    std::string upper(name);
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    const std::string upper = AsciiUpper(name);
     return upper == "UTF-8" || upper == "UTF8";
 }
 

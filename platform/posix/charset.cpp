@@ -6,20 +6,14 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/common/words.h"
 #include "platform/platform.h"
 
 namespace platform {
 namespace {
 
-std::string Upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
 bool SameCharset(const std::string& from, const std::string& to) {
-    return Upper(from) == Upper(to) || (IsUtf8(from) && IsUtf8(to));
+    return AsciiUpper(from) == AsciiUpper(to) || (IsUtf8(from) && IsUtf8(to));
 }
 
 // Runs iconv over `in`. Returns the number of input bytes converted; `complete` tells whether

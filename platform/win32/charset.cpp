@@ -4,22 +4,16 @@
 
 #include <string>
 
+#include "platform/common/words.h"
 #include "platform/platform.h"
 
 namespace platform {
 namespace {
 
-std::string Upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
 // The code page a charset name stands for; 0 when unknown.
 UINT CodePage(std::string_view name) {
     if (IsUtf8(name)) return CP_UTF8;
-    const std::string n = Upper(name);
+    const std::string n = AsciiUpper(name);
     struct Alias {
         const char* name;
         UINT page;

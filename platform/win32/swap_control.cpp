@@ -3,23 +3,11 @@
 // After windows.h: the GL header needs its types.
 #include <GL/gl.h>
 
-#include <cstring>
-
+#include "platform/common/words.h"
 #include "platform/platform.h"
 
 namespace platform {
 namespace {
-
-bool HasExtension(const char* list, const char* name) {
-    if (!list) return false;
-    const std::size_t length = std::strlen(name);
-    for (const char* p = list; (p = std::strstr(p, name)) != nullptr; p += length) {
-        const bool starts = p == list || p[-1] == ' ';
-        const bool ends = p[length] == ' ' || p[length] == '\0';
-        if (starts && ends) return true;
-    }
-    return false;
-}
 
 // The WGL extension list: from wglGetExtensionsStringEXT/ARB where offered, else the GL list
 // (older drivers list WGL extensions there too).
@@ -40,7 +28,7 @@ const char* WglExtensions(HDC dc) {
 void RequestSwapControl() {
     HDC dc = wglGetCurrentDC();
     if (!dc || !wglGetCurrentContext()) return;
-    if (!HasExtension(WglExtensions(dc), "WGL_EXT_swap_control")) return;
+    if (!ListHasName(WglExtensions(dc), "WGL_EXT_swap_control")) return;
     using SwapInterval = BOOL(WINAPI*)(int);
     if (auto f = reinterpret_cast<SwapInterval>(
             reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT"))))
