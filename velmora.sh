@@ -3,7 +3,7 @@
 #   ./velmora.sh run    install what is missing, build, and run a screensaver run
 #   ./velmora.sh test   install what is missing, build, and run every test
 #   ./velmora.sh setup  only install the Debian packages and build
-#   ./velmora.sh windows  check that the sources compile for Windows (mingw-w64, syntax only)
+#   ./velmora.sh windows  build both programs for Windows, test them under Wine, make the zip
 #   ./velmora.sh package-test  build the Debian package, install, run, purge it (root)
 #   ./velmora.sh sanitize  build every test with ASan+UBSan (clang) in build-sanitize, run them
 # Installing needs root or sudo; it is skipped when every package is already there.
@@ -47,7 +47,9 @@ build() {
 
 case "${1:-}" in
   setup) install_packages; build ;;
-  windows) exec "$here/tools/check-windows-syntax.sh" "$build" ;;
+  windows)
+    "$here/tools/check-windows-syntax.sh" "$build"
+    exec "$here/tools/windows/build.sh" ;;
   run) install_packages; build; exec "$here/tools/demo-run.sh" "$build" ;;
   test)
     install_packages; build

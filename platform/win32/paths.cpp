@@ -1,7 +1,9 @@
-// The program folder and the private root under which the programs' drive paths live.
+// The program folder, the private root under which the programs' drive paths live, and the
+// checks that keep the working folders private to the user.
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/win32/win32_security.h"
@@ -17,6 +19,48 @@ bool IsFolder(const std::wstring& path) {
 
 bool IsSeparator(wchar_t c) {
     return c == L'\\' || c == L'/';
+}
+
+std::wstring WithoutTrailingSeparators(std::wstring path) {
+    while (path.size() > 1 && IsSeparator(path.back()) && path[path.size() - 2] != L':')
+        path.pop_back();
+    return path;
+}
+
+// The drive root and each folder below it down to `path`; just `path` when it lies elsewhere.
+// Names are compared without regard to case, as the file system does.
+std::vector<std::wstring> FoldersFromRoot(const std::wstring& path) {
+    const std::wstring root = WithoutTrailingSeparators(win32::Widen(DriveRoot()));
+    const std::wstring target = WithoutTrailingSeparators(path);
+    const bool below = target.size() > root.size() && IsSeparator(target[root.size()]) &&
+                       _wcsnicmp(target.c_str(), root.c_str(), root.size()) == 0;
+    if (_wcsicmp(target.c_str(), root.c_str()) != 0 && !below) return {target};
+    std::vector<std::wstring> folders{root};
+    for (std::size_t pos = root.size() + 1; pos <= target.size(); ++pos)
+        if (pos == target.size() || IsSeparator(target[pos]))
+            folders.push_back(target.substr(0, pos));
+    return folders;
+}
+
+// Why one folder can't hold the user's files, or nothing when it can. A junction or symbolic
+// link is refused whatever it points at: its target can change under the program's feet.
+std::string FolderProblem(const std::wstring& folder) {
+    const std::string name = win32::Narrow(folder);
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return name + ": " + LastErrorText();
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return name + " is a link or junction";
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return name + " is not a folder";
+    switch (win32::TrustOf(folder)) {
+        case win32::FolderTrust::Private:
+            return {};
+        case win32::FolderTrust::ForeignOwner:
+            return name + " belongs to another user";
+        case win32::FolderTrust::WritableByOthers:
+            return name + " can be written by other users";
+        case win32::FolderTrust::Unknown:
+            break;
+    }
+    return name + ": its owner and rights can't be read";
 }
 
 }  // namespace
@@ -58,9 +102,8 @@ std::string MapDrivePath(std::string_view path) {
     return MapDrivePathUnder(DriveRoot(), path);
 }
 
-bool MakePrivateFolders(const std::string& path) {
+bool MakePrivateFolders(const std::string& path, std::string* why) {
     const std::wstring wide = win32::Widen(path);
-    if (wide.empty()) return false;
     win32::PrivateSecurity security;
     // Each missing level from the top down; a drive ("C:") or share prefix simply exists.
     for (std::size_t pos = 1; pos <= wide.size(); ++pos) {
@@ -69,7 +112,16 @@ bool MakePrivateFolders(const std::string& path) {
         if (part.back() == L':' || IsFolder(part)) continue;
         CreateDirectoryW(part.c_str(), security.Get());
     }
-    return IsFolder(wide);
+    std::string problem = UnsafeFolderReason(path);
+    if (why) *why = problem;
+    return problem.empty();
+}
+
+std::string UnsafeFolderReason(const std::string& path) {
+    if (path.empty()) return "no working folder";
+    for (const auto& folder : FoldersFromRoot(win32::Widen(path)))
+        if (auto problem = FolderProblem(folder); !problem.empty()) return problem;
+    return {};
 }
 
 std::string UserSettingsFolder() {

@@ -5,6 +5,7 @@
 // After windows.h: these need its types.
 #include <aclapi.h>
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <chrono>
 #include <filesystem>
@@ -162,6 +163,100 @@ TEST(Win32Paths, PrivateFoldersAreMadeWithParentsAndOnlyTheUserMayEnter) {
     // the entries but not the flag that stops inheritance, so that is not asked here.)
     EXPECT_LE(acl->AceCount, 2);
     LocalFree(descriptor);
+}
+
+// Gives the folder `path` exactly the access list written as `sddl` (nothing inherited).
+bool SetAccessList(const std::string& path, const wchar_t* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
+                                                              nullptr))
+        return false;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);
+    std::wstring wide = platform::win32::Widen(path);
+    const DWORD result =
+        SetNamedSecurityInfoW(wide.data(), SE_FILE_OBJECT,
+                              DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, acl, nullptr);
+    LocalFree(descriptor);
+    return result == ERROR_SUCCESS;
+}
+
+TEST(Win32Paths, WorkingFoldersBelowTheRootAreRefusedWhenAnyLevelIsNotTheUsersAlone) {
+    TempFolder temp;
+    const std::string root = temp.path() + "\\root";
+    ScopedEnvironment velmoraRoot(L"VELMORA_ROOT", platform::win32::Widen(root).c_str());
+    const std::string work = root + "\\c\\tolvik";
+    std::string why = "untouched";
+    ASSERT_TRUE(platform::MakePrivateFolders(work, &why)) << why;
+    EXPECT_EQ(why, "");
+    EXPECT_EQ(platform::UnsafeFolderReason(work), "");
+    EXPECT_NE(platform::UnsafeFolderReason(root + "\\c\\missing"), "");
+    EXPECT_EQ(platform::UnsafeFolderReason(""), "no working folder");
+
+    // Everyone may add files to the root: every folder below it is refused, and making it
+    // again does not hide that.
+    ASSERT_TRUE(SetAccessList(root, L"D:P(A;OICI;FA;;;WD)"));
+    EXPECT_NE(platform::UnsafeFolderReason(work).find("can be written by other users"),
+              std::string::npos)
+        << platform::UnsafeFolderReason(work);
+    EXPECT_FALSE(platform::MakePrivateFolders(work, &why));
+    EXPECT_NE(why.find(root), std::string::npos) << why;
+
+    // Read-only for others is fine, and so is a folder outside the root (only it counts).
+    ASSERT_TRUE(SetAccessList(root, L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FRFX;;;WD)"));
+    EXPECT_EQ(platform::UnsafeFolderReason(temp.path()), "");
+
+    // A file where a folder should be.
+    WriteBytes(root + "\\c\\file", "x");
+    EXPECT_NE(platform::UnsafeFolderReason(root + "\\c\\file").find("is not a folder"),
+              std::string::npos);
+}
+
+// Makes `link` a junction (a mount point) to the folder `target`; false where that can't be done.
+bool MakeJunction(const std::wstring& link, const std::wstring& target) {
+    if (!CreateDirectoryW(link.c_str(), nullptr)) return false;
+    HANDLE folder = CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return false;
+    // The mount point's reparse data: the NT name, then the name to print, each NUL-ended.
+    const std::wstring nt = L"\\??\\" + target;
+    std::vector<WORD> data(8 + (nt.size() + 1 + target.size() + 1));
+    const auto bytes = [](std::size_t characters) { return static_cast<WORD>(characters * 2); };
+    auto* header = reinterpret_cast<DWORD*>(data.data());
+    header[0] = IO_REPARSE_TAG_MOUNT_POINT;
+    data[2] = static_cast<WORD>(8 + bytes(nt.size() + 1 + target.size() + 1));  // data length
+    data[4] = 0;                                                                // name offset
+    data[5] = bytes(nt.size());                                                 // name length
+    data[6] = bytes(nt.size() + 1);                                             // print offset
+    data[7] = bytes(target.size());                                             // print length
+    std::copy(nt.begin(), nt.end(), data.begin() + 8);
+    std::copy(target.begin(), target.end(), data.begin() + 8 + nt.size() + 1);
+    DWORD returned = 0;
+    const BOOL made =
+        DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, data.data(),
+                        static_cast<DWORD>(data.size() * 2), nullptr, 0, &returned, nullptr);
+    CloseHandle(folder);
+    return made;
+}
+
+bool IsReparsePoint(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+TEST(Win32Paths, AJunctionAsAWorkingFolderIsRefused) {
+    TempFolder temp;
+    ScopedEnvironment velmoraRoot(L"VELMORA_ROOT", platform::win32::Widen(temp.path()).c_str());
+    ASSERT_TRUE(platform::MakePrivateFolders(temp.path() + "\\elsewhere"));
+    const std::wstring link = platform::win32::Widen(temp.path() + "\\c");
+    if (!MakeJunction(link, platform::win32::Widen(temp.path() + "\\elsewhere")) ||
+        !IsReparsePoint(link))
+        GTEST_SKIP() << "no junctions here";  // Wine 8 answers ERROR_NOT_SUPPORTED
+    EXPECT_NE(platform::UnsafeFolderReason(temp.path() + "\\c").find("link or junction"),
+              std::string::npos);
+    EXPECT_FALSE(platform::MakePrivateFolders(temp.path() + "\\c\\tolvik"));
 }
 
 // ---- Text ---------------------------------------------------------------------------------------

@@ -34,10 +34,6 @@ int PixelSize(const FontSpec& font) {
 }
 
 HFONT FontFor(const FontSpec& font) {
-    // Few fonts are ever asked for (the dialog's two); each is made once.
-    static std::map<std::string, HFONT> made;
-    const std::string key = font.ToText();
-    if (auto it = made.find(key); it != made.end()) return it->second;
     LOGFONTW logFont{};
     logFont.lfHeight = -PixelSize(font);  // negative: the height of the characters themselves
     logFont.lfWeight = std::clamp(font.weight, 0, 1000);
@@ -51,6 +47,18 @@ HFONT FontFor(const FontSpec& font) {
     logFont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
     const std::wstring face = Widen(font.face).substr(0, LF_FACESIZE - 1);
     std::copy(face.begin(), face.end(), logFont.lfFaceName);
+    // Few fonts are ever asked for (the dialog's two); each is made once, known by what GDI
+    // is asked for.
+    using Key = std::tuple<std::wstring, LONG, LONG, BYTE, BYTE, BYTE, BYTE>;
+    static std::map<Key, HFONT> made;
+    const Key key{face,
+                  logFont.lfHeight,
+                  logFont.lfWeight,
+                  logFont.lfItalic,
+                  logFont.lfUnderline,
+                  logFont.lfStrikeOut,
+                  logFont.lfCharSet};
+    if (auto it = made.find(key); it != made.end()) return it->second;
     HFONT handle = CreateFontIndirectW(&logFont);
     if (!handle) handle = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     made.emplace(key, handle);
