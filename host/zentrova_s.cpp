@@ -114,9 +114,10 @@ class FullScreenForm : public forms::Form {
     }
 
     void Timer3_Timer() {
-        const bool found = platform::WindowWithTitleExists(names::kRendererTitle);
-        // Asking also reaps the renderer once it has ended.
-        const bool ended = platform::ProgramEnded(renderer_);
+        const bool found = platform::WatchedWindowWithTitleExists(names::kRendererTitle);
+        // Only needed while the window is missing; asking also reaps the renderer once it has
+        // ended.
+        const bool ended = !found && platform::ProgramEnded(renderer_);
         const auto since =
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - rendererStart_);
         const bool seenBefore = watch_.WindowSeen();

@@ -174,6 +174,13 @@ void KeepToolkitPreferencesUntouched();
 // True when any window of the display, mapped or not, carries exactly this title.
 bool WindowWithTitleExists(std::string_view title);
 
+// The same question for a watch that asks it every tick of the toolkit's event loop (the host's
+// watch on the renderer): the window found last is followed by what the window system tells the
+// loop about it, so a tick in which nothing happened to it asks the window system nothing. A
+// change is seen once the loop has read its news: the answer may lag by a tick or two.
+// (x11/window_watch.cpp; on Windows the question itself is cheap and is asked each time.)
+bool WatchedWindowWithTitleExists(std::string_view title);
+
 // ---- Processes (posix/process.cpp) --------------------------------------------------------------
 
 // A program that StartProgram started. `handle` is the backend's own (the process id on POSIX, a

@@ -22,4 +22,8 @@ bool WindowWithTitleExists(std::string_view title) {
     return false;
 }
 
+bool WatchedWindowWithTitleExists(std::string_view title) {
+    return WindowWithTitleExists(title);
+}
+
 }  // namespace platform

@@ -9,6 +9,9 @@
 #include "x11_display.h"
 
 namespace platform {
+using x11::TitledWindow;
+using x11::TitleProperty;
+
 namespace {
 
 // One window property as bytes; empty when absent or on error.
@@ -27,12 +30,6 @@ std::string ReadTextProperty(Display* d, Window w, Atom property, Atom type) {
     return text;
 }
 
-// A title property and the type it is asked with.
-struct TitleProperty {
-    Atom name = None;
-    Atom type = None;
-};
-
 // The property that carries `w`'s title when it equals `title` (name None when neither does).
 TitleProperty TitleOf(Display* d, Window w, std::string_view title) {
     static const TitleProperty netWmName{XInternAtom(d, "_NET_WM_NAME", False),
@@ -44,19 +41,11 @@ TitleProperty TitleOf(Display* d, Window w, std::string_view title) {
     return {};
 }
 
-// The window found last and the property its title was read from: asking it again is one
-// round trip, where the search asks every top-level window twice.
-struct Found {
-    std::string title;
-    Window window = 0;
-    TitleProperty property;
-};
-Found lastFound;
-
-bool HasTitle(Display* d, Window w, std::string_view title) {
+// Sets `found` to `w` when it carries `title`.
+bool HasTitle(Display* d, Window w, std::string_view title, TitledWindow& found) {
     const TitleProperty property = TitleOf(d, w, title);
     if (property.name == None) return false;
-    lastFound = {std::string(title), w, property};
+    found = {w, property};
     return true;
 }
 
@@ -64,21 +53,6 @@ int quickErrors = 0;
 int CountError(Display*, XErrorEvent*) {
     ++quickErrors;
     return 0;
-}
-
-// Whether the window found last for `title` still carries it. One request, answered before it
-// returns, so errors need no extra round trip to be seen: the handler is swapped around it
-// alone. An error (the window has gone) counts as not found.
-bool StillFound(Display* d, std::string_view title) {
-    if (lastFound.window == 0 || lastFound.title != title) return false;
-    const int before = quickErrors;
-    const XErrorHandler previous = XSetErrorHandler(CountError);
-    const std::string text =
-        ReadTextProperty(d, lastFound.window, lastFound.property.name, lastFound.property.type);
-    XSetErrorHandler(previous);
-    if (quickErrors == before && text == title) return true;
-    lastFound = {};
-    return false;
 }
 
 std::vector<Window> Children(Display* d, Window w) {
@@ -107,30 +81,58 @@ std::vector<Window> ClientList(Display* d, Window root) {
     return out;
 }
 
-bool SearchTree(Display* d, Window w, std::string_view title, int depth) {
+bool SearchTree(Display* d, Window w, std::string_view title, int depth, TitledWindow& found) {
     for (Window child : Children(d, w)) {
-        if (HasTitle(d, child, title)) return true;
-        if (depth > 0 && SearchTree(d, child, title, depth - 1)) return true;
+        if (HasTitle(d, child, title, found)) return true;
+        if (depth > 0 && SearchTree(d, child, title, depth - 1, found)) return true;
     }
     return false;
 }
 
+// The window found last for its title: asking it again is one round trip, where the search
+// asks every top-level window twice.
+std::string lastTitle;
+TitledWindow lastFound;
+
 }  // namespace
+
+namespace x11 {
+
+TitledWindow FindTitledWindow(Display* d, std::string_view title) {
+    // Windows may vanish between listing and asking; the trap keeps that from being fatal.
+    ErrorTrap trap(d);
+    const Window root = DefaultRootWindow(d);
+    TitledWindow found;
+    // Cheapest first: without a window manager top-level windows are the root's children;
+    // with one they are listed in _NET_CLIENT_LIST; the deep search covers everything else.
+    for (Window w : Children(d, root))
+        if (HasTitle(d, w, title, found)) return found;
+    for (Window w : ClientList(d, root))
+        if (HasTitle(d, w, title, found)) return found;
+    SearchTree(d, root, title, 8, found);
+    return found;
+}
+
+bool StillTitled(Display* d, const TitledWindow& w, std::string_view title) {
+    if (w.window == 0) return false;
+    // One request, answered before it returns, so errors need no extra round trip to be seen:
+    // the handler is swapped around it alone.
+    const int before = quickErrors;
+    const XErrorHandler previous = XSetErrorHandler(CountError);
+    const std::string text = ReadTextProperty(d, w.window, w.property.name, w.property.type);
+    XSetErrorHandler(previous);
+    return quickErrors == before && text == title;
+}
+
+}  // namespace x11
 
 bool WindowWithTitleExists(std::string_view title) {
     Display* d = x11::Connection();
     if (!d) return false;
-    if (StillFound(d, title)) return true;
-    // Windows may vanish between listing and asking; the trap keeps that from being fatal.
-    x11::ErrorTrap trap(d);
-    const Window root = DefaultRootWindow(d);
-    // Cheapest first: without a window manager top-level windows are the root's children;
-    // with one they are listed in _NET_CLIENT_LIST; the deep search covers everything else.
-    for (Window w : Children(d, root))
-        if (HasTitle(d, w, title)) return true;
-    for (Window w : ClientList(d, root))
-        if (HasTitle(d, w, title)) return true;
-    return SearchTree(d, root, title, 8);
+    if (lastTitle == title && x11::StillTitled(d, lastFound, title)) return true;
+    lastTitle = title;
+    lastFound = x11::FindTitledWindow(d, title);
+    return lastFound.window != 0;
 }
 
 }  // namespace platform

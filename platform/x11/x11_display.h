@@ -4,6 +4,8 @@
 
 #include <X11/Xlib.h>
 
+#include <string_view>
+
 namespace platform::x11 {
 
 // The backend's connection to $DISPLAY, opened on first use and kept for the life of the
@@ -25,6 +27,26 @@ class ErrorTrap {
     XErrorHandler previous_;
     int savedErrors_;
 };
+
+// A window found by its title and the property the title was read from (_NET_WM_NAME as
+// UTF8_STRING, else WM_NAME of any type). `window` 0 is none.
+struct TitleProperty {
+    Atom name = None;
+    Atom type = None;
+};
+struct TitledWindow {
+    Window window = 0;
+    TitleProperty property;
+};
+
+// The first window of `d`, mapped or not, whose title is exactly `title`: the root's children,
+// then the window manager's client list, then the tree to a depth of 8. Errors of windows that
+// vanish while it looks are trapped; `window` 0 when there is none.
+TitledWindow FindTitledWindow(Display* d, std::string_view title);
+
+// Whether `w`'s title property still reads exactly `title`: one round trip. A window that has
+// gone (the request fails) counts as no.
+bool StillTitled(Display* d, const TitledWindow& w, std::string_view title);
 
 // The primary monitor's rectangle on the root window: XRandR's primary monitor (else its first
 // one), the whole default screen without XRandR.
