@@ -76,6 +76,8 @@ std::string SaveFailedMessage(const std::string& path, const std::string& reason
 }
 
 std::string GetIniString(std::string_view section, std::string_view key, const std::string& path) {
+    // Where the system keeps such files itself, it reads them.
+    if (auto value = platform::ReadIniValue(section, key, path)) return *value;
     std::string bytes;
     if (platform::ReadRegularFile(path, bytes, kMaxFileBytes) != platform::ReadResult::Ok) return {};
     return profile::Read(bytes, section, key, platform::LocaleCharset());
@@ -85,6 +87,14 @@ std::string PutIniString(std::string_view section, std::string_view key, std::st
                          const std::string& path) {
     LastApiResult = 0;
     lastSaveError.clear();
+    // Where the system keeps such files itself, it writes them.
+    if (const auto written = platform::WriteIniValue(section, key, value, path)) {
+        if (*written)
+            LastApiResult = 1;
+        else
+            lastSaveError = platform::LastErrorText();
+        return {};
+    }
     // A settings file that is a symbolic link (kept with the user's other configuration, say)
     // is updated at the link's target, and the link stays.
     const std::string target = platform::WriteTarget(path);

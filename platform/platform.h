@@ -277,21 +277,23 @@ void AnimateZoom(const WindowRect& from, const WindowRect& to);
 // system offers that; nothing happens without a current context or such an extension.
 void RequestSwapControl();
 
-// ---- Settings file (not yet on POSIX: the host reads and writes it with profile.h) -------------
+// ---- Settings file (win32/profile.cpp; posix/profile.cpp has no such calls) -------------------
 
-// The value of `key` in the first `section` of the INI file at `path`, read the way the
-// system's profile calls read it: names in any letter case, blanks and matching quotes around
-// the value removed, at most 255 bytes of the file's charset. Names and values are UTF-8 here
-// and in the file's charset (the locale's, or the ANSI code page) there. Empty when the file,
-// section or key is missing.
-std::string ReadIniValue(std::string_view section, std::string_view key, const std::string& path);
+// The value of `key` in the first `section` of the INI file at `path`, read by the system's
+// own profile calls: names in any letter case, blanks and matching quotes around the value
+// removed, at most 255 bytes of the ANSI code page. Names and values are UTF-8 here. Empty when
+// the file, section or key is missing. std::nullopt where the system has no profile calls (POSIX):
+// the caller then reads the file itself.
+std::optional<std::string> ReadIniValue(std::string_view section, std::string_view key,
+                                        const std::string& path);
 
-// Sets `key` in `section` of the INI file at `path` to `value`, creating what is missing and
-// leaving every other line as it was. False, with the file as it was, when the value can't be
-// written: an empty name, a line break, text the file's charset can't carry, a folder that is
-// not there or refuses the write.
-bool WriteIniValue(std::string_view section, std::string_view key, std::string_view value,
-                   const std::string& path);
+// Sets `key` in `section` of the INI file at `path` to `value` through the system's profile
+// calls, creating what is missing and leaving the other keys as they were. False, with the file
+// as it was and the reason for LastErrorText, when the value can't be written: an empty name, a
+// line break, text the ANSI code page can't carry, a folder that is not there or refuses the
+// write. std::nullopt where the system has no profile calls (POSIX).
+std::optional<bool> WriteIniValue(std::string_view section, std::string_view key,
+                                  std::string_view value, const std::string& path);
 
 // ---- Web (posix/web.cpp) ------------------------------------------------------------------------
 

@@ -40,9 +40,16 @@ bool PathBytes(const std::string& utf8, std::string& out) {
     return win32::Utf8ToAnsi(win32::Narrow(shortPath), out);
 }
 
+// A refused write, with its reason left for LastErrorText.
+bool Refused(DWORD reason) {
+    SetLastError(reason);
+    return false;
+}
+
 }  // namespace
 
-std::string ReadIniValue(std::string_view section, std::string_view key, const std::string& path) {
+std::optional<std::string> ReadIniValue(std::string_view section, std::string_view key,
+                                        const std::string& path) {
     std::string s, k, p;
     if (!NameBytes(section, s) || !NameBytes(key, k) || !PathBytes(path, p)) return std::string();
     // 256 bytes with the NUL: values come back cut to 255 bytes, blanks and quotes removed.
@@ -54,14 +61,15 @@ std::string ReadIniValue(std::string_view section, std::string_view key, const s
     return text;
 }
 
-bool WriteIniValue(std::string_view section, std::string_view key, std::string_view value,
-                   const std::string& path) {
+std::optional<bool> WriteIniValue(std::string_view section, std::string_view key,
+                                  std::string_view value, const std::string& path) {
     std::string s, k, v, p;
-    if (section.empty() || key.empty()) return false;
-    if (!NameBytes(section, s) || !NameBytes(key, k) || !win32::Utf8ToAnsi(value, v)) return false;
-    // A value that can't be carried fails above; a line break would start a line of its own.
-    if (v.find_first_of("\r\n") != std::string::npos) return false;
-    if (!PathBytes(path, p)) return false;
+    // A line break would start a line of its own.
+    if (section.empty() || key.empty() || value.find_first_of("\r\n") != std::string::npos)
+        return Refused(ERROR_INVALID_PARAMETER);
+    if (!NameBytes(section, s) || !NameBytes(key, k) || !win32::Utf8ToAnsi(value, v) ||
+        !PathBytes(path, p))
+        return Refused(ERROR_NO_UNICODE_TRANSLATION);
     return WritePrivateProfileStringA(s.c_str(), k.c_str(), v.c_str(), p.c_str()) != 0;
 }
 

@@ -14,3 +14,4 @@ add_executable(preview_parent preview_parent.cpp)
 
 velmora_wine_test(dialog_test)
 velmora_wine_test(preview_test)
+velmora_wine_test(run_test)

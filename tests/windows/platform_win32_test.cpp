@@ -295,8 +295,8 @@ TEST(Win32Profile, ValuesRoundTripAndOtherLinesStay) {
     EXPECT_EQ(platform::ReadIniValue("Section", "missing", ini), "");
     EXPECT_EQ(platform::ReadIniValue("Section", "other", temp.path() + "\\none.ini"), "");
 
-    ASSERT_TRUE(platform::WriteIniValue("Section", "BGMﾌｧｲﾙ", "C:\\music\\a b.mp3", ini));
-    ASSERT_TRUE(platform::WriteIniValue("Section", "BGMﾘﾋﾟｰﾄ", "3", ini));
+    ASSERT_EQ(platform::WriteIniValue("Section", "BGMﾌｧｲﾙ", "C:\\music\\a b.mp3", ini), true);
+    ASSERT_EQ(platform::WriteIniValue("Section", "BGMﾘﾋﾟｰﾄ", "3", ini), true);
     EXPECT_EQ(platform::ReadIniValue("Section", "BGMﾌｧｲﾙ", ini), "C:\\music\\a b.mp3");
     EXPECT_EQ(platform::ReadIniValue("Section", "BGMﾘﾋﾟｰﾄ", ini), "3");
     // The three Japanese keys stay apart whatever the code page.
@@ -308,11 +308,12 @@ TEST(Win32Profile, ValuesRoundTripAndOtherLinesStay) {
 TEST(Win32Profile, LongValuesAreCutAndUnwritableOnesRefused) {
     TempFolder temp;
     const std::string ini = temp.path() + "\\Velmora.ini";
-    ASSERT_TRUE(platform::WriteIniValue("Section", "long", std::string(300, 'x'), ini));
+    ASSERT_EQ(platform::WriteIniValue("Section", "long", std::string(300, 'x'), ini), true);
     EXPECT_EQ(platform::ReadIniValue("Section", "long", ini), std::string(255, 'x'));
-    EXPECT_FALSE(platform::WriteIniValue("Section", "k", "two\r\nlines", ini));
-    EXPECT_FALSE(platform::WriteIniValue("Section", "", "v", ini));
-    EXPECT_FALSE(platform::WriteIniValue("Section", "k", "v", temp.path() + "\\no\\such.ini"));
+    EXPECT_EQ(platform::WriteIniValue("Section", "k", "two\r\nlines", ini), false);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));  // for the message
+    EXPECT_EQ(platform::WriteIniValue("Section", "", "v", ini), false);
+    EXPECT_EQ(platform::WriteIniValue("Section", "k", "v", temp.path() + "\\no\\such.ini"), false);
 }
 
 // ---- Processes ----------------------------------------------------------------------------------

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# A screensaver run, Velmora.scr /s, under Wine: the hand-off bitmap it writes holds the pattern
+# painted on the screen, the renderer's window "Zentrova_VC" shows it, a second /s during the run
+# ends at once, and Escape ends both programs. A working folder that others may write gets no
+# bitmap, so the renderer shows its "Error" box and the run ends. Saves a screenshot of the run
+# and the time from /s to the first frame in the artifacts.
+#   run_test.sh BIN_FOLDER ARTIFACT_FOLDER WORK_FOLDER
+set -euo pipefail
+. "$(dirname "$0")/lib.sh"
+require_session
+bin=$1 artifacts=$2 work=$3
+mkdir -p "$artifacts"
+rm -rf "$work" && mkdir -p "$work/program" "$work/root"
+cp "$bin/Velmora.scr" "$bin/Velmora.dll" "$work/program/"
+VELMORA_ROOT=$(windows_path "$work/root")
+export VELMORA_ROOT
+bitmap=$work/root/c/tolvik/Zentrova.bmp
+read -r width height < <(xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\).*/\1 \2/p')
+magenta="192 48 144"
+
+# The desktop: a generated picture with a magenta square in the middle, as the root window's
+# background (what Wine's screen capture reads).
+desktop=$work/desktop.png
+"$(dirname "$0")/../../tools/make-desktop.sh" "$width" "$height" "$desktop"
+convert "$desktop" -fill '#c03090' \
+  -draw "rectangle $((width * 35 / 100)),$((height * 35 / 100)) $((width * 65 / 100)),$((height * 65 / 100))" \
+  -type truecolor "$desktop"
+display -window root "$desktop" || true  # sets the background, then reports 1 all the same
+centre() { pixel $((width / 2)) $((height / 2)); }
+wait_colour() {  # wait_colour "R G B" SECONDS: until the screen's centre shows that colour
+  local limit=$(($(now_ms) + $2 * 1000))
+  while [ "$(now_ms)" -lt "$limit" ]; do
+    near "$(centre)" "$1" 40 && return 0
+    sleep 0.05
+  done
+  return 1
+}
+wait_colour "$magenta" 20 || fail "the desktop picture is not on the screen"
+
+# wait_file FILE SECONDS: until FILE exists (the bitmap is written beside and renamed into place).
+wait_file() {
+  local limit=$(($(now_ms) + $2 * 1000))
+  until [ -f "$1" ]; do
+    [ "$(now_ms)" -lt "$limit" ] || return 1
+    sleep 0.02
+  done
+}
+
+echo "/s writes the screen to the hand-off bitmap and the renderer shows it"
+start=$(now_ms)
+wine "$work/program/Velmora.scr" /s &
+run=$!
+wait_file "$bitmap" 30 || fail "no hand-off bitmap"
+# From now on the desktop's centre is green: magenta there again is the renderer's first frame.
+xsetroot -solid '#00ff00'
+id=$(wait_window Zentrova_VC 30) || fail "no window Zentrova_VC"
+shown=$(now_ms)
+wait_colour "$magenta" 30 || {
+  screenshot "$artifacts/run-no-frame.png"
+  fail "the renderer never showed the picture"
+}
+first=$(now_ms)
+echo "window after $((shown - start)) ms, first frame after $((first - start)) ms (${width}x${height})" |
+  tee "$artifacts/run-timing.txt"
+differing=$(compare -metric AE -fuzz 2% "$bitmap" "$desktop" null: 2>&1 || true)
+[ "$differing" = 0 ] || fail "the hand-off bitmap differs from the desktop in $differing pixels"
+sleep 1.5  # the picture has begun to bend
+screenshot "$artifacts/run.png"
+
+echo "A second /s during the run ends at once"
+wine "$work/program/Velmora.scr" /s &
+second=$!
+wait_exit "$second" 20 || fail "a second /s did not end"
+kill -0 "$run" 2>/dev/null || fail "the first run ended too"
+[ "$(xdotool search --name '^Zentrova_VC$' | wc -l)" = 1 ] || fail "a second renderer window"
+
+echo "Escape ends both programs"
+xdotool key --window "$id" Escape 2>/dev/null
+wait_exit "$run" 20 || fail "Escape did not end the run"
+[ "$exit_code" = 0 ] || fail "Velmora.scr ended with $exit_code after Escape"
+limit=$(($(now_ms) + 10000))
+until no_window Zentrova_VC; do
+  [ "$(now_ms)" -lt "$limit" ] || fail "the renderer's window outlived the run"
+  sleep 0.05
+done
+
+echo "A working folder others may write gets no bitmap: the Error box, and the run ends"
+rm -rf "$work/root" && mkdir -p "$work/root" && chmod 0777 "$work/root"
+wine "$work/program/Velmora.scr" /s &
+run=$!
+id=$(wait_window Error 30) || fail "no Error box"
+[ ! -e "$bitmap" ] || fail "a bitmap was written into a folder others may write"
+screenshot "$artifacts/run-error.png"
+xdotool key --window "$id" Return 2>/dev/null
+wait_exit "$run" 20 || fail "the run did not end after the Error box"
+no_window Zentrova_VC || fail "a renderer window is left over"
+echo "ok"
