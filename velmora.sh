@@ -13,7 +13,7 @@ build=${VELMORA_BUILD:-$here/build}
 
 packages=(
   build-essential cmake pkg-config git ca-certificates
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev llvm-14
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libx11-dev libxfixes-dev libxrandr-dev libxext-dev
