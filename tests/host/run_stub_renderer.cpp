@@ -52,6 +52,8 @@ int main() {
     for (;;) {
         XEvent e;
         XNextEvent(d, &e);
-        if (e.type == KeyPress && XLookupKeysym(&e.xkey, 0) == XK_Escape) return 0;
+        if (e.type == KeyPress && XLookupKeysym(&e.xkey, 0) == XK_Escape) break;
     }
+    XCloseDisplay(d);
+    return 0;
 }

@@ -100,7 +100,7 @@ TEST_F(IdleCompanion, StartsARunAfterTheIdleTimeNotBeforeAndCountsAgainAfterInpu
     StartCompanion("--seconds 2");
     ASSERT_TRUE(WaitForRuns(1, 6000ms)) << ReadFile(log_);
     EXPECT_GE(MsSince(input), 2000);
-    EXPECT_LE(MsSince(input), 3500);
+    EXPECT_LE(MsSince(input), 2000 + TimeBound(1500ms).count());
 
     EndRunWithEscape();
     // Input every second keeps the next run away; it comes two seconds after the last one.
@@ -149,7 +149,7 @@ TEST_F(IdleCompanion, SigtermEndsItQuicklyWithItsRun) {
     const auto asked = Clock::now();
     kill(companion_->pid(), SIGTERM);
     EXPECT_EQ(companion_->Wait(2000ms), 0);
-    EXPECT_LE(MsSince(asked), 100);
+    EXPECT_LE(MsSince(asked), TimeBound(100ms).count());
     EXPECT_TRUE(ProcessGone(host));
     EXPECT_TRUE(WaitUntil([&] { return ProcessGone(renderer); }, 1000ms));
 }
@@ -161,7 +161,7 @@ TEST_F(IdleCompanion, SigtermWhileCountingEndsItAtOnce) {
     const auto asked = Clock::now();
     kill(companion_->pid(), SIGTERM);
     EXPECT_EQ(companion_->Wait(1000ms), 0);
-    EXPECT_LE(MsSince(asked), 100);
+    EXPECT_LE(MsSince(asked), TimeBound(100ms).count());
     EXPECT_EQ(ReadFile(log_), "");
 }
 

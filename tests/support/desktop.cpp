@@ -105,7 +105,7 @@ Child::~Child() {
 
 std::optional<int> Child::Wait(std::chrono::milliseconds timeout) {
     if (status_) return status_;
-    const auto end = std::chrono::steady_clock::now() + timeout;
+    const auto end = std::chrono::steady_clock::now() + TimeBound(timeout);
     while (true) {
         int status = 0;
         const pid_t r = waitpid(pid_, &status, WNOHANG);

@@ -45,7 +45,7 @@ class Child {
 
     pid_t pid() const { return pid_; }
     // The exit code (128 + signal for a signalled end), or nothing when still running after
-    // `timeout`.
+    // TimeBound(`timeout`).
     std::optional<int> Wait(std::chrono::milliseconds timeout);
     bool Running();
     void Kill();

@@ -15,8 +15,17 @@ std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+std::chrono::milliseconds TimeBound(std::chrono::milliseconds bound) {
+    static const int scale = [] {
+        const char* text = std::getenv("VELMORA_TEST_TIME_SCALE");
+        const int n = text ? std::atoi(text) : 1;
+        return n >= 1 && n <= 100 ? n : 1;
+    }();
+    return bound * scale;
+}
+
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
+    const auto end = std::chrono::steady_clock::now() + TimeBound(timeout);
     while (true) {
         if (condition()) return true;
         if (std::chrono::steady_clock::now() >= end) return false;

@@ -13,7 +13,11 @@ using namespace std::chrono_literals;
 // The whole content of a file; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
 
-// Polls `condition` every 20 ms until it holds or `timeout` has passed.
+// A time bound a test asserts, stretched by $VELMORA_TEST_TIME_SCALE (a whole number from 1 to
+// 100; 1 when unset or invalid) for builds whose programs run slower, such as the sanitizer run.
+std::chrono::milliseconds TimeBound(std::chrono::milliseconds bound);
+
+// Polls `condition` every 20 ms until it holds or TimeBound(`timeout`) has passed.
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
 // Folder for pictures a test run keeps for people to look at: $VELMORA_ARTIFACTS, else
