@@ -56,6 +56,6 @@ case "${1:-}" in
     cd "$build"
     exec ctest --output-on-failure -j"$(nproc)" --timeout 300 ;;
   package-test) install_packages; build; exec "$here/packaging/package-test.sh" "$build" ;;
-  sanitize) install_packages; exec "$here/tools/sanitize.sh" ;;
+  sanitize) install_packages; exec "$here/tools/sanitize.sh" "${@:2}" ;;
   *) sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
 esac
