@@ -39,10 +39,13 @@ class TempFolder {
 
 }  // namespace testsupport
 
-// ---- System helpers (test_support_posix.cpp on POSIX systems) ----------------------------------
+// ---- System helpers (test_support_posix.cpp, test_support_win32.cpp) --------------------------
 namespace testsupport {
 
 // Creates a FIFO at `path`. False where the system has none or it could not be made.
 bool MakeFifo(const std::string& path);
+
+// The most memory this process has held in RAM so far, in kilobytes.
+long PeakMemoryKilobytes();
 
 }  // namespace testsupport
