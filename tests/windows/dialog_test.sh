@@ -29,7 +29,13 @@ open_dialog() {
   $runner "$work/program/Velmora.scr" /c &
   dialog=$!
   id=$(wait_window '<Velmora>' 30) || fail "no window <Velmora>"
-  sleep 1  # placed, zoomed open and painted
+  # The form is made hidden, then placed and shown: wait until it is on the screen.
+  local limit=$(($(now_ms) + 20000))
+  until xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; do
+    [ "$(now_ms)" -lt "$limit" ] || fail "the dialog was never shown"
+    sleep 0.05
+  done
+  sleep 0.5  # painted
   eval "$(xdotool getwindowgeometry --shell "$id")"
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A screensaver run, Velmora.scr /s, under Wine: the hand-off bitmap it writes holds the pattern
 # painted on the screen, the renderer's window "Zentrova_VC" shows it, a second /s during the run
-# ends at once, and Escape ends both programs. A working folder that others may write gets no
+# ends at once, and Escape ends both programs, also when the music file set is one the system
+# can't play (a broken WAV or MP3). A working folder that others may write gets no
 # bitmap, so the renderer shows its "Error" box and the run ends. Saves a screenshot of the run
 # and the time from /s to the first frame in the artifacts.
 #   run_test.sh BIN_FOLDER ARTIFACT_FOLDER WORK_FOLDER
@@ -25,7 +26,6 @@ desktop=$work/desktop.png
 convert "$desktop" -fill '#c03090' \
   -draw "rectangle $((width * 35 / 100)),$((height * 35 / 100)) $((width * 65 / 100)),$((height * 65 / 100))" \
   -type truecolor "$desktop"
-display -window root "$desktop" || true  # sets the background, then reports 1 all the same
 centre() { pixel $((width / 2)) $((height / 2)); }
 wait_colour() {  # wait_colour "R G B" SECONDS: until the screen's centre shows that colour
   local limit=$(($(now_ms) + $2 * 1000))
@@ -35,7 +35,6 @@ wait_colour() {  # wait_colour "R G B" SECONDS: until the screen's centre shows 
   done
   return 1
 }
-wait_colour "$magenta" 20 || fail "the desktop picture is not on the screen"
 
 # wait_file FILE SECONDS: until FILE exists (the bitmap is written beside and renamed into place).
 wait_file() {
@@ -46,21 +45,44 @@ wait_file() {
   done
 }
 
-echo "/s writes the screen to the hand-off bitmap and the renderer shows it"
-start=$(now_ms)
-wine "$work/program/Velmora.scr" /s &
-run=$!
-wait_file "$bitmap" 30 || fail "no hand-off bitmap"
-# From now on the desktop's centre is green: magenta there again is the renderer's first frame.
-xsetroot -solid '#00ff00'
-id=$(wait_window Zentrova_VC 30) || fail "no window Zentrova_VC"
-shown=$(now_ms)
-wait_colour "$magenta" 30 || {
-  screenshot "$artifacts/run-no-frame.png"
-  fail "the renderer never showed the picture"
+# start_run: puts the desktop picture on the screen, starts Velmora.scr /s (pid in $run) and
+# returns once the renderer shows its first frame, with its window in $id and the times from
+# the start to the window and to the first frame in $shown_ms and $first_ms.
+start_run() {
+  display -window root "$desktop" || true  # sets the background, then reports 1 all the same
+  wait_colour "$magenta" 20 || fail "the desktop picture is not on the screen"
+  rm -f "$bitmap"
+  local start shown
+  start=$(now_ms)
+  wine "$work/program/Velmora.scr" /s &
+  run=$!
+  wait_file "$bitmap" 30 || fail "no hand-off bitmap"
+  # From now on the desktop's centre is green: magenta there again is the renderer's first frame.
+  xsetroot -solid '#00ff00'
+  id=$(wait_window Zentrova_VC 30) || fail "no window Zentrova_VC"
+  shown=$(now_ms)
+  wait_colour "$magenta" 30 || {
+    screenshot "$artifacts/run-no-frame.png"
+    fail "the renderer never showed the picture"
+  }
+  shown_ms=$((shown - start)) first_ms=$(($(now_ms) - start))
 }
-first=$(now_ms)
-echo "window after $((shown - start)) ms, first frame after $((first - start)) ms (${width}x${height})" |
+
+# end_run: Escape ends both programs, Velmora.scr with exit code 0.
+end_run() {
+  xdotool key --window "$id" Escape 2>/dev/null
+  wait_exit "$run" 20 || fail "Escape did not end the run"
+  [ "$exit_code" = 0 ] || fail "Velmora.scr ended with $exit_code after Escape"
+  local limit=$(($(now_ms) + 10000))
+  until no_window Zentrova_VC; do
+    [ "$(now_ms)" -lt "$limit" ] || fail "the renderer's window outlived the run"
+    sleep 0.05
+  done
+}
+
+echo "/s writes the screen to the hand-off bitmap and the renderer shows it"
+start_run
+echo "window after $shown_ms ms, first frame after $first_ms ms (${width}x${height})" |
   tee "$artifacts/run-timing.txt"
 differing=$(compare -metric AE -fuzz 2% "$bitmap" "$desktop" null: 2>&1 || true)
 [ "$differing" = 0 ] || fail "the hand-off bitmap differs from the desktop in $differing pixels"
@@ -75,14 +97,21 @@ kill -0 "$run" 2>/dev/null || fail "the first run ended too"
 [ "$(xdotool search --name '^Zentrova_VC$' | wc -l)" = 1 ] || fail "a second renderer window"
 
 echo "Escape ends both programs"
-xdotool key --window "$id" Escape 2>/dev/null
-wait_exit "$run" 20 || fail "Escape did not end the run"
-[ "$exit_code" = 0 ] || fail "Velmora.scr ended with $exit_code after Escape"
-limit=$(($(now_ms) + 10000))
-until no_window Zentrova_VC; do
-  [ "$(now_ms)" -lt "$limit" ] || fail "the renderer's window outlived the run"
-  sleep 0.05
+end_run
+
+# The settings file beside the program, in the Japanese code page its key names are written in.
+write_settings() {  # write_settings MODE FILE
+  printf '[Section]\r\nBGM区分=%s\r\nBGMﾌｧｲﾙ=%s\r\n' "$1" "$2" |
+    iconv -f UTF-8 -t SHIFT_JIS >"$work/program/Velmora.ini"
+}
+echo "Music files the system can't play hold nothing up: the run goes on and ends on Escape"
+for kind in wav mp3; do
+  printf 'RIFF\x10\0\0\0WAVEbroken' >"$work/broken.$kind"
+  write_settings 2 "$(windows_path "$work/broken.$kind")"
+  start_run
+  end_run
 done
+rm -f "$work/program/Velmora.ini"
 
 echo "A working folder others may write gets no bitmap: the Error box, and the run ends"
 rm -rf "$work/root" && mkdir -p "$work/root" && chmod 0777 "$work/root"
