@@ -1,6 +1,7 @@
 // Frames per second of the renderer's own drawing (full screen, the real display callback)
 // beside one textured quad over the whole window and a loop that only clears and swaps, on the
 // same display.   renderer_fps_bench warp|quad|clear SECONDS [BITMAP]
+// warp reads the hand-off bitmap under $VELMORA_ROOT, as the renderer does; quad reads BITMAP.
 #include <GL/freeglut.h>
 #include <sys/resource.h>
 
@@ -79,8 +80,11 @@ int main(int argc, char** argv) {
     const std::string name = argc > 1 ? argv[1] : "";
     mode = name == "clear" ? Mode::Clear : name == "quad" ? Mode::Quad : Mode::Warp;
     if (argc < 3 || (name != "warp" && name != "clear" && name != "quad") ||
-        (mode != Mode::Clear && argc < 4)) {
-        std::fputs("usage: renderer_fps_bench warp|quad|clear SECONDS [BITMAP]\n", stderr);
+        (mode == Mode::Quad && argc < 4)) {
+        std::fputs(
+            "usage: renderer_fps_bench warp|clear SECONDS, renderer_fps_bench quad SECONDS "
+            "BITMAP\n",
+            stderr);
         return 2;
     }
     seconds = std::atof(argv[2]);
@@ -95,7 +99,12 @@ int main(int argc, char** argv) {
                     : mode == Mode::Quad ? quad
                                          : clearOnly);
     glutIdleFunc(onIdle);
-    if (mode != Mode::Clear) {
+    if (mode == Mode::Warp) {
+        // The renderer reads the picture where the host leaves it (the run script puts it
+        // there), as it does in a run; the frames are counted once it is on screen.
+        while (!renderer::pictureReady()) {
+        }
+    } else if (mode == Mode::Quad) {
         const auto image = renderer::loadDibFile(
             argv[3], [](const std::string& m) { std::fprintf(stderr, "%s\n", m.c_str()); });
         if (!image) return 1;

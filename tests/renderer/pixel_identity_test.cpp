@@ -92,8 +92,11 @@ std::vector<std::uint8_t> ReadFrame() {
     return rgb;
 }
 
-// Frames 0 (the picture before the first step) to `last`, those in `wanted` read back.
-std::vector<std::vector<std::uint8_t>> Frames(bool asBefore, const std::vector<int>& wanted) {
+// Frames 0 (the picture before the first step) to `last`, those in `wanted` read back, each
+// drawn after clearing the buffers in `cleared`.
+std::vector<std::vector<std::uint8_t>> Frames(bool asBefore, const std::vector<int>& wanted,
+                                              GLbitfield cleared = GL_COLOR_BUFFER_BIT |
+                                                                   GL_DEPTH_BUFFER_BIT) {
     renderer::Animation state;
     std::vector<std::vector<std::uint8_t>> frames;
     for (int frame = 0; frame <= wanted.back(); ++frame) {
@@ -102,7 +105,7 @@ std::vector<std::vector<std::uint8_t>> Frames(bool asBefore, const std::vector<i
             renderer::advanceAnimation(state);
         }
         if (std::find(wanted.begin(), wanted.end(), frame) == wanted.end()) continue;
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glClear(cleared);
         if (asBefore)
             DrawAsBefore(state);
         else
@@ -195,4 +198,18 @@ TEST_F(PixelIdentity, FramesAtTheTurningPointsAreTheSameAsBefore) {
     for (std::size_t i = 0; i < wanted.size(); ++i)
         EXPECT_EQ(DifferingBytes(now[i], before[i]), 0u) << "frame " << wanted[i];
     EXPECT_NE(DifferingBytes(before[1], before[4]), 0u);  // the frames do differ
+}
+
+// The renderer clears only the colour buffer: its frames must not depend on what the depth
+// buffer holds, here a depth that would hide everything were the depth test on.
+TEST_F(PixelIdentity, FramesDoNotDependOnTheDepthBuffer) {
+    const std::vector<int> wanted = {1, 201, 402};
+    renderer::uploadTexture(MakePicture(640, 480, 5));
+    const auto cleared = Frames(false, wanted);
+    glClearDepth(0.0);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glClearDepth(1.0);
+    const auto stale = Frames(false, wanted, GL_COLOR_BUFFER_BIT);
+    for (std::size_t i = 0; i < wanted.size(); ++i)
+        EXPECT_EQ(DifferingBytes(stale[i], cleared[i]), 0u) << "frame " << wanted[i];
 }
