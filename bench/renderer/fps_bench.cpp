@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "renderer/scene.h"
 
@@ -102,8 +103,7 @@ int main(int argc, char** argv) {
     if (mode == Mode::Warp) {
         // The renderer reads the picture where the host leaves it (the run script puts it
         // there), as it does in a run; the frames are counted once it is on screen.
-        while (!renderer::pictureReady()) {
-        }
+        while (!renderer::pictureReady()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     } else if (mode == Mode::Quad) {
         const auto image = renderer::loadDibFile(
             argv[3], [](const std::string& m) { std::fprintf(stderr, "%s\n", m.c_str()); });
