@@ -120,8 +120,9 @@ class MappedFile {
   private:
     const std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
-    std::uintptr_t file_ = 0;  // the backend's own handles
-    std::uintptr_t mapping_ = 0;
+    // The backend's own handles (Windows needs both; POSIX unmaps by address and size alone).
+    [[maybe_unused]] std::uintptr_t file_ = 0;
+    [[maybe_unused]] std::uintptr_t mapping_ = 0;
 };
 
 // ---- Text conversion (posix/charset.cpp; names in common/charset_names.cpp) ---------------------
