@@ -6,9 +6,13 @@
 
 #include "platform/common/words.h"
 #include "platform/platform.h"
+#include "platform/win32/win32_text.h"
 
 namespace platform {
 namespace {
+
+using win32::FromWide;
+using win32::ToWide;
 
 // The code page a charset name stands for; 0 when unknown.
 UINT CodePage(std::string_view name) {
@@ -31,40 +35,6 @@ UINT CodePage(std::string_view name) {
             return static_cast<UINT>(std::stoul(n.substr(p.size())));
     }
     return 0;
-}
-
-// Code pages that refuse the strictness flags (stateful and GB18030 encodings among them).
-bool TakesFlags(UINT page) {
-    return !(page == 42 || (page >= 50220 && page <= 50229) || page == 52936 || page == 54936 ||
-             (page >= 57002 && page <= 57011) || page == 65000);
-}
-
-bool ToWide(UINT page, std::string_view in, bool strict, std::wstring& out) {
-    out.clear();
-    if (in.empty()) return true;
-    const DWORD flags = strict && TakesFlags(page) ? MB_ERR_INVALID_CHARS : 0;
-    const int size = static_cast<int>(in.size());
-    const int n = MultiByteToWideChar(page, flags, in.data(), size, nullptr, 0);
-    if (n <= 0) return false;
-    out.resize(static_cast<std::size_t>(n));
-    return MultiByteToWideChar(page, flags, in.data(), size, out.data(), n) == n;
-}
-
-// With `strict`, a character the page lacks fails; else it becomes "?".
-bool FromWide(UINT page, std::wstring_view in, bool strict, std::string& out) {
-    out.clear();
-    if (in.empty()) return true;
-    const bool utf8 = page == CP_UTF8;
-    BOOL usedDefault = FALSE;
-    BOOL* used = strict && !utf8 && TakesFlags(page) ? &usedDefault : nullptr;
-    const DWORD flags = strict && utf8 ? WC_ERR_INVALID_CHARS : 0;
-    const char* fallback = utf8 || !TakesFlags(page) ? nullptr : "?";
-    const int size = static_cast<int>(in.size());
-    const int n = WideCharToMultiByte(page, flags, in.data(), size, nullptr, 0, fallback, used);
-    if (n <= 0 || usedDefault) return false;
-    out.resize(static_cast<std::size_t>(n));
-    return WideCharToMultiByte(page, flags, in.data(), size, out.data(), n, fallback, used) == n &&
-           !usedDefault;
 }
 
 }  // namespace

@@ -6,11 +6,18 @@
 namespace platform::win32 {
 namespace {
 
-// Converts `in` from code page `page` to UTF-16. `strict` refuses invalid input.
+// Code pages that refuse the strictness flags (stateful and GB18030 encodings among them).
+bool TakesFlags(UINT page) {
+    return !(page == 42 || (page >= 50220 && page <= 50229) || page == 52936 || page == 54936 ||
+             (page >= 57002 && page <= 57011) || page == 65000);
+}
+
+}  // namespace
+
 bool ToWide(UINT page, std::string_view in, bool strict, std::wstring& out) {
     out.clear();
     if (in.empty()) return true;
-    const DWORD flags = strict ? MB_ERR_INVALID_CHARS : 0;
+    const DWORD flags = strict && TakesFlags(page) ? MB_ERR_INVALID_CHARS : 0;
     const int size = static_cast<int>(in.size());
     const int n = MultiByteToWideChar(page, flags, in.data(), size, nullptr, 0);
     if (n <= 0) return false;
@@ -18,23 +25,22 @@ bool ToWide(UINT page, std::string_view in, bool strict, std::wstring& out) {
     return MultiByteToWideChar(page, flags, in.data(), size, out.data(), n) == n;
 }
 
-// Converts UTF-16 to code page `page`. With `strict`, a character the page lacks fails.
+// With `strict`, a character the page lacks fails; else it becomes "?".
 bool FromWide(UINT page, std::wstring_view in, bool strict, std::string& out) {
     out.clear();
     if (in.empty()) return true;
-    const int size = static_cast<int>(in.size());
+    const bool utf8 = page == CP_UTF8;
     BOOL usedDefault = FALSE;
-    // The UTF-8 page takes no "default character used" flag.
-    BOOL* used = strict && page != CP_UTF8 ? &usedDefault : nullptr;
-    const DWORD flags = strict && page == CP_UTF8 ? WC_ERR_INVALID_CHARS : 0;
-    const int n = WideCharToMultiByte(page, flags, in.data(), size, nullptr, 0, nullptr, used);
+    BOOL* used = strict && !utf8 && TakesFlags(page) ? &usedDefault : nullptr;
+    const DWORD flags = strict && utf8 ? WC_ERR_INVALID_CHARS : 0;
+    const char* fallback = utf8 || !TakesFlags(page) ? nullptr : "?";
+    const int size = static_cast<int>(in.size());
+    const int n = WideCharToMultiByte(page, flags, in.data(), size, nullptr, 0, fallback, used);
     if (n <= 0 || usedDefault) return false;
     out.resize(static_cast<std::size_t>(n));
-    return WideCharToMultiByte(page, flags, in.data(), size, out.data(), n, nullptr, used) == n &&
+    return WideCharToMultiByte(page, flags, in.data(), size, out.data(), n, fallback, used) == n &&
            !usedDefault;
 }
-
-}  // namespace
 
 std::wstring Widen(std::string_view utf8) {
     std::wstring out;
