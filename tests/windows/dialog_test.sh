@@ -9,10 +9,9 @@ set -euo pipefail
 require_session
 bin=$1 artifacts=$2 work=$3
 mkdir -p "$artifacts"
-rm -rf "$work" && mkdir -p "$work/program" "$work/root"
+fresh_work "$work"
+mkdir -p "$work/program"
 cp "$bin/Velmora.scr" "$work/program/"
-VELMORA_ROOT=$(windows_path "$work/root")
-export VELMORA_ROOT
 # On a Japanese system: Wine's ANSI code page is then 932, which carries the settings file's
 # key names and any Japanese value.
 jwine() { env LC_ALL=ja_JP.UTF-8 wine "$@"; }

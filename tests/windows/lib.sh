@@ -83,3 +83,11 @@ wait_exit() {
 
 # A Windows path for a Linux one (Wine maps / to drive Z:).
 windows_path() { winepath -w "$1" 2>/dev/null; }
+
+# fresh_work FOLDER: FOLDER emptied, with FOLDER/root as the programs' private root
+# (VELMORA_ROOT exported as its Windows path).
+fresh_work() {
+  rm -rf "$1" && mkdir -p "$1/root"
+  VELMORA_ROOT=$(windows_path "$1/root")
+  export VELMORA_ROOT
+}

@@ -9,9 +9,7 @@ set -euo pipefail
 require_session
 bin=$1 artifacts=$2 work=$3
 mkdir -p "$artifacts"
-rm -rf "$work" && mkdir -p "$work/root"
-VELMORA_ROOT=$(windows_path "$work/root")
-export VELMORA_ROOT
+fresh_work "$work"
 
 echo "The preview becomes a child filling the parent's client area"
 wine "$bin/preview_parent.exe" 152 112 15000 >"$work/parent.txt" &

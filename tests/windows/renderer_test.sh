@@ -8,9 +8,8 @@ set -euo pipefail
 require_session
 bin=$1 artifacts=$2 work=$3
 mkdir -p "$artifacts"
-rm -rf "$work" && mkdir -p "$work/root/c/tolvik"
-VELMORA_ROOT=$(windows_path "$work/root")
-export VELMORA_ROOT
+fresh_work "$work"
+mkdir -p "$work/root/c/tolvik"
 bitmap=$work/root/c/tolvik/Zentrova.bmp
 read -r width height < <(xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\).*/\1 \2/p')
 

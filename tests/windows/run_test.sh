@@ -11,10 +11,9 @@ set -euo pipefail
 require_session
 bin=$1 artifacts=$2 work=$3
 mkdir -p "$artifacts"
-rm -rf "$work" && mkdir -p "$work/program" "$work/root"
+fresh_work "$work"
+mkdir -p "$work/program"
 cp "$bin/Velmora.scr" "$bin/Velmora.dll" "$work/program/"
-VELMORA_ROOT=$(windows_path "$work/root")
-export VELMORA_ROOT
 bitmap=$work/root/c/tolvik/Zentrova.bmp
 read -r width height < <(xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\).*/\1 \2/p')
 magenta="192 48 144"
