@@ -7,30 +7,15 @@
 #include <iterator>
 #include <string>
 
+#include "bitmap_samples.h"
 #include "host/bitmap_file.h"
 #include "host/forms/forms.h"
 #include "test_support.h"
 
 namespace {
 
-std::uint32_t U32(const std::string& b, std::size_t at) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[at + i]);
-    return v;
-}
-
-forms::Picture TwoByThree() {
-    forms::Picture p;
-    p.Reset(2, 3);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 2; ++x) {
-            std::uint8_t* px = p.Row(y) + x * 3;
-            px[0] = static_cast<std::uint8_t>(10 * y + x);  // red
-            px[1] = 100;
-            px[2] = 200;
-        }
-    return p;
-}
+using bitmap_samples::TwoByThree;
+using bitmap_samples::U32;
 
 TEST(BitmapFile, HeadersAndBottomUpPaddedRows) {
     const std::string b = bitmap_file::Encode24(TwoByThree());

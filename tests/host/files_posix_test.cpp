@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 
+#include "bitmap_samples.h"
 #include "host/bitmap_file.h"
 #include "host/settings.h"
 #include "host/zentrova_b.h"
@@ -17,35 +18,15 @@
 
 namespace {
 
+using testsupport::ReadFile;
 using testsupport::TempFolder;
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 void Spit(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-std::uint32_t U32(const std::string& b, std::size_t at) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[at + i]);
-    return v;
-}
-
-forms::Picture TwoByThree() {
-    forms::Picture p;
-    p.Reset(2, 3);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 2; ++x) {
-            std::uint8_t* px = p.Row(y) + x * 3;
-            px[0] = static_cast<std::uint8_t>(10 * y + x);  // red
-            px[1] = 100;
-            px[2] = 200;
-        }
-    return p;
-}
+using bitmap_samples::TwoByThree;
+using bitmap_samples::U32;
 
 class SettingsFile : public ::testing::Test {
   protected:
@@ -67,7 +48,7 @@ TEST_F(SettingsFile, FailedWriteLeavesTheOldFileAndReportsFailure) {
         EXPECT_EQ(LastApiResult, 0);
         chmod(temp.path().c_str(), 0700);
     }
-    EXPECT_EQ(Slurp(ini), "[Section]\nBGM区分= 1\n");
+    EXPECT_EQ(ReadFile(ini), "[Section]\nBGM区分= 1\n");
 }
 
 TEST_F(SettingsFile, FifoIsNeitherReadNorReplacedAndALinkIsFollowedNotReplaced) {
@@ -89,7 +70,7 @@ TEST_F(SettingsFile, FifoIsNeitherReadNorReplacedAndALinkIsFollowedNotReplaced) 
     EXPECT_EQ(LastApiResult, 1);
     ASSERT_EQ(lstat(ini.c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
-    EXPECT_EQ(Slurp(real), "[Section]\nBGM区分= 2\n");
+    EXPECT_EQ(ReadFile(real), "[Section]\nBGM区分= 2\n");
     ASSERT_EQ(stat(real.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);  // the file keeps its permissions
 }
@@ -125,17 +106,17 @@ TEST(SavePicture, PrivateFileReplacedWholeAndLinksAreNotFollowed) {
     ASSERT_EQ(lstat(path.c_str(), &info), 0);
     EXPECT_TRUE(S_ISREG(info.st_mode));
     EXPECT_EQ(info.st_mode & 0777, 0600u);
-    EXPECT_EQ(Slurp(victim), "keep me");
-    EXPECT_EQ(Slurp(path), bitmap_file::Encode24(TwoByThree()));
+    EXPECT_EQ(ReadFile(victim), "keep me");
+    EXPECT_EQ(ReadFile(path), bitmap_file::Encode24(TwoByThree()));
 
     forms::Picture second;
     second.Reset(5, 1, 1, 2, 3);
     ASSERT_TRUE(forms::SavePicture(second, path));
-    EXPECT_EQ(U32(Slurp(path), 18), 5u);
+    EXPECT_EQ(U32(ReadFile(path), 18), 5u);
 
     EXPECT_FALSE(forms::SavePicture(second, temp.path() + "/missing/Zentrova.bmp"));
     EXPECT_FALSE(forms::SavePicture(forms::Picture{}, path));
-    EXPECT_EQ(U32(Slurp(path), 18), 5u);  // a failed save leaves the earlier file
+    EXPECT_EQ(U32(ReadFile(path), 18), 5u);  // a failed save leaves the earlier file
 }
 
 TEST(SavePicture, NothingIsSavedInAWorkingFolderOthersCanWrite) {
