@@ -6,7 +6,7 @@ velmora_embed(forms_win32_test ${CMAKE_SOURCE_DIR}/assets/dialog/radio_off.png t
 velmora_embed(forms_win32_test ${CMAKE_SOURCE_DIR}/assets/dialog/hand_cursor.png test_hand_png)
 velmora_embed(forms_win32_test ${CMAKE_SOURCE_DIR}/assets/preview/preview.jpg test_preview_jpg)
 add_test(NAME forms_win32_test COMMAND forms_win32_test)
-set_tests_properties(forms_win32_test PROPERTIES LABELS "unit;wine" TIMEOUT 300
+set_tests_properties(forms_win32_test PROPERTIES LABELS "unit;wine" TIMEOUT 120
   RESOURCE_LOCK wine_display)
 
 # The stand-in for the settings page that hands the preview its window.
