@@ -2,11 +2,8 @@
 // "Error" box write nothing outside the working folder and the settings file. (FLTK, left to
 // itself, rewrites its preference files under ~/.fltk and, as root, /etc/fltk in one go: a
 // private $HOME shows it without depending on what else runs on the machine.)
-// gtest first: Xlib defines None and Bool as macros that gtest's own names would collide with.
 #include <gtest/gtest.h>
-// clang-format off
-#include <X11/Xlib.h>
-// clang-format on
+
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -36,23 +33,8 @@ void SendClose(const std::string& display, const std::string& title) {
     const std::string ids =
         testsupport::Shell("DISPLAY=" + display + " xdotool search --onlyvisible --name '^" +
                            title + "$' 2>/dev/null");
-    Display* d = XOpenDisplay(display.c_str());
-    ASSERT_NE(d, nullptr);
-    const auto previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     std::istringstream list(ids);
-    for (unsigned long id = 0; list >> id;) {
-        XEvent ev{};
-        ev.xclient.type = ClientMessage;
-        ev.xclient.window = id;
-        ev.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-        ev.xclient.format = 32;
-        ev.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
-        ev.xclient.data.l[1] = CurrentTime;
-        XSendEvent(d, id, False, NoEventMask, &ev);
-    }
-    XSync(d, False);
-    XSetErrorHandler(previous);
-    XCloseDisplay(d);
+    for (unsigned long id = 0; list >> id;) testsupport::SendCloseRequest(display, id);
 }
 
 class StrayFiles : public ::testing::Test {

@@ -1,6 +1,8 @@
 // The X11 test support: real programs under Xvfb (see desktop.h).
 #include "desktop.h"
 
+#include <X11/Xlib.h>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -182,6 +184,23 @@ std::vector<pid_t> ChildrenOf(pid_t parent) {
         if (ppid == parent) out.push_back(std::stoi(name));
     }
     return out;
+}
+
+void SendCloseRequest(const std::string& display, std::uintptr_t window) {
+    Display* d = XOpenDisplay(display.c_str());
+    if (!d) return;
+    const auto previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = window;
+    ev.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    ev.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, window, False, NoEventMask, &ev);
+    XSync(d, False);
+    XSetErrorHandler(previous);
+    XCloseDisplay(d);
 }
 
 }  // namespace testsupport

@@ -61,6 +61,10 @@ std::string Shell(const std::string& command, int* exitCode = nullptr);
 // The first window id (decimal) on `display` whose name is exactly `title`, or 0.
 std::uintptr_t FindWindow(const std::string& display, const std::string& title);
 
+// Sends `window` on `display` the close request a window manager's close button sends. A window
+// that has gone meanwhile is no error.
+void SendCloseRequest(const std::string& display, std::uintptr_t window);
+
 // Saves the whole screen, or one window, as a PNG (ImageMagick's import). True on success.
 bool Screenshot(const std::string& display, const std::string& pngPath, std::uintptr_t window = 0);
 

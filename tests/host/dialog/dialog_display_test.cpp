@@ -47,22 +47,6 @@ WindowInfo Info(const std::string& display, unsigned long id) {
             out.find("Map State: IsViewable") != std::string::npos};
 }
 
-// The same close request a window manager's close button sends.
-void SendClose(const std::string& display, unsigned long id) {
-    Display* d = XOpenDisplay(display.c_str());
-    ASSERT_NE(d, nullptr);
-    XEvent ev{};
-    ev.xclient.type = ClientMessage;
-    ev.xclient.window = id;
-    ev.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-    ev.xclient.format = 32;
-    ev.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
-    ev.xclient.data.l[1] = CurrentTime;
-    XSendEvent(d, id, False, NoEventMask, &ev);
-    XFlush(d);
-    XCloseDisplay(d);
-}
-
 struct PointerLook {
     int width = 0, height = 0, hotX = 0, hotY = 0;
 };
@@ -243,7 +227,7 @@ TEST_F(Dialog, CancelTitleBarCloseAndKeysWriteNothing) {
 
     Open();
     Click(kLabelNone);
-    SendClose(display_.name(), window_);
+    testsupport::SendCloseRequest(display_.name(), window_);
     ExpectClosed();
     EXPECT_EQ(testsupport::ReadFile(ini_), before);
 }
