@@ -47,6 +47,7 @@ trap '$sudo apt-get purge -y -qq velmora >/dev/null 2>&1 || true; cleanup' EXIT
 step "checking the installed layout"
 [ "$(readlink /usr/bin/velmora)" = "../lib/velmora/Velmora.scr" ] || fail "bin/velmora link"
 for f in /usr/lib/velmora/Velmora.scr /usr/lib/velmora/Velmora.dll /usr/lib/velmora/velmora-idle \
+  /usr/lib/velmora/velmora_sound.so /usr/lib/velmora/velmora_message_box.so \
   /usr/share/applications/velmora-settings.desktop /usr/share/man/man1/velmora.1 \
   /usr/share/icons/hicolor/48x48/apps/velmora.png /usr/share/systemd/user/velmora-idle.service \
   /usr/share/velmora/velmora-idle.desktop; do

@@ -162,7 +162,10 @@ std::int32_t CurrentProcessId();
 // ---- Message box (fltk/message_box.cpp; library velmora_platform_fltk) --------------------------
 
 // A modal box titled `title` showing `text` with one OK button; returns once it is dismissed
-// (Return, Escape, Space, OK or closing the window).
+// (Return, Escape, Space, OK or closing the window). velmora_platform_message_box offers the
+// same box to a program without the toolkit: loaded from the program folder when first shown;
+// where it can't be loaded, the message is written to standard error as "<title>: <text>" and
+// the call returns at once.
 void ShowMessageBox(std::string_view title, std::string_view text);
 
 // Keeps the toolkit away from its preference files: its global options take their built-in

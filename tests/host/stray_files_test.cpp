@@ -41,14 +41,15 @@ class StrayFiles : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(display_.ok());
-        for (const char* name : {"Velmora.scr", "Velmora.dll"})
+        for (const char* name : {"Velmora.scr", "Velmora.dll", "velmora_message_box.so"})
             std::filesystem::copy_file(std::string(VELMORA_BIN_DIR) + "/" + name,
                                        programs_.path() + "/" + name);
     }
     void TearDown() override {
         EXPECT_EQ(Contents(home_.path()), std::set<std::string>{}) << "written into $HOME";
         for (const auto& name : Contents(programs_.path()))
-            EXPECT_TRUE(name == "Velmora.scr" || name == "Velmora.dll" || name == "Velmora.ini")
+            EXPECT_TRUE(name == "Velmora.scr" || name == "Velmora.dll" || name == "Velmora.ini" ||
+                        name == "velmora_message_box.so")
                 << name;
     }
     std::unique_ptr<Child> Start(const std::string& program, const std::string& argument = "") {

@@ -1,5 +1,6 @@
 // The renderer program and the frame tool under a private Xvfb: the window and its title, the
-// keys, the "Error" box for a bitmap that can't be loaded, and what the first frames show.
+// keys, the "Error" box for a bitmap that can't be loaded (standard error when the box's module
+// is missing), and what the first frames show.
 // gtest first: Xlib defines None and Bool as macros that gtest's own names would collide with.
 #include <gtest/gtest.h>
 // clang-format off
@@ -60,6 +61,12 @@ class RendererOnDisplay : public ::testing::Test {
     std::string bitmap_;
 };
 
+// True when the process has a library whose file name contains `name` mapped.
+bool Maps(pid_t pid, const std::string& name) {
+    return testsupport::ReadFile("/proc/" + std::to_string(pid) + "/maps").find(name) !=
+           std::string::npos;
+}
+
 // True when the pointer's current image has at least one visible pixel.
 bool PointerVisible(const std::string& display) {
     Display* d = XOpenDisplay(display.c_str());
@@ -116,6 +123,7 @@ TEST_F(RendererOnDisplay, ShowsThePictureFullWidthUntilEscape) {
     EXPECT_NE(p.At(0, 240), kBlack);  // and the picture reaches both sides
     EXPECT_NE(p.At(639, 240), kBlack);
     EXPECT_FALSE(PointerVisible(display_.name())) << "the pointer is hidden over the window";
+    EXPECT_FALSE(Maps(renderer->pid(), "libfltk")) << "the toolkit is loaded for the box alone";
 
     for (const char* key : {"a", "5", "space", "Return", "Up", "F1", "q"}) Key(window, key);
     std::this_thread::sleep_for(300ms);
@@ -141,6 +149,7 @@ TEST_F(RendererOnDisplay, BitmapThatCannotBeLoadedEndsWithCodeOneAfterTheBox) {
                                 Artifact(content ? "unknown-format.png" : "missing.png"));
         std::this_thread::sleep_for(200ms);
         ASSERT_TRUE(renderer->Running()) << "the box is modal: the program waits for it";
+        EXPECT_TRUE(Maps(renderer->pid(), "velmora_message_box.so"));
         std::optional<int> code;
         for (int attempt = 0; attempt < 10 && !code; ++attempt) {
             testsupport::Shell("DISPLAY=" + display_.name() + " xdotool windowfocus --sync " +
@@ -149,6 +158,22 @@ TEST_F(RendererOnDisplay, BitmapThatCannotBeLoadedEndsWithCodeOneAfterTheBox) {
         }
         EXPECT_EQ(code, std::optional<int>(1));
     }
+}
+
+TEST_F(RendererOnDisplay, WithoutItsMessageBoxModuleTheErrorGoesToStandardError) {
+    // A program folder with the renderer alone, and no bitmap in the working folder.
+    const std::string folder = root_.path() + "/programs";
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(std::string(VELMORA_BIN_DIR) + "/Velmora.dll",
+                               folder + "/Velmora.dll");
+    const std::string errors = root_.path() + "/stderr";
+    testsupport::Child renderer(
+        {"/bin/sh", "-c", "exec '" + folder + "/Velmora.dll' 2>'" + errors + "'"}, Env());
+    EXPECT_EQ(renderer.Wait(10s), std::optional<int>(1)) << "no box to wait for";
+    EXPECT_EQ(testsupport::FindWindow(display_.name(), "Error"), 0u);
+    EXPECT_NE(testsupport::ReadFile(errors).find("Error: Failed to open DIB file " + bitmap_ + "."),
+              std::string::npos)
+        << testsupport::ReadFile(errors);
 }
 
 // A 1-bit bottom-up picture of `side` x `side` pixels: red above, blue below. Built row by row,

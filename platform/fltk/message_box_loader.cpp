@@ -1,0 +1,44 @@
+// The message box for a program that needs the toolkit for nothing else (the renderer): the box
+// is in velmora_message_box.so beside the program, loaded when the first box is shown, so that
+// a normal start loads neither FLTK nor the dozen libraries it brings. A module that is missing
+// or broken loses no message: it goes to standard error as "<title>: <text>" instead, and the
+// call returns as if the box had been dismissed.
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/fltk/message_box_module.h"
+#include "platform/platform.h"
+
+namespace platform {
+namespace {
+
+using ShowFunction = decltype(&velmora_show_message_box);
+
+// The module's entry point, or null when it can't be loaded (tried once; never unloaded).
+ShowFunction Loaded() {
+    static const ShowFunction show = []() -> ShowFunction {
+        const std::string path = ProgramFolder() + "/" + message_box::kModuleFile;
+        void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle) return nullptr;
+        return reinterpret_cast<ShowFunction>(dlsym(handle, "velmora_show_message_box"));
+    }();
+    return show;
+}
+
+}  // namespace
+
+void ShowMessageBox(std::string_view title, std::string_view text) {
+    const std::string titleText(title);
+    const std::string message(text);
+    if (const ShowFunction show = Loaded()) {
+        show(titleText.c_str(), message.c_str());
+        return;
+    }
+    const std::string line = titleText + ": " + message + (message.ends_with('\n') ? "" : "\n");
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+}
+
+}  // namespace platform
