@@ -70,7 +70,10 @@ bool SavePicture(const Picture& picture, const std::string& path) {
     if (slash == std::string::npos ||
         !platform::UnsafeFolderReason(file.substr(0, slash == 0 ? 1 : slash)).empty())
         return false;
-    return platform::ReplaceFile(file, bytes, platform::FileAccess::OwnerOnly);
+    // Made anew for every run and read by the renderer at once: waiting for the disk would
+    // only delay the picture.
+    return platform::ReplaceFile(file, bytes, platform::FileAccess::OwnerOnly,
+                                 platform::Durability::Passing);
 }
 
 }  // namespace forms

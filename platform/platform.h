@@ -87,12 +87,21 @@ enum class FileAccess {
     KeepOrUserDefault  // as the file being replaced allowed; a new file as the user's default
 };
 
+// Whether ReplaceFile waits for the new bytes to reach the disk before they take the old file's
+// place.
+enum class Durability {
+    Lasting,  // they do: after a crash the file is either the old or the new one, whole
+    Passing   // they need not: a file made anew for each use, which readers take at once;
+              // readers still never see half a file, but a crash may leave a broken one behind
+};
+
 // Replaces the file at `path` by one holding `bytes`, atomically: the bytes go to a new
-// temporary file in the same folder, reach the disk, and take the place of `path` in one step
-// (which also works where renaming over an existing file is refused). A failure at any point
-// leaves the old file as it was and no temporary file behind. A symbolic link at `path` is
-// replaced, not written through.
-bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess access);
+// temporary file in the same folder, reach the disk (Durability::Lasting), and take the place
+// of `path` in one step (which also works where renaming over an existing file is refused). A
+// failure at any point leaves the old file as it was and no temporary file behind. A symbolic
+// link at `path` is replaced, not written through.
+bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess access,
+                 Durability durability = Durability::Lasting);
 
 // Where a write meant for `path` should go: the final target when `path` is a symbolic link
 // (so that the link stays), else `path` itself.

@@ -89,7 +89,8 @@ bool IsReadableRegularFile(const std::string& path) {
     return true;
 }
 
-bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess access) {
+bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess access,
+                 Durability durability) {
     const auto slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -99,7 +100,8 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess acc
     const mode_t mode = ModeFor(path, access);
     const int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return false;
-    bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
+    bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) &&
+              (durability == Durability::Passing || fsync(fd) == 0);
     ok = (close(fd) == 0) && ok;
     if (ok) ok = rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) {

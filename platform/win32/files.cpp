@@ -92,13 +92,14 @@ bool Exists(const std::wstring& path) {
 // Puts the finished temporary file in the place of `target`. ReplaceFileW keeps what the old
 // file allowed; a private file, a new file and a link at `target` are moved over instead, so
 // that a link is replaced, never written through.
-bool MoveIntoPlace(const std::wstring& temp, const std::wstring& target, FileAccess access) {
+bool MoveIntoPlace(const std::wstring& temp, const std::wstring& target, FileAccess access,
+                   Durability durability) {
     if (access == FileAccess::KeepOrUserDefault && Exists(target) && !IsLinkOrJunction(target) &&
         ::ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                        nullptr, nullptr))
         return true;
-    return MoveFileExW(temp.c_str(), target.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    const DWORD through = durability == Durability::Lasting ? MOVEFILE_WRITE_THROUGH : 0;
+    return MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | through) != 0;
 }
 
 }  // namespace
@@ -136,7 +137,8 @@ bool IsReadableRegularFile(const std::string& path) {
     return true;
 }
 
-bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess access) {
+bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess access,
+                 Durability durability) {
     const std::wstring target = win32::Widen(path);
     if (target.empty() || IsSeparator(target.back())) return false;
     const std::wstring temp = TemporaryBeside(target);
@@ -146,9 +148,10 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess acc
                               access == FileAccess::OwnerOnly ? security.Get() : nullptr,
                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    bool ok = WriteAll(file, bytes) && FlushFileBuffers(file);
+    bool ok =
+        WriteAll(file, bytes) && (durability == Durability::Passing || FlushFileBuffers(file));
     ok = CloseHandle(file) && ok;
-    if (ok) ok = MoveIntoPlace(temp, target, access);
+    if (ok) ok = MoveIntoPlace(temp, target, access, durability);
     if (!ok) DeleteFileW(temp.c_str());
     return ok;
 }
