@@ -15,10 +15,10 @@ namespace Zentrova_B {
 
 void Main() {
     // A run (its hidden form) or a settings dialog of this program is there already.
-    if (platform::WindowWithTitleExists(names::kRunTitle) ||
-        platform::WindowWithTitleExists(names::kDialogTitle))
-        forms::End();
+    if (platform::WindowWithAnyTitleExists({names::kRunTitle, names::kDialogTitle})) forms::End();
     const Role role = RoleOf(CommandLine);
+    // Only the settings dialog takes typed text (its file chooser).
+    forms::SetTypedText(role == Role::Configure);
     if (role == Role::Preview) {
         Zentrova_R::PreviewSetup(CommandLine);
         return;

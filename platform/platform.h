@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
@@ -182,10 +183,19 @@ void ShowMessageBox(std::string_view title, std::string_view text);
 // Called before the first widget is made; calling it again does nothing.
 void KeepToolkitPreferencesUntouched();
 
+// Opens the toolkit's connection to the window system, once, before its first window; keeps its
+// preference files untouched as above. `typedText` false: no window of this program takes typed
+// text, so the toolkit may leave out what only typing needs (the compose table). Calling it
+// again does nothing. (x11/toolkit_display.cpp)
+void OpenToolkitDisplay(bool typedText);
+
 // ---- Windows (x11/windows.cpp) ------------------------------------------------------------------
 
 // True when any window of the display, mapped or not, carries exactly this title.
 bool WindowWithTitleExists(std::string_view title);
+
+// True when any window carries exactly one of `titles`: one look at the windows for all of them.
+bool WindowWithAnyTitleExists(std::initializer_list<std::string_view> titles);
 
 // The same question for a watch that asks it every tick of the toolkit's event loop (the host's
 // watch on the renderer): the window found last is followed by what the window system tells the

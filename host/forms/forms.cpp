@@ -218,6 +218,17 @@ double TwipsPerPixelY() {
     return platform::TwipsPerPixel();
 }
 
+namespace {
+bool typedText = true;
+}  // namespace
+
+void SetTypedText(bool used) {
+    typedText = used;
+}
+bool TypedText() {
+    return typedText;
+}
+
 int LoadedFormCount() {
     return static_cast<int>(LoadedForms().size());
 }

@@ -211,6 +211,12 @@ double TwipsPerPixelY();
 enum class MousePointer { Default, Hourglass };
 void SetScreenMousePointer(MousePointer pointer);
 
+// Whether any form of this program takes typed text (text boxes, the file chooser); yes unless
+// told otherwise before the first form loads. Without typed text the toolkit can leave out what
+// only typing needs, and the first form loads sooner.
+void SetTypedText(bool used);
+bool TypedText();
+
 // The number of loaded forms.
 int LoadedFormCount();
 

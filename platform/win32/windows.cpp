@@ -22,6 +22,12 @@ bool WindowWithTitleExists(std::string_view title) {
     return false;
 }
 
+bool WindowWithAnyTitleExists(std::initializer_list<std::string_view> titles) {
+    for (std::string_view title : titles)
+        if (WindowWithTitleExists(title)) return true;
+    return false;
+}
+
 bool WatchedWindowWithTitleExists(std::string_view title) {
     return WindowWithTitleExists(title);
 }

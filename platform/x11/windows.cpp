@@ -2,6 +2,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <algorithm>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,20 +32,27 @@ std::string ReadTextProperty(Display* d, Window w, Atom property, Atom type) {
     return text;
 }
 
-// The property that carries `w`'s title when it equals `title` (name None when neither does).
-TitleProperty TitleOf(Display* d, Window w, std::string_view title) {
+using Titles = std::span<const std::string_view>;
+
+bool IsOneOf(const std::string& text, Titles titles) {
+    return std::find(titles.begin(), titles.end(), text) != titles.end();
+}
+
+// The property that carries `w`'s title when that is one of `titles` (name None when neither
+// does).
+TitleProperty TitleOf(Display* d, Window w, Titles titles) {
     static const TitleProperty netWmName{XInternAtom(d, "_NET_WM_NAME", False),
                                          XInternAtom(d, "UTF8_STRING", False)};
     // A window without _NET_WM_NAME may still carry WM_NAME, so both are asked.
-    if (ReadTextProperty(d, w, netWmName.name, netWmName.type) == title) return netWmName;
-    if (ReadTextProperty(d, w, XA_WM_NAME, AnyPropertyType) == title)
+    if (IsOneOf(ReadTextProperty(d, w, netWmName.name, netWmName.type), titles)) return netWmName;
+    if (IsOneOf(ReadTextProperty(d, w, XA_WM_NAME, AnyPropertyType), titles))
         return {XA_WM_NAME, AnyPropertyType};
     return {};
 }
 
-// Sets `found` to `w` when it carries `title`.
-bool HasTitle(Display* d, Window w, std::string_view title, TitledWindow& found) {
-    const TitleProperty property = TitleOf(d, w, title);
+// Sets `found` to `w` when it carries one of `titles`.
+bool HasTitle(Display* d, Window w, Titles titles, TitledWindow& found) {
+    const TitleProperty property = TitleOf(d, w, titles);
     if (property.name == None) return false;
     found = {w, property};
     return true;
@@ -81,10 +90,10 @@ std::vector<Window> ClientList(Display* d, Window root) {
     return out;
 }
 
-bool SearchTree(Display* d, Window w, std::string_view title, int depth, TitledWindow& found) {
+bool SearchTree(Display* d, Window w, Titles titles, int depth, TitledWindow& found) {
     for (Window child : Children(d, w)) {
-        if (HasTitle(d, child, title, found)) return true;
-        if (depth > 0 && SearchTree(d, child, title, depth - 1, found)) return true;
+        if (HasTitle(d, child, titles, found)) return true;
+        if (depth > 0 && SearchTree(d, child, titles, depth - 1, found)) return true;
     }
     return false;
 }
@@ -98,7 +107,7 @@ TitledWindow lastFound;
 
 namespace x11 {
 
-TitledWindow FindTitledWindow(Display* d, std::string_view title) {
+TitledWindow FindTitledWindow(Display* d, std::span<const std::string_view> titles) {
     // Windows may vanish between listing and asking; the trap keeps that from being fatal.
     ErrorTrap trap(d);
     const Window root = DefaultRootWindow(d);
@@ -106,11 +115,15 @@ TitledWindow FindTitledWindow(Display* d, std::string_view title) {
     // Cheapest first: without a window manager top-level windows are the root's children;
     // with one they are listed in _NET_CLIENT_LIST; the deep search covers everything else.
     for (Window w : Children(d, root))
-        if (HasTitle(d, w, title, found)) return found;
+        if (HasTitle(d, w, titles, found)) return found;
     for (Window w : ClientList(d, root))
-        if (HasTitle(d, w, title, found)) return found;
-    SearchTree(d, root, title, 8, found);
+        if (HasTitle(d, w, titles, found)) return found;
+    SearchTree(d, root, titles, 8, found);
     return found;
+}
+
+TitledWindow FindTitledWindow(Display* d, std::string_view title) {
+    return FindTitledWindow(d, Titles(&title, 1));
 }
 
 bool StillTitled(Display* d, const TitledWindow& w, std::string_view title) {
@@ -133,6 +146,12 @@ bool WindowWithTitleExists(std::string_view title) {
     lastTitle = title;
     lastFound = x11::FindTitledWindow(d, title);
     return lastFound.window != 0;
+}
+
+bool WindowWithAnyTitleExists(std::initializer_list<std::string_view> titles) {
+    Display* d = x11::Connection();
+    return d && titles.size() > 0 &&
+           x11::FindTitledWindow(d, Titles(titles.begin(), titles.size())).window != 0;
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 
 #include <X11/Xlib.h>
 
+#include <span>
 #include <string_view>
 
 namespace platform::x11 {
@@ -43,6 +44,8 @@ struct TitledWindow {
 // then the window manager's client list, then the tree to a depth of 8. Errors of windows that
 // vanish while it looks are trapped; `window` 0 when there is none.
 TitledWindow FindTitledWindow(Display* d, std::string_view title);
+// The same walk for the first window whose title is any one of `titles`.
+TitledWindow FindTitledWindow(Display* d, std::span<const std::string_view> titles);
 
 // Whether `w`'s title property still reads exactly `title`: one round trip. A window that has
 // gone (the request fails) counts as no.

@@ -44,10 +44,15 @@ TEST_F(X11Backend, FindsUnmappedAndNestedWindowsByExactTitleOnly) {
     EXPECT_TRUE(platform::WindowWithTitleExists("<Velmora>"));
     EXPECT_FALSE(platform::WindowWithTitleExists("Zentrova_Mai"));
     EXPECT_FALSE(platform::WindowWithTitleExists("Zentrova_Main "));
+    // Several titles in one look: any one of them is enough, each still exactly.
+    EXPECT_TRUE(platform::WindowWithAnyTitleExists({"Zentrova_Mai", "<Velmora>"}));
+    EXPECT_FALSE(platform::WindowWithAnyTitleExists({"Zentrova_Mai", "<Velmora> "}));
+    EXPECT_FALSE(platform::WindowWithAnyTitleExists({}));
 
     XDestroyWindow(d, top);
     XSync(d, False);
     EXPECT_FALSE(platform::WindowWithTitleExists("Zentrova_Main"));
+    EXPECT_FALSE(platform::WindowWithAnyTitleExists({"Zentrova_Main", "Zentrova_VC"}));
     XCloseDisplay(d);
 }
 

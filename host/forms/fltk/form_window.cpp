@@ -71,8 +71,7 @@ namespace {
 // its caption (the instance check looks for hidden windows too). An unmapped input-only window
 // titled like the form stands in for it while it is hidden.
 NativeWindow CreateStandIn(const std::string& caption) {
-    platform::KeepToolkitPreferencesUntouched();
-    fl_open_display();
+    platform::OpenToolkitDisplay(TypedText());
     if (!fl_display) return 0;
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
@@ -156,8 +155,7 @@ fltk::Placement Form::Native::PlaceIn(Panel* panel) const {
 }
 
 std::unique_ptr<Form::Native, Form::NativeDeleter> Form::CreateNative() {
-    platform::KeepToolkitPreferencesUntouched();
-    fl_open_display();
+    platform::OpenToolkitDisplay(TypedText());
     fltk::UseJapaneseDefaultFont();
     std::unique_ptr<Native, NativeDeleter> native(new Native);
     native->form = this;
