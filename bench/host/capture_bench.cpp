@@ -1,4 +1,4 @@
-// Capture benchmark: the host's desktop capture (MIT-SHM read, conversion, bitmap written and
+// Capture benchmark: the host's desktop capture (XGetImage read, conversion, bitmap written and
 // renamed into place) beside a plain XGetImage of the same screen, on the display in $DISPLAY.
 //   host_capture_bench <folder for the bitmap> [rounds]
 #include <X11/Xlib.h>
@@ -52,6 +52,7 @@ void FillRoot(Display* d, int w, int h) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::PreferLargePages();  // as the host does: its picture buffers come in large pages
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s <folder> [rounds]\n", argv[0]);
         return 2;
@@ -70,13 +71,13 @@ int main(int argc, char** argv) {
     forms::PictureBox display(0, 0, w, h);
     Run("capture + write (CaptureDesktop)", rounds,
         [&] { Zentrova_B::CaptureDesktop(display, file); });
-    Run("capture only (MIT-SHM + conversion)", rounds,
+    Run("capture only (XGetImage + conversion)", rounds,
         [&] { platform::CaptureScreen(display.Image().rgb.data(), w, h, w * 3); });
     Run("plain XGetImage (no conversion)", rounds, [&] {
         XImage* image = XGetImage(d, DefaultRootWindow(d), 0, 0, w, h, AllPlanes, ZPixmap);
         if (image) XDestroyImage(image);
     });
-    Run("write only (encode + atomic write)", rounds,
+    Run("write only (encode + replace)", rounds,
         [&] { forms::SavePicture(display.Image(), file); });
     XCloseDisplay(d);
     return 0;
