@@ -6,10 +6,16 @@
 #include <string>
 
 #include "host/forms/picture.h"
+#include "platform/platform.h"
 
 namespace bitmap_file {
 
-// The file's bytes; empty when the picture is empty or too large for the format's 32-bit sizes.
+// Hands the file's bytes to `sink` in order, the headers first and then batches of whole rows;
+// false, before any byte, when the picture is empty or too large for the format's 32-bit sizes,
+// and false as soon as the sink refuses a piece.
+bool Encode24To(const forms::Picture& picture, const platform::ByteSink& sink);
+
+// The file's bytes at once; empty when Encode24To would fail.
 std::string Encode24(const forms::Picture& picture);
 
 }  // namespace bitmap_file

@@ -104,6 +104,16 @@ enum class Durability {
 bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess access,
                  Durability durability = Durability::Lasting);
 
+// Takes the next piece of a file being written; false once a write has failed (the writer then
+// stops: nothing it gives later is kept).
+using ByteSink = std::function<bool(std::string_view piece)>;
+
+// ReplaceFile for bytes made as they are written: `produce` hands them to the sink in order,
+// piece by piece, and returns false when it cannot make them all. The old file stays unless
+// `produce` returned true and every piece was written.
+bool ReplaceFileFrom(const std::string& path, const std::function<bool(const ByteSink&)>& produce,
+                     FileAccess access, Durability durability = Durability::Lasting);
+
 // Where a write meant for `path` should go: the final target when `path` is a symbolic link
 // (so that the link stays), else `path` itself.
 std::string WriteTarget(const std::string& path);

@@ -91,6 +91,12 @@ bool IsReadableRegularFile(const std::string& path) {
 
 bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess access,
                  Durability durability) {
+    return ReplaceFileFrom(
+        path, [bytes](const ByteSink& sink) { return sink(bytes); }, access, durability);
+}
+
+bool ReplaceFileFrom(const std::string& path, const std::function<bool(const ByteSink&)>& produce,
+                     FileAccess access, Durability durability) {
     const auto slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -100,7 +106,11 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess acc
     const mode_t mode = ModeFor(path, access);
     const int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return false;
-    bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) &&
+    bool written = true;
+    const ByteSink sink = [&](std::string_view piece) {
+        return written = written && WriteAll(fd, piece);
+    };
+    bool ok = fchmod(fd, mode) == 0 && produce(sink) && written &&
               (durability == Durability::Passing || fsync(fd) == 0);
     ok = (close(fd) == 0) && ok;
     if (ok) ok = rename(temp.c_str(), path.c_str()) == 0;

@@ -139,6 +139,12 @@ bool IsReadableRegularFile(const std::string& path) {
 
 bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess access,
                  Durability durability) {
+    return ReplaceFileFrom(
+        path, [bytes](const ByteSink& sink) { return sink(bytes); }, access, durability);
+}
+
+bool ReplaceFileFrom(const std::string& path, const std::function<bool(const ByteSink&)>& produce,
+                     FileAccess access, Durability durability) {
     const std::wstring target = win32::Widen(path);
     if (target.empty() || IsSeparator(target.back())) return false;
     const std::wstring temp = TemporaryBeside(target);
@@ -148,8 +154,12 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess acc
                               access == FileAccess::OwnerOnly ? security.Get() : nullptr,
                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
+    bool written = true;
+    const ByteSink sink = [&](std::string_view piece) {
+        return written = written && WriteAll(file, piece);
+    };
     bool ok =
-        WriteAll(file, bytes) && (durability == Durability::Passing || FlushFileBuffers(file));
+        produce(sink) && written && (durability == Durability::Passing || FlushFileBuffers(file));
     ok = CloseHandle(file) && ok;
     if (ok) ok = MoveIntoPlace(temp, target, access, durability);
     if (!ok) DeleteFileW(temp.c_str());

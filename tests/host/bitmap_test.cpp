@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "bitmap_samples.h"
 #include "host/bitmap_file.h"
@@ -40,6 +42,36 @@ TEST(BitmapFile, HeadersAndBottomUpPaddedRows) {
     EXPECT_TRUE(bitmap_file::Encode24(forms::Picture{}).empty());
     forms::Picture lying{4, 4, {}};  // claims more pixels than it has
     EXPECT_TRUE(bitmap_file::Encode24(lying).empty());
+}
+
+// A wide picture goes out a few rows at a time: the pieces make the same file as one encoding
+// would, row for row, and a refused piece stops the writing.
+TEST(BitmapFile, RowsGoOutInBatchesOfTheSameBytes) {
+    forms::Picture wide;
+    wide.Reset(40001, 7, 0, 0, 0);  // rows of 120004 bytes: two to a batch
+    for (std::size_t i = 0; i < wide.rgb.size(); ++i)
+        wide.rgb[i] = static_cast<std::uint8_t>(i * 7);
+    std::vector<std::string> pieces;
+    ASSERT_TRUE(bitmap_file::Encode24To(wide, [&](std::string_view piece) {
+        pieces.emplace_back(piece);
+        return true;
+    }));
+    ASSERT_EQ(pieces.size(), 1u + 4u);  // the headers, then rows 0-1, 2-3, 4-5, 6
+    EXPECT_EQ(pieces[0].size(), 54u);
+    std::string rows;
+    for (int y = 6; y >= 0; --y) {  // bottom row first, blue-green-red, padded to 4 bytes
+        const std::uint8_t* p = wide.Row(y);
+        for (int x = 0; x < wide.width; ++x, p += 3) rows += {char(p[2]), char(p[1]), char(p[0])};
+        rows.append(1, '\0');
+    }
+    std::string joined;
+    for (std::size_t i = 1; i < pieces.size(); ++i) joined += pieces[i];
+    EXPECT_TRUE(joined == rows);
+    EXPECT_EQ(pieces[0] + joined, bitmap_file::Encode24(wide));
+
+    int asked = 0;
+    EXPECT_FALSE(bitmap_file::Encode24To(wide, [&](std::string_view) { return ++asked < 2; }));
+    EXPECT_EQ(asked, 2);
 }
 
 }  // namespace

@@ -117,6 +117,16 @@ TEST(SavePicture, PrivateFileReplacedWholeAndLinksAreNotFollowed) {
     EXPECT_FALSE(forms::SavePicture(second, temp.path() + "/missing/Zentrova.bmp"));
     EXPECT_FALSE(forms::SavePicture(forms::Picture{}, path));
     EXPECT_EQ(U32(ReadFile(path), 18), 5u);  // a failed save leaves the earlier file
+
+    // Bytes made while written: a maker that gives up halfway leaves the old file, no half one.
+    EXPECT_FALSE(platform::ReplaceFileFrom(
+        path, [](const platform::ByteSink& sink) { return sink("BM half") && false; },
+        platform::FileAccess::OwnerOnly, platform::Durability::Passing));
+    EXPECT_EQ(U32(ReadFile(path), 18), 5u);
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(temp.path()))
+        ++entries;
+    EXPECT_EQ(entries, 2u);  // the picture and the victim: no temporary file is left
 }
 
 TEST(SavePicture, NothingIsSavedInAWorkingFolderOthersCanWrite) {
