@@ -89,12 +89,6 @@ bool IsReadableRegularFile(const std::string& path) {
     return true;
 }
 
-bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess access,
-                 Durability durability) {
-    return ReplaceFileFrom(
-        path, [bytes](const ByteSink& sink) { return sink(bytes); }, access, durability);
-}
-
 bool ReplaceFileFrom(const std::string& path, const std::function<bool(const ByteSink&)>& produce,
                      FileAccess access, Durability durability) {
     const auto slash = path.rfind('/');

@@ -1,0 +1,12 @@
+// ReplaceFile: the bytes at hand, written through each system's ReplaceFileFrom.
+#include "platform/platform.h"
+
+namespace platform {
+
+bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess access,
+                 Durability durability) {
+    return ReplaceFileFrom(
+        path, [bytes](const ByteSink& sink) { return sink(bytes); }, access, durability);
+}
+
+}  // namespace platform
