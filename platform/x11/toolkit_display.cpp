@@ -58,12 +58,10 @@ void OpenShared(Display* d, bool typedText) {
     XSetErrorHandler(ReportError);
     XSetIOErrorHandler(EndOnLostConnection);
     XSetLocaleModifiers("");
-    if (typedText) {
-        fl_open_display(d);
-        return;
-    }
-    // An empty compose table: keys still type what they say, only compose sequences are gone.
-    const ScopedVariable noCompose("XCOMPOSEFILE", "/dev/null");
+    // Without typed text, an empty compose table: keys still type what they say, only compose
+    // sequences are gone.
+    std::optional<ScopedVariable> noCompose;
+    if (!typedText) noCompose.emplace("XCOMPOSEFILE", "/dev/null");
     fl_open_display(d);
 }
 
