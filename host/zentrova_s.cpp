@@ -10,10 +10,10 @@
 #include "host/role.h"
 #include "host/roles.h"
 #include "host/run_rules.h"
-#include "host/run_trace.h"
 #include "host/zentrova_b.h"
 #include "platform/platform.h"
 #include "shared/names.h"
+#include "shared/trace.h"
 
 namespace Zentrova_S {
 namespace {
@@ -52,18 +52,18 @@ class FullScreenForm : public forms::Form {
     }
 
     void Form_Load() override {
-        run::TraceMark("form-load");
+        trace::Mark("form-load");
         const int width = forms::ScreenWidthPixels(), height = forms::ScreenHeightPixels();
         SetBounds({0, 0, width, height});
         Display->SetBounds({0, 0, width, height});
         Zentrova_B::CaptureDesktop(*Display);
-        run::TraceMark("capture-saved");
+        trace::Mark("capture-saved");
         StartMusic();
         Zentrova_B::RendererPath = run::RendererPathIn(forms::ProgramFolder());
         renderer_ = forms::Shell(Zentrova_B::RendererPath);
         Zentrova_B::LastApiResult = renderer_.id;
         rendererStart_ = Clock::now();
-        run::TraceMark("renderer-started");
+        trace::Mark("renderer-started");
         Timer3.SetEnabled(true);
     }
 
@@ -83,7 +83,7 @@ class FullScreenForm : public forms::Form {
         }
         if (Zentrova_B::RoleOf(forms::CommandLine()) == Zentrova_B::Role::Run)
             Zentrova_B::CursorCount = platform::ShowCursor(Zentrova_B::CursorCount != 0);
-        run::TraceMark("run-end");
+        trace::Mark("run-end");
         forms::End(0);
     }
 
@@ -122,7 +122,7 @@ class FullScreenForm : public forms::Form {
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - rendererStart_);
         const bool seenBefore = watch_.WindowSeen();
         const auto verdict = watch_.Tick(found, ended, since);
-        if (!seenBefore && watch_.WindowSeen()) run::TraceMark("renderer-window-seen");
+        if (!seenBefore && watch_.WindowSeen()) trace::Mark("renderer-window-seen");
         if (verdict == run::RendererWatch::Verdict::Watch) return;
         Timer3.SetEnabled(false);
         Unload();

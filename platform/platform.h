@@ -179,6 +179,10 @@ std::int64_t MonotonicNanoseconds();
 // The system's id of the running process.
 std::int32_t CurrentProcessId();
 
+// Sleeps until MonotonicNanoseconds() reaches `deadline` (at once when it has); the system's
+// timer granularity may add a little, about a millisecond at most where the system allows it.
+void SleepUntil(std::int64_t deadline);
+
 // ---- Message box (fltk/message_box.cpp; library velmora_platform_fltk) --------------------------
 
 // A modal box titled `title` showing `text` with one OK button; returns once it is dismissed
@@ -307,8 +311,16 @@ void AnimateZoom(const WindowRect& from, const WindowRect& to);
 // ---- GL swap control (x11/swap_control.cpp; library velmora_platform_gl) ------------------------
 
 // Asks the current OpenGL context for buffer swaps in step with the display refresh, where the
-// system offers that; nothing happens without a current context or such an extension.
-void RequestSwapControl();
+// system offers that; nothing happens without a current context or such an extension. True
+// when the swap interval was set. Drivers may still ignore it: only timing the swaps tells.
+bool RequestSwapControl();
+
+// ---- Display refresh (x11/refresh_rate.cpp; library velmora_platform_gl) ------------------------
+
+// How many times a second the primary monitor refreshes, as the window system reports its mode
+// (asked on the current OpenGL context's connection on X11); 0 when the system says nothing
+// (no such report, a virtual display without timings, no current context).
+double DisplayRefreshRate();
 
 // ---- Settings file (win32/profile.cpp; posix/profile.cpp has no such calls) -------------------
 

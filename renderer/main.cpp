@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 
 #include "platform/platform.h"
+#include "renderer/pacing.h"
 #include "renderer/scene.h"
 #include "shared/names.h"
 
@@ -14,6 +15,7 @@ void onKeyboard(unsigned char key, int, int) {
 }
 
 void onIdle() {
+    renderer::paceFrame();
     glutPostRedisplay();
 }
 
@@ -31,7 +33,7 @@ int main(int argc, char** argv) {
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow(names::kRendererTitle);
-    renderer::requestSwapControl();
+    renderer::requestDisplayPacing();
     glutKeyboardFunc(onKeyboard);
     glutDisplayFunc(renderer::drawFrame);
     glutIdleFunc(onIdle);

@@ -143,8 +143,8 @@ void initScene() {
     glutSetCursor(GLUT_CURSOR_NONE);
 }
 
-void requestSwapControl() {
-    platform::RequestSwapControl();
+bool requestSwapControl() {
+    return platform::RequestSwapControl();
 }
 
 void warpMesh(float power, float twist) {

@@ -30,8 +30,9 @@ void setFixedView(int viewportWidth, int viewportHeight);
 // with the first frames once it is read).
 void initScene();
 
-// Asks for buffer swaps in step with the display refresh, where the system offers that.
-void requestSwapControl();
+// Asks for buffer swaps in step with the display refresh, where the system offers that; true
+// when the swap interval was set (drivers may still ignore it).
+bool requestSwapControl();
 
 // Evaluates the mesh for the given parameters and draws it as textured triangles.
 void warpMesh(float power, float twist);

@@ -25,14 +25,14 @@ const char* WglExtensions(HDC dc) {
 
 }  // namespace
 
-void RequestSwapControl() {
+bool RequestSwapControl() {
     HDC dc = wglGetCurrentDC();
-    if (!dc || !wglGetCurrentContext()) return;
-    if (!ListHasName(WglExtensions(dc), "WGL_EXT_swap_control")) return;
+    if (!dc || !wglGetCurrentContext()) return false;
+    if (!ListHasName(WglExtensions(dc), "WGL_EXT_swap_control")) return false;
     using SwapInterval = BOOL(WINAPI*)(int);
-    if (auto f = reinterpret_cast<SwapInterval>(
-            reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT"))))
-        f(1);
+    auto f = reinterpret_cast<SwapInterval>(
+        reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT")));
+    return f && f(1);
 }
 
 }  // namespace platform

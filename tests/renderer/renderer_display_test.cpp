@@ -1,6 +1,7 @@
 // The renderer program and the frame tool under a private Xvfb: the window and its title, the
 // keys, the "Error" box for a bitmap that can't be loaded (standard error when the box's module
-// is missing), and what the first frames show.
+// is missing), what the first frames show, and the pace of the frames on a display whose swaps
+// return at once.
 // gtest first: Xlib defines None and Bool as macros that gtest's own names would collide with.
 #include <gtest/gtest.h>
 // clang-format off
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 #include "desktop.h"
@@ -293,4 +295,39 @@ TEST_F(RendererOnDisplay, FrameToolDrawsOddWidthsAndTopDownPicturesUpright) {
     EXPECT_EQ(run({bitmap_, "0", "240", out, "1"}), std::optional<int>(2));
     EXPECT_EQ(run({bitmap_, "320", "240", out, "9-3"}), std::optional<int>(2));
     EXPECT_EQ(run({root_.path() + "/absent.bmp", "320", "240", out, "1"}), std::optional<int>(1));
+}
+
+// The time of the first mark `label` in a timing file, in nanoseconds; -1 before it is there.
+long long MarkTime(const std::string& timing, const std::string& label) {
+    std::istringstream lines(testsupport::ReadFile(timing));
+    std::string name;
+    long long at = 0, pid = 0;
+    while (lines >> name >> at >> pid)
+        if (name == label) return at;
+    return -1;
+}
+
+TEST_F(RendererOnDisplay, DrawsAboutOneFramePerRefreshWhereSwapsReturnAtOnce) {
+    // Xvfb's swaps wait for nothing and its modes carry no timings: the renderer paces itself
+    // to 60 Hz. Unpaced, it draws hundreds of frames a second here.
+    ASSERT_TRUE(testdib::WriteFile(bitmap_, testdib::QuadrantPicture(640, 480)));
+    const std::string timing = root_.path() + "/timing";
+    auto env = Env();
+    env["VELMORA_TIMING"] = timing;
+    testsupport::Child renderer(
+        std::vector<std::string>{std::string(VELMORA_BIN_DIR) + "/Velmora.dll"}, env);
+    // The renderer marks every 64th frame; frames 64 to 192 take about two seconds at 60 Hz.
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return MarkTime(timing, "frames-192") > 0; }, 20s))
+        << testsupport::ReadFile(timing);
+    const std::string trace = testsupport::ReadFile(timing);
+    EXPECT_NE(trace.find("refresh-rate-0.000 "), std::string::npos) << trace;
+    EXPECT_NE(trace.find("pacing-self "), std::string::npos) << trace;
+    const double seconds = (MarkTime(timing, "frames-192") - MarkTime(timing, "frames-64")) / 1e9;
+    const double rate = 128 / seconds;
+    EXPECT_GT(rate, 40.0) << trace;
+    EXPECT_LT(rate, 80.0) << trace;
+    const std::uintptr_t window = WaitForWindow("Zentrova_VC");
+    ASSERT_NE(window, 0u);
+    Key(window, "Escape");
+    EXPECT_EQ(renderer.Wait(5s), std::optional<int>(0));
 }

@@ -1,5 +1,5 @@
-// Timing marks for the start-up benchmark (see run_trace.h).
-#include "host/run_trace.h"
+// Timing marks (see trace.h).
+#include "shared/trace.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,11 +7,23 @@
 
 #include "platform/platform.h"
 
-namespace run {
+namespace trace {
+namespace {
 
-void TraceMark(const char* label) {
+const char* TimingFile() {
     static const char* const path = std::getenv("VELMORA_TIMING");
-    if (!path || !*path) return;
+    return path && *path ? path : nullptr;
+}
+
+}  // namespace
+
+bool Enabled() {
+    return TimingFile() != nullptr;
+}
+
+void Mark(const char* label) {
+    const char* path = TimingFile();
+    if (!path) return;
     char line[160];
     const int n = std::snprintf(line, sizeof line, "%s %lld %d\n", label,
                                 static_cast<long long>(platform::MonotonicNanoseconds()),
@@ -22,4 +34,4 @@ void TraceMark(const char* label) {
     platform::AppendToFile(path, std::string_view(line, length));
 }
 
-}  // namespace run
+}  // namespace trace

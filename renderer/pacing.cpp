@@ -1,0 +1,77 @@
+// The main loop's pacing (see pacing.h): the frame timing, the verdict and the waits, with the
+// timing marks that the benchmarks and the display tests read.
+#include "renderer/pacing.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+#include "platform/platform.h"
+#include "renderer/frame_pacing.h"
+#include "renderer/scene.h"
+#include "shared/trace.h"
+
+namespace renderer {
+namespace {
+
+// Frames between two "frames-<count>" marks: about one a second at 60 Hz.
+constexpr long kFramesPerMark = 64;
+
+struct Pacer {
+    std::optional<PacingDecision> decision;
+    std::optional<FrameSchedule> schedule;
+    std::int64_t period = 0;
+    std::int64_t frameStart = 0;  // when the frame being drawn was asked for; 0 before any
+    long frames = 0;
+    bool reported = false;
+    bool waitingAllowed = std::getenv("VELMORA_UNPACED") == nullptr;
+};
+
+Pacer pacer;
+
+void MarkFormatted(const char* format, double value) {
+    if (!trace::Enabled()) return;
+    char label[64];
+    std::snprintf(label, sizeof label, format, value);
+    trace::Mark(label);
+}
+
+// Counts and times the frame that began at pacer.frameStart and ended at `now`.
+void CountFrame(std::int64_t now) {
+    ++pacer.frames;
+    if (pacer.frames % kFramesPerMark == 0)
+        MarkFormatted("frames-%.0f", static_cast<double>(pacer.frames));
+    if (!pacer.decision) {
+        // Asked once the first frame is on screen, so that the question never delays it.
+        const double rate = platform::DisplayRefreshRate();
+        MarkFormatted("refresh-rate-%.3f", rate);
+        pacer.period = refreshPeriod(rate);
+        pacer.decision.emplace(pacer.period);
+    }
+    pacer.decision->addFrame(now - pacer.frameStart);
+    if (pacer.decision->decided() && !pacer.reported) {
+        pacer.reported = true;
+        trace::Mark(pacer.decision->selfPaced() ? "pacing-self" : "pacing-display");
+    }
+    if (pacer.decision->selfPaced() && !pacer.schedule && pacer.waitingAllowed)
+        pacer.schedule.emplace(pacer.period);
+}
+
+}  // namespace
+
+void requestDisplayPacing() {
+    trace::Mark(requestSwapControl() ? "swap-interval-set" : "swap-interval-unset");
+}
+
+void paceFrame() {
+    if (!pictureReady()) return;
+    std::int64_t now = platform::MonotonicNanoseconds();
+    if (pacer.frameStart != 0) CountFrame(now);
+    if (pacer.schedule) {
+        platform::SleepUntil(pacer.schedule->nextFrame(now));
+        now = platform::MonotonicNanoseconds();
+    }
+    pacer.frameStart = now;
+}
+
+}  // namespace renderer
