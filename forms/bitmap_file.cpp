@@ -1,5 +1,5 @@
 // Encoding of 24-bit bitmap files, and SavePicture on top of it.
-#include "host/bitmap_file.h"
+#include "forms/bitmap_file.h"
 
 #include <algorithm>
 #include <cstring>

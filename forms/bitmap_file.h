@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/forms/picture.h"
+#include "forms/picture.h"
 #include "platform/platform.h"
 
 namespace bitmap_file {

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "host/forms/picture.h"
-#include "host/property_store.h"
+#include "forms/picture.h"
+#include "forms/property_store.h"
 
 namespace forms {
 

@@ -1,7 +1,7 @@
 // The forms runtime's system-free part (see forms.h): the load and unload protocol of forms,
 // the timers' one-tick-at-a-time rule, pictures and picture boxes, the command line and the
 // screen through the platform layer. The backend supplies windows, controls and the loop.
-#include "host/forms/forms.h"
+#include "forms/forms.h"
 
 #include <algorithm>
 #include <cmath>

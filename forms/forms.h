@@ -2,7 +2,7 @@
 // through their QueryUnload/Unload handlers; the controls they create (controls.h); timers that
 // tick through the event loop one at a time; the message box and the file chooser; starting a
 // program; the screen; ending the program; and the loop that runs while a form lives. A backend
-// per system implements it (host/forms/fltk/ on Linux); nothing here names a toolkit.
+// per system implements it (forms/fltk/ on Linux); nothing here names a toolkit.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "host/forms/controls.h"
-#include "host/forms/picture.h"
+#include "forms/controls.h"
+#include "forms/picture.h"
 #include "platform/platform.h"
 
 namespace forms {

@@ -1,6 +1,6 @@
 // The forms runtime's property store: named text values with the default rule, font text form,
 // change notification and the container's ambient font.
-#include "host/property_store.h"
+#include "forms/property_store.h"
 
 #include <cctype>
 #include <cerrno>

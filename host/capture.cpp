@@ -1,7 +1,7 @@
 // The desktop capture (see capture.h).
 #include "host/capture.h"
 
-#include "host/bitmap_file.h"
+#include "forms/bitmap_file.h"
 #include "host/zentrova_b.h"
 #include "platform/platform.h"
 

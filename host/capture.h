@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/forms/controls.h"
+#include "forms/controls.h"
 #include "shared/names.h"
 
 namespace Zentrova_B {

@@ -2,7 +2,7 @@
 // window of that role and lives as long as one of its forms is loaded.
 #include <clocale>
 
-#include "host/forms/forms.h"
+#include "forms/forms.h"
 #include "host/startup.h"
 #include "host/zentrova_b.h"
 #include "platform/platform.h"

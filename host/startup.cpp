@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "host/forms/forms.h"
+#include "forms/forms.h"
 #include "host/roles.h"
 #include "host/settings.h"
 #include "host/zentrova_b.h"

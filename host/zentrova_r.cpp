@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-#include "host/forms/forms.h"
+#include "forms/forms.h"
 #include "host/preview_geometry.h"
 #include "host/roles.h"
 #include "host/zentrova_b.h"

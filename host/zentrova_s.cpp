@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "host/capture.h"
-#include "host/forms/forms.h"
+#include "forms/forms.h"
 #include "host/music/zentrova_bgm.h"
 #include "host/role.h"
 #include "host/roles.h"

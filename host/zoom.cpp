@@ -1,7 +1,7 @@
 // The zoom animation (see zoom.h): the rectangles of the animation, drawn by the platform.
 #include "host/zoom.h"
 
-#include "host/forms/forms.h"
+#include "forms/forms.h"
 #include "host/zentrova_b.h"
 #include "platform/platform.h"
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The Windows portability check: compiles every source that must build on Windows (host/,
+# The Windows portability check: compiles every source that must build on Windows (host/, forms/,
 # renderer/, shared/ and platform/ outside its system backend folders) with Debian's mingw-w64
 # g++ for syntax only, with freeglut's headers from Debian's freeglut source package. Fails on
 # any error or warning, except in the files of tools/windows-syntax-pending.txt, which are known
@@ -18,7 +18,7 @@ sudo=""
 export DEBIAN_FRONTEND=noninteractive
 
 # Folders whose sources talk to one system or toolkit only; they never build for Windows here.
-backend_folders='^(platform/(x11|posix|sound|fltk|win32)|host/forms/(fltk|win32))/'
+backend_folders='^(platform/(x11|posix|sound|fltk|win32)|forms/(fltk|win32))/'
 
 ensure_compiler() {
   command -v "$cxx" >/dev/null && return 0
@@ -58,7 +58,7 @@ freeglut_include() {
 
 sources() {
   (cd "$here" && git ls-files --cached --others --exclude-standard -- \
-    'host/*.cpp' 'renderer/*.cpp' 'platform/*.cpp' 'shared/*.cpp' | grep -Ev "$backend_folders")
+    'host/*.cpp' 'forms/*.cpp' 'renderer/*.cpp' 'platform/*.cpp' 'shared/*.cpp' | grep -Ev "$backend_folders")
 }
 
 pending() {

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "host/bitmap_file.h"
+#include "forms/bitmap_file.h"
 #include "host/capture.h"
-#include "host/forms/forms.h"
+#include "forms/forms.h"
 #include "platform/platform.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "host/forms/fltk/fltk_form.h"
+#include "forms/fltk/fltk_form.h"
 
 namespace forms::fltk {
 namespace {

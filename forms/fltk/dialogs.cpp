@@ -12,42 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "host/forms/fltk/fltk_form.h"
+#include "forms/fltk/chooser_filter.h"
+#include "forms/fltk/fltk_form.h"
 
 namespace forms {
-
-std::string fltk::ChooserFilter(const FileRequest& request) {
-    std::string name;
-    for (const char c : request.filterName) {
-        if (c == '(')
-            name += "（";
-        else if (c == ')')
-            name += "）";
-        else
-            name += c;
-    }
-    // Each ";"-separated pattern, every letter in either case; several go in braces.
-    std::vector<std::string> patterns;
-    std::string current;
-    for (std::size_t i = 0; i <= request.pattern.size(); ++i) {
-        const char c = i < request.pattern.size() ? request.pattern[i] : ';';
-        if (c == ';') {
-            if (!current.empty()) patterns.push_back(current);
-            current.clear();
-        } else if (std::isalpha(static_cast<unsigned char>(c))) {
-            current += '[';
-            current += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            current += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            current += ']';
-        } else {
-            current += c;
-        }
-    }
-    std::string joined;
-    for (const std::string& p : patterns) joined += (joined.empty() ? "" : ",") + p;
-    if (patterns.size() > 1) joined = "{" + joined + "}";
-    return name + "\t" + joined;
-}
 
 void MsgBox(const std::string& title, const std::string& text) {
     fl_message_title(title.c_str());

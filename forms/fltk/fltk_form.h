@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/forms/forms.h"
+#include "forms/forms.h"
 
 namespace forms::fltk {
 
@@ -37,11 +37,6 @@ Fl_Font FontFor(const FontSpec& font);
 int PixelSize(const FontSpec& font);
 // Makes FLTK's default face one with Japanese glyphs; once, before the first window.
 void UseJapaneseDefaultFont();
-
-// The filter line of FLTK's file chooser for a request's entry: FLTK reads the patterns from
-// the first "(" of the line, so the name's brackets become full-width ones, and its patterns
-// match in one letter case only, so "*.mp3;*.wav" becomes "*.{[Mm][Pp]3,[Ww][Aa][Vv]}".
-std::string ChooserFilter(const FileRequest& request);
 
 // Where a control goes: the group that holds it and the window coordinates of that
 // container's client area.

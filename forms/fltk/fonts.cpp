@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "host/forms/fltk/fltk_form.h"
+#include "forms/fltk/fltk_form.h"
 
 namespace forms::fltk {
 namespace {

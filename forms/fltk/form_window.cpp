@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "host/forms/fltk/fltk_form.h"
+#include "forms/fltk/fltk_form.h"
 #include "platform/platform.h"
 
 namespace forms {

@@ -7,7 +7,7 @@
 
 #include <cmath>
 
-#include "host/forms/fltk/fltk_form.h"
+#include "forms/fltk/fltk_form.h"
 #include "platform/platform.h"
 
 namespace forms::fltk {

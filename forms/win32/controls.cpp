@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "host/forms/win32/win32_form.h"
+#include "forms/win32/win32_form.h"
 
 namespace forms::win32 {
 namespace {

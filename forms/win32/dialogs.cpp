@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "host/forms/win32/win32_form.h"
+#include "forms/win32/win32_form.h"
 
 namespace forms {
 namespace {

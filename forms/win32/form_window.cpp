@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <set>
 
-#include "host/forms/win32/win32_form.h"
+#include "forms/win32/win32_form.h"
 
 namespace forms {
 namespace win32 {

@@ -3,7 +3,7 @@
 // the control the window's pointer and focus messages.
 #include <algorithm>
 
-#include "host/forms/win32/win32_form.h"
+#include "forms/win32/win32_form.h"
 
 namespace forms::win32 {
 namespace {

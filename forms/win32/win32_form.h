@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/forms/forms.h"
+#include "forms/forms.h"
 
 namespace forms::win32 {
 

@@ -10,8 +10,8 @@
 
 #include "host/button/command_core.h"
 #include "host/button/paint.h"
-#include "host/forms/forms.h"
-#include "host/property_store.h"
+#include "forms/forms.h"
+#include "forms/property_store.h"
 
 class Command : private button::CommandHost {
   public:

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/property_store.h"
+#include "forms/property_store.h"
 
 namespace button {
 

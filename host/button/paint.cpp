@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "host/property_store.h"
+#include "forms/property_store.h"
 
 namespace button {
 

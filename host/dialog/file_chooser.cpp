@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "host/forms/forms.h"
+#include "forms/forms.h"
 
 namespace Zentrova_P {
 

@@ -8,7 +8,7 @@
 #include "host/button/command.h"
 #include "host/dialog/dialog_logic.h"
 #include "host/dialog/file_chooser.h"
-#include "host/forms/forms.h"
+#include "forms/forms.h"
 #include "host/roles.h"
 #include "host/settings.h"
 #include "host/zentrova_b.h"

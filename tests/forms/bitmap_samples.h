@@ -1,4 +1,4 @@
-// What the host's bitmap tests share: a small picture with a different red in every pixel, and
+// What the bitmap tests share: a small picture with a different red in every pixel, and
 // a little-endian field read from the saved bytes.
 #pragma once
 
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/forms/forms.h"
+#include "forms/forms.h"
 
 namespace bitmap_samples {
 

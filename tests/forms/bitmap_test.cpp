@@ -1,5 +1,5 @@
 // The bitmap file the host saves: headers and bottom-up BGR rows with padding. SavePicture's
-// private replacement that never writes through a symbolic link is in files_posix_test.cpp.
+// private replacement that never writes through a symbolic link is in save_picture_posix_test.cpp.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "bitmap_samples.h"
-#include "host/bitmap_file.h"
-#include "host/forms/forms.h"
+#include "forms/bitmap_file.h"
+#include "forms/forms.h"
 #include "test_support.h"
 
 namespace {

@@ -1,7 +1,6 @@
 // The forms runtime under a private Xvfb: load/show/unload order, cancelling an unload, timers
 // ticking through the loop one at a time, a hidden form found by its caption, picture boxes.
 
-#include <FL/filename.H>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,8 +9,7 @@
 #include <vector>
 
 #include "desktop.h"
-#include "host/forms/fltk/fltk_form.h"
-#include "host/forms/forms.h"
+#include "forms/forms.h"
 #include "platform/platform.h"
 
 namespace {
@@ -167,20 +165,6 @@ TEST(PictureBoxTest, ImageFollowsTheBoxAndCopiesAreClipped) {
     EXPECT_EQ(box.Image().width, 2);
     EXPECT_EQ(box.Image().height, 5);
     EXPECT_EQ(box.Image().Row(4)[0], 0x10);
-}
-
-TEST(FltkChooserFilter, DesignedEntryMatchesEveryLetterCaseAndNothingElse) {
-    const std::string line =
-        forms::fltk::ChooserFilter({"t", "BGMﾌｧｲﾙ (MP3 WAV)", "*.mp3;*.wav", ""});
-    const std::size_t tab = line.find('\t');
-    ASSERT_NE(tab, std::string::npos);
-    // FLTK reads the patterns from the first "(" of the line: the name keeps none.
-    EXPECT_EQ(line.substr(0, tab), "BGMﾌｧｲﾙ （MP3 WAV）");
-    const std::string pattern = line.substr(tab + 1);
-    for (const char* name : {"song.mp3", "SONG.MP3", "a.Wav", "x.wAV", "my.song.mp3"})
-        EXPECT_TRUE(fl_filename_match(name, pattern.c_str())) << name;
-    for (const char* name : {"song.ogg", "song.mp3x", "mp3", "song.mp", "song.wave"})
-        EXPECT_FALSE(fl_filename_match(name, pattern.c_str())) << name;
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/property_store.h"
+#include "forms/property_store.h"
 
 namespace {
 

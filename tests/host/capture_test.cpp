@@ -20,7 +20,7 @@
 
 #include "desktop.h"
 #include "host/capture.h"
-#include "host/forms/forms.h"
+#include "forms/forms.h"
 #include "host/zentrova_b.h"
 #include "host/zoom.h"
 

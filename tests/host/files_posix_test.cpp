@@ -1,5 +1,5 @@
-// The host's files on a POSIX system: the settings file and the desktop bitmap against FIFOs,
-// symbolic links, read-only folders and permissions.
+// The host's settings file on a POSIX system against FIFOs, symbolic links, read-only folders
+// and permissions (the desktop bitmap's are in tests/forms/save_picture_posix_test.cpp).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,8 +10,6 @@
 #include <iterator>
 #include <string>
 
-#include "bitmap_samples.h"
-#include "host/bitmap_file.h"
 #include "host/settings.h"
 #include "host/zentrova_b.h"
 #include "test_support.h"
@@ -24,9 +22,6 @@ using testsupport::TempFolder;
 void Spit(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
-
-using bitmap_samples::TwoByThree;
-using bitmap_samples::U32;
 
 class SettingsFile : public ::testing::Test {
   protected:
@@ -92,52 +87,4 @@ TEST_F(SettingsFile, FileExistsOnlyForReadableRegularFiles) {
     const std::string fifo = temp.path() + "/pipe.wav";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(FileExists(fifo));  // and it does not block
-}
-
-TEST(SavePicture, PrivateFileReplacedWholeAndLinksAreNotFollowed) {
-    testsupport::TempFolder temp;
-    const std::string path = temp.path() + "/Zentrova.bmp";
-    const std::string victim = temp.path() + "/victim";
-    std::ofstream(victim) << "keep me";
-    ASSERT_EQ(symlink(victim.c_str(), path.c_str()), 0);
-
-    ASSERT_TRUE(forms::SavePicture(TwoByThree(), path));
-    struct stat info {};
-    ASSERT_EQ(lstat(path.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISREG(info.st_mode));
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-    EXPECT_EQ(ReadFile(victim), "keep me");
-    EXPECT_EQ(ReadFile(path), bitmap_file::Encode24(TwoByThree()));
-
-    forms::Picture second;
-    second.Reset(5, 1, 1, 2, 3);
-    ASSERT_TRUE(forms::SavePicture(second, path));
-    EXPECT_EQ(U32(ReadFile(path), 18), 5u);
-
-    EXPECT_FALSE(forms::SavePicture(second, temp.path() + "/missing/Zentrova.bmp"));
-    EXPECT_FALSE(forms::SavePicture(forms::Picture{}, path));
-    EXPECT_EQ(U32(ReadFile(path), 18), 5u);  // a failed save leaves the earlier file
-
-    // Bytes made while written: a maker that gives up halfway leaves the old file, no half one.
-    EXPECT_FALSE(platform::ReplaceFileFrom(
-        path, [](const platform::ByteSink& sink) { return sink("BM half") && false; },
-        platform::FileAccess::OwnerOnly, platform::Durability::Passing));
-    EXPECT_EQ(U32(ReadFile(path), 18), 5u);
-    std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(temp.path()))
-        ++entries;
-    EXPECT_EQ(entries, 2u);  // the picture and the victim: no temporary file is left
-}
-
-TEST(SavePicture, NothingIsSavedInAWorkingFolderOthersCanWrite) {
-    testsupport::TempFolder temp;
-    setenv("VELMORA_ROOT", temp.path().c_str(), 1);
-    const std::string folder = temp.path() + "/c/tolvik";
-    std::filesystem::create_directories(folder);
-    chmod(folder.c_str(), 0777);  // made beforehand by someone else's hand
-    EXPECT_FALSE(forms::SavePicture(TwoByThree(), "c:\\tolvik\\Zentrova.bmp"));
-    EXPECT_TRUE(std::filesystem::is_empty(folder));
-    chmod(folder.c_str(), 0700);
-    EXPECT_TRUE(forms::SavePicture(TwoByThree(), "c:\\tolvik\\Zentrova.bmp"));
-    unsetenv("VELMORA_ROOT");
 }

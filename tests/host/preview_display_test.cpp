@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "desktop.h"
-#include "host/forms/picture.h"
+#include "forms/picture.h"
 
 namespace {
 

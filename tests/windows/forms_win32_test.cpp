@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/forms/forms.h"
+#include "forms/forms.h"
 #include "platform/platform.h"
 
 extern const unsigned char test_radio_off_png[];

@@ -7,7 +7,7 @@
 
 #include "host/button/command_core.h"
 #include "host/button/paint.h"
-#include "host/property_store.h"
+#include "forms/property_store.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 
 #include "desktop.h"
 #include "host/button/command.h"
-#include "host/forms/forms.h"
+#include "forms/forms.h"
 
 namespace {
 

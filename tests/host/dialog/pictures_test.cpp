@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "host/forms/picture.h"
+#include "forms/picture.h"
 #include "pictures.h"
 
 namespace dialog_pictures {
