@@ -1,13 +1,20 @@
 // The frame-rate yardstick: one textured quad over the whole window, cleared and swapped on every
 // idle call, in a freeglut window made like the renderer's (double-buffered, depth, full screen).
 // Whatever the renderer draws, it cannot present frames faster than this on the same display.
-//   textured_quad BITMAP   (Escape ends it)
+// With "paced" it waits for each refresh as the renderer does where swaps return at once (the
+// renderer's own frame grid and sleep, at 60 Hz): the least a paced run of one picture costs.
+//   textured_quad BITMAP [paced]   (Escape ends it)
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <vector>
+
+#include "platform/platform.h"
+#include "renderer/frame_pacing.h"
 
 namespace {
 
@@ -27,7 +34,10 @@ void Key(unsigned char key, int, int) {
     if (key == 27) std::exit(0);
 }
 
+std::optional<renderer::FrameSchedule> schedule;
+
 void Idle() {
+    if (schedule) platform::SleepUntil(schedule->nextFrame(platform::MonotonicNanoseconds()));
     glutPostRedisplay();
 }
 
@@ -60,10 +70,11 @@ int main(int argc, char** argv) {
     glutInitWindowSize(1024, 768);
     glutInitWindowPosition(0, 0);
     glutInit(&argc, argv);
-    if (argc < 2) {
-        std::fputs("usage: textured_quad BITMAP\n", stderr);
+    if (argc < 2 || (argc > 2 && std::strcmp(argv[2], "paced") != 0)) {
+        std::fputs("usage: textured_quad BITMAP [paced]\n", stderr);
         return 2;
     }
+    if (argc > 2) schedule.emplace(renderer::refreshPeriod(0));
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow("textured_quad");
     glutKeyboardFunc(Key);

@@ -3,7 +3,8 @@
 # VELMORA_BENCH_RUNS rounds (default 3) per screen size:
 #   - a whole run (`Velmora.scr /s`) and the renderer alone (`Velmora.dll` on the bitmap that run
 #     left) from their start to the picture on screen, against bench/naive's naive renderer;
-#   - the renderer's frames per second against one full-screen textured quad (bench/naive);
+#   - the renderer's frames per second against one full-screen textured quad (bench/naive), both
+#     drawing as fast as they can (the renderer with VELMORA_UNPACED: no waiting for the refresh);
 #   - the host's share of a core while it watches the renderer, beside the toolkit's bare event
 #     loop with one 100 ms timer (the least a program on that loop pays for the same rhythm).
 #   bench/run/run-goals.sh <build folder>   (VELMORA_BENCH_SIZES="1920x1080 3840x2160" by default)
@@ -46,8 +47,8 @@ one_round() {
   awk -v d=$((after - before)) -v s="$seconds" 'BEGIN { printf "host-cpu %.3f\n", 100 * d / 1e9 / s }' >>"$out"
   awk -v d=$((idle_after - idle_before)) -v s="$seconds" 'BEGIN { printf "idle-cpu %.3f\n", 100 * d / 1e9 / s }' >>"$out"
   end_launched Zentrova_VC
-  # The renderer alone on the bitmap the run left behind, drawing for a while.
-  launch_timed "$t" "$bin/Velmora.dll"
+  # The renderer alone on the bitmap the run left behind, drawing as fast as it can for a while.
+  VELMORA_UNPACED=1 launch_timed "$t" "$bin/Velmora.dll"
   sleep "$seconds"
   end_launched Zentrova_VC
   echo "alone $(mark_span "$t" launch first-frame)" >>"$out"

@@ -1,7 +1,8 @@
 // Preloaded into Velmora.scr and Velmora.dll by the start-up benchmark: marks, in the file named
 // by $VELMORA_TIMING, when each program starts and exits, when the hand-off bitmap is written and
-// read, when the texture upload runs and when the first frame is presented, and how many frames
-// a program presented. The programs themselves are not changed; each wrapper forwards to the
+// read, when the texture upload runs and when the first frame is presented, how many frames
+// a program presented and how evenly (the median and 99th percentile of the time between two
+// presented frames). The programs themselves are not changed; each wrapper forwards to the
 // real function.
 #include <GL/gl.h>
 #include <dlfcn.h>
@@ -11,6 +12,7 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
@@ -54,6 +56,34 @@ bool writeBegun = false, loadBegun = false, frameShown = false;
 long swaps = 0;
 constexpr long kWarmUpSwaps = 20;
 
+// When each frame was presented, for the spread of the frame times: from frame 64 on (about a
+// second at 60 Hz, past the start and a renderer's first judgement of its pace), at most a few
+// minutes' worth.
+constexpr long kSpreadFrom = 64;
+constexpr long kMostStamps = 1 << 16;
+long long stamps[kMostStamps];
+long stamped = 0;
+
+long long Now() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+// "frame-p50 <ns> <pid>" and "frame-p99 <ns> <pid>" lines for the stamped frames, into `out`;
+// the number of bytes written.
+int SpreadLines(char* out, int size) {
+    if (stamped < 12) return 0;
+    static long long gaps[kMostStamps];
+    const long count = stamped - 1;
+    for (long i = 0; i < count; ++i) gaps[i] = stamps[i + 1] - stamps[i];
+    std::sort(gaps, gaps + count);
+    const int n = snprintf(out, size, "frame-p50 %lld %d\nframe-p99 %lld %d\n", gaps[count / 2],
+                           static_cast<int>(getpid()), gaps[count * 99 / 100],
+                           static_cast<int>(getpid()));
+    return n > 0 && n < size ? n : 0;
+}
+
 void SawOpen(const char* path, bool writing) {
     if (!InWorkFolder(path)) return;
     if (writing)
@@ -95,15 +125,15 @@ __attribute__((destructor)) void Ended() {
     MarkWithName("exit");
     const char* path = std::getenv("VELMORA_TIMING");
     if (swaps == 0 || !path || !*path) return;
-    char line[96];
-    const int n = snprintf(line, sizeof line, "swaps %ld %d\n", swaps, static_cast<int>(getpid()));
+    char line[256];
+    int n = snprintf(line, sizeof line, "swaps %ld %d\n", swaps, static_cast<int>(getpid()));
+    if (n <= 0 || n >= static_cast<int>(sizeof line)) return;
+    n += SpreadLines(line + n, static_cast<int>(sizeof line) - n);
     using OpenFn = int (*)(const char*, int, ...);
     static const auto realOpen = reinterpret_cast<OpenFn>(dlsym(RTLD_NEXT, "open"));
     const int fd = realOpen(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     if (fd < 0) return;
-    if (n > 0 && n < static_cast<int>(sizeof line)) {
-        [[maybe_unused]] const ssize_t w = write(fd, line, static_cast<size_t>(n));
-    }
+    [[maybe_unused]] const ssize_t w = write(fd, line, static_cast<size_t>(n));
     close(fd);
 }
 
@@ -253,6 +283,7 @@ void glXSwapBuffers(void* display, unsigned long drawable) {
     // The frame rate counts from the warm-up frame on: the first frames pay for shader
     // compilation and the switch to full screen.
     if (++swaps == kWarmUpSwaps) Mark("swap-warm");
+    if (swaps >= kSpreadFrom && stamped < kMostStamps) stamps[stamped++] = Now();
 }
 
 }  // extern "C"

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# Pacing and power under a private Xvfb, whose buffer swaps return at once, so that the renderer
+# paces itself. Medians of VELMORA_BENCH_RUNS rounds (default 3) per screen size, side by side:
+#   - the renderer's frames per second against the display's refresh rate (the one it reports,
+#     60 Hz when Xvfb says nothing), counted from its own marks of every 64th frame;
+#   - the spread of its frame times, the 99th percentile less the median (the timing shim's
+#     stamps of each presented frame);
+#   - the processor time it uses per second of the run (all threads, the rasteriser's among
+#     them), against one full-screen textured quad paced the same way (bench/naive).
+#   bench/run/run-pacing.sh <build folder>
+#   (VELMORA_BENCH_SIZES="1024x768 1920x1080 3840x2160", VELMORA_BENCH_SECONDS=5 by default)
+set -euo pipefail
+here=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "${1:?build folder}" && pwd)
+bin=$build/bin
+runs=${VELMORA_BENCH_RUNS:-3}
+seconds=${VELMORA_BENCH_SECONDS:-5}
+read -r -a sizes <<<"${VELMORA_BENCH_SIZES:-1024x768 1920x1080 3840x2160}"
+for f in Velmora.scr Velmora.dll textured_quad velmora_timed_launch velmora_timing_shim.so; do
+  [ -e "$bin/$f" ] || { echo "run-pacing: $bin/$f is missing" >&2; exit 1; }
+done
+tmp=$(mktemp -d)
+source "$here/bench/run/common.sh"
+trap 'stop_all; rm -rf "$tmp"' EXIT
+trap 'exit 130' INT TERM HUP
+export VELMORA_ROOT=$tmp/root
+bitmap=$VELMORA_ROOT/c/tolvik/Zentrova.bmp
+
+# The time of the first mark <label> in a timing file, in ns ("" when absent).
+mark_time() {  # <timing file> <label>
+  awk -v l="$2" '$1 == l { print $2; exit }' "$1"
+}
+
+# Waits until the timing file has the mark <label>; false when the program ended first.
+wait_mark() {  # <timing file> <label>
+  for _ in $(seq 1500); do
+    grep -q "^$2 " "$1" 2>/dev/null && return 0
+    alive "$launched" || return 1
+    sleep 0.02
+  done
+  return 1
+}
+
+# The processor time of the launched program over $seconds, in per cent of a core.
+cpu_share() {
+  local before after
+  before=$(cpu_ns "$launched")
+  sleep "$seconds"
+  after=$(cpu_ns "$launched")
+  awk -v d=$((after - before)) -v s="$seconds" 'BEGIN { printf "%.1f\n", 100 * d / 1e9 / s }'
+}
+
+# One round at the current size; appends "<figure> <value>" lines to $1.
+one_round() {
+  local out=$1 t=$tmp/timing first last
+  # The renderer: its CPU counted once it has judged its pace (past its 128th frame).
+  launch_timed "$t" "$bin/Velmora.dll"
+  wait_mark "$t" frames-128 || { echo "run-pacing: the renderer drew no 128 frames" >&2; return 1; }
+  echo "cpu $(cpu_share)" >>"$out"
+  end_launched Zentrova_VC
+  first=$(mark_time "$t" frames-128)
+  last=$(awk '$1 ~ /^frames-/ { n = substr($1, 8); t = $2 } END { print n, t }' "$t")
+  awk -v a="$first" -v n="${last% *}" -v b="${last#* }" \
+    'BEGIN { if (n > 128 && b > a) printf "fps %.2f\n", (n - 128) / ((b - a) / 1e9) }' >>"$out"
+  awk '$1 ~ /^refresh-rate-/ { r = substr($1, 14) + 0; print "refresh", (r >= 20 && r <= 500 ? r : 60) }
+       $1 == "frame-p50" { p50 = $2 } $1 == "frame-p99" { p99 = $2 }
+       $1 ~ /^pacing-/ { print "verdict", substr($1, 8) }
+       END { if (p99) printf "spread %.2f\n", (p99 - p50) / 1e6 }' "$t" >>"$out"
+  # The yardstick: one textured quad, paced the same way, counted after the same warm-up.
+  launch_timed "$t" "$bin/textured_quad" "$bitmap" paced
+  sleep 2
+  echo "quad-cpu $(cpu_share)" >>"$out"
+  end_launched textured_quad
+}
+
+figure() {  # <size> <name>
+  awk -v n="$2" '$1 == n { print $2 }' "$tmp/figures-$1" | median
+}
+
+ratio() {  # <a> <b>: a / b in per cent
+  awk -v a="$1" -v b="$2" 'BEGIN { if (a != "-" && b != "-" && b > 0) printf "%.1f%%", 100 * a / b; else print "-" }'
+}
+
+for size in "${sizes[@]}"; do
+  start_xvfb "${size%x*}" "${size#*x}"
+  paint_desktop "${size%x*}" "${size#*x}"
+  # The bitmap of a real run: the host captures the painted desktop.
+  rm -rf "$VELMORA_ROOT"
+  launch_timed "$tmp/timing" "$bin/Velmora.scr" /s
+  end_launched Zentrova_VC
+  : >"$tmp/figures-$size"
+  for _ in $(seq "$runs"); do one_round "$tmp/figures-$size"; done
+  stop_painter
+  stop_xvfb
+done
+
+printf '%-50s %10s %10s %8s  %s\n' "pacing and power (medians of $runs)" ours yardstick ratio target
+for size in "${sizes[@]}"; do
+  fps=$(figure "$size" fps) refresh=$(figure "$size" refresh) spread=$(figure "$size" spread)
+  cpu=$(figure "$size" cpu) quad=$(figure "$size" quad-cpu)
+  verdicts=$(awk '$1 == "verdict" { print $2 }' "$tmp/figures-$size" | sort | uniq -c | awk '{ printf "%s%s x%s", s, $2, $1; s = ", " }')
+  printf '%-50s %6s fps %7s Hz %8s  %s\n' "$size frames per second (vs refresh)" \
+    "$fps" "$refresh" "$(ratio "$fps" "$refresh")" "100% +- 2%"
+  printf '%-50s %7s ms %10s %8s  %s\n' "$size frame time p99 - p50" "$spread" "" "" "< 2 ms"
+  printf '%-50s %8s %% %8s %% %8s  %s\n' "$size CPU, % of a core (vs quad paced the same)" \
+    "$cpu" "$quad" "$(ratio "$cpu" "$quad")" "<= 110%"
+  echo "$size pace verdicts: ${verdicts:-none}"
+done
