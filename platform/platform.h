@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -270,6 +271,19 @@ struct ScreenSize {
 // The primary monitor's size in pixels.
 ScreenSize PrimaryScreenSize();
 
+// A monitor's rectangle in the window system's desktop coordinates, in pixels.
+struct MonitorRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Every monitor in the window system's desktop coordinates (X11 root window / Windows virtual
+// screen), the primary first; never empty (falls back to the whole screen). Monitors without
+// pixels are left out. The geometry built on it is in platform/monitor_layout.h.
+std::vector<MonitorRect> Monitors();
+
 // 1440 / the screen's dots per inch (Xft.dpi, else 96).
 double TwipsPerPixel();
 
@@ -296,10 +310,10 @@ bool EmbedWindow(NativeWindow child, NativeWindow parent, int x, int y, std::fun
 
 // ---- Desktop capture (x11/capture.cpp) ----------------------------------------------------------
 
-// Copies the top-left `width` x `height` pixels of the primary monitor (XRandR; the whole root
-// window without that information) 1:1 into `rgb` (rows top to bottom, 3 bytes a pixel, `stride`
-// bytes a row). The part beyond the monitor is left as it was. MIT-SHM where the server offers
-// it, else XGetImage. False when nothing could be read.
+// Copies the bounding box of Monitors() 1:1 into `rgb` (rows top to bottom, 3 bytes a pixel,
+// `stride` bytes a row), the box's top-left at the bitmap's (0, 0); parts of the box that no
+// monitor shows are black. Only the top-left `width` x `height` pixels of the box are read; the
+// part of the bitmap beyond the box is left as it was. False when nothing could be read.
 bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride);
 
 // ---- Zoom animation (x11/zoom.cpp) --------------------------------------------------------------

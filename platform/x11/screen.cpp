@@ -1,8 +1,9 @@
-// The primary monitor's size (XRandR, else the root window) and the twips-per-pixel ratio.
+// The monitors (RandR 1.5 monitors, else the root window) and the twips-per-pixel ratio.
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/platform.h"
@@ -12,24 +13,47 @@ namespace platform {
 
 namespace x11 {
 
-MonitorArea PrimaryMonitor(Display* d) {
-    MonitorArea area{0, 0, DisplayWidth(d, DefaultScreen(d)), DisplayHeight(d, DefaultScreen(d))};
-    int eventBase = 0, errorBase = 0;
-    if (!XRRQueryExtension(d, &eventBase, &errorBase)) return area;
-    ErrorTrap trap(d);
-    int count = 0;
-    XRRMonitorInfo* monitors = XRRGetMonitors(d, DefaultRootWindow(d), True, &count);
-    if (!monitors) return area;
-    for (int i = 0; i < count; ++i) {
-        if (monitors[i].primary || i == 0)
-            area = {monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height};
-        if (monitors[i].primary) break;
+std::vector<MonitorRect> MonitorList(Display* d) {
+    const MonitorRect root{0, 0, DisplayWidth(d, DefaultScreen(d)),
+                           DisplayHeight(d, DefaultScreen(d))};
+    std::vector<MonitorRect> list;
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    // XRRGetMonitors needs RandR 1.5 of the server; an older one would answer with an error.
+    if (XRRQueryExtension(d, &eventBase, &errorBase) && XRRQueryVersion(d, &major, &minor) &&
+        (major > 1 || (major == 1 && minor >= 5))) {
+        ErrorTrap trap(d);
+        int count = 0;
+        if (XRRMonitorInfo* monitors = XRRGetMonitors(d, DefaultRootWindow(d), True, &count)) {
+            for (int i = 0; i < count; ++i) {
+                const XRRMonitorInfo& m = monitors[i];
+                if (m.width <= 0 || m.height <= 0) continue;
+                const MonitorRect rect{m.x, m.y, m.width, m.height};
+                if (m.primary)
+                    list.insert(list.begin(), rect);
+                else
+                    list.push_back(rect);
+            }
+            XRRFreeMonitors(monitors);
+        }
     }
-    XRRFreeMonitors(monitors);
-    return area;
+    if (list.empty()) list.push_back(root);
+    return list;
+}
+
+MonitorArea PrimaryMonitor(Display* d) {
+    const MonitorRect m = MonitorList(d).front();
+    return {m.x, m.y, m.width, m.height};
 }
 
 }  // namespace x11
+
+std::vector<MonitorRect> Monitors() {
+    Display* d = x11::Connection();
+    if (!d) return {MonitorRect{}};
+    return x11::MonitorList(d);
+}
+
+// namespace x11
 
 ScreenSize PrimaryScreenSize() {
     Display* d = x11::Connection();

@@ -6,6 +6,9 @@
 
 #include <span>
 #include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
 
 namespace platform::x11 {
 
@@ -51,8 +54,11 @@ TitledWindow FindTitledWindow(Display* d, std::span<const std::string_view> titl
 // gone (the request fails) counts as no.
 bool StillTitled(Display* d, const TitledWindow& w, std::string_view title);
 
-// The primary monitor's rectangle on the root window: XRandR's primary monitor (else its first
-// one), the whole default screen without XRandR.
+// The monitors on the root window, the primary first: RandR 1.5's active monitors with pixels,
+// else the whole default screen as one.
+std::vector<MonitorRect> MonitorList(Display* display);
+
+// The primary monitor's rectangle on the root window: the first of MonitorList.
 struct MonitorArea {
     int x = 0, y = 0, width = 0, height = 0;
 };

@@ -148,3 +148,33 @@ TEST_F(X11Backend, ScreenSizeAndTwips) {
     EXPECT_EQ(size.height, 480);
     EXPECT_DOUBLE_EQ(platform::TwipsPerPixel(), 15.0);
 }
+
+// RandR 1.5 monitors as `xrandr --setmonitor` makes them on one X screen; without any, the root
+// window is the one monitor. The monitors are removed again for the tests that follow.
+TEST_F(X11Backend, MonitorsAreTheRandrMonitorsElseTheRoot) {
+    const std::string xrandr = "DISPLAY=" + display_->name() + " xrandr ";
+    auto listIs = [](const std::vector<platform::MonitorRect>& want) {
+        const std::vector<platform::MonitorRect> got = platform::Monitors();
+        bool same = got.size() == want.size();
+        for (std::size_t i = 0; same && i < got.size(); ++i)
+            same = got[i].x == want[i].x && got[i].y == want[i].y &&
+                   got[i].width == want[i].width && got[i].height == want[i].height;
+        return same;
+    };
+    EXPECT_TRUE(listIs({{0, 0, 640, 480}}));
+    int status = -1;
+    testsupport::Shell(xrandr + "--setmonitor LEFT 400/100x480/120+0+0 screen >/dev/null", &status);
+    ASSERT_EQ(status, 0);
+    testsupport::Shell(xrandr + "--setmonitor RIGHT 240/60x200/50+400+100 none >/dev/null",
+                       &status);
+    ASSERT_EQ(status, 0);
+    EXPECT_TRUE(listIs({{0, 0, 400, 480}, {400, 100, 240, 200}}));
+    // Xvfb marks no monitor primary: the server's order stands.
+    testsupport::Shell(xrandr + "--setmonitor MIDDLE 100/25x100/25+200+200 none >/dev/null");
+    EXPECT_TRUE(listIs({{0, 0, 400, 480}, {400, 100, 240, 200}, {200, 200, 100, 100}}));
+    testsupport::Shell(xrandr + "--delmonitor MIDDLE >/dev/null");
+    testsupport::Shell(xrandr + "--delmonitor RIGHT >/dev/null; " + xrandr +
+                       "--delmonitor LEFT >/dev/null");
+    EXPECT_TRUE(listIs({{0, 0, 640, 480}}));
+    EXPECT_EQ(platform::PrimaryScreenSize().width, 640);
+}

@@ -1,0 +1,51 @@
+// Where each monitor lies in the picture of the whole desktop and in a window that covers every
+// monitor: bounding box, the monitors cut to a picture's size, each monitor's OpenGL viewport and
+// texture rectangle. Pure geometry, the same on every system.
+#pragma once
+
+#include <span>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+// The smallest rectangle that holds every monitor with pixels; all zero when none has any.
+MonitorRect BoundingBox(std::span<const MonitorRect> monitors);
+
+// The part of `a` inside `b`; width and height 0 when they do not overlap.
+MonitorRect Intersection(const MonitorRect& a, const MonitorRect& b);
+
+// The monitors as parts of a picture of the desktop that is `width` x `height` pixels and whose
+// (0, 0) is the top-left of the monitors' bounding box: each monitor moved by the box's origin
+// and cut to the picture, in the list's order; monitors left with no pixels are dropped, so
+// nothing outside the picture is ever named. When no monitor overlaps the picture (or the list
+// is empty), the whole picture as one monitor; an empty picture gives an empty list.
+std::vector<MonitorRect> MonitorsInPicture(std::span<const MonitorRect> monitors, int width,
+                                           int height);
+
+// A rectangle in OpenGL's window coordinates: origin at the bottom-left, y upwards.
+struct GlRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The viewport of `part` (top-left origin, as MonitorsInPicture gives it) in a window of
+// `windowHeight` pixels whose top-left is the picture's (0, 0).
+GlRect ViewportOf(const MonitorRect& part, int windowHeight);
+
+// Texture coordinates of a rectangle of a texture: s left to right, t bottom to top.
+struct TextureRect {
+    float s0 = 0.0f;
+    float t0 = 0.0f;
+    float s1 = 1.0f;
+    float t1 = 1.0f;
+};
+
+// Where `part` lies in a texture that holds the whole `width` x `height` picture (its bottom row
+// at t = 0). The whole picture gives exactly 0 to 1 on both axes. Width and height >= 1.
+TextureRect TextureRectOf(const MonitorRect& part, int width, int height);
+
+}  // namespace platform

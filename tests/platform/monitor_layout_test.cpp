@@ -1,0 +1,128 @@
+// The monitor geometry: the desktop's bounding box, the monitors cut to the picture that was
+// captured, and each monitor's viewport and texture rectangle.
+#include "platform/monitor_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+namespace {
+
+using platform::MonitorRect;
+
+bool Same(const MonitorRect& a, const MonitorRect& b) {
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
+testing::AssertionResult ListIs(const std::vector<MonitorRect>& got,
+                                const std::vector<MonitorRect>& want) {
+    bool same = got.size() == want.size();
+    for (std::size_t i = 0; same && i < got.size(); ++i) same = Same(got[i], want[i]);
+    if (same) return testing::AssertionSuccess();
+    auto failure = testing::AssertionFailure() << "got";
+    for (const MonitorRect& m : got)
+        failure << " " << m.width << "x" << m.height << "+" << m.x << "+" << m.y;
+    return failure;
+}
+
+}  // namespace
+
+// Monitors side by side, stacked, at negative offsets (a monitor left of the primary on
+// Windows) and with gaps; monitors without pixels do not count.
+TEST(MonitorLayout, BoundingBoxHoldsEveryMonitorWithPixels) {
+    const std::vector<MonitorRect> sideBySide = {{0, 0, 1280, 1024}, {1280, 0, 1024, 768}};
+    EXPECT_TRUE(Same(platform::BoundingBox(sideBySide), {0, 0, 2304, 1024}));
+    const std::vector<MonitorRect> leftOfPrimary = {{0, 0, 1920, 1080}, {-1280, 200, 1280, 1024}};
+    EXPECT_TRUE(Same(platform::BoundingBox(leftOfPrimary), {-1280, 0, 3200, 1224}));
+    const std::vector<MonitorRect> withEmpty = {{0, 0, 0, 0}, {100, 50, 640, 480}, {-5, -5, 0, 9}};
+    EXPECT_TRUE(Same(platform::BoundingBox(withEmpty), {100, 50, 640, 480}));
+    EXPECT_TRUE(Same(platform::BoundingBox({}), {}));
+    // Edges near the ends of int neither wrap round nor overflow.
+    const std::vector<MonitorRect> huge = {{INT_MIN, 0, INT_MAX, 10}, {INT_MAX - 5, 0, 5, 10}};
+    const MonitorRect box = platform::BoundingBox(huge);
+    EXPECT_EQ(box.x, INT_MIN);
+    EXPECT_EQ(box.width, INT_MAX);
+}
+
+TEST(MonitorLayout, IntersectionIsEmptyWhenApartOrTouching) {
+    EXPECT_TRUE(
+        Same(platform::Intersection({0, 0, 100, 100}, {50, 60, 100, 100}), {50, 60, 50, 40}));
+    const MonitorRect touching = platform::Intersection({0, 0, 100, 100}, {100, 0, 10, 10});
+    EXPECT_EQ(touching.width, 0);
+    const MonitorRect apart = platform::Intersection({0, 0, 10, 10}, {-50, -50, 10, 10});
+    EXPECT_TRUE(apart.width == 0 || apart.height == 0);
+}
+
+// The list the capture used: every monitor moved to the picture's origin, nothing cut.
+TEST(MonitorLayout, MatchingListIsOnlyMovedToThePicture) {
+    const std::vector<MonitorRect> three = {
+        {1280, 100, 1024, 768}, {0, 0, 1280, 1024}, {2304, 300, 800, 600}};
+    EXPECT_TRUE(ListIs(platform::MonitorsInPicture(three, 3104, 1024),
+                       {{1280, 100, 1024, 768}, {0, 0, 1280, 1024}, {2304, 300, 800, 600}}));
+    const std::vector<MonitorRect> negative = {{0, 0, 1920, 1080}, {-1280, 0, 1280, 1024}};
+    EXPECT_TRUE(ListIs(platform::MonitorsInPicture(negative, 3200, 1080),
+                       {{1280, 0, 1920, 1080}, {0, 0, 1280, 1024}}));
+    const std::vector<MonitorRect> one = {{0, 0, 1024, 768}};
+    EXPECT_TRUE(ListIs(platform::MonitorsInPicture(one, 1024, 768), {{0, 0, 1024, 768}}));
+}
+
+// A monitor plugged in after the capture (the picture is smaller than the monitors' box), or a
+// picture that is larger: the parts never reach outside the picture, and a monitor the picture
+// does not hold at all is left out.
+TEST(MonitorLayout, ListThatDoesNotMatchThePictureIsCutToIt) {
+    const std::vector<MonitorRect> two = {{0, 0, 1280, 1024}, {1280, 0, 1024, 768}};
+    EXPECT_TRUE(ListIs(platform::MonitorsInPicture(two, 1280, 1024), {{0, 0, 1280, 1024}}));
+    EXPECT_TRUE(ListIs(platform::MonitorsInPicture(two, 1500, 700),
+                       {{0, 0, 1280, 700}, {1280, 0, 220, 700}}));
+    EXPECT_TRUE(ListIs(platform::MonitorsInPicture(two, 4000, 2000),
+                       {{0, 0, 1280, 1024}, {1280, 0, 1024, 768}}));
+    // An unplugged primary: the remaining monitor's box starts at its own corner.
+    const std::vector<MonitorRect> right = {{1280, 0, 1024, 768}};
+    EXPECT_TRUE(ListIs(platform::MonitorsInPicture(right, 2304, 1024), {{0, 0, 1024, 768}}));
+}
+
+TEST(MonitorLayout, NoUsableMonitorMeansTheWholePictureAndNoPictureMeansNothing) {
+    EXPECT_TRUE(ListIs(platform::MonitorsInPicture({}, 640, 480), {{0, 0, 640, 480}}));
+    const std::vector<MonitorRect> empty = {{10, 10, 0, 0}};
+    EXPECT_TRUE(ListIs(platform::MonitorsInPicture(empty, 640, 480), {{0, 0, 640, 480}}));
+    const std::vector<MonitorRect> one = {{0, 0, 1024, 768}};
+    EXPECT_TRUE(platform::MonitorsInPicture(one, 0, 768).empty());
+    EXPECT_TRUE(platform::MonitorsInPicture(one, 1024, -1).empty());
+    const std::vector<MonitorRect> huge = {{INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+                                           {INT_MAX - 10, INT_MAX - 10, 10, 10}};
+    for (const MonitorRect& m : platform::MonitorsInPicture(huge, 100, 100)) {
+        EXPECT_GE(m.x, 0);
+        EXPECT_GE(m.y, 0);
+        EXPECT_LE(m.x + m.width, 100);
+        EXPECT_LE(m.y + m.height, 100);
+    }
+}
+
+// OpenGL counts rows from the bottom of the window; the picture's rows run bottom-up in the
+// texture.
+TEST(MonitorLayout, ViewportAndTextureRectangleOfEachMonitor) {
+    // LEFT 1280x1024+0+0 and RIGHT 1024x768+1280+0 in a 2304x1024 window.
+    const platform::GlRect left = platform::ViewportOf({0, 0, 1280, 1024}, 1024);
+    EXPECT_EQ(left.x, 0);
+    EXPECT_EQ(left.y, 0);
+    EXPECT_EQ(left.width, 1280);
+    EXPECT_EQ(left.height, 1024);
+    const platform::GlRect right = platform::ViewportOf({1280, 0, 1024, 768}, 1024);
+    EXPECT_EQ(right.x, 1280);
+    EXPECT_EQ(right.y, 256);
+    EXPECT_EQ(right.width, 1024);
+    EXPECT_EQ(right.height, 768);
+
+    const platform::TextureRect r = platform::TextureRectOf({1280, 0, 1024, 768}, 2304, 1024);
+    EXPECT_FLOAT_EQ(r.s0, 1280.0f / 2304.0f);
+    EXPECT_FLOAT_EQ(r.s1, 1.0f);
+    EXPECT_FLOAT_EQ(r.t0, 256.0f / 1024.0f);
+    EXPECT_FLOAT_EQ(r.t1, 1.0f);
+    // The whole picture is exactly the unit square: one monitor draws as it always has.
+    const platform::TextureRect whole = platform::TextureRectOf({0, 0, 1366, 768}, 1366, 768);
+    EXPECT_EQ(whole.s0, 0.0f);
+    EXPECT_EQ(whole.t0, 0.0f);
+    EXPECT_EQ(whole.s1, 1.0f);
+    EXPECT_EQ(whole.t1, 1.0f);
+}
