@@ -1,4 +1,4 @@
-// The desktop capture of a full-screen run: the screen copied 1:1 into a picture box's
+// The desktop capture of a full-screen run: every monitor copied 1:1 into a picture box's
 // persistent image and saved as the hand-off bitmap that the renderer reads.
 #pragma once
 
@@ -9,10 +9,10 @@
 
 namespace Zentrova_B {
 
-// Clears `display` to black, copies the primary screen from its top-left corner into the box's
-// image (clipped to the image; what lies beyond the screen stays black) and saves the image to
-// `file`. LastApiResult holds the save's result (1 written, 0 failed); a failure is silent and
-// leaves an earlier file in place.
+// Clears `display` to black, copies every monitor into the box's image (their bounding box from
+// its top-left corner, clipped to the image; what no monitor shows stays black) and saves the
+// image to `file`. LastApiResult holds the save's result (1 written, 0 failed); a failure is silent
+// and leaves an earlier file in place.
 void CaptureDesktop(forms::PictureBox& display, const std::string& file = names::kHandOffBitmap);
 
 }  // namespace Zentrova_B

@@ -11,6 +11,7 @@
 #include "host/roles.h"
 #include "host/run_rules.h"
 #include "host/zentrova_b.h"
+#include "platform/monitor_layout.h"
 #include "platform/platform.h"
 #include "shared/names.h"
 #include "shared/trace.h"
@@ -53,7 +54,9 @@ class FullScreenForm : public forms::Form {
 
     void Form_Load() override {
         trace::Mark("form-load");
-        const int width = forms::ScreenWidthPixels(), height = forms::ScreenHeightPixels();
+        // The screen is every monitor: the capture surface is their bounding box.
+        const platform::MonitorRect desktop = platform::BoundingBox(platform::Monitors());
+        const int width = desktop.width, height = desktop.height;
         SetBounds({0, 0, width, height});
         Display->SetBounds({0, 0, width, height});
         Zentrova_B::CaptureDesktop(*Display);

@@ -1,10 +1,13 @@
-// Reading the primary monitor's pixels: BitBlt (with layered windows, CAPTUREBLT) of the
-// screen into a 24-bit DIB section, then rows turned from BGR into RGB.
+// Reading every monitor's pixels: BitBlt (with layered windows, CAPTUREBLT) of each monitor of
+// the virtual screen into one 24-bit DIB section the size of their bounding box, then rows
+// turned from BGR into RGB. The section starts zeroed: what no monitor shows stays black.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
+#include "platform/monitor_layout.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -24,12 +27,25 @@ void CopyRows(const std::uint8_t* bits, int width, int height, std::uint8_t* rgb
     }
 }
 
-// Blits the screen's top-left width x height into a new DIB section and copies it out.
-bool Blit(HDC screen, int width, int height, std::uint8_t* rgb, int stride) {
+// True when `m` lies wholly inside one of the monitors before it (a mirrored monitor): it
+// needs no second copy.
+bool CoveredBefore(const std::vector<MonitorRect>& monitors, std::size_t index) {
+    for (std::size_t i = 0; i < index; ++i) {
+        const MonitorRect overlap = Intersection(monitors[index], monitors[i]);
+        if (overlap.width == monitors[index].width && overlap.height == monitors[index].height)
+            return true;
+    }
+    return false;
+}
+
+// Blits each monitor's part of `area` (virtual-screen coordinates) into a new DIB section of
+// the area's size and copies it out.
+bool Blit(HDC screen, const std::vector<MonitorRect>& monitors, const MonitorRect& area,
+          std::uint8_t* rgb, int stride) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down, as the caller's rows are
+    info.bmiHeader.biWidth = area.width;
+    info.bmiHeader.biHeight = -area.height;  // top-down, as the caller's rows are
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
@@ -39,9 +55,16 @@ bool Blit(HDC screen, int width, int height, std::uint8_t* rgb, int stride) {
     bool ok = false;
     if (HDC memory = CreateCompatibleDC(screen)) {
         HGDIOBJ old = SelectObject(memory, section);
-        ok = BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY | CAPTUREBLT) != 0;
+        for (std::size_t i = 0; i < monitors.size(); ++i) {
+            const MonitorRect part = Intersection(monitors[i], area);
+            if (part.width <= 0 || part.height <= 0 || CoveredBefore(monitors, i)) continue;
+            if (BitBlt(memory, part.x - area.x, part.y - area.y, part.width, part.height, screen,
+                       part.x, part.y, SRCCOPY | CAPTUREBLT))
+                ok = true;
+        }
         GdiFlush();
-        if (ok) CopyRows(static_cast<const std::uint8_t*>(bits), width, height, rgb, stride);
+        if (ok)
+            CopyRows(static_cast<const std::uint8_t*>(bits), area.width, area.height, rgb, stride);
         SelectObject(memory, old);
         DeleteDC(memory);
     }
@@ -53,14 +76,13 @@ bool Blit(HDC screen, int width, int height, std::uint8_t* rgb, int stride) {
 
 bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride) {
     if (!rgb || width <= 0 || height <= 0 || stride < width * 3) return false;
-    // The primary monitor starts at (0, 0) of the virtual screen.
-    const ScreenSize screenSize = PrimaryScreenSize();
-    const int w = std::min(width, screenSize.width);
-    const int h = std::min(height, screenSize.height);
-    if (w <= 0 || h <= 0) return false;
+    const std::vector<MonitorRect> monitors = Monitors();
+    const MonitorRect box = BoundingBox(monitors);
+    const MonitorRect area{box.x, box.y, std::min(width, box.width), std::min(height, box.height)};
+    if (area.width <= 0 || area.height <= 0) return false;
     HDC screen = GetDC(nullptr);
     if (!screen) return false;
-    const bool ok = Blit(screen, w, h, rgb, stride);
+    const bool ok = Blit(screen, monitors, area, rgb, stride);
     ReleaseDC(nullptr, screen);
     return ok;
 }

@@ -13,7 +13,7 @@ namespace platform {
 
 namespace x11 {
 
-std::vector<MonitorRect> MonitorList(Display* d) {
+std::vector<MonitorRect> MonitorList(Display* d, bool primaryFirst) {
     const MonitorRect root{0, 0, DisplayWidth(d, DefaultScreen(d)),
                            DisplayHeight(d, DefaultScreen(d))};
     std::vector<MonitorRect> list;
@@ -28,7 +28,7 @@ std::vector<MonitorRect> MonitorList(Display* d) {
                 const XRRMonitorInfo& m = monitors[i];
                 if (m.width <= 0 || m.height <= 0) continue;
                 const MonitorRect rect{m.x, m.y, m.width, m.height};
-                if (m.primary)
+                if (m.primary && primaryFirst)
                     list.insert(list.begin(), rect);
                 else
                     list.push_back(rect);

@@ -54,9 +54,10 @@ TitledWindow FindTitledWindow(Display* d, std::span<const std::string_view> titl
 // gone (the request fails) counts as no.
 bool StillTitled(Display* d, const TitledWindow& w, std::string_view title);
 
-// The monitors on the root window, the primary first: RandR 1.5's active monitors with pixels,
-// else the whole default screen as one.
-std::vector<MonitorRect> MonitorList(Display* display);
+// The monitors on the root window: RandR 1.5's active monitors with pixels, in the server's
+// order (the order of its Xinerama screens) or with the primary first; else the whole default
+// screen as one.
+std::vector<MonitorRect> MonitorList(Display* display, bool primaryFirst = true);
 
 // The primary monitor's rectangle on the root window: the first of MonitorList.
 struct MonitorArea {
