@@ -322,6 +322,15 @@ bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride);
 // leaves the screen as it found it and takes at most 250 ms.
 void AnimateZoom(const WindowRect& from, const WindowRect& to);
 
+// ---- Window over every monitor (x11/cover.cpp; library velmora_platform_gl) --------------------
+
+// Makes the window of the current OpenGL context cover the bounding box of `monitors` (as
+// Monitors() gives them): by its own geometry without a window manager, under an EWMH window
+// manager in the full-screen state over those monitors (_NET_WM_FULLSCREEN_MONITORS); on
+// Windows as a borderless top-most popup. False when there is no such window or the request
+// failed at once; a window manager may still refuse it later.
+bool CoverMonitors(std::span<const MonitorRect> monitors);
+
 // ---- GL swap control (x11/swap_control.cpp; library velmora_platform_gl) ------------------------
 
 // Asks the current OpenGL context for buffer swaps in step with the display refresh, where the

@@ -25,6 +25,9 @@ int main(int argc, char** argv) {
     // The picture is read while the toolkit and OpenGL start; the window comes first all the
     // same, and a picture that can't be read is reported once it exists.
     platform::PreferLargePages();
+    // The monitors as the window system has them now: the window covers them all, and each
+    // shows its own part of the picture.
+    renderer::useMonitors(platform::Monitors());
     renderer::startLoadingTexture();
     glutInitWindowSize(1024, 768);
     // Without a window manager the full-screen switch keeps the window's position: start at

@@ -14,6 +14,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/monitor_layout.h"
 #include "platform/platform.h"
 #include "renderer/base_level.h"
 #include "renderer/picture_loader.h"
@@ -26,6 +27,11 @@ Animation animation;
 Mesh mesh;
 // The loaded picture, kept for the whole run; the process's end releases it.
 std::unique_ptr<RgbImage> picture;
+// The monitors the window covers, as the window system told them at the start.
+std::vector<platform::MonitorRect> monitors;
+// What each monitor shows once the picture is uploaded; empty with one monitor, which shows
+// the whole picture over the whole window as the renderer always has.
+std::vector<MonitorView> views;
 
 }  // namespace
 
@@ -48,9 +54,9 @@ void FittingSides(int& width, int& height) {
 
 // Uploads the base level of `image` (bottom-up rows), made beforehand in `prepared` at the
 // sides OpenGL is expected to take, or now when it takes smaller ones only.
-void UploadBaseLevel(const RgbImage& image, LoadedPicture& prepared) {
+void UploadBaseLevel(const RgbImage& image, LoadedPicture& prepared, GLuint name = 0) {
     if (image.width <= 0 || image.height <= 0) return;
-    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     // Minification samples only the base level: the levels below it are never made.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -81,8 +87,60 @@ bool uploaded = false;
 // still gets a sharp picture, and no more than the largest texture common OpenGL drivers take
 // (the upload halves it further where the driver takes less).
 std::int64_t LargestSide() {
-    const platform::ScreenSize screen = platform::PrimaryScreenSize();
-    return std::clamp<std::int64_t>(std::max(screen.width, screen.height), 2048, 16384);
+    if (monitors.empty()) monitors = platform::Monitors();
+    const platform::MonitorRect desktop = platform::BoundingBox(monitors);
+    // Several monitors may each have a texture of their own: the picture keeps every pixel of
+    // their box, up to what the reader takes at all.
+    const std::int64_t limit = monitors.size() > 1 ? kMaxSide : 16384;
+    return std::clamp<std::int64_t>(std::max(desktop.width, desktop.height), 2048, limit);
+}
+
+// True when OpenGL takes the whole picture's base level at its power-of-two sides.
+bool TakesWhole(int width, int height) {
+    const int wholeWidth = nearestPowerOfTwo(width), wholeHeight = nearestPowerOfTwo(height);
+    int fittingWidth = wholeWidth, fittingHeight = wholeHeight;
+    FittingSides(fittingWidth, fittingHeight);
+    return fittingWidth == wholeWidth && fittingHeight == wholeHeight;
+}
+
+// The rows of `part` (top-left origin) cut out of the bottom-up `image`.
+RgbImage CutOut(const RgbImage& image, const platform::MonitorRect& part) {
+    RgbImage cut;
+    cut.width = part.width;
+    cut.height = part.height;
+    cut.pixels.resize(static_cast<std::size_t>(part.width) * part.height * 3);
+    const std::size_t rowBytes = static_cast<std::size_t>(part.width) * 3;
+    for (int row = 0; row < part.height; ++row) {
+        // Bottom-up: the part's bottom row is the image's row (height - y - h).
+        const std::size_t from =
+            (static_cast<std::size_t>(image.height - part.y - part.height + row) * image.width +
+             part.x) *
+            3;
+        std::memcpy(cut.pixels.data() + rowBytes * row, image.pixels.data() + from, rowBytes);
+    }
+    return cut;
+}
+
+// Sets the texture matrix so that the mesh's coordinates 0 to 1 fall on `r`, then goes back to
+// the projection matrix, which the rest of the program works on.
+void UseTextureRect(const platform::TextureRect& r) {
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glTranslatef(r.s0, r.t0, 0.0f);
+    glScalef(r.s1 - r.s0, r.t1 - r.t0, 1.0f);
+    glMatrixMode(GL_PROJECTION);
+}
+
+void DrawMesh(GLuint name) {
+    // The texture is bound before glBegin: OpenGL refuses a bind inside a primitive block.
+    glBindTexture(GL_TEXTURE_2D, name);
+    glBegin(GL_TRIANGLES);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    forEachMeshVertex(mesh, [](const MeshVertex& v) {
+        glTexCoord2f(v.s, v.t);
+        glVertex3f(v.x, v.y, 0.0f);
+    });
+    glEnd();
 }
 
 [[noreturn]] void Fail(const std::string& message) {
@@ -120,7 +178,9 @@ bool pictureReady() {
     LoadedPicture loaded = pending->get();
     if (!loaded.image) Fail(loaded.failure);
     picture = std::move(loaded.image);
-    UploadBaseLevel(*picture, loaded);
+    views = makeMonitorViews(*picture, monitors);
+    // With a texture for each monitor the whole picture's is never sampled.
+    if (views.empty() || views.front().name == 0) UploadBaseLevel(*picture, loaded);
     uploaded = true;
     return true;
 }
@@ -139,7 +199,9 @@ void setFixedView(int viewportWidth, int viewportHeight) {
 
 void initScene() {
     setFixedView(1024, 768);
-    glutFullScreen();
+    if (monitors.empty()) monitors = platform::Monitors();
+    // One monitor: the toolkit's own full screen. Several: the window covers all of them.
+    if (monitors.size() < 2 || !platform::CoverMonitors(monitors)) glutFullScreen();
     glutSetCursor(GLUT_CURSOR_NONE);
 }
 
@@ -149,15 +211,55 @@ bool requestSwapControl() {
 
 void warpMesh(float power, float twist) {
     evaluateMesh(power, twist, mesh);
-    // The texture is bound before glBegin: OpenGL refuses a bind inside a primitive block.
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glBegin(GL_TRIANGLES);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    forEachMeshVertex(mesh, [](const MeshVertex& v) {
-        glTexCoord2f(v.s, v.t);
-        glVertex3f(v.x, v.y, 0.0f);
-    });
-    glEnd();
+    DrawMesh(0);
+}
+
+void useMonitors(std::vector<platform::MonitorRect> list) {
+    monitors = std::move(list);
+}
+
+std::vector<MonitorView> makeMonitorViews(const RgbImage& image,
+                                          std::span<const platform::MonitorRect> list,
+                                          int maxTextureSide) {
+    std::vector<MonitorView> made;
+    if (list.size() < 2 || image.width <= 0 || image.height <= 0) return made;
+    const bool whole = maxTextureSide > 0 ? nearestPowerOfTwo(image.width) <= maxTextureSide &&
+                                                nearestPowerOfTwo(image.height) <= maxTextureSide
+                                          : TakesWhole(image.width, image.height);
+    for (const platform::MonitorRect& part :
+         platform::MonitorsInPicture(list, image.width, image.height)) {
+        MonitorView view;
+        view.part = part;
+        if (whole) {
+            view.texture = platform::TextureRectOf(part, image.width, image.height);
+        } else {
+            // Too large for one texture: this monitor's part gets its own, at full resolution.
+            GLuint name = 0;
+            glGenTextures(1, &name);
+            view.name = name;
+            RgbImage cut = CutOut(image, part);
+            LoadedPicture prepared;
+            prepareBaseLevel(cut, prepared);
+            UploadBaseLevel(cut, prepared, name);
+        }
+        made.push_back(view);
+    }
+    return made;
+}
+
+void drawMonitorViews(const std::vector<MonitorView>& list, int windowHeight, float power,
+                      float twist) {
+    evaluateMesh(power, twist, mesh);
+    glEnable(GL_SCISSOR_TEST);
+    for (const MonitorView& view : list) {
+        const platform::GlRect at = platform::ViewportOf(view.part, windowHeight);
+        glViewport(at.x, at.y, at.width, at.height);
+        glScissor(at.x, at.y, at.width, at.height);
+        UseTextureRect(view.texture);
+        DrawMesh(view.name);
+    }
+    glDisable(GL_SCISSOR_TEST);
+    UseTextureRect({});
 }
 
 void drawFrame() {
@@ -173,7 +275,13 @@ void drawFrame() {
         return;
     }
     advanceAnimation(animation);
-    warpMesh(animation.lensPower, animation.twistAmount);
+    if (views.empty()) {
+        warpMesh(animation.lensPower, animation.twistAmount);
+    } else {
+        // Every monitor shows the same frame, each about its own centre.
+        drawMonitorViews(views, glutGet(GLUT_WINDOW_HEIGHT), animation.lensPower,
+                         animation.twistAmount);
+    }
     glutSwapBuffers();
     finishFrame(animation);
 }

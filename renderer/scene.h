@@ -2,6 +2,10 @@
 // the warped mesh. Needs a current OpenGL context (freeglut's window).
 #pragma once
 
+#include <span>
+#include <vector>
+
+#include "platform/monitor_layout.h"
 #include "renderer/dib_reader.h"
 #include "renderer/warp.h"
 
@@ -34,8 +38,36 @@ void initScene();
 // when the swap interval was set (drivers may still ignore it).
 bool requestSwapControl();
 
-// Evaluates the mesh for the given parameters and draws it as textured triangles.
+// Evaluates the mesh for the given parameters and draws it as textured triangles, with the
+// whole picture in the default texture over the whole viewport.
 void warpMesh(float power, float twist);
+
+// The monitors the window is to cover, in the window system's coordinates; read from the
+// window system when nobody set them. Set before startLoadingTexture and initScene.
+void useMonitors(std::vector<platform::MonitorRect> monitors);
+
+// A monitor's share of the window and of the picture.
+struct MonitorView {
+    platform::MonitorRect part;     // in the window and in the picture, top-left origin
+    platform::TextureRect texture;  // where the part lies in its texture
+    unsigned name = 0;              // its texture object; 0 is the default, the whole picture
+};
+
+// What each of `monitors` shows of `image` (bottom-up rows; the picture's (0, 0) at the top-left
+// of the monitors' box): their parts cut to the picture, so nothing outside it is read. When the
+// whole picture's texture would need a side beyond `maxTextureSide` (0: beyond what OpenGL
+// takes), each part is uploaded into a texture of its own at full resolution; otherwise each
+// reads its rectangle of the default texture, which the caller fills with the whole picture.
+// Empty for fewer than two monitors.
+std::vector<MonitorView> makeMonitorViews(const RgbImage& image,
+                                          std::span<const platform::MonitorRect> monitors,
+                                          int maxTextureSide = 0);
+
+// Evaluates the mesh for the given parameters and draws it once per view, each in its own
+// viewport and scissor box of a window `windowHeight` pixels high: one frame on every monitor.
+// Leaves the viewport at the last view's.
+void drawMonitorViews(const std::vector<MonitorView>& views, int windowHeight, float power,
+                      float twist);
 
 // The display callback: clears, advances the animation, draws and swaps; only clears and swaps
 // while the picture is still being read.
