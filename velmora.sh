@@ -19,7 +19,7 @@ packages=(
   libx11-dev libxfixes-dev libxrandr-dev libxext-dev
   libfltk1.3-dev libsdl2-dev libsdl2-mixer-dev
   libcdio-dev libcdio-cdda-dev libcdio-paranoia-dev libsndfile1-dev
-  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
+  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick icewm
   fonts-ipafont-gothic fonts-dejavu-core
   sox libsox-fmt-mp3 lame xdg-utils
   libpng-dev
