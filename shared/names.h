@@ -15,7 +15,9 @@ inline constexpr const char* kRunTitle = "Zentrova_Main";
 inline constexpr const char* kDialogTitle = "<Velmora>";
 inline constexpr const char* kRendererTitle = "Zentrova_VC";
 
-// Files in the host program's folder.
+// Files in the host program's folder: the host itself (the program that starts a run), the
+// renderer and the settings file.
+inline constexpr const char* kHostFileName = "Velmora.scr";
 inline constexpr const char* kRendererFileName = "Velmora.dll";
 inline constexpr const char* kSettingsFileName = "Velmora.ini";
 

@@ -122,6 +122,10 @@ TitledWindow FindTitledWindow(Display* d, std::span<const std::string_view> titl
     return found;
 }
 
+bool TitledOneOf(Display* d, Window w, std::span<const std::string_view> titles) {
+    return TitleOf(d, w, titles).name != None;
+}
+
 TitledWindow FindTitledWindow(Display* d, std::string_view title) {
     return FindTitledWindow(d, Titles(&title, 1));
 }

@@ -50,6 +50,10 @@ TitledWindow FindTitledWindow(Display* d, std::string_view title);
 // The same walk for the first window whose title is any one of `titles`.
 TitledWindow FindTitledWindow(Display* d, std::span<const std::string_view> titles);
 
+// Whether `w` itself is titled exactly one of `titles` (_NET_WM_NAME, else WM_NAME). Errors are
+// not trapped: the caller holds an ErrorTrap when `w` may vanish.
+bool TitledOneOf(Display* d, Window w, std::span<const std::string_view> titles);
+
 // Whether `w`'s title property still reads exactly `title`: one round trip. A window that has
 // gone (the request fails) counts as no.
 bool StillTitled(Display* d, const TitledWindow& w, std::string_view title);

@@ -1,6 +1,5 @@
-// The idle companion's runs (see run_process.h).
-#include "run_process.h"
-
+// The idle companion's runs: a program started as a process group of its own, watched without
+// blocking, and ended with everything it started.
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -10,9 +9,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/idle.h"
+
 extern char** environ;
 
-namespace idle {
+namespace platform::idle {
 namespace {
 
 int ExitCode(int status) {
@@ -27,17 +28,13 @@ void SleepMs(long ms) {
 
 }  // namespace
 
-std::string OwnFolder() {
-    std::string buffer(4096, '\0');
-    const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (n <= 0) return ".";
-    buffer.resize(static_cast<std::size_t>(n));
-    const auto slash = buffer.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : buffer.substr(0, slash);
+bool CanRun(const std::string& program, std::string& error) {
+    if (access(program.c_str(), X_OK) == 0) return true;
+    error = "cannot run " + program + ": " + std::strerror(errno);
+    return false;
 }
 
-bool Run::Start(const std::string& program, std::string& error) {
+bool Run::Start(const std::string& program, const std::string& argument, std::string& error) {
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t none, all;
@@ -48,8 +45,8 @@ bool Run::Start(const std::string& program, std::string& error) {
     posix_spawnattr_setpgroup(&attributes, 0);
     posix_spawnattr_setflags(
         &attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
-    std::string role = "/s";
-    char* argv[] = {const_cast<char*>(program.c_str()), role.data(), nullptr};
+    std::string word = argument;
+    char* argv[] = {const_cast<char*>(program.c_str()), word.data(), nullptr};
     pid_t pid = 0;
     const int result = posix_spawn(&pid, program.c_str(), nullptr, &attributes, argv, environ);
     posix_spawnattr_destroy(&attributes);
@@ -82,4 +79,4 @@ void Run::End(int graceMs) {
     }
 }
 
-}  // namespace idle
+}  // namespace platform::idle
