@@ -24,6 +24,7 @@ packages=(
   sox libsox-fmt-mp3 lame xdg-utils
   libpng-dev
   libxss-dev dpkg-dev file
+  libwayland-dev libsystemd-dev dbus mutter
 )
 
 install_packages() {

@@ -67,26 +67,32 @@ std::string HelpText() {
     return R"(Usage: velmora-idle [--minutes N | --seconds N]
 
 Starts the Velmora screensaver (Velmora.scr /s, from velmora-idle's own program
-folder) once the X display has had no keyboard or pointer input for a while.
+folder) once the session has had no keyboard or pointer input for a while.
 
   --minutes N   minutes without input before a run, 1 to 1440 (default 10)
   --seconds N   seconds without input before a run, 1 to 86400 (for trying it out)
   -h, --help    show this text and end
 
-The idle time is the X server's own (MIT-SCREEN-SAVER), so players that keep
-the screen awake also keep Velmora away. It never starts a second run while one
-is going, waits for new input after a run before counting again, and does not
-start while another program's full-screen window has the focus. Each run is
-logged as one line on standard error. It ends on SIGTERM or SIGINT (ending a
-run it started) and when the display closes.
+The idle time is the desktop's own: on Wayland the compositor's
+(ext_idle_notifier_v1, else org_kde_kwin_idle, else GNOME's
+org.gnome.Mutter.IdleMonitor on the session bus), on X11 the X server's
+(MIT-SCREEN-SAVER). Players that keep the screen awake also keep Velmora away.
+It never starts a second run while one is going, waits for new input after a
+run before counting again, and does not start while another program's
+full-screen window has the focus (on Wayland, where the compositor says so).
+Each run is logged as one line on standard error. It ends on SIGTERM or SIGINT
+(ending a run it started) and when the display closes.
 
-Exit status: 0 ended normally; 1 no display, no MIT-SCREEN-SAVER extension, or
-no Velmora.scr beside velmora-idle; 2 a bad command line.
+Exit status: 0 ended normally; 1 no display, or no Velmora.scr beside
+velmora-idle; 2 a bad command line; 3 the session offers no idle time at all
+(the line on standard error names every source looked for).
 
-To start it with every desktop session, enable one of (not both):
+To start it with every GNOME, KDE Plasma or X11 session, enable one of (not both):
   systemctl --user enable --now velmora-idle.service
   mkdir -p ~/.config/autostart &&
     cp /usr/share/velmora/velmora-idle.desktop ~/.config/autostart/
+On sway, add to ~/.config/sway/config:
+  exec /usr/bin/velmora-idle --minutes 10
 (for an install under another prefix, /usr becomes that prefix).
 )";
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "idle_rules.h"
+#include "idle_source.h"
 #include "platform/idle.h"
 #include "platform/platform.h"
 #include "shared/names.h"
@@ -80,6 +81,30 @@ int Watch(pidle::Monitor& monitor, pidle::Waiter& waiter, const std::string& pro
     return 0;
 }
 
+// The first source of the session that opens; nothing, after saying what was looked for, with
+// `status` set to the exit status.
+std::unique_ptr<pidle::Monitor> OpenFirstSource(std::int64_t idleMs, int& status) {
+    const pidle::Session session = pidle::CurrentSession();
+    std::vector<std::string> globals;
+    std::string waylandError;
+    std::vector<bool> lasting;
+    if (session.wayland) {
+        if (auto offered = pidle::WaylandGlobals(waylandError)) globals = std::move(*offered);
+        if (!waylandError.empty()) lasting.push_back(false);
+    }
+    const std::vector<pidle::Source> sources = idle::SourcesToTry(session, globals);
+    std::vector<std::string> reasons;
+    for (pidle::Source source : sources) {
+        pidle::Opened opened = pidle::OpenMonitor(source, idleMs);
+        if (opened.monitor) return std::move(opened.monitor);
+        reasons.push_back(opened.error);
+        lasting.push_back(opened.lasting);
+    }
+    Log("velmora-idle: " + idle::NoSourceText(session, sources, reasons, waylandError));
+    status = idle::NoSourceStatus(lasting);
+    return nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -101,10 +126,8 @@ int main(int argc, char** argv) {
         Log("velmora-idle: " + error);
         return 1;
     }
-    auto monitor = pidle::OpenMonitor(pidle::Source::kXScreenSaver, options->idleMs, error);
-    if (!monitor) {
-        Log("velmora-idle: " + error);
-        return 1;
-    }
+    int status = 0;
+    const auto monitor = OpenFirstSource(options->idleMs, status);
+    if (!monitor) return status;
     return Watch(*monitor, waiter, program, options->idleMs);
 }

@@ -30,7 +30,12 @@ struct Session {
 };
 Session CurrentSession();
 
-// ---- Watching the session (x11/idle.cpp) ----------------------------------------------------
+// The interface names of the globals the Wayland compositor ($WAYLAND_DISPLAY) offers, in the
+// order it announced them; nothing, with `error` set, when it can't be reached.
+// (wayland/idle.cpp)
+std::optional<std::vector<std::string>> WaylandGlobals(std::string& error);
+
+// ---- Watching the session (x11/idle.cpp, wayland/idle.cpp, wayland/mutter_idle.cpp) ----------
 
 // An open source of the input-free time, with the connection it came over.
 class Monitor {
@@ -52,9 +57,15 @@ class Monitor {
     virtual bool FullScreenInFront(std::span<const std::string_view> ownTitles) = 0;
 };
 
+// A source opened, or why not.
+struct Opened {
+    std::unique_ptr<Monitor> monitor;  // nothing when it could not be opened; then:
+    std::string error;                 // why, in a few words
+    bool lasting = true;  // false when a display or bus did not answer, which may change
+};
+
 // Opens `source`, told that runs start after `idleMs` without input (1 ms to 2^32 - 1 ms).
-// Nothing, with `error` set to a one-line reason, when it is not there or can't be reached.
-std::unique_ptr<Monitor> OpenMonitor(Source source, std::int64_t idleMs, std::string& error);
+Opened OpenMonitor(Source source, std::int64_t idleMs);
 
 // What to do when an X connection breaks in the middle of a call, where Xlib can't go on: `hook`
 // runs, then the program ends with status 0.

@@ -3,14 +3,15 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
-#include <string>
 
 #include "platform/idle.h"
 
 namespace platform::idle {
 
 // MIT-SCREEN-SAVER on $DISPLAY (x11/idle.cpp).
-std::unique_ptr<Monitor> OpenXScreenSaver(std::string& error);
+Opened OpenXScreenSaver();
+
+// org.gnome.Mutter.IdleMonitor on the session bus (wayland/mutter_idle.cpp).
+Opened OpenMutterIdle(std::int64_t idleMs);
 
 }  // namespace platform::idle

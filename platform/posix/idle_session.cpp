@@ -19,17 +19,15 @@ Session CurrentSession() {
     return {Named("WAYLAND_DISPLAY"), Named("DISPLAY")};
 }
 
-std::unique_ptr<Monitor> OpenMonitor(Source source, std::int64_t idleMs, std::string& error) {
-    if (idleMs < 1 || idleMs > 0xffffffffLL) {
-        error = "the idle time is out of range";
-        return nullptr;
-    }
+Opened OpenMonitor(Source source, std::int64_t idleMs) {
+    if (idleMs < 1 || idleMs > 0xffffffffLL) return {nullptr, "the idle time is out of range"};
     switch (source) {
         case Source::kXScreenSaver:
-            return OpenXScreenSaver(error);
+            return OpenXScreenSaver();
+        case Source::kMutterIdleMonitor:
+            return OpenMutterIdle(idleMs);
         default:
-            error = "this idle source is not built in";
-            return nullptr;
+            return {nullptr, "not built in", true};
     }
 }
 

@@ -127,20 +127,15 @@ class XScreenSaverMonitor final : public Monitor {
 
 }  // namespace
 
-std::unique_ptr<Monitor> OpenXScreenSaver(std::string& error) {
+Opened OpenXScreenSaver() {
     Display* d = x11::Connection();
-    if (!d) {
-        error = "cannot open the X display (is DISPLAY set?)";
-        return nullptr;
-    }
+    if (!d) return {nullptr, "cannot open the X display (is DISPLAY right?)", false};
     int event = 0, errorBase = 0;
-    if (!XScreenSaverQueryExtension(d, &event, &errorBase)) {
-        error = "the X display has no MIT-SCREEN-SAVER extension";
-        return nullptr;
-    }
+    if (!XScreenSaverQueryExtension(d, &event, &errorBase))
+        return {nullptr, "the X display has no such extension"};
     XSetIOErrorHandler(NoteLostConnection);
     XSetIOErrorExitHandler(d, EndOnLostConnection, nullptr);
-    return std::make_unique<XScreenSaverMonitor>(d);
+    return {std::make_unique<XScreenSaverMonitor>(d), {}, true};
 }
 
 void OnConnectionLostInCall(void (*hook)()) {

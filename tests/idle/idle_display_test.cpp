@@ -36,7 +36,7 @@ class IdleCompanion : public ::testing::Test {
             fs::copy_file(std::string(VELMORA_BIN_DIR "/") + name, folder_ + "/" + name);
     }
 
-    std::map<std::string, std::string> Environment() const {
+    virtual std::map<std::string, std::string> Environment() const {
         return {{"DISPLAY", display_->name()},
                 {"VELMORA_ROOT", temp_.path() + "/root"},
                 {"SDL_AUDIODRIVER", "dummy"}};
@@ -181,6 +181,93 @@ TEST_F(IdleCompanion, RefusesABadCommandLineAndAMissingHost) {
     StartCompanion("--seconds 1");
     EXPECT_EQ(companion_->Wait(3000ms), 1);
     EXPECT_NE(ReadFile(log_).find("Velmora.scr"), std::string::npos);
+}
+
+TEST_F(IdleCompanion, AnXServerWithoutTheExtensionEndsItForGoodNamingWhatItLookedFor) {
+    display_ = std::make_unique<VirtualDisplay>(
+        640, 480, 24, std::vector<std::string>{"-extension", "MIT-SCREEN-SAVER"});
+    ASSERT_TRUE(display_->ok());
+    StartCompanion("--seconds 1");
+    EXPECT_EQ(companion_->Wait(3000ms), 3);  // the service unit does not restart on it
+    EXPECT_NE(ReadFile(log_).find("looked for MIT-SCREEN-SAVER"), std::string::npos)
+        << ReadFile(log_);
+}
+
+// A Wayland session whose compositor is GNOME's: the idle time comes from the IdleMonitor on the
+// session bus, here a stand-in on a private bus that counts input as SIGUSR1. The runs' windows
+// go to Xvfb, as they go to XWayland on a desktop.
+class GnomeIdleCompanion : public IdleCompanion {
+  protected:
+    void SetUp() override {
+        IdleCompanion::SetUp();
+        const std::string socket = temp_.path() + "/bus";
+        bus_ = std::make_unique<Child>(std::vector<std::string>{
+            "/usr/bin/dbus-daemon", "--config-file=/usr/share/dbus-1/session.conf", "--nofork",
+            "--nopidfile", "--address=unix:path=" + socket});
+        ASSERT_TRUE(WaitUntil([&] { return fs::exists(socket); }, 5000ms));
+        address_ = "unix:path=" + socket;
+    }
+
+    std::map<std::string, std::string> Environment() const override {
+        auto env = IdleCompanion::Environment();
+        env["WAYLAND_DISPLAY"] = temp_.path() + "/no-compositor";  // none of its protocols
+        env["DBUS_SESSION_BUS_ADDRESS"] = address_;
+        return env;
+    }
+
+    void StartMonitor() {
+        monitor_ = std::make_unique<Child>(
+            std::vector<std::string>{VELMORA_BIN_DIR "/fake_mutter_idle", report_}, Environment());
+        ASSERT_TRUE(WaitUntil([&] { return !ReadFile(report_).empty(); }, 5000ms));
+    }
+
+    // Once the companion has asked the monitor to tell it about the idle time.
+    bool Watching() { return ReadFile(report_).find("idle watch") != std::string::npos; }
+
+    std::unique_ptr<Child> bus_;
+    std::unique_ptr<Child> monitor_;
+    std::string address_;
+    std::string report_ = temp_.path() + "/monitor-report";
+};
+
+TEST_F(GnomeIdleCompanion, StartsARunAfterQuietAndNoneWhileInputArrives) {
+    StartMonitor();
+    StartCompanion("--seconds 2");
+    ASSERT_TRUE(WaitUntil([&] { return Watching(); }, 3000ms)) << ReadFile(log_);
+    for (int i = 0; i < 4; ++i) {  // a key every second
+        kill(monitor_->pid(), SIGUSR1);
+        std::this_thread::sleep_for(1000ms);
+        EXPECT_EQ(RunsLogged(), 0) << "second " << i << ": " << ReadFile(log_);
+    }
+    const auto last = Clock::now();
+    kill(monitor_->pid(), SIGUSR1);
+    ASSERT_TRUE(WaitForRuns(1, 6000ms)) << ReadFile(log_);
+    EXPECT_GE(MsSince(last), 2000);
+    // The key that ends the run is input too: the next run waits for the next quiet spell.
+    kill(monitor_->pid(), SIGUSR1);
+    EndRunWithEscape();
+    const auto ended = Clock::now();
+    ASSERT_TRUE(WaitForRuns(2, 6000ms)) << ReadFile(log_);
+    EXPECT_LE(MsSince(ended), 2000 + TimeBound(1500ms).count());
+    EndRunWithEscape();
+}
+
+TEST_F(GnomeIdleCompanion, WithoutAnyIdleSourceItSaysWhatItLookedFor) {
+    StartCompanion("--seconds 1");           // no compositor and nothing on the bus
+    EXPECT_EQ(companion_->Wait(3000ms), 1);  // the compositor did not answer: worth a retry
+    const std::string log = ReadFile(log_);
+    for (const char* name :
+         {"ext_idle_notifier_v1", "org_kde_kwin_idle", "org.gnome.Mutter.IdleMonitor: not on"})
+        EXPECT_NE(log.find(name), std::string::npos) << log;
+}
+
+TEST_F(GnomeIdleCompanion, EndsWhenTheMonitorLeavesTheBus) {
+    StartMonitor();
+    StartCompanion("--minutes 10");
+    ASSERT_TRUE(WaitUntil([&] { return Watching(); }, 3000ms)) << ReadFile(log_);
+    monitor_->Kill();
+    EXPECT_EQ(companion_->Wait(3000ms), 0);
+    EXPECT_NE(ReadFile(log_).find("display has closed"), std::string::npos) << ReadFile(log_);
 }
 
 }  // namespace

@@ -1,0 +1,63 @@
+// Types keys into GNOME's compositor the way a remote desktop does (org.gnome.Mutter.RemoteDesktop
+// on the session bus): each SIGUSR1 presses and releases Shift, which counts as the user's input.
+// Writes "ready" to the file named by its argument once its session has started; ends on SIGTERM.
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <systemd/sd-bus.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr const char* kService = "org.gnome.Mutter.RemoteDesktop";
+constexpr const char* kSession = "org.gnome.Mutter.RemoteDesktop.Session";
+constexpr std::uint32_t kShift = 0xffe1;  // XK_Shift_L
+
+bool Call(sd_bus* bus, const std::string& path, const char* method, bool pressed) {
+    sd_bus_error e = SD_BUS_ERROR_NULL;
+    const int r = sd_bus_call_method(bus, kService, path.c_str(), kSession, method, &e, nullptr,
+                                     "ub", kShift, pressed ? 1 : 0);
+    if (r < 0) std::fprintf(stderr, "mutter_keys: %s: %s\n", method, e.message ? e.message : "");
+    sd_bus_error_free(&e);
+    return r >= 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) return 2;
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGUSR1);
+    sigaddset(&set, SIGTERM);
+    sigprocmask(SIG_BLOCK, &set, nullptr);
+    const int signals = signalfd(-1, &set, SFD_CLOEXEC);
+    sd_bus* bus = nullptr;
+    sd_bus_message* reply = nullptr;
+    const char* path = nullptr;
+    if (sd_bus_open_user(&bus) < 0 ||
+        sd_bus_call_method(bus, kService, "/org/gnome/Mutter/RemoteDesktop",
+                           "org.gnome.Mutter.RemoteDesktop", "CreateSession", nullptr, &reply,
+                           "") < 0 ||
+        sd_bus_message_read(reply, "o", &path) < 0)
+        return 1;
+    const std::string session = path;
+    sd_bus_message_unref(reply);
+    if (sd_bus_call_method(bus, kService, session.c_str(), kSession, "Start", nullptr, nullptr,
+                           "") < 0)
+        return 1;
+    if (FILE* ready = std::fopen(argv[1], "w")) {
+        std::fputs("ready\n", ready);
+        std::fclose(ready);
+    }
+    for (signalfd_siginfo info{}; read(signals, &info, sizeof info) == sizeof info;) {
+        if (info.ssi_signo == SIGTERM) break;
+        if (!Call(bus, session, "NotifyKeyboardKeysym", true) ||
+            !Call(bus, session, "NotifyKeyboardKeysym", false))
+            return 1;
+    }
+    sd_bus_flush_close_unref(bus);
+    return 0;
+}
