@@ -10,14 +10,15 @@
 #   - for comparison, the frame rate and processor time of the renderer drawing unpaced, as it
 #     did before it paced itself (VELMORA_UNPACED).
 #   bench/run/run-pacing.sh <build folder>
-#   (VELMORA_BENCH_SIZES="1024x768 1920x1080 3840x2160", VELMORA_BENCH_SECONDS=5 by default)
+#   (VELMORA_BENCH_SIZES="1024x768 1920x1080 3840x2160 2x1920x1080", VELMORA_BENCH_SECONDS=5 by
+#   default; "2x..." is two monitors side by side, RandR monitors of one Xvfb screen)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:?build folder}" && pwd)
 bin=$build/bin
 runs=${VELMORA_BENCH_RUNS:-3}
 seconds=${VELMORA_BENCH_SECONDS:-5}
-read -r -a sizes <<<"${VELMORA_BENCH_SIZES:-1024x768 1920x1080 3840x2160}"
+read -r -a sizes <<<"${VELMORA_BENCH_SIZES:-1024x768 1920x1080 3840x2160 2x1920x1080}"
 for f in Velmora.scr Velmora.dll textured_quad velmora_timed_launch velmora_timing_shim.so; do
   [ -e "$bin/$f" ] || { echo "run-pacing: $bin/$f is missing" >&2; exit 1; }
 done
@@ -93,9 +94,21 @@ ratio() {  # <a> <b>: a / b in per cent
   awk -v a="$1" -v b="$2" 'BEGIN { if (a != "-" && b != "-" && b > 0) printf "%.1f%%", 100 * a / b; else print "-" }'
 }
 
+# Starts Xvfb for a size "WxH" or "2xWxH" (two monitors of W x H side by side) and paints it.
+start_layout() {  # <size>
+  local one=${1#2x} count=1 width height
+  [ "$one" != "$1" ] && count=2
+  width=${one%x*} height=${one#*x}
+  start_xvfb $((width * count)) "$height"
+  if [ "$count" = 2 ]; then
+    xrandr --setmonitor LEFT "$width/508x$height/286+0+0" screen >/dev/null
+    xrandr --setmonitor RIGHT "$width/508x$height/286+$width+0" none >/dev/null
+  fi
+  paint_desktop $((width * count)) "$height"
+}
+
 for size in "${sizes[@]}"; do
-  start_xvfb "${size%x*}" "${size#*x}"
-  paint_desktop "${size%x*}" "${size#*x}"
+  start_layout "$size"
   # The bitmap of a real run: the host captures the painted desktop.
   rm -rf "$VELMORA_ROOT"
   launch_timed "$tmp/timing" "$bin/Velmora.scr" /s
