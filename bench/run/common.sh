@@ -9,7 +9,8 @@ alive() { [ -r "/proc/$1/status" ] && ! grep -qs '^State:[[:space:]]*Z' "/proc/$
 
 start_xvfb() {  # <width> <height>
   rm -f "$tmp/displayfd"
-  Xvfb -displayfd 3 -screen 0 "$1x$2x24" -nolisten tcp 3>"$tmp/displayfd" 2>/dev/null &
+  # -noreset: RandR monitors set by a client (xrandr --setmonitor) outlive its connection.
+  Xvfb -displayfd 3 -screen 0 "$1x$2x24" -nolisten tcp -noreset 3>"$tmp/displayfd" 2>/dev/null &
   xvfb=$!
   for _ in $(seq 100); do
     [ -s "$tmp/displayfd" ] && break

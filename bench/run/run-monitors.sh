@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A full-screen run on two 1920x1080 monitors beside the same run on one: the time from starting
-# `Velmora.scr /s` to the renderer's first frame, the capture and the upload, and the frames per
-# second, the two layouts measured in turn in the same loop (one Xvfb screen of 3840x1080 split
+# `Velmora.scr /s` to the picture's upload (it is drawn in that frame), the capture and the
+# upload, and the frames per second, the two layouts measured in turn in the same loop (one Xvfb screen of 3840x1080 split
 # into two RandR monitors, and one of 1920x1080).
 #   bench/run/run-monitors.sh <build folder>; VELMORA_BENCH_RUNS rounds (default 3; medians),
 #   VELMORA_BENCH_WATCH seconds of frames per run (default 4).
@@ -37,7 +37,7 @@ one_run() {  # <layout>
     sleep "$watch_seconds"
     end_launched Zentrova_VC
     {
-      echo "start-to-first-frame $(mark_span "$timing" launch first-frame)"
+      echo "start-to-picture $(mark_span "$timing" launch upload-end)"
       echo "capture $(mark_span "$timing" form-load bmp-write-begin)"
       echo "upload $(mark_span "$timing" upload-begin upload-end)"
       echo "fps $(frame_rate "$timing" Velmora.dll)"
@@ -54,7 +54,7 @@ for _ in $(seq "$runs"); do
   one_run two
 done
 printf '%-22s%14s%14s%8s\n' "median" "1x1920x1080" "2x1920x1080" "ratio"
-for s in start-to-first-frame capture upload fps; do
+for s in start-to-picture capture upload fps; do
   a=$(awk -v s="$s" '$1 == s && $2 != "" { print $2 }' "$tmp/all-one" | median)
   b=$(awk -v s="$s" '$1 == s && $2 != "" { print $2 }' "$tmp/all-two" | median)
   r=$(awk -v a="$a" -v b="$b" 'BEGIN { if (a + 0 > 0 && b != "-") printf "%.2f", b / a; else print "-" }')
