@@ -4,13 +4,13 @@
 # upload, and the frames per second, the two layouts measured in turn in the same loop (one Xvfb screen of 3840x1080 split
 # into two RandR monitors, and one of 1920x1080).
 #   bench/run/run-monitors.sh <build folder>; VELMORA_BENCH_RUNS rounds (default 3; medians),
-#   VELMORA_BENCH_WATCH seconds of frames per run (default 4).
+#   VELMORA_BENCH_WATCH seconds of frames per run (default 8).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:?build folder}" && pwd)
 bin=$build/bin
 runs=${VELMORA_BENCH_RUNS:-3}
-watch_seconds=${VELMORA_BENCH_WATCH:-4}
+watch_seconds=${VELMORA_BENCH_WATCH:-8}
 for f in Velmora.scr Velmora.dll velmora_timed_launch velmora_timing_shim.so; do
   [ -e "$bin/$f" ] || { echo "run-monitors: $bin/$f is missing" >&2; exit 1; }
 done
