@@ -25,6 +25,9 @@ packages=(
   libpng-dev
   libxss-dev dpkg-dev file
   libwayland-dev libsystemd-dev dbus mutter
+  sway swaybg xwayland dbus-bin pipewire pipewire-bin util-linux
+  xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk wtype grim foot
+  wayland-protocols plasma-wayland-protocols
 )
 
 install_packages() {
