@@ -81,3 +81,25 @@ TEST(WaylandSession, TypesThroughTheCompositor) {
     ASSERT_TRUE(session.Type({"hello", "-k", "Return"}));
     EXPECT_TRUE(WaitUntil([&] { return ReadFile(file) == "hello\n"; }, 5s)) << ReadFile(file);
 }
+
+TEST(WaylandSession, HidesScreenCopyFromItsClientsWhenAsked) {
+    WaylandSession session({.width = 320, .height = 240, .portal = false, .screencopy = false});
+    ASSERT_TRUE(session.ok()) << session.Failure();
+    const std::string png = session.UserFolder("shots") + "/screen.png";
+    int code = -1;
+    const std::string said = session.UserShell("grim '" + png + "' 2>&1", &code);
+    EXPECT_NE(code, 0);
+    EXPECT_NE(said.find("screencopy"), std::string::npos) << said;
+    // Everything else still passes: a native window opens and takes typed keys.
+    const std::string file = session.UserFolder("typed") + "/keys";
+    Child terminal(
+        session.AsUser({"foot", "--log-level=error", "sh", "-c", "read l; echo $l > " + file}),
+        session.Environment());
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return session.UserShell("swaymsg -t get_tree").find("\"foot\"") != std::string::npos;
+        },
+        10s));
+    ASSERT_TRUE(session.Type({"ok", "-k", "Return"}));
+    EXPECT_TRUE(WaitUntil([&] { return ReadFile(file) == "ok\n"; }, 5s));
+}

@@ -26,9 +26,13 @@
 #   XDG_RUNTIME_DIR  the session user's runtime folder (0700, the user's own)
 #   SWAYSOCK         sway's IPC socket, for swaymsg
 #   SESSION_UID      the unprivileged user's id
-# and prints them too. A start that fails prints why on standard error, stops what it started
+# and prints them too. A window whose Wayland app_id is "velmora-float" floats at (100, 100)
+# (e.g. `foot --app-id=velmora-float --window-size-pixels=200x150`), so that the background
+# stays in view around it. A start that fails prints why on standard error, stops what it started
 # and exits with 1. Keys are typed with wtype (XTEST keys from xdotool do not reach the
-# compositor), e.g. `WAYLAND_DISPLAY=... wtype -s 300 -k Escape`.
+# compositor), e.g. `WAYLAND_DISPLAY=... wtype -s 300 -k Escape`. Programs that call the portal
+# run as the session's user (`run`): the portal does not answer root's calls on another user's
+# bus.
 set -uo pipefail
 unset WAYLAND_DISPLAY DISPLAY DBUS_SESSION_BUS_ADDRESS SWAYSOCK
 
@@ -159,6 +163,7 @@ start_session() {
 xwayland force
 output HEADLESS-1 resolution $size scale $scale bg #$background solid_color
 default_border none
+for_window [app_id="^velmora-float$"] floating enable, move position 100 100
 exec sh -c 'echo \$DISPLAY > \$XDG_RUNTIME_DIR/display.tmp && mv \$XDG_RUNTIME_DIR/display.tmp \$XDG_RUNTIME_DIR/display'
 EOF
   chmod 0644 "$dir/sway.conf"
@@ -207,11 +212,10 @@ EOF
   if [ "$screencopy" = 0 ]; then
     local filter=${WAYLAND_FILTER:-$here/velmora_wayland_filter}
     [ -x "$filter" ] || die "no $filter for --no-screencopy"
-    "$filter" "$runtime/$WAYLAND_DISPLAY" "$dir/wayland-filtered" zwlr_screencopy_manager_v1 \
-      >"$dir/filter.log" 2>&1 &
-    remember_pid $!
-    wait_for 5 test -S "$dir/wayland-filtered" || die "the Wayland filter did not start"
-    client_display=$dir/wayland-filtered
+    spawn_as_user filter "$filter" "$runtime/$WAYLAND_DISPLAY" "$runtime/wayland-filtered" \
+      zwlr_screencopy_manager_v1
+    wait_for 5 test -S "$runtime/wayland-filtered" || die "the Wayland filter did not start"
+    client_display=$runtime/wayland-filtered
   fi
 
   cat >"$dir/env" <<EOF
@@ -227,7 +231,7 @@ EOF
 
 command=${1:-}
 dir=${2:-}
-[ -n "$command" ] && [ -n "$dir" ] || { sed -n '2,34p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
+[ -n "$command" ] && [ -n "$dir" ] || { sed -n '2,/^set -uo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 2; }
 dir=$(realpath -m "$dir")
 runtime=$dir/run
 shift 2
