@@ -11,7 +11,8 @@
 #   --size WxH           the output's size (default 1280x720)
 #   --scale N            the output's scale (default 1)
 #   --background RRGGBB  the solid colour sway paints behind every window (default 2060a0)
-#   --no-portal          start no portal (the bus and PipeWire still run)
+#   --no-portal          start no portal, and let the bus start no services on demand (the bus
+#                        and PipeWire still run)
 #   --no-screencopy      clients that connect to the session's WAYLAND_DISPLAY do not see the
 #                        screen-copy protocol: they reach sway through a filter
 #                        (velmora_wayland_filter, beside this script's build) that hides it.
@@ -21,6 +22,7 @@
 # `xhost +si:localuser:root`, PipeWire's socket, the portals' names on the bus), then writes
 # DIR/env, lines of NAME=VALUE for the tests to use:
 #   WAYLAND_DISPLAY  absolute path of the socket (root reaches it; so does the session's user)
+#   COMPOSITOR_DISPLAY  sway's own socket (the same as WAYLAND_DISPLAY unless --no-screencopy)
 #   DISPLAY          XWayland's display
 #   DBUS_SESSION_BUS_ADDRESS  the session bus (the session's user and root may connect)
 #   XDG_RUNTIME_DIR  the session user's runtime folder (0700, the user's own)
@@ -180,13 +182,26 @@ EOF
 
   # The session bus, which root may join too. Started after sway, so that the services it
   # starts on demand (the GTK portal) find the displays in their environment.
+  # Without the portal the bus starts no services on demand either: a portal the bus started by
+  # itself would stand in for the missing one.
+  local services="<standard_session_servicedirs/>"
+  [ "$portal" = 1 ] || services=""
   cat >"$dir/bus.conf" <<EOF
 <!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
-  <include>/usr/share/dbus-1/session.conf</include>
+  <type>session</type>
+  <keep_umask/>
   <listen>unix:path=$runtime/bus</listen>
-  <policy context="default"><allow user="root"/><allow user="$user_id"/></policy>
+  <auth>EXTERNAL</auth>
+  $services
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+    <allow user="root"/>
+    <allow user="$user_id"/>
+  </policy>
 </busconfig>
 EOF
   chmod 0644 "$dir/bus.conf"
@@ -220,6 +235,7 @@ EOF
 
   cat >"$dir/env" <<EOF
 WAYLAND_DISPLAY=$client_display
+COMPOSITOR_DISPLAY=$runtime/$WAYLAND_DISPLAY
 DISPLAY=$DISPLAY
 DBUS_SESSION_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS
 XDG_RUNTIME_DIR=$runtime
