@@ -13,6 +13,8 @@
 #   --background RRGGBB  the solid colour sway paints behind every window (default 2060a0)
 #   --no-portal          start no portal, and let the bus start no services on demand (the bus
 #                        and PipeWire still run)
+#   --owner PID          stop the session by itself once process PID has ended (a test that
+#                        is killed never leaves its session behind)
 #   --no-screencopy      clients that connect to the session's WAYLAND_DISPLAY do not see the
 #                        screen-copy protocol: they reach sway through a filter
 #                        (velmora_wayland_filter, beside this script's build) that hides it.
@@ -141,12 +143,13 @@ stop_session() {
 }
 
 start_session() {
-  local size=1280x720 scale=1 background=2060a0 portal=1 screencopy=1
+  local size=1280x720 scale=1 background=2060a0 portal=1 screencopy=1 owner=""
   while [ $# -gt 0 ]; do
     case "$1" in
       --size) size=$2; shift ;;
       --scale) scale=$2; shift ;;
       --background) background=$2; shift ;;
+      --owner) owner=$2; shift ;;
       --no-portal) portal=0 ;;
       --no-screencopy) screencopy=0 ;;
       *) die "unknown option $1" ;;
@@ -231,6 +234,12 @@ EOF
       zwlr_screencopy_manager_v1
     wait_for 5 test -S "$runtime/wayland-filtered" || die "the Wayland filter did not start"
     client_display=$runtime/wayland-filtered
+  fi
+
+  if [ -n "$owner" ]; then
+    # The watch ends by itself once the session's folder is gone (a stop that ran).
+    (while kill -0 "$owner" 2>/dev/null && [ -d "$runtime" ]; do sleep 1; done
+      [ -d "$runtime" ] && "$0" stop "$dir") </dev/null >/dev/null 2>&1 &
   fi
 
   cat >"$dir/env" <<EOF
