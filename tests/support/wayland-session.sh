@@ -13,8 +13,8 @@
 #   --background RRGGBB  the solid colour sway paints behind every window (default 2060a0)
 #   --no-portal          start no portal, and let the bus start no services on demand (the bus
 #                        and PipeWire still run)
-#   --owner PID          stop the session by itself once process PID has ended (a test that
-#                        is killed never leaves its session behind)
+#   --owner PID          stop the session by itself, and remove DIR, once process PID has ended
+#                        (a test that is killed never leaves its session behind)
 #   --no-screencopy      clients that connect to the session's WAYLAND_DISPLAY do not see the
 #                        screen-copy protocol: they reach sway through a filter
 #                        (velmora_wayland_filter, beside this script's build) that hides it.
@@ -239,7 +239,7 @@ EOF
   if [ -n "$owner" ]; then
     # The watch ends by itself once the session's folder is gone (a stop that ran).
     (while kill -0 "$owner" 2>/dev/null && [ -d "$runtime" ]; do sleep 1; done
-      [ -d "$runtime" ] && "$0" stop "$dir") </dev/null >/dev/null 2>&1 &
+      [ -d "$runtime" ] && "$0" stop "$dir" && rm -rf "$dir") </dev/null >/dev/null 2>&1 &
   fi
 
   cat >"$dir/env" <<EOF

@@ -42,7 +42,7 @@ WaylandSession::WaylandSession(const WaylandSessionOptions& options) {
         "WAYLAND_FILTER=" + Quoted(std::string(VELMORA_BIN_DIR) + "/velmora_wayland_filter") + " " +
         Quoted(kScript) + " start " + Quoted(dir_) + " --size " + std::to_string(options.width) +
         "x" + std::to_string(options.height) + " --scale " + std::to_string(options.scale) +
-        " --background " + Quoted(options.background);
+        " --background " + Quoted(options.background) + " --owner " + std::to_string(getpid());
     if (!options.portal) command += " --no-portal";
     if (!options.screencopy) command += " --no-screencopy";
     int code = -1;
