@@ -12,7 +12,10 @@
 #include <string>
 #include <thread>
 
+#include "platform/platform.h"
+#include "renderer/picture_loader.h"
 #include "renderer/scene.h"
+#include "shared/names.h"
 
 namespace {
 
@@ -75,6 +78,18 @@ void onIdle() {
     glutPostRedisplay();
 }
 
+// Why the warp has no picture to show, or empty when it has one. Asked before the window is
+// made: the renderer tells a refused folder or a bad bitmap in a message box, which no one
+// dismisses on a bench's display.
+std::string WhyNoPicture() {
+    const std::string path = platform::MapDrivePath(names::kHandOffBitmap);
+    const std::string folder = path.substr(0, path.find_last_of("/\\"));
+    if (const std::string why = platform::UnsafeFolderReason(folder); !why.empty())
+        return "working folder refused: " + why;
+    const renderer::LoadedPicture picture = renderer::loadPicture(path);
+    return picture.image ? std::string() : picture.failure;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,6 +104,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     seconds = std::atof(argv[2]);
+    if (mode == Mode::Warp) {
+        if (const std::string why = WhyNoPicture(); !why.empty()) {
+            std::fprintf(stderr, "renderer_fps_bench: %s\n", why.c_str());
+            return 1;
+        }
+    }
     int glutArgc = 1;
     glutInitWindowSize(1024, 768);
     glutInitWindowPosition(0, 0);

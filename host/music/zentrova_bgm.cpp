@@ -138,7 +138,8 @@ std::int32_t MciPlay(const std::string& device, const std::string& from, const s
 
 void CdOpen() {
     Zentrova_B::LastApiResult = SendBare("open cdaudio");
-    Zentrova_B::LastApiResult = SendBare("set cdaudio time format tmst");
+    // Positions in tracks/minutes/seconds/frames, the form "play cdaudio from <track>" reads.
+    Zentrova_B::LastApiResult = SendBare("set cdaudio time format tmsf");
 }
 
 void CdWatch() {

@@ -276,8 +276,7 @@ class CdDevice : public Device {
         return 0;
     }
     std::int32_t SetTimeFormat(const std::string& format) override {
-        // "tmst" is how the host's open sequence has always spelled tmsf.
-        if (format == "tmsf" || format == "tmst")
+        if (format == "tmsf")
             format_ = Format::kTmsf;
         else if (format == "msf")
             format_ = Format::kMsf;

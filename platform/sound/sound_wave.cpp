@@ -24,8 +24,6 @@ SNDFILE* OpenFile(const std::string& path, SF_INFO& info) {
         sf_close(file);
         return nullptr;
     }
-    // (Floating-point samples are read as -1.0..1.0 scaled to 16 bits, libsndfile's default:
-    // its peak scaling would read the whole file first.)
     return file;
 }
 
@@ -37,7 +35,9 @@ struct WaveStream::Decoder {
     SNDFILE* file = nullptr;
     SF_INFO info{};
     SDL_AudioStream* converter = nullptr;
-    std::vector<short> block;       // decoded frames in the file's own channels
+    // Decoded frames in the file's own channels, as floats of -1.0..1.0 whatever the encoding:
+    // read as 16-bit integers, floating-point samples would be cut to -1..1 of 32767, silence.
+    std::vector<float> block;
     std::vector<Sint16> converted;  // the output's samples, on their way to the mix
 
     ~Decoder() {
@@ -67,7 +67,7 @@ struct WaveStream::Decoder {
 
     // Decodes up to one block and hands it to the converter; the number of frames decoded.
     sf_count_t Decode() {
-        sf_count_t frames = sf_readf_short(file, block.data(), kBlockFrames);
+        sf_count_t frames = sf_readf_float(file, block.data(), kBlockFrames);
         if (frames <= 0) return 0;
         if (info.channels > kOutChannels) {
             for (sf_count_t i = 0; i < frames; ++i) {
@@ -75,7 +75,7 @@ struct WaveStream::Decoder {
                 block[i * kOutChannels + 1] = block[i * info.channels + 1];
             }
         }
-        int bytes = static_cast<int>(frames) * Channels() * static_cast<int>(sizeof(short));
+        int bytes = static_cast<int>(frames) * Channels() * static_cast<int>(sizeof(float));
         return SDL_AudioStreamPut(converter, block.data(), bytes) == 0 ? frames : 0;
     }
 };
@@ -89,7 +89,7 @@ std::unique_ptr<WaveStream> WaveStream::Open(const std::string& file, bool loop,
     decoder->block.resize(std::size_t(kBlockFrames) * decoder->info.channels);
     decoder->converted.resize(kMixSamples);
     decoder->converter =
-        SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(decoder->Channels()),
+        SDL_NewAudioStream(AUDIO_F32SYS, static_cast<Uint8>(decoder->Channels()),
                            decoder->info.samplerate, AUDIO_S16SYS, kOutChannels, rate);
     if (!decoder->converter || decoder->Decode() == 0) return nullptr;
     std::unique_ptr<WaveStream> stream(new WaveStream(std::move(decoder)));

@@ -160,7 +160,10 @@ TEST_F(Interpreting, MusicFileProblems) {
 
 TEST_F(Interpreting, CdCommandsOfTheHostInTrackForm) {
     Ok("open cdaudio");
-    Ok("set cdaudio time format tmst");
+    // A misspelt format is refused, as the system refuses it, and the format stays as it was.
+    EXPECT_EQ(Fails("set cdaudio time format tmst"), mcierr::kBadTimeFormat);
+    EXPECT_EQ(Ok("status cdaudio time format"), "msf");
+    Ok("set cdaudio time format tmsf");
     EXPECT_EQ(Ok("status cdaudio time format"), "tmsf");
     EXPECT_EQ(Ok("status cdaudio number of tracks"), "3");
     EXPECT_EQ(Ok("status cdaudio current track"), "1");
@@ -207,6 +210,24 @@ TEST_F(Interpreting, TracksEndWhereTheNextPregapStarts) {
     backend.disc.streaming = false;
     Ok("play cdaudio");
     EXPECT_EQ(backend.disc.from, 0);
+}
+
+// Lengths are minutes:seconds:frames (75 frames a second, whatever the time format): the frame
+// field runs to 74 and carries into the seconds, the seconds to 59 and carry into the minutes.
+TEST_F(Interpreting, LengthsCarryFramesAndSeconds) {
+    const std::pair<std::int32_t, const char*> lengths[] = {
+        {4 * 75 + 60, "00:04:60"}, {4 * 75 + 74, "00:04:74"},
+        {5 * 75, "00:05:00"},      {60 * 75 - 1, "00:59:74"},
+        {60 * 75, "01:00:00"},     {(99 * 60 + 59) * 75 + 74, "99:59:74"}};
+    for (auto [frames, text] : lengths) {
+        backend.disc.toc.tracks = {{1, 0, 0, frames, true}};
+        backend.disc.toc.leadout = frames;
+        Ok("open cdaudio");
+        Ok("set cdaudio time format tmsf");
+        EXPECT_EQ(Ok("status cdaudio length"), text) << frames;
+        EXPECT_EQ(Ok("status cdaudio length track 1"), text) << frames;
+        Ok("close cdaudio");
+    }
 }
 
 // Discs that hold data tracks: a game disc (data, then audio) and an enhanced one (audio, then

@@ -151,13 +151,13 @@ TEST_F(MusicUnit, MciPlayBuildsItsFourShapes) {
 }
 
 TEST_F(MusicUnit, CdOpenAndCloseSendTheirPairsAndKeepTheLastResult) {
-    sound.answers["set cdaudio time format tmst"] = {282, ""};
+    sound.answers["set cdaudio time format tmsf"] = {282, ""};
     Zentrova_BGM::CdOpen();
     EXPECT_EQ(Zentrova_B::LastApiResult, 282);
     sound.answers["close cdaudio"] = {263, ""};
     Zentrova_BGM::CdClose();
     EXPECT_EQ(Zentrova_B::LastApiResult, 263);
-    EXPECT_EQ(sound.Take(), (Calls{"open cdaudio [0]", "set cdaudio time format tmst [0]",
+    EXPECT_EQ(sound.Take(), (Calls{"open cdaudio [0]", "set cdaudio time format tmsf [0]",
                                    "stop cdaudio [0]", "close cdaudio [0]"}));
 }
 
