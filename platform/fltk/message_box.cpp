@@ -4,11 +4,12 @@
 
 #include <string>
 
+#include "platform/fltk/message_box_module.h"
 #include "platform/platform.h"
 
-namespace platform {
+namespace platform::message_box {
 
-void ShowMessageBox(std::string_view title, std::string_view text) {
+void ShowWithToolkit(std::string_view title, std::string_view text) {
     const std::string titleText(title);
     const std::string message(text);
     KeepToolkitPreferencesUntouched();
@@ -19,4 +20,4 @@ void ShowMessageBox(std::string_view title, std::string_view text) {
     fl_message("%s", message.c_str());
 }
 
-}  // namespace platform
+}  // namespace platform::message_box

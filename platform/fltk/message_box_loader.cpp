@@ -1,28 +1,30 @@
 // The message box for a program that needs the toolkit for nothing else (the renderer): the box
 // is in velmora_message_box.so beside the program, loaded when the first box is shown, so that
-// a normal start loads neither FLTK nor the dozen libraries it brings. A module that is missing
-// or broken loses no message: it goes to standard error as "<title>: <text>" instead, and the
-// call returns as if the box had been dismissed.
-#include <dlfcn.h>
-
+// a normal start loads neither FLTK nor the dozen libraries it brings. A module that is missing,
+// broken or from another build loses no message: after telling why (modules.h) the message goes
+// to standard error as "<title>: <text>" instead, and the call returns as if the box had been
+// dismissed.
 #include <cstdio>
 #include <string>
 
 #include "platform/fltk/message_box_module.h"
 #include "platform/platform.h"
+#include "platform/posix/modules.h"
 
 namespace platform {
 namespace {
 
 using ShowFunction = decltype(&velmora_show_message_box);
 
-// The module's entry point, or null when it can't be loaded (tried once; never unloaded).
+// The module's entry point, or null when it can't be used (tried once; never unloaded).
 ShowFunction Loaded() {
     static const ShowFunction show = []() -> ShowFunction {
-        const std::string path = ProgramFolder() + "/" + message_box::kModuleFile;
-        void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        using message_box::kModuleFile;
+        void* handle =
+            modules::Open(kModuleFile, message_box::kVersionSymbol, message_box::kVersion);
         if (!handle) return nullptr;
-        return reinterpret_cast<ShowFunction>(dlsym(handle, "velmora_show_message_box"));
+        return reinterpret_cast<ShowFunction>(
+            modules::Find(handle, kModuleFile, "velmora_show_message_box"));
     }();
     return show;
 }

@@ -29,3 +29,15 @@ bool PlayWave(const char* file, bool loop, bool wait);
 void StopWave();
 
 }  // namespace sound
+
+// The operations of platform/sound.h as the devices carry them out, in a namespace of their
+// own: the module's entry points call these, and a program that links the devices as well as
+// the module's loader still has one platform::SendMediaCommand.
+namespace sound::devices {
+
+std::int32_t SendMediaCommand(const char* command, char* reply, std::uint32_t replySize,
+                              std::uintptr_t window);
+std::uint32_t SoundOutputCount();
+std::int32_t PlayWaveSound(const char* name, std::uintptr_t module, std::uint32_t flags);
+
+}  // namespace sound::devices

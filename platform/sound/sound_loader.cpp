@@ -1,18 +1,16 @@
 // The operations of sound.h for the host: the sound devices are in velmora_sound.so beside the
 // program, loaded on the first operation that needs them, so that a run without music never
 // loads SDL2_mixer and the forty-odd libraries it brings. The error texts need no device and
-// come from the command interpreter's own table. A module that is missing or broken leaves the
-// host silent: every command fails as with a device that is not installed, and there is no
-// sound output.
-#include <dlfcn.h>
-
+// come from the command interface's own table. A module that is missing, broken or from another
+// build is told once (modules.h) and leaves the host silent: every command fails as with a
+// device that is not installed, and there is no sound output.
 #include <algorithm>
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/posix/modules.h"
 #include "platform/sound.h"
-#include "platform/sound/sound_mci.h"
+#include "platform/sound/mci_errors.h"
 #include "platform/sound/sound_module.h"
 
 namespace platform {
@@ -26,14 +24,13 @@ struct Module {
 
 template <typename Function>
 Function Find(void* handle, const char* name) {
-    return reinterpret_cast<Function>(dlsym(handle, name));
+    return reinterpret_cast<Function>(modules::Find(handle, sound::kModuleFile, name));
 }
 
 // The module's entry points, all or none (loaded once; never unloaded).
 const Module* Loaded() {
     static const Module module = [] {
-        const std::string path = ProgramFolder() + "/" + sound::kModuleFile;
-        void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        void* handle = modules::Open(sound::kModuleFile, sound::kVersionSymbol, sound::kVersion);
         if (!handle) return Module{};
         Module m{Find<decltype(m.command)>(handle, "velmora_sound_command"),
                  Find<decltype(m.outputCount)>(handle, "velmora_sound_output_count"),

@@ -81,6 +81,8 @@ class FullRun : public ::testing::Test {
     std::unique_ptr<Child> Start(const std::string& argument) {
         std::vector<std::string> argv{folder_ + "/Velmora.scr"};
         if (!argument.empty()) argv.push_back(argument);
+        // What the host says on standard error goes to a file.
+        argv.insert(argv.begin(), {"/bin/sh", "-c", "exec \"$@\" 2>>\"$0\"", said_});
         // The probe joins whatever the test run itself preloads.
         const char* preloaded = std::getenv("LD_PRELOAD");
         std::string preload = CURSOR_PROBE;
@@ -128,6 +130,7 @@ class FullRun : public ::testing::Test {
     std::string root_ = temp_.path() + "/root";
     std::string cursorLog_ = temp_.path() + "/cursor.log";
     std::string audio_ = temp_.path() + "/audio.raw";
+    std::string said_ = temp_.path() + "/stderr.txt";
     std::map<std::string, std::string> env_;
 };
 
@@ -354,6 +357,37 @@ TEST_F(FullRunMusic, Mp3WavAndCdPlayDuringTheRun) {
     Install(Renderer::Stub, Settings(1, ""));
     RunForAWhile();
     EXPECT_TRUE(heard_);
+}
+
+// Without a usable sound module the run goes on in silence, and says once why: on standard
+// error and in the timing trace, in the system loader's words or the version check's.
+TEST_F(FullRunMusic, AMissingBrokenOrStaleSoundModuleIsToldAndTheRunGoesOn) {
+    MakeMedia();
+    const std::string module = folder_ + "/velmora_sound.so", trace = temp_.path() + "/trace";
+    env_["VELMORA_TIMING"] = trace;
+    const std::pair<const char*, const char*> cases[] = {
+        {"missing", "No such file or directory"},
+        {"broken", "invalid ELF header"},
+        {"stale", "it is from another build (version 0.9.0-0123456789ab"}};
+    for (auto [kind, why] : cases) {
+        SCOPED_TRACE(kind);
+        for (const std::string& file : {audio_, said_, trace}) fs::remove(file);
+        Install(Renderer::Stub, Settings(2, temp_.path() + "/tone.wav"));
+        if (kind == std::string("missing")) fs::remove(module);
+        if (kind == std::string("broken")) std::ofstream(module) << std::string(4096, 'x');
+        if (kind == std::string("stale"))
+            fs::copy_file(STALE_SOUND_MODULE, module, fs::copy_options::overwrite_existing);
+        RunForAWhile();
+        EXPECT_FALSE(heard_);
+        const std::string said = ReadFile(said_);
+        const std::string told = "Velmora: velmora_sound.so not used: ";
+        const std::size_t at = said.find(told);
+        EXPECT_NE(at, std::string::npos) << said;
+        EXPECT_EQ(said.find(told, at + 1), std::string::npos) << "told more than once: " << said;
+        EXPECT_NE(said.find(why), std::string::npos) << said;
+        EXPECT_NE(ReadFile(trace).find("module-refused:velmora_sound.so:"), std::string::npos)
+            << ReadFile(trace);
+    }
 }
 
 TEST_F(FullRunMusic, AFileEndingInMidOrACdKindWithoutADiscPlaysNothing) {

@@ -1,0 +1,12 @@
+// The message box of a program that links the toolkit for its own windows (the host): the
+// toolkit's box, shown at once.
+#include "platform/fltk/message_box_module.h"
+#include "platform/platform.h"
+
+namespace platform {
+
+void ShowMessageBox(std::string_view title, std::string_view text) {
+    message_box::ShowWithToolkit(title, text);
+}
+
+}  // namespace platform
