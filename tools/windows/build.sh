@@ -24,6 +24,10 @@ packages=(
   # display driver loads, and a Japanese font for the dialog's captions.
   libgl1 libgl1-mesa-dri libxrender1 libxrandr2 libxcursor1 libxi6 libxcomposite1
   libxinerama1 libxxf86vm1 fonts-ipafont-gothic
+  # The music test: Wine's PulseAudio driver into a private daemon's null sink, recorded with
+  # parec; MP3 through Wine's multimedia layer needs GStreamer's MPEG audio parser and decoder;
+  # sox and lame make the test's sounds.
+  pulseaudio pulseaudio-utils libpulse0 gstreamer1.0-plugins-good sox lame
 )
 
 as_root() {
