@@ -37,18 +37,6 @@ float polarAngle(float x, float y) {
     return static_cast<float>(x < 0 ? angle + 3.1415926535 : angle);
 }
 
-float gridX(int column) {
-    float x = -1.0f;
-    for (int k = 0; k < column; ++k) x = static_cast<float>(x + 0.075);
-    return x;
-}
-
-float gridY(int row) {
-    float y = -1.0f;
-    for (int m = 0; m < row; ++m) y = static_cast<float>(y + 0.09);
-    return y;
-}
-
 void evaluateMesh(float power, float twist, Mesh& mesh) {
     float x = -1.0f;
     for (int k = 0; k < kColumns; ++k) {

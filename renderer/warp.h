@@ -37,10 +37,6 @@ struct Mesh {
     float meshY[50][50];
 };
 
-// The grid's undisturbed coordinates, accumulated in single precision as the mesh does.
-float gridX(int column);
-float gridY(int row);
-
 // Moves every grid point through the lens (`power`) and the swirl (`twist`).
 void evaluateMesh(float power, float twist, Mesh& mesh);
 
