@@ -7,26 +7,61 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "desktop.h"
-#include "host/capture.h"
 #include "forms/forms.h"
+#include "host/capture.h"
 #include "host/zentrova_b.h"
 #include "host/zoom.h"
 
 #ifndef CAPTURE_DEPTH
 #define CAPTURE_DEPTH 24
 #endif
+
+// Every outline the zoom animation draws, seen on its way to the server: this definition stands
+// in for the library's, draws through it, and notes whether the screen changed under the
+// outline (an XOR outline that does nothing leaves it as it was).
+struct Outline {
+    int x, y, width, height;
+    bool onScreen, shown;  // the middle of its top edge lies on the screen; it changed there
+};
+std::vector<Outline>* drawnOutlines = nullptr;
+
+extern "C" int XDrawRectangle(Display* d, Drawable drawable, GC gc, int x, int y, unsigned width,
+                              unsigned height) {
+    using Draw = int (*)(Display*, Drawable, GC, int, int, unsigned, unsigned);
+    static const auto draw = reinterpret_cast<Draw>(dlsym(RTLD_NEXT, "XDrawRectangle"));
+    if (!drawnOutlines) return draw(d, drawable, gc, x, y, width, height);
+    // The middle of the outline's top edge.
+    const int px = x + static_cast<int>(width) / 2, py = y;
+    const bool onScreen = px >= 0 && py >= 0 && px < DisplayWidth(d, 0) && py < DisplayHeight(d, 0);
+    auto pixel = [&]() -> unsigned long {
+        if (!onScreen) return 0;
+        XImage* image = XGetImage(d, drawable, px, py, 1, 1, AllPlanes, ZPixmap);
+        const unsigned long value = image ? XGetPixel(image, 0, 0) : 0;
+        if (image) XDestroyImage(image);
+        return value;
+    };
+    const unsigned long before = pixel();
+    const int result = draw(d, drawable, gc, x, y, width, height);
+    drawnOutlines->push_back(
+        {x, y, static_cast<int>(width), static_cast<int>(height), onScreen, pixel() != before});
+    return result;
+}
 
 namespace {
 
@@ -171,11 +206,49 @@ TEST_F(Capture, ZoomAnimationLeavesTheScreenAsItWas) {
     window.Move(40, 30);
     Zentrova_B::ZoomX = -5;  // a point off the screen is drawn clipped
     Zentrova_B::ZoomY = 10;
+    const forms::Rect bounds = window.Bounds();
+    std::vector<Outline> opening, closing, none;
+    drawnOutlines = &opening;
     Zentrova_B::ZoomOpen(&window);
+    drawnOutlines = &closing;
     Zentrova_B::ZoomClose(&window);
+    drawnOutlines = &none;
     Zentrova_B::ZoomClose(nullptr);
+    drawnOutlines = nullptr;
     Zentrova_B::CaptureDesktop(display, after);
     EXPECT_EQ(testsupport::ReadFile(before), testsupport::ReadFile(after));
+
+    // Each step's outline is drawn, shown on the screen, and drawn again to erase it; the
+    // steps run from the point to the window when opening and back when closing.
+    EXPECT_TRUE(none.empty());
+    int shownSteps = 0;
+    for (const auto* outlines : {&opening, &closing}) {
+        ASSERT_GE(outlines->size(), 4u);
+        ASSERT_EQ(outlines->size() % 2, 0u);
+        for (std::size_t i = 0; i < outlines->size(); i += 2) {
+            const Outline& a = (*outlines)[i];
+            const Outline& b = (*outlines)[i + 1];
+            EXPECT_TRUE(a.shown || !a.onScreen) << "step " << i / 2;
+            shownSteps += a.shown;
+            EXPECT_EQ(std::tie(a.x, a.y, a.width, a.height), std::tie(b.x, b.y, b.width, b.height));
+        }
+    }
+    auto grows = [](const std::vector<Outline>& o) {
+        for (std::size_t i = 2; i < o.size(); i += 2)
+            if (o[i].width < o[i - 2].width || o[i].height < o[i - 2].height) return false;
+        return true;
+    };
+    EXPECT_TRUE(grows(opening));
+    std::vector<Outline> reversed(closing.rbegin(), closing.rend());
+    EXPECT_TRUE(grows(reversed));
+    EXPECT_EQ(opening.back().x, bounds.x);
+    EXPECT_EQ(opening.back().y, bounds.y);
+    EXPECT_EQ(opening.back().width, bounds.width);
+    EXPECT_EQ(opening.back().height, bounds.height);
+    EXPECT_GE(shownSteps, 10);  // of 16: only outlines wholly off the screen go unseen
+    EXPECT_GE(closing.front().width, bounds.width * 3 / 4);
+    EXPECT_LE(closing.back().width, 1);
+    EXPECT_LE(opening.front().width, bounds.width / 4);
 }
 
 }  // namespace
