@@ -1,5 +1,5 @@
 // The music unit against a recording stand-in of the four sound operations: the exact command
-// strings, buffer sizes and results, tick by tick.
+// strings, whether a reply is asked for, and results, tick by tick.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -33,17 +33,18 @@ struct RecordingSound {
         Zentrova_BGM::SoundApi api;
         api.sendCommand = [this](const char* command, char* reply, std::uint32_t size,
                                  std::uintptr_t window) {
-            calls.push_back(std::string(command) + " [" + std::to_string(size) + "]");
+            calls.push_back(std::string(command) + (reply ? "" : " [no reply]"));
             EXPECT_EQ(window, 0u);
             EXPECT_EQ(reply == nullptr, size == 0);
             Answer answer = answers[command];
-            if (answer.code == 0 && reply && size > answer.reply.size())
-                std::memcpy(reply, answer.reply.c_str(), answer.reply.size() + 1);
-            return answer.code;
+            if (answer.code != 0 || !reply) return answer.code;
+            // A reply that does not fit fails and leaves the buffer alone, as the system's does.
+            if (answer.reply.size() >= size) return 268;
+            std::memcpy(reply, answer.reply.c_str(), answer.reply.size() + 1);
+            return 0;
         };
         api.errorText = [this](std::int32_t code, char* text, std::uint32_t size) {
-            calls.push_back("error text " + std::to_string(code) + " [" + std::to_string(size) +
-                            "]");
+            calls.push_back("error text " + std::to_string(code));
             auto found = errorTexts.find(code);
             if (found == errorTexts.end()) return 0;
             std::snprintf(text, size, "%s", found->second.c_str());
@@ -94,8 +95,8 @@ class MusicUnit : public ::testing::Test {
     RecordingSound sound;
 };
 
-const Calls kCdStatus = {"status cdaudio current track [512]",
-                         "status cdaudio number of tracks [512]", "status cdaudio mode [255]"};
+const Calls kCdStatus = {"status cdaudio current track", "status cdaudio number of tracks",
+                         "status cdaudio mode"};
 
 Calls Then(Calls first, const Calls& more) {
     first.insert(first.end(), more.begin(), more.end());
@@ -119,12 +120,29 @@ TEST_F(MusicUnit, MciSendReportsRepliesErrorsAndEmptyCommands) {
     EXPECT_EQ(Zentrova_BGM::MciSend("status x mode", reply), 263);
     EXPECT_EQ(reply, "no such device");
     EXPECT_EQ(Zentrova_B::LastApiResult, 263);
-    EXPECT_EQ(sound.Take(),
-              (Calls{"status cdaudio mode [512]", "status x mode [512]", "error text 263 [256]"}));
+    EXPECT_EQ(sound.Take(), (Calls{"status cdaudio mode", "status x mode", "error text 263"}));
 
     sound.errorTexts.clear();
     EXPECT_EQ(Zentrova_BGM::MciSend("status x mode", reply), 263);
     EXPECT_EQ(reply, "Error (文字列が取れません)");
+}
+
+// Replies and error texts as long as a device or the system gives come through whole, and the
+// mode replies are read by their first word however much follows it.
+TEST_F(MusicUnit, LongRepliesAndErrorTextsComeThroughWhole) {
+    const std::string path(300, 'p'), text(200, 't');
+    sound.answers["status cdaudio position track 1"] = {0, path};
+    EXPECT_EQ(Zentrova_BGM::MciQuery("status cdaudio position track 1"), path);
+    sound.answers["status x mode"] = {263, ""};
+    sound.errorTexts[263] = text;
+    EXPECT_EQ(Zentrova_BGM::MciQuery("status x mode"), "Error:263");
+    EXPECT_EQ(MciReply, text);
+
+    sound.answers["status MP3Play mode"] = {0, "playing (of 20 chars)"};
+    EXPECT_TRUE(Zentrova_BGM::Mp3IsPlaying());
+    SetCd("2", "3", "stopped " + std::string(200, 's'));
+    Zentrova_BGM::CdWatch();
+    EXPECT_EQ(sound.Take().back(), "play cdaudio");
 }
 
 TEST_F(MusicUnit, MciQueryTurnsFailuresIntoErrorAndCode) {
@@ -145,9 +163,9 @@ TEST_F(MusicUnit, MciPlayBuildsItsFourShapes) {
     Zentrova_BGM::MciPlay("cdaudio", "02:00:00:00", "");
     Zentrova_BGM::MciPlay("cdaudio", "", "03:00:00:00");
     Zentrova_BGM::MciPlay("cdaudio", "01:00:00:00", "02:00:00:00");
-    EXPECT_EQ(sound.Take(), (Calls{"play cdaudio [512]", "play cdaudio from 02:00:00:00 [512]",
-                                   "play cdaudio to 03:00:00:00 [512]",
-                                   "play cdaudio from 01:00:00:00 to 02:00:00:00 [512]"}));
+    EXPECT_EQ(sound.Take(),
+              (Calls{"play cdaudio", "play cdaudio from 02:00:00:00", "play cdaudio to 03:00:00:00",
+                     "play cdaudio from 01:00:00:00 to 02:00:00:00"}));
 }
 
 TEST_F(MusicUnit, CdOpenAndCloseSendTheirPairsAndKeepTheLastResult) {
@@ -157,8 +175,9 @@ TEST_F(MusicUnit, CdOpenAndCloseSendTheirPairsAndKeepTheLastResult) {
     sound.answers["close cdaudio"] = {263, ""};
     Zentrova_BGM::CdClose();
     EXPECT_EQ(Zentrova_B::LastApiResult, 263);
-    EXPECT_EQ(sound.Take(), (Calls{"open cdaudio [0]", "set cdaudio time format tmsf [0]",
-                                   "stop cdaudio [0]", "close cdaudio [0]"}));
+    EXPECT_EQ(sound.Take(),
+              (Calls{"open cdaudio [no reply]", "set cdaudio time format tmsf [no reply]",
+                     "stop cdaudio [no reply]", "close cdaudio [no reply]"}));
 }
 
 TEST_F(MusicUnit, WholeDiscIsLeftAloneWhilePlayingAndRestartedWhenStopped) {
@@ -170,7 +189,7 @@ TEST_F(MusicUnit, WholeDiscIsLeftAloneWhilePlayingAndRestartedWhenStopped) {
     SetCd("9", "9", "stopped");
     Zentrova_BGM::CdWatch();
     EXPECT_TRUE(CdWatchActive);
-    EXPECT_EQ(sound.Take(), Then(kCdStatus, {"play cdaudio [512]"}));
+    EXPECT_EQ(sound.Take(), Then(kCdStatus, {"play cdaudio"}));
 }
 
 TEST_F(MusicUnit, RepeatTrackRestartsOnlyWhenAnotherTrackPlaysOrTheDiscStopped) {
@@ -178,8 +197,8 @@ TEST_F(MusicUnit, RepeatTrackRestartsOnlyWhenAnotherTrackPlaysOrTheDiscStopped) 
     SetCd("5", "9", "playing");
     sound.answers["status cdaudio position track 3"] = {0, "03:00:00:00"};
     Zentrova_BGM::CdWatch();
-    EXPECT_EQ(sound.Take(), Then(kCdStatus, {"status cdaudio position track 3 [512]",
-                                             "play cdaudio from 03:00:00:00 [512]"}));
+    EXPECT_EQ(sound.Take(), Then(kCdStatus, {"status cdaudio position track 3",
+                                             "play cdaudio from 03:00:00:00"}));
 
     SetCd("3", "9", "playing");
     Zentrova_BGM::CdWatch();
@@ -187,8 +206,8 @@ TEST_F(MusicUnit, RepeatTrackRestartsOnlyWhenAnotherTrackPlaysOrTheDiscStopped) 
 
     SetCd("3", "9", "stopped");
     Zentrova_BGM::CdWatch();
-    EXPECT_EQ(sound.Take(), Then(kCdStatus, {"status cdaudio position track 3 [512]",
-                                             "play cdaudio from 03:00:00:00 [512]"}));
+    EXPECT_EQ(sound.Take(), Then(kCdStatus, {"status cdaudio position track 3",
+                                             "play cdaudio from 03:00:00:00"}));
     EXPECT_TRUE(CdWatchActive);
 }
 
@@ -197,7 +216,7 @@ TEST_F(MusicUnit, ErrorRepliesEndTheCdWatch) {
     sound.answers["status cdaudio current track"] = {276, ""};
     Zentrova_BGM::CdWatch();
     EXPECT_FALSE(CdWatchActive);
-    EXPECT_EQ(sound.Take(), (Calls{"status cdaudio current track [512]", "error text 276 [256]"}));
+    EXPECT_EQ(sound.Take(), (Calls{"status cdaudio current track", "error text 276"}));
 
     // A reply holding "err" in any case counts too.
     sound.answers["status cdaudio current track"] = {0, "1"};
@@ -228,8 +247,8 @@ TEST_F(MusicUnit, RepeatTrackBeyondTheDiscSendsTheErrorAsPositionAndGoesOn) {
         Zentrova_BGM::CdWatch();
         EXPECT_TRUE(CdWatchActive);
         EXPECT_EQ(sound.Take(),
-                  Then(kCdStatus, {"status cdaudio position track 12 [512]", "error text 282 [256]",
-                                   "play cdaudio from Error:282 [512]", "error text 270 [256]"}));
+                  Then(kCdStatus, {"status cdaudio position track 12", "error text 282",
+                                   "play cdaudio from Error:282", "error text 270"}));
     }
 }
 
@@ -240,15 +259,15 @@ TEST_F(MusicUnit, FailedModeQueryKeepsTheModeOfTheTickBefore) {
     sound.answers["status cdaudio mode"] = {276, "playing"};
     Zentrova_BGM::CdWatch();
     EXPECT_EQ(Zentrova_B::LastApiResult, 0);  // the play that followed the failed mode query
-    EXPECT_EQ(sound.Take(), Then(kCdStatus, {"play cdaudio [512]"}));
+    EXPECT_EQ(sound.Take(), Then(kCdStatus, {"play cdaudio"}));
 }
 
 TEST_F(MusicUnit, Mp3OpensQuotedAndPlaysOnlyWhenTheOpenWorked) {
     Zentrova_B::BgmFile = "/home/me/My Music/曲 1.mp3";
     Zentrova_BGM::Mp3Open();
     EXPECT_EQ(sound.Take(),
-              (Calls{"open \"/home/me/My Music/曲 1.mp3\" type MPEGVideo Alias MP3Play [0]",
-                     "play MP3Play [0]"}));
+              (Calls{"open \"/home/me/My Music/曲 1.mp3\" type MPEGVideo Alias MP3Play [no reply]",
+                     "play MP3Play [no reply]"}));
     EXPECT_EQ(Zentrova_B::LastApiResult, 12345);  // the MP3 procedures keep no results
 
     sound.answers["open \"/x.mp3\" type MPEGVideo Alias MP3Play"] = {275, ""};
@@ -257,22 +276,23 @@ TEST_F(MusicUnit, Mp3OpensQuotedAndPlaysOnlyWhenTheOpenWorked) {
     EXPECT_EQ(sound.Take().size(), 1u);
 
     Zentrova_BGM::Mp3Close();
-    EXPECT_EQ(sound.Take(), (Calls{"stop MP3Play [0]", "close MP3Play [0]"}));
+    EXPECT_EQ(sound.Take(), (Calls{"stop MP3Play [no reply]", "close MP3Play [no reply]"}));
 
     // A double quote in the name is written twice, so that the name stays one word.
     Zentrova_B::BgmFile = "/m/\"Live\" at 8\".mp3";
     Zentrova_BGM::Mp3Open();
-    EXPECT_EQ(sound.Take(),
-              (Calls{"open \"/m/\"\"Live\"\" at 8\"\".mp3\" type MPEGVideo Alias MP3Play [0]",
-                     "play MP3Play [0]"}));
+    EXPECT_EQ(
+        sound.Take(),
+        (Calls{"open \"/m/\"\"Live\"\" at 8\"\".mp3\" type MPEGVideo Alias MP3Play [no reply]",
+               "play MP3Play [no reply]"}));
 }
 
 TEST_F(MusicUnit, Mp3WatchRestartsFromTheStartUnlessPlaying) {
-    const Calls restart = {"status MP3Play mode [30]", "stop MP3Play [0]",
-                           "play MP3Play from 0 [0]"};
+    const Calls restart = {"status MP3Play mode", "stop MP3Play [no reply]",
+                           "play MP3Play from 0 [no reply]"};
     sound.answers["status MP3Play mode"] = {0, "playing"};
     Zentrova_BGM::Mp3Watch();
-    EXPECT_EQ(sound.Take(), (Calls{"status MP3Play mode [30]"}));
+    EXPECT_EQ(sound.Take(), (Calls{"status MP3Play mode"}));
     sound.answers["status MP3Play mode"] = {0, "paused"};
     Zentrova_BGM::Mp3Watch();
     EXPECT_EQ(sound.Take(), restart);
