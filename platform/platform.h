@@ -193,17 +193,6 @@ void SleepUntil(std::int64_t deadline);
 // the call returns at once.
 void ShowMessageBox(std::string_view title, std::string_view text);
 
-// Keeps the toolkit away from its preference files: its global options take their built-in
-// defaults instead of being read from (and written back to) files outside our own folders.
-// Called before the first widget is made; calling it again does nothing.
-void KeepToolkitPreferencesUntouched();
-
-// Opens the toolkit's connection to the window system, once, before its first window; keeps its
-// preference files untouched as above. `typedText` false: no window of this program takes typed
-// text, so the toolkit may leave out what only typing needs (the compose table). Calling it
-// again does nothing. (x11/toolkit_display.cpp)
-void OpenToolkitDisplay(bool typedText);
-
 // ---- Windows (x11/windows.cpp) ------------------------------------------------------------------
 
 // True when any window of the display, mapped or not, carries exactly this title.
@@ -212,7 +201,7 @@ bool WindowWithTitleExists(std::string_view title);
 // True when any window carries exactly one of `titles`: one look at the windows for all of them.
 bool WindowWithAnyTitleExists(std::initializer_list<std::string_view> titles);
 
-// The same question for a watch that asks it every tick of the toolkit's event loop (the host's
+// The same question for a watch that asks it every tick of the forms' event loop (the host's
 // watch on the renderer): the window found last is followed by what the window system tells the
 // loop about it, so a tick in which nothing happened to it asks the window system nothing. A
 // change is seen once the loop has read its news: the answer may lag by a tick or two.
@@ -287,7 +276,7 @@ std::vector<MonitorRect> Monitors();
 // 1440 / the screen's dots per inch (Xft.dpi, else 96).
 double TwipsPerPixel();
 
-// ---- Preview embedding (x11/embed.cpp; library velmora_platform_fltk) ---------------------------
+// ---- Preview embedding (x11/embed.cpp) ----------------------------------------------------------
 
 // A window's rectangle on the screen in pixels; right and bottom lie just outside it.
 struct WindowRect {
@@ -301,11 +290,11 @@ struct WindowRect {
 // id is answered quietly, without an X error message.
 std::optional<WindowRect> WindowScreenRect(NativeWindow id);
 
-// Makes the shown FLTK window `child` a child of the foreign window `parent`, placed at (x, y)
-// (child style and new parent in one), and runs `gone` from the event loop once either window
-// is destroyed. From here on X errors are counted silently instead of printed: requests may race
-// with the parent's end. False when the embedding failed (bad parent or child); `gone` is then
-// never run.
+// Makes the shown form window `child` a child of the foreign window `parent`, placed at (x, y)
+// (child style and new parent in one), and runs `gone` from the forms' event loop once either
+// window is destroyed. From here on the window system's errors about windows that are gone are
+// not reported: requests may race with the parent's end. False when the embedding failed (bad
+// parent or child, no forms shown yet); `gone` is then never run.
 bool EmbedWindow(NativeWindow child, NativeWindow parent, int x, int y, std::function<void()> gone);
 
 // ---- Desktop capture (x11/capture.cpp) ----------------------------------------------------------

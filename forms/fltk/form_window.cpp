@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "forms/fltk/fltk_form.h"
+#include "platform/fltk/toolkit.h"
 #include "platform/platform.h"
 
 namespace forms {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/fltk/message_box_module.h"
+#include "platform/fltk/toolkit.h"
 #include "platform/platform.h"
 
 namespace platform::message_box {

@@ -7,7 +7,7 @@
 // before any widget asks; the preference files are then never touched.
 #include <FL/Fl.H>
 
-#include "platform/platform.h"
+#include "platform/fltk/toolkit.h"
 
 namespace platform {
 namespace {

@@ -1,7 +1,6 @@
 // Embedding the preview form in a foreign X window: the parent's rectangle, making the form's
-// window a child of it, and noticing when the parent (or the form's window) is destroyed.
-#include <FL/Fl.H>
-#include <FL/x.H>
+// window a child of it, and noticing through the lent event loop when the parent (or the form's
+// window) is destroyed.
 #include <X11/Xlib.h>
 
 #include <memory>
@@ -11,15 +10,6 @@
 
 namespace platform {
 namespace {
-
-int quietErrors = 0;
-
-// Kept for the rest of the process once a window is embedded: FLTK's own handler prints every
-// error, and requests that race with the parent's destruction fail with BadWindow as a rule.
-int CountQuietly(Display*, XErrorEvent*) {
-    ++quietErrors;
-    return 0;
-}
 
 struct Watch {
     Window parent;
@@ -33,7 +23,7 @@ void RunGone(void* data) {
     if (watch->gone) watch->gone();
 }
 
-// Sees every X event before FLTK does. Destroying a window destroys its children first, so
+// Sees every X event before the loop does. Destroying a window destroys its children first, so
 // whichever of the two notices arrives first ends the embedding.
 int OnXEvent(void* event, void* data) {
     const auto* e = static_cast<const XEvent*>(event);
@@ -43,10 +33,10 @@ int OnXEvent(void* event, void* data) {
     if (w != watch->parent && w != watch->child) return 0;
     if (!watch->fired) {
         watch->fired = true;
-        // Out of the event dispatch: `gone` may take FLTK's windows down.
-        Fl::add_timeout(0.0, RunGone, watch);
+        // Out of the event dispatch: `gone` may take the loop's windows down.
+        x11::LentEventLoop()->runSoon(RunGone, watch);
     }
-    return 1;  // FLTK has nothing to do for a window that no longer exists
+    return 1;  // the loop has nothing to do for a window that no longer exists
 }
 
 bool IsChildOf(Display* d, Window child, Window parent) {
@@ -74,21 +64,24 @@ std::optional<WindowRect> WindowScreenRect(NativeWindow id) {
 
 bool EmbedWindow(NativeWindow child, NativeWindow parent, int x, int y,
                  std::function<void()> gone) {
-    Display* d = fl_display;
-    if (!d || child == 0 || parent == 0) return false;
-    XSync(d, False);
-    XSetErrorHandler(CountQuietly);
-    const int errorsBefore = quietErrors;
-    // Selected before anything else, so that a parent destroyed from here on is noticed.
-    XSelectInput(d, parent, StructureNotifyMask);
-    XReparentWindow(d, child, parent, x, y);
-    XSync(d, False);
-    if (quietErrors != errorsBefore || !IsChildOf(d, child, parent)) return false;
+    Display* d = x11::Connection();
+    const x11::EventLoop* loop = x11::LentEventLoop();
+    if (!d || !loop || child == 0 || parent == 0) return false;
+    // From here on requests may race with the parent's destruction and fail with BadWindow as
+    // a rule: such errors are nobody's news.
+    x11::HandleUntrappedErrors(x11::UntrappedErrors::Ignore);
+    {
+        x11::ErrorTrap trap(d);
+        // Selected before anything else, so that a parent destroyed from here on is noticed.
+        XSelectInput(d, parent, StructureNotifyMask);
+        XReparentWindow(d, child, parent, x, y);
+        if (trap.Failed() || !IsChildOf(d, child, parent)) return false;
+    }
     // One watch per process; it lives as long as the process does.
     static std::unique_ptr<Watch> watch;
-    if (watch) Fl::remove_system_handler(OnXEvent);
+    if (watch) loop->removeFilter(OnXEvent);
     watch = std::make_unique<Watch>(Watch{parent, child, std::move(gone)});
-    Fl::add_system_handler(OnXEvent, watch.get());
+    loop->addFilter(OnXEvent, watch.get());
     return true;
 }
 

@@ -1,7 +1,5 @@
-// Watching for a window by its exact title from the toolkit's event loop: the window found last
-// is followed through the events the server sends about it, so a quiet tick asks nothing.
-#include <FL/Fl.H>
-#include <FL/x.H>
+// Watching for a window by its exact title from the lent event loop: the window found last is
+// followed through the events the server sends about it, so a quiet tick asks nothing.
 #include <X11/Xlib.h>
 
 #include <string>
@@ -16,27 +14,27 @@ struct Watch {
     std::string title;
     x11::TitledWindow found;
     // Whether the events say nothing of `found` since its title was last read. Only a window
-    // of another program is followed this way: selecting events on one of the toolkit's own
-    // windows would replace the toolkit's own selection.
+    // of another program is followed this way: selecting events on one of the loop's own
+    // windows would replace the loop's own selection.
     bool followed = false;
     bool quiet = false;
 };
 Watch watch;
 
-// Sees every event of the toolkit's connection before the toolkit does: any event about the
+// Sees every event of the connection before the loop does: any event about the
 // followed window (its title or another property changed, destroyed, unmapped, moved) ends the
 // quiet, and the next tick reads its title again.
 int OnXEvent(void* event, void*) {
     const auto* e = static_cast<const XEvent*>(event);
     if (!watch.followed || e->xany.window != watch.found.window) return 0;
     watch.quiet = false;
-    return 1;  // the toolkit knows nothing of another program's window
+    return 1;  // the loop knows nothing of another program's window
 }
 
 // Follows the window just found: events are selected first, then its title is read once more,
 // so that no change after that read goes unseen. False when it has already lost the title.
-bool Follow(Display* d, std::string_view title) {
-    watch.followed = fl_find(watch.found.window) == nullptr;
+bool Follow(Display* d, const x11::EventLoop& loop, std::string_view title) {
+    watch.followed = !loop.ownsWindow(watch.found.window);
     if (watch.followed)
         XSelectInput(d, watch.found.window, StructureNotifyMask | PropertyChangeMask);
     watch.quiet = watch.followed;
@@ -46,10 +44,11 @@ bool Follow(Display* d, std::string_view title) {
 }  // namespace
 
 bool WatchedWindowWithTitleExists(std::string_view title) {
-    Display* d = fl_display;
-    if (!d) return WindowWithTitleExists(title);
-    static const bool handlerAdded = (Fl::add_system_handler(OnXEvent, nullptr), true);
-    (void)handlerAdded;
+    Display* d = x11::Connection();
+    const x11::EventLoop* loop = x11::LentEventLoop();
+    if (!d || !loop) return WindowWithTitleExists(title);
+    static const bool filterAdded = (loop->addFilter(OnXEvent, nullptr), true);
+    (void)filterAdded;
     if (watch.title == title && watch.found.window != 0) {
         if (watch.quiet) return true;
         // Quiet again from here: an event that comes while the title is read is not lost.
@@ -60,7 +59,7 @@ bool WatchedWindowWithTitleExists(std::string_view title) {
     watch.followed = watch.quiet = false;
     watch.found = x11::FindTitledWindow(d, title);
     if (watch.found.window == 0) return false;
-    if (Follow(d, title)) return true;
+    if (Follow(d, *loop, title)) return true;
     // Renamed or destroyed between the search and the read: look once more; the next tick
     // searches again and follows what it finds.
     watch.found = {};

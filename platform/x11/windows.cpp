@@ -58,12 +58,6 @@ bool HasTitle(Display* d, Window w, Titles titles, TitledWindow& found) {
     return true;
 }
 
-int quickErrors = 0;
-int CountError(Display*, XErrorEvent*) {
-    ++quickErrors;
-    return 0;
-}
-
 std::vector<Window> Children(Display* d, Window w) {
     Window root = 0, parent = 0, *list = nullptr;
     unsigned int count = 0;
@@ -132,13 +126,10 @@ TitledWindow FindTitledWindow(Display* d, std::string_view title) {
 
 bool StillTitled(Display* d, const TitledWindow& w, std::string_view title) {
     if (w.window == 0) return false;
-    // One request, answered before it returns, so errors need no extra round trip to be seen:
-    // the handler is swapped around it alone.
-    const int before = quickErrors;
-    const XErrorHandler previous = XSetErrorHandler(CountError);
+    // One request, answered before it returns, so errors need no extra round trip to be seen.
+    ErrorTrap trap(d, x11::TrapSync::Replied);
     const std::string text = ReadTextProperty(d, w.window, w.property.name, w.property.type);
-    XSetErrorHandler(previous);
-    return quickErrors == before && text == title;
+    return !trap.Failed() && text == title;
 }
 
 }  // namespace x11

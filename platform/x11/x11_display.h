@@ -1,5 +1,6 @@
-// Shared pieces of the X11 backend: the backend's own display connection and a trap that
-// turns X protocol errors into a flag instead of letting Xlib's default handler end the program.
+// Shared pieces of the X11 backend: the backend's own display connection, the one handler of X
+// protocol errors with its trap that turns them into a flag, and the event loop that a toolkit
+// running the connection lends the backend.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -16,21 +17,53 @@ namespace platform::x11 {
 // process (the server undoes a pointer hide when it closes). nullptr when there is no display.
 Display* Connection();
 
-// While alive, X errors on any connection are recorded instead of being fatal. Failed() syncs
-// with the server first, so errors of requests made so far are counted.
+// Every X error of the process goes through one handler of this backend. An error that comes
+// while a trap is alive is the trap's; any other is handled as chosen here: passed on to the
+// handler that was there before ours (Xlib's own ends the program), reported on standard error
+// and outlived, or ignored.
+enum class UntrappedErrors { PassOn, Report, Ignore };
+void HandleUntrappedErrors(UntrappedErrors how);
+
+// Whether the trap's constructor and Failed() sync with the server: Synced makes the trap see
+// exactly the errors of requests made while it lives; Replied is for requests that each wait
+// for their reply (errors are in by then), and spares the round trips.
+enum class TrapSync { Synced, Replied };
+
+// While alive, X errors on any connection are recorded instead of being fatal or reported. Traps
+// may nest: an error counts for every trap alive.
 class ErrorTrap {
   public:
-    explicit ErrorTrap(Display* display);
+    explicit ErrorTrap(Display* display, TrapSync sync = TrapSync::Synced);
     ~ErrorTrap();
     ErrorTrap(const ErrorTrap&) = delete;
     ErrorTrap& operator=(const ErrorTrap&) = delete;
+    // Whether any error came since the trap was set.
     bool Failed();
 
   private:
     Display* display_;
-    XErrorHandler previous_;
-    int savedErrors_;
+    TrapSync sync_;
+    unsigned long savedErrors_;
 };
+
+// The event loop that reads the backend's connection, as a toolkit that runs it lends it
+// (nothing reads events for the backend otherwise). Filters see each event before the loop
+// dispatches it and return nonzero for an event the loop should not see; a filter is removed by
+// its function.
+using EventFilter = int (*)(void* event, void* data);
+struct EventLoop {
+    void (*addFilter)(EventFilter filter, void* data);
+    void (*removeFilter)(EventFilter filter);
+    // Runs `work` from the loop soon, outside the dispatch of the current event.
+    void (*runSoon)(void (*work)(void* data), void* data);
+    // Whether `w` is one of the loop's own windows.
+    bool (*ownsWindow)(Window w);
+};
+// Lends `loop` (which must outlive its use; nullptr takes it back); the loop must read events
+// of Connection().
+void LendEventLoop(const EventLoop* loop);
+// The loop lent last, or nullptr.
+const EventLoop* LentEventLoop();
 
 // A window found by its title and the property the title was read from (_NET_WM_NAME as
 // UTF8_STRING, else WM_NAME of any type). `window` 0 is none.

@@ -14,6 +14,7 @@
 #include <string.h>
 
 #include "desktop.h"
+#include "platform/fltk/toolkit.h"
 #include "platform/platform.h"
 
 namespace {
@@ -26,7 +27,7 @@ class X11Watch : public ::testing::Test {
         display_ = new testsupport::VirtualDisplay(320, 240);
         ASSERT_TRUE(display_->ok());
         setenv("DISPLAY", display_->name().c_str(), 1);
-        fl_open_display();
+        platform::OpenToolkitDisplay(false);
     }
     static void TearDownTestSuite() { delete display_; }
 

@@ -11,20 +11,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/platform.h"
-#include "x11_display.h"
+#include "platform/fltk/toolkit.h"
+#include "platform/x11/x11_display.h"
 
 namespace platform {
 namespace {
-
-// An error nobody traps is reported and outlived, as the toolkit's own handler does.
-int ReportError(Display* d, XErrorEvent* e) {
-    char text[128] = "";
-    XGetErrorText(d, e->error_code, text, sizeof text);
-    std::fprintf(stderr, "Velmora: X error %s (request %d, resource 0x%lx)\n", text,
-                 e->request_code, e->resourceid);
-    return 0;
-}
 
 // A lost connection ends the program, as with the toolkit's own handler.
 [[noreturn]] int EndOnLostConnection(Display*) {
@@ -54,8 +45,17 @@ class ScopedVariable {
     std::optional<std::string> saved_;
 };
 
+// The toolkit's loop as the X11 backend sees it.
+const x11::EventLoop kToolkitLoop{
+    [](x11::EventFilter filter, void* data) { Fl::add_system_handler(filter, data); },
+    [](x11::EventFilter filter) { Fl::remove_system_handler(filter); },
+    [](void (*work)(void*), void* data) { Fl::add_timeout(0.0, work, data); },
+    [](Window w) { return fl_find(w) != nullptr; },
+};
+
 void OpenShared(Display* d, bool typedText) {
-    XSetErrorHandler(ReportError);
+    // An error nobody traps is reported and outlived, as the toolkit's own handler does.
+    x11::HandleUntrappedErrors(x11::UntrappedErrors::Report);
     XSetIOErrorHandler(EndOnLostConnection);
     XSetLocaleModifiers("");
     // Without typed text, an empty compose table: keys still type what they say, only compose
@@ -63,6 +63,7 @@ void OpenShared(Display* d, bool typedText) {
     std::optional<ScopedVariable> noCompose;
     if (!typedText) noCompose.emplace("XCOMPOSEFILE", "/dev/null");
     fl_open_display(d);
+    x11::LendEventLoop(&kToolkitLoop);
 }
 
 }  // namespace

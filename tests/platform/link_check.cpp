@@ -1,0 +1,42 @@
+// Names every function of platform/platform.h, so that linking this program fails on a system
+// whose backend leaves one undefined. Run, it does nothing and ends with status 0.
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace {
+
+// Keeps the address of each function where the optimiser can't drop it.
+template <class... Functions>
+std::uintptr_t Keep(Functions... functions) {
+    const void* volatile table[] = {reinterpret_cast<const void*>(functions)...};
+    std::uintptr_t sum = 0;
+    for (const void* entry : table) sum += reinterpret_cast<std::uintptr_t>(entry);
+    return sum;
+}
+
+}  // namespace
+
+int main(int argc, char**) {
+    using namespace platform;
+    const std::uintptr_t sum = Keep(
+        // Memory, paths, files
+        &PreferLargePages, &ProgramFolder, &PathInFolder, &DriveRoot, &MapDrivePathUnder,
+        &MapDrivePath, &UnsafeFolderReason, &MakePrivateFolders, &UserSettingsFolder,
+        &FolderWritable, &LastErrorText, &ReadRegularFile, &IsReadableRegularFile, &ReplaceFile,
+        &ReplaceFileFrom, &WriteTarget, &AppendToFile,
+        // Text, clock, process
+        &LocaleCharset, &IsUtf8, &ConvertText, &ConvertTextLossy, &CutBytes, &MonotonicNanoseconds,
+        &CurrentProcessId, &SleepUntil, &StartProgram, &ProgramEnded, &ReleaseProgram,
+        // Message box, windows, pointer, screen
+        &ShowMessageBox, &WindowWithTitleExists, &WindowWithAnyTitleExists,
+        &WatchedWindowWithTitleExists, &ShowCursor, &WindowUnderPointer, &PrimaryScreenSize,
+        &TwipsPerPixel, &WindowScreenRect, &EmbedWindow, &CaptureScreen, &AnimateZoom,
+        // OpenGL, settings file, web
+        &RequestSwapControl, &DisplayRefreshRate, &ReadIniValue, &WriteIniValue, &OpenWebAddress);
+    if (argc > 1000) {  // never true: the mapped file's constructor and destructor linked
+        const MappedFile file("");
+        return file.Ok() ? static_cast<int>(sum & 1) : 2;
+    }
+    return 0;
+}
