@@ -2,7 +2,6 @@
 // change notification and the container's ambient font.
 #include "forms/property_store.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -10,21 +9,15 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/common/words.h"
+
 namespace forms {
 namespace {
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
+// Stored numbers and truth values may carry white space around them; which bytes that is does
+// not depend on the locale.
 std::string_view Trim(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
+    return platform::TrimBlanks(text, platform::Blanks::Whitespace);
 }
 
 // Splits at unescaped `separator`, undoing the '\' escapes; nothing on a dangling '\'.
@@ -70,7 +63,7 @@ std::string Escape(std::string_view text, std::string_view special) {
 
 std::optional<bool> TextToBool(std::string_view text) {
     text = Trim(text);
-    std::string lower = Lower(text);
+    const std::string lower = platform::AsciiLower(text);
     if (lower == "true") return true;
     if (lower == "false") return false;
     auto number = TextToInteger(text, INT64_MIN, INT64_MAX);

@@ -5,12 +5,11 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/common/words.h"
+
 namespace Zentrova_R {
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -48,7 +47,8 @@ std::string_view NumberPrefix(std::string_view text) {
 
 std::optional<double> ReadLeadingNumber(std::string_view text) {
     std::size_t start = 0;
-    while (start < text.size() && IsBlank(text[start])) ++start;
+    while (start < text.size() && platform::IsBlank(text[start], platform::Blanks::Whitespace))
+        ++start;
     std::string_view number = NumberPrefix(text.substr(start));
     if (number.empty()) return 0.0;
     const bool negative = number.front() == '-';

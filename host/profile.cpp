@@ -5,10 +5,15 @@
 
 #include <vector>
 
+#include "platform/common/words.h"
 #include "platform/platform.h"
 
 namespace profile {
 namespace {
+
+// Blanks around names and values are spaces and tabs; names match in any ASCII letter case.
+using platform::SameIgnoringCase;
+using platform::TrimBlanks;
 
 struct Line {
     std::string raw;                  // bytes in the file's charset, without the line break
@@ -45,52 +50,30 @@ std::vector<Line> Split(std::string_view file, const std::string& cs) {
     return lines;
 }
 
-// Blanks around names and values.
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x != y) return false;
-    }
-    return true;
-}
-
 // The section name of a header line "[name]", or nothing.
 std::optional<std::string_view> HeaderName(const Line& line) {
     if (!line.text) return std::nullopt;
-    const std::string_view t = Trim(*line.text);
+    const std::string_view t = TrimBlanks(*line.text);
     if (t.empty() || t.front() != '[') return std::nullopt;
     const auto close = t.find(']');
     if (close == std::string_view::npos) return std::nullopt;
-    return Trim(t.substr(1, close - 1));
+    return TrimBlanks(t.substr(1, close - 1));
 }
 
 // Key and value text of a "key=value" line; comments (";") and other lines give nothing.
 std::optional<std::pair<std::string_view, std::string_view>> KeyValue(const Line& line) {
     if (!line.text) return std::nullopt;
-    const std::string_view t = Trim(*line.text);
+    const std::string_view t = TrimBlanks(*line.text);
     if (t.empty() || t.front() == ';' || t.front() == '[') return std::nullopt;
     const auto eq = t.find('=');
     if (eq == std::string_view::npos) return std::nullopt;
-    return std::make_pair(Trim(t.substr(0, eq)), Trim(t.substr(eq + 1)));
+    return std::make_pair(TrimBlanks(t.substr(0, eq)), TrimBlanks(t.substr(eq + 1)));
 }
 
 std::size_t FindSection(const std::vector<Line>& lines, std::string_view section) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto name = HeaderName(lines[i]);
-        if (name && SameName(*name, Trim(section))) return i;
+        if (name && SameIgnoringCase(*name, TrimBlanks(section))) return i;
     }
     return lines.size();
 }
@@ -114,7 +97,7 @@ std::string Read(std::string_view text, std::string_view section, std::string_vi
     for (std::size_t i = FindSection(lines, section) + 1; i < lines.size(); ++i) {
         if (HeaderName(lines[i])) break;
         const auto kv = KeyValue(lines[i]);
-        if (!kv || !SameName(kv->first, Trim(key))) continue;
+        if (!kv || !SameIgnoringCase(kv->first, TrimBlanks(key))) continue;
         std::string_view value = kv->second;
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
             value.back() == value.front())
@@ -132,8 +115,8 @@ std::string Read(std::string_view text, std::string_view section, std::string_vi
 std::optional<std::string> Write(std::string_view text, std::string_view section,
                                  std::string_view key, std::string_view value,
                                  const std::string& cs) {
-    section = Trim(section);
-    key = Trim(key);
+    section = TrimBlanks(section);
+    key = TrimBlanks(key);
     if (section.empty() || key.empty() || HasBreak(section) || HasBreak(key) || HasBreak(value) ||
         key.find('=') != std::string_view::npos || section.find(']') != std::string_view::npos ||
         key.front() == ';' || key.front() == '[')
@@ -165,11 +148,11 @@ std::optional<std::string> Write(std::string_view text, std::string_view section
         std::size_t i = s + 1;
         for (; i < lines.size() && !HeaderName(lines[i]); ++i) {
             const auto kv = KeyValue(lines[i]);
-            if (kv && SameName(kv->first, keyName)) {
+            if (kv && SameIgnoringCase(kv->first, keyName)) {
                 lines[i].raw = keyLine;
                 break;
             }
-            if (!lines[i].text || !Trim(*lines[i].text).empty()) last = i;
+            if (!lines[i].text || !TrimBlanks(*lines[i].text).empty()) last = i;
         }
         if (i == lines.size() || HeaderName(lines[i])) {
             if (lines[last].eol.empty()) lines[last].eol = eol;

@@ -7,22 +7,16 @@
 
 #include "host/settings.h"
 #include "host/zentrova_b.h"
+#include "platform/common/words.h"
 
 namespace Zentrova_P {
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
+using platform::TrimBlanks;
 
 // Whole number nearest to `value`, halves to the even neighbour (the default rounding mode).
 double RoundHalfEven(double value) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "host/zentrova_b.h"
+#include "platform/common/words.h"
 #include "platform/platform.h"
 #include "platform/sound.h"
 
@@ -52,13 +53,8 @@ std::int32_t SendBare(const std::string& command) {
     return Api().sendCommand(ToAnsi(command).c_str(), nullptr, 0, 0);
 }
 
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
 bool HasError(const std::string& reply) {
-    return Upper(reply).find("ERR") != std::string::npos;
+    return platform::AsciiUpper(reply).find("ERR") != std::string::npos;
 }
 
 // A decimal number with optional surrounding blanks; false when the text is anything else.

@@ -1,13 +1,48 @@
-// Small word rules that every backend shares (see words.h).
+// Small word rules shared by every layer (see words.h).
 #include "platform/common/words.h"
 
 namespace platform {
 
+namespace {
+
+char UpperOf(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+char LowerOf(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+bool IsBlank(char c, Blanks set) {
+    if (c == ' ' || c == '\t') return true;
+    return set == Blanks::Whitespace && (c == '\r' || c == '\n' || c == '\v' || c == '\f');
+}
+
+std::string_view TrimBlanks(std::string_view s, Blanks set) {
+    while (!s.empty() && IsBlank(s.front(), set)) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back(), set)) s.remove_suffix(1);
+    return s;
+}
+
 std::string AsciiUpper(std::string_view s) {
     std::string out(s);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    for (char& c : out) c = UpperOf(c);
     return out;
+}
+
+std::string AsciiLower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = LowerOf(c);
+    return out;
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (UpperOf(a[i]) != UpperOf(b[i])) return false;
+    return true;
 }
 
 bool ListHasName(const char* list, std::string_view name) {

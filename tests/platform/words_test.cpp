@@ -1,4 +1,4 @@
-// The word rules every backend shares: extension lists and charset names.
+// The word rules every layer shares: extension lists, charset names, blanks and letter case.
 #include <gtest/gtest.h>
 
 #include "platform/common/words.h"
@@ -27,4 +27,26 @@ TEST(CharsetNames, CaseIsIgnoredForAsciiLettersOnly) {
     EXPECT_TRUE(platform::IsUtf8("utf8"));
     EXPECT_TRUE(platform::IsUtf8("Utf-8"));
     EXPECT_FALSE(platform::IsUtf8("UTF-16"));
+}
+
+TEST(Blanks, EachSetTrimsItsOwnBytesAtBothEndsOnly) {
+    using platform::Blanks;
+    using platform::TrimBlanks;
+    EXPECT_EQ(TrimBlanks(" \t a b \t "), "a b");
+    EXPECT_EQ(TrimBlanks("\r\n a \n"), "\r\n a \n");  // line breaks are not blanks of a field
+    EXPECT_EQ(TrimBlanks("\r\n\v\f a\tb \r\n", Blanks::Whitespace), "a\tb");
+    EXPECT_EQ(TrimBlanks(" \t ", Blanks::Whitespace), "");
+    EXPECT_EQ(TrimBlanks(""), "");
+    // Bytes above ASCII are never blanks, whatever the locale says of them (0xA0 is a
+    // no-break space in Latin-1).
+    EXPECT_EQ(TrimBlanks("\xa0x\xa0", Blanks::Whitespace), "\xa0x\xa0");
+    EXPECT_FALSE(platform::IsBlank('\0', Blanks::Whitespace));
+}
+
+TEST(LetterCase, OnlyAsciiLettersChangeAndCompareWithoutCase) {
+    EXPECT_EQ(platform::AsciiLower("Section-Ä1"), "section-Ä1");
+    EXPECT_TRUE(platform::SameIgnoringCase("BGM区分", "bgm区分"));
+    EXPECT_FALSE(platform::SameIgnoringCase("BGM", "BGM "));
+    EXPECT_FALSE(platform::SameIgnoringCase("[", "{"));  // 0x5B and 0x7B differ by the case bit
+    EXPECT_FALSE(platform::SameIgnoringCase("\xc3\xa9", "\xc3\x89"));  // é and É stay apart
 }
