@@ -5,15 +5,12 @@
 #include <memory>
 #include <optional>
 
+#include "embedded_files.h"  // PreviewPicture: assets/preview/preview.jpg
 #include "forms/forms.h"
 #include "host/preview_geometry.h"
 #include "host/roles.h"
 #include "host/zentrova_b.h"
 #include "platform/platform.h"
-
-// assets/preview/preview.jpg, compiled in.
-extern const unsigned char PreviewPicture[];
-extern const std::size_t PreviewPicture_size;
 
 namespace Zentrova_R {
 namespace {

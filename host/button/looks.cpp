@@ -4,18 +4,7 @@
 #include <array>
 #include <cstddef>
 
-extern const unsigned char button_look_normal[];
-extern const std::size_t button_look_normal_size;
-extern const unsigned char button_look_highlight[];
-extern const std::size_t button_look_highlight_size;
-extern const unsigned char button_look_highlightselect[];
-extern const std::size_t button_look_highlightselect_size;
-extern const unsigned char button_look_selected[];
-extern const std::size_t button_look_selected_size;
-extern const unsigned char button_look_pressed[];
-extern const std::size_t button_look_pressed_size;
-extern const unsigned char button_look_disable[];
-extern const std::size_t button_look_disable_size;
+#include "embedded_files.h"
 
 namespace button {
 namespace {

@@ -5,27 +5,17 @@
 #include <memory>
 #include <vector>
 
+#include "embedded_files.h"
+#include "forms/forms.h"
 #include "host/button/command.h"
 #include "host/dialog/dialog_logic.h"
 #include "host/dialog/file_chooser.h"
-#include "forms/forms.h"
 #include "host/roles.h"
 #include "host/settings.h"
 #include "host/zentrova_b.h"
 #include "host/zoom.h"
 #include "platform/platform.h"
 #include "shared/names.h"
-
-extern const unsigned char dialog_metal_strip_png[];
-extern const std::size_t dialog_metal_strip_png_size;
-extern const unsigned char dialog_radio_off_png[];
-extern const std::size_t dialog_radio_off_png_size;
-extern const unsigned char dialog_radio_on_png[];
-extern const std::size_t dialog_radio_on_png_size;
-extern const unsigned char dialog_icon_png[];
-extern const std::size_t dialog_icon_png_size;
-extern const unsigned char dialog_hand_cursor_png[];
-extern const std::size_t dialog_hand_cursor_png_size;
 
 namespace Zentrova_P {
 namespace {

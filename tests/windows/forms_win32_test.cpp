@@ -12,12 +12,7 @@
 #include "forms/forms.h"
 #include "platform/platform.h"
 
-extern const unsigned char test_radio_off_png[];
-extern const std::size_t test_radio_off_png_size;
-extern const unsigned char test_hand_png[];
-extern const std::size_t test_hand_png_size;
-extern const unsigned char test_preview_jpg[];
-extern const std::size_t test_preview_jpg_size;
+#include "embedded_files.h"
 
 namespace {
 
