@@ -31,9 +31,10 @@ int main(int argc, char**) {
         // Message box, windows, pointer, screen
         &ShowMessageBox, &WindowWithTitleExists, &WindowWithAnyTitleExists,
         &WatchedWindowWithTitleExists, &ShowCursor, &WindowUnderPointer, &PrimaryScreenSize,
-        &TwipsPerPixel, &WindowScreenRect, &EmbedWindow, &CaptureScreen, &AnimateZoom,
+        &TwipsPerPixel, &Monitors, &WindowScreenRect, &EmbedWindow, &CaptureScreen, &AnimateZoom,
         // OpenGL, settings file, web
-        &RequestSwapControl, &DisplayRefreshRate, &ReadIniValue, &WriteIniValue, &OpenWebAddress);
+        &CoverMonitors, &RequestSwapControl, &DisplayRefreshRate, &ReadIniValue, &WriteIniValue,
+        &OpenWebAddress);
     if (argc > 1000) {  // never true: the mapped file's constructor and destructor linked
         const MappedFile file("");
         return file.Ok() ? static_cast<int>(sum & 1) : 2;

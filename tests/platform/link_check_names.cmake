@@ -1,0 +1,21 @@
+# Fails when a function declared in platform/platform.h is not named in link_check.cpp, so that
+# the link check keeps covering the whole interface:
+#   cmake -DHEADER=platform/platform.h -DCHECK=tests/platform/link_check.cpp -P <this file>
+file(STRINGS ${HEADER} lines REGEX "^[A-Za-z].*[ *&]([A-Z][A-Za-z0-9]*)\\(")
+file(READ ${CHECK} check)
+set(missing)
+foreach(line IN LISTS lines)
+  if(line MATCHES "^(struct|class|enum|using|namespace|explicit|return) ")
+    continue()
+  endif()
+  string(REGEX MATCH "[ *&]([A-Z][A-Za-z0-9]*)\\(" found "${line}")
+  set(name ${CMAKE_MATCH_1})
+  string(FIND "${check}" "&${name}," at)
+  string(FIND "${check}" "&${name})" at2)
+  if(at EQUAL -1 AND at2 EQUAL -1)
+    list(APPEND missing ${name})
+  endif()
+endforeach()
+if(missing)
+  message(FATAL_ERROR "not named in ${CHECK}: ${missing}")
+endif()
