@@ -76,7 +76,7 @@ check() {
   for file in $(sources); do
     local log=$cache/logs/${file//\//_}.log
     if (cd "$here" && "$cxx" -std=c++20 -fsyntax-only -Wall -Wextra -Werror -I. -I"$include" \
-          "$file") >"$log" 2>&1; then
+          -I"$build/generated" "$file") >"$log" 2>&1; then
       compiled=$((compiled + 1))
       if [ -n "${expected[$file]:-}" ]; then
         echo "NOW COMPILES: $file (take it off $pending_list)"; failures=$((failures + 1))
@@ -93,6 +93,12 @@ check() {
 }
 
 ensure_compiler || { echo "check-windows-syntax: could not install $cxx"; exit 1; }
+# The headers CMake generates (the embedded files' declarations) come from the build folder,
+# configured here when it is not yet.
+if [ ! -f "$build/generated/embedded_files.h" ]; then
+  cmake -S "$here" -B "$build" >/dev/null ||
+    { echo "check-windows-syntax: could not configure $build"; exit 1; }
+fi
 include=$(freeglut_include) || { echo "check-windows-syntax: no freeglut source"; exit 1; }
 check "$include"
 failed=$?
