@@ -30,19 +30,9 @@ packages=(
   wayland-protocols plasma-wayland-protocols
 )
 
-install_packages() {
-  local missing=()
-  for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing: ${missing[*]}"
-  local sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo=sudo
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-}
+# The packages above, those missing installed (tools/apt.sh).
+. "$here/tools/apt.sh"
+install_packages() { apt_install "${packages[@]}"; }
 
 build() {
   cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -52,14 +52,9 @@ LRESULT CALLBACK TimerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 HWND TimerWindow() {
     static HWND window = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = TimerProc;
-        wc.hInstance = Instance();
-        wc.lpszClassName = L"VelmoraFormsTimers";
-        RegisterClassExW(&wc);
-        return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                               Instance(), nullptr);
+        const wchar_t* name = RegisterWindowClass(L"VelmoraFormsTimers", TimerProc, false, false);
+        return CreateWindowExW(0, name, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, Instance(),
+                               nullptr);
     }();
     return window;
 }
@@ -130,18 +125,20 @@ HINSTANCE Instance() {
     return GetModuleHandleW(nullptr);
 }
 
+const wchar_t* RegisterWindowClass(const wchar_t* name, WNDPROC procedure, bool cursor, bool icon) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = Instance();
+    if (cursor) wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    if (icon) wc.hIcon = LoadIconW(Instance(), MAKEINTRESOURCEW(1));
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
+    return name;
+}
+
 const wchar_t* FormClass() {
-    static const wchar_t* name = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = FormProc;
-        wc.hInstance = Instance();
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        wc.hIcon = LoadIconW(Instance(), MAKEINTRESOURCEW(1));
-        wc.lpszClassName = L"VelmoraForm";
-        RegisterClassExW(&wc);
-        return wc.lpszClassName;
-    }();
+    static const wchar_t* name = RegisterWindowClass(L"VelmoraForm", FormProc, true, true);
     return name;
 }
 

@@ -202,16 +202,8 @@ LRESULT CALLBACK SurfaceProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 }  // namespace
 
 const wchar_t* SurfaceClass() {
-    static const wchar_t* name = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = SurfaceProc;
-        wc.hInstance = Instance();
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        wc.lpszClassName = L"VelmoraPaintSurface";
-        RegisterClassExW(&wc);
-        return wc.lpszClassName;
-    }();
+    static const wchar_t* name =
+        RegisterWindowClass(L"VelmoraPaintSurface", SurfaceProc, true, false);
     return name;
 }
 

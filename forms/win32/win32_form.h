@@ -202,6 +202,11 @@ const wchar_t* FormClass();
 const wchar_t* SurfaceClass();
 HINSTANCE Instance();
 
+// Registers the window class `name` of this program with `procedure`, the arrow pointer unless
+// `cursor` is false, and the program's icon when `icon`; returns `name` (a class that is there
+// already stays as it was). `name` must outlive the class: a literal.
+const wchar_t* RegisterWindowClass(const wchar_t* name, WNDPROC procedure, bool cursor, bool icon);
+
 // The pointer look every window of the program shows while set (the hourglass), or null.
 HCURSOR ProgramCursor();
 

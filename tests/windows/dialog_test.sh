@@ -6,12 +6,7 @@
 #   dialog_test.sh BIN_FOLDER ARTIFACT_FOLDER WORK_FOLDER
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
-require_session
-bin=$1 artifacts=$2 work=$3
-mkdir -p "$artifacts"
-fresh_work "$work"
-mkdir -p "$work/program"
-cp "$bin/Velmora.scr" "$work/program/"
+start_test "$@" Velmora.scr
 # On a Japanese system: Wine's ANSI code page is then 932, which carries the settings file's
 # key names and any Japanese value.
 jwine() { env LC_ALL=ja_JP.UTF-8 wine "$@"; }

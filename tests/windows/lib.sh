@@ -91,3 +91,19 @@ fresh_work() {
   VELMORA_ROOT=$(windows_path "$1/root")
   export VELMORA_ROOT
 }
+
+# start_test BIN_FOLDER ARTIFACT_FOLDER WORK_FOLDER [PROGRAM...]: what every test does first.
+# Skips without the session, sets bin, artifacts and work, makes the artifact folder and a fresh
+# working folder, and copies the named programs of BIN_FOLDER into $work/program (when any are
+# named), so that each run has a program folder of its own.
+start_test() {
+  require_session
+  bin=$1 artifacts=$2 work=$3
+  shift 3
+  mkdir -p "$artifacts"
+  fresh_work "$work"
+  [ $# -eq 0 ] && return 0
+  mkdir -p "$work/program"
+  local program
+  for program in "$@"; do cp "$bin/$program" "$work/program/"; done
+}

@@ -6,10 +6,7 @@
 #   preview_test.sh BIN_FOLDER ARTIFACT_FOLDER WORK_FOLDER
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
-require_session
-bin=$1 artifacts=$2 work=$3
-mkdir -p "$artifacts"
-fresh_work "$work"
+start_test "$@"
 
 echo "The preview becomes a child filling the parent's client area"
 wine "$bin/preview_parent.exe" 152 112 15000 >"$work/parent.txt" &

@@ -5,10 +5,7 @@
 #   renderer_test.sh BIN_FOLDER ARTIFACT_FOLDER WORK_FOLDER
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
-require_session
-bin=$1 artifacts=$2 work=$3
-mkdir -p "$artifacts"
-fresh_work "$work"
+start_test "$@"
 mkdir -p "$work/root/c/tolvik"
 bitmap=$work/root/c/tolvik/Zentrova.bmp
 read -r width height < <(xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\).*/\1 \2/p')

@@ -30,42 +30,15 @@ packages=(
   pulseaudio pulseaudio-utils libpulse0 gstreamer1.0-plugins-good sox lame
 )
 
-as_root() {
-  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
-
-install_packages() {
-  local missing=()
-  for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  as_root apt-get update -qq
-  as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-}
-
-# apt-get source needs deb-src entries: add them beside the deb entries when there are none.
-enable_sources() {
-  if grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    return 0
-  fi
-  local main=/etc/apt/sources.list.d/debian.sources
-  if [ -f "$main" ]; then
-    sed 's/^Types: deb$/Types: deb-src/' "$main" | as_root tee /etc/apt/sources.list.d/velmora-src.sources >/dev/null
-  else
-    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list | as_root tee /etc/apt/sources.list.d/velmora-src.list >/dev/null
-  fi
-  as_root apt-get update -qq
-}
+. "$here/tools/apt.sh"
+install_packages() { apt_install "${packages[@]}"; }
 
 # fetch_source PACKAGE: unpacks Debian's source package into $deps/src/PACKAGE-<version>; prints that folder.
 fetch_source() {
   local name=$1 dir
   dir=$(find "$deps/src" -maxdepth 1 -type d -name "$name-[0-9]*" 2>/dev/null | head -n1)
   if [ -z "$dir" ]; then
-    enable_sources
+    enable_source_entries
     mkdir -p "$deps/src"
     (cd "$deps/src" && apt-get source -qq "$name" >/dev/null 2>&1) || {
       echo "apt-get source $name failed" >&2
