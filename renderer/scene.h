@@ -11,9 +11,9 @@
 
 namespace renderer {
 
-// Uploads `image` into the default texture object: the base level of the mipmapped texture the
-// renderer has always built (power-of-two sides), the only level its filters sample. Rows of
-// any width and top-down pictures are uploaded upright.
+// Uploads `image` into the default texture object as its one level: power-of-two sides, as a
+// mipmap builder would pick them, sampled with linear filtering; no smaller levels are made.
+// Rows of any width and top-down pictures are uploaded upright.
 void uploadTexture(const RgbImage& image);
 
 // Starts reading the hand-off bitmap, scaled down to what the screen shows, and making its base
