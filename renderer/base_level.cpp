@@ -25,7 +25,7 @@ struct Span {
 
 // The spans of `out` output pixels over `in` source pixels. `clampHigh` clamps the high edge to
 // the last source pixel before each step, as the builder does for rows (not for columns).
-std::vector<Span> Spans(int in, int out, bool clampHigh) {
+std::vector<Span> makeSpans(int in, int out, bool clampHigh) {
     const float conv = static_cast<float>(in) / static_cast<float>(out);
     const int convInt = static_cast<int>(std::floor(conv));
     const float convFraction = conv - static_cast<float>(convInt);
@@ -55,62 +55,64 @@ class Resampler {
           stride_(static_cast<std::size_t>(picture.width) * 3),
           width_(width),
           lastRow_(picture.height - 1),
-          columns_(Spans(picture.width, width, false)),
-          rows_(Spans(picture.height, height, true)),
+          columns_(makeSpans(picture.width, width, false)),
+          rows_(makeSpans(picture.height, height, true)),
           area_(static_cast<float>(picture.width) / static_cast<float>(width) *
                 (static_cast<float>(picture.height) / static_cast<float>(height))) {}
 
-    void Rows(int first, int end, std::uint8_t* out) const {
+    void rows(int first, int end, std::uint8_t* out) const {
         for (int i = first; i < end; ++i) {
             std::uint8_t* row = out + static_cast<std::size_t>(i) * width_ * 3;
             // Only a box that reaches the last source row can read past the picture's end.
             if (rows_[i].high < lastRow_)
-                for (int j = 0; j < width_; ++j) Pixel<false>(rows_[i], columns_[j], row + 3 * j);
+                for (int j = 0; j < width_; ++j) pixel<false>(rows_[i], columns_[j], row + 3 * j);
             else
-                for (int j = 0; j < width_; ++j) Pixel<true>(rows_[i], columns_[j], row + 3 * j);
+                for (int j = 0; j < width_; ++j) pixel<true>(rows_[i], columns_[j], row + 3 * j);
         }
     }
 
   private:
     // A source byte by its offset; with `kChecked`, nothing past the picture's end (read as 0).
     template <bool kChecked>
-    float At(std::size_t offset) const {
+    float valueAt(std::size_t offset) const {
         if (kChecked && offset >= size_) return 0.0f;
         return static_cast<float>(src_[offset]);
     }
-    std::size_t Offset(int x, int y) const { return y * stride_ + static_cast<std::size_t>(x) * 3; }
-
-    template <bool kChecked>
-    void Add(float* totals, std::size_t at, float weight) const {
-        for (int k = 0; k < 3; ++k) totals[k] += At<kChecked>(at + k) * weight;
+    std::size_t offsetOf(int x, int y) const {
+        return y * stride_ + static_cast<std::size_t>(x) * 3;
     }
 
     template <bool kChecked>
-    void Pixel(const Span& y, const Span& x, std::uint8_t* out) const {
+    void add(float* totals, std::size_t at, float weight) const {
+        for (int k = 0; k < 3; ++k) totals[k] += valueAt<kChecked>(at + k) * weight;
+    }
+
+    template <bool kChecked>
+    void pixel(const Span& y, const Span& x, std::uint8_t* out) const {
         float totals[3] = {0, 0, 0};
         if (y.high > y.low && x.high > x.low) {
-            Corners<kChecked>(y, x, totals);
+            corners<kChecked>(y, x, totals);
         } else if (y.high > y.low) {
             const float xPart = x.highFraction - x.lowFraction;
-            std::size_t at = Offset(x.low, y.low);
-            Add<kChecked>(totals, at, (1 - y.lowFraction) * xPart);
-            for (int m = y.low + 1; m < y.high; ++m) Add<kChecked>(totals, at += stride_, xPart);
-            Add<kChecked>(totals, at + stride_, xPart * y.highFraction);
+            std::size_t at = offsetOf(x.low, y.low);
+            add<kChecked>(totals, at, (1 - y.lowFraction) * xPart);
+            for (int m = y.low + 1; m < y.high; ++m) add<kChecked>(totals, at += stride_, xPart);
+            add<kChecked>(totals, at + stride_, xPart * y.highFraction);
         } else if (x.high > x.low) {
             const float yPart = y.highFraction - y.lowFraction;
-            std::size_t at = Offset(x.low, y.low);
-            Add<kChecked>(totals, at, (1 - x.lowFraction) * yPart);
-            for (int l = x.low + 1; l < x.high; ++l) Add<kChecked>(totals, at += 3, yPart);
-            Add<kChecked>(totals, at + 3, yPart * x.highFraction);
+            std::size_t at = offsetOf(x.low, y.low);
+            add<kChecked>(totals, at, (1 - x.lowFraction) * yPart);
+            for (int l = x.low + 1; l < x.high; ++l) add<kChecked>(totals, at += 3, yPart);
+            add<kChecked>(totals, at + 3, yPart * x.highFraction);
         } else {
-            Add<kChecked>(totals, Offset(x.low, y.low),
+            add<kChecked>(totals, offsetOf(x.low, y.low),
                           (y.highFraction - y.lowFraction) * (x.highFraction - x.lowFraction));
         }
         // Whole source pixels inside the box.
         for (int m = y.low + 1; m < y.high; ++m) {
-            std::size_t at = Offset(x.low + 1, m);
+            std::size_t at = offsetOf(x.low + 1, m);
             for (int l = x.low + 1; l < x.high; ++l, at += 3)
-                for (int k = 0; k < 3; ++k) totals[k] += At<kChecked>(at + k);
+                for (int k = 0; k < 3; ++k) totals[k] += valueAt<kChecked>(at + k);
         }
         for (int k = 0; k < 3; ++k)
             out[k] = static_cast<std::uint8_t>(static_cast<int>(totals[k] / area_));
@@ -119,26 +121,26 @@ class Resampler {
     // A box that spans more than one source row and column: its first and last rows, then the
     // left and right columns of the rows between.
     template <bool kChecked>
-    void Corners(const Span& y, const Span& x, float* totals) const {
-        EdgeRow<kChecked>(Offset(x.low, y.low), 1 - y.lowFraction, x, totals);
-        EdgeRow<kChecked>(Offset(x.low, y.high), y.highFraction, x, totals);
-        std::size_t left = Offset(x.low, y.low), right = Offset(x.high, y.low);
+    void corners(const Span& y, const Span& x, float* totals) const {
+        edgeRow<kChecked>(offsetOf(x.low, y.low), 1 - y.lowFraction, x, totals);
+        edgeRow<kChecked>(offsetOf(x.low, y.high), y.highFraction, x, totals);
+        std::size_t left = offsetOf(x.low, y.low), right = offsetOf(x.high, y.low);
         for (int m = y.low + 1; m < y.high; ++m) {
             left += stride_;
             right += stride_;
             for (int k = 0; k < 3; ++k)
-                totals[k] += At<kChecked>(left + k) * (1 - x.lowFraction) +
-                             At<kChecked>(right + k) * x.highFraction;
+                totals[k] += valueAt<kChecked>(left + k) * (1 - x.lowFraction) +
+                             valueAt<kChecked>(right + k) * x.highFraction;
             left += 3;  // the builder's drift
             right += 3;
         }
     }
 
     template <bool kChecked>
-    void EdgeRow(std::size_t at, float yPart, const Span& x, float* totals) const {
-        Add<kChecked>(totals, at, yPart * (1 - x.lowFraction));
-        for (int l = x.low + 1; l < x.high; ++l) Add<kChecked>(totals, at += 3, yPart);
-        Add<kChecked>(totals, at + 3, yPart * x.highFraction);
+    void edgeRow(std::size_t at, float yPart, const Span& x, float* totals) const {
+        add<kChecked>(totals, at, yPart * (1 - x.lowFraction));
+        for (int l = x.low + 1; l < x.high; ++l) add<kChecked>(totals, at += 3, yPart);
+        add<kChecked>(totals, at + 3, yPart * x.highFraction);
     }
 
     const std::uint8_t* src_;
@@ -152,7 +154,7 @@ class Resampler {
 };
 
 // Exactly half each way: each output pixel is the rounded mean of four.
-void Halve(const RgbRows& picture, int first, int end, std::uint8_t* out) {
+void halveRows(const RgbRows& picture, int first, int end, std::uint8_t* out) {
     const std::size_t stride = static_cast<std::size_t>(picture.width) * 3;
     const int width = picture.width / 2;
     for (int i = first; i < end; ++i) {
@@ -187,9 +189,9 @@ std::vector<std::uint8_t> makeBaseLevel(const RgbRows& picture, int width, int h
     const Resampler resampler(picture, width, height);
     auto rows = [&](int first, int end) {
         if (halve)
-            Halve(picture, first, end, out.data());
+            halveRows(picture, first, end, out.data());
         else
-            resampler.Rows(first, end, out.data());
+            resampler.rows(first, end, out.data());
     };
     threads = std::clamp(threads, 1, height);
     std::vector<std::thread> helpers;

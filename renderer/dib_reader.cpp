@@ -40,7 +40,7 @@ struct Channel {
     }
     // The channel's value widened to 0..255 by repeating its bits, so that full scale stays
     // full scale (five bits 31 become 255, not 248).
-    std::uint8_t Extract(std::uint32_t pixel) const {
+    std::uint8_t extract(std::uint32_t pixel) const {
         if (bits == 0) return 0;
         const std::uint32_t value = (pixel >> shift) & ((std::uint64_t{1} << bits) - 1);
         if (bits >= 8) return static_cast<std::uint8_t>(value >> (bits - 8));
@@ -66,7 +66,7 @@ struct Info {
 };
 
 // Reads the headers and the colour table; fills `info` or names the reason for refusing.
-DibError ReadInfo(std::span<const std::uint8_t> file, Info& info) {
+DibError readInfo(std::span<const std::uint8_t> file, Info& info) {
     const std::uint8_t* data = file.data();
     const std::size_t size = file.size();
     std::size_t infoStart = 0;
@@ -132,7 +132,7 @@ std::pair<std::int64_t, std::int64_t> OutputSize(std::int64_t width, std::int64_
 }
 
 // Checks the picture's size and obtains the zeroed output buffer at the output size.
-DibError PrepareOutput(const Info& info, std::size_t maxPixelBytes, std::int64_t maxSide,
+DibError prepareOutput(const Info& info, std::size_t maxPixelBytes, std::int64_t maxSide,
                        RgbImage& image) {
     const std::int64_t rows = info.height < 0 ? -info.height : info.height;
     if (info.width <= 0 || rows == 0 || info.width > kMaxSide || rows > kMaxSide)
@@ -172,14 +172,14 @@ class RowSink {
     }
 
     // The buffer for source row `y`, 3 x width bytes, black until written.
-    std::uint8_t* Row(std::int64_t y) {
+    std::uint8_t* row(std::int64_t y) {
         if (!scaled_) return image_.pixels.data() + y * width_ * 3;
         std::fill(row_.begin(), row_.end(), 0);
         return row_.data();
     }
 
     // Source row `y` is complete; rows arrive once each, in order.
-    void Done(std::int64_t y) {
+    void done(std::int64_t y) {
         if (!scaled_) return;
         for (std::int64_t out = 0; out < outWidth_; ++out) {
             std::uint32_t r = 0, g = 0, b = 0;  // at most 32768 columns of 255: no overflow
@@ -216,17 +216,17 @@ class RowSink {
     std::uint64_t rowsSummed_ = 0;
 };
 
-void Put(std::uint8_t* out, const Rgb& colour) {
+void put(std::uint8_t* out, const Rgb& colour) {
     out[0] = colour.r;
     out[1] = colour.g;
     out[2] = colour.b;
 }
 
-Rgb PaletteEntry(const Info& info, std::uint32_t index) {
+Rgb paletteEntry(const Info& info, std::uint32_t index) {
     return index < info.palette.size() ? info.palette[index] : Rgb{};
 }
 
-void ConvertRow(const Info& info, const std::uint8_t* row, std::uint8_t* out) {
+void convertRow(const Info& info, const std::uint8_t* row, std::uint8_t* out) {
     const std::int64_t width = info.width;
     const int bpp = info.bitsPerPixel;
     if (bpp <= 8) {
@@ -234,21 +234,21 @@ void ConvertRow(const Info& info, const std::uint8_t* row, std::uint8_t* out) {
         const std::uint32_t mask = (1u << bpp) - 1;
         for (std::int64_t x = 0; x < width; ++x) {
             const int shift = 8 - bpp * static_cast<int>(x % perByte + 1);
-            Put(out + 3 * x, PaletteEntry(info, (row[x / perByte] >> shift) & mask));
+            put(out + 3 * x, paletteEntry(info, (row[x / perByte] >> shift) & mask));
         }
     } else if (bpp == 24) {
         for (std::int64_t x = 0; x < width; ++x)
-            Put(out + 3 * x, {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
+            put(out + 3 * x, {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
     } else {
         const Channel red(info.masks[0]), green(info.masks[1]), blue(info.masks[2]);
         for (std::int64_t x = 0; x < width; ++x) {
             const std::uint32_t pixel = bpp == 16 ? Le16(row + 2 * x) : Le32(row + 4 * x);
-            Put(out + 3 * x, {red.Extract(pixel), green.Extract(pixel), blue.Extract(pixel)});
+            put(out + 3 * x, {red.extract(pixel), green.extract(pixel), blue.extract(pixel)});
         }
     }
 }
 
-DibError DecodeRows(std::span<const std::uint8_t> file, const Info& info, RowSink& sink) {
+DibError decodeRows(std::span<const std::uint8_t> file, const Info& info, RowSink& sink) {
     const std::int64_t rows = info.height < 0 ? -info.height : info.height;
     const std::uint64_t rowBits = static_cast<std::uint64_t>(info.width) * info.bitsPerPixel;
     const std::uint64_t stride = (rowBits + 31) / 32 * 4;
@@ -256,8 +256,8 @@ DibError DecodeRows(std::span<const std::uint8_t> file, const Info& info, RowSin
     const std::uint64_t needed = stride * (rows - 1) + (rowBits + 7) / 8;
     if (needed > file.size() - info.pixelStart) return DibError::ConversionError;
     for (std::int64_t y = 0; y < rows; ++y) {
-        ConvertRow(info, file.data() + info.pixelStart + y * stride, sink.Row(y));
-        sink.Done(y);
+        convertRow(info, file.data() + info.pixelStart + y * stride, sink.row(y));
+        sink.done(y);
     }
     return DibError::None;
 }
@@ -273,18 +273,18 @@ class RleDecoder {
           pos_(info.pixelStart),
           info_(info),
           sink_(sink),
-          row_(sink.Row(0)) {}
+          row_(sink.row(0)) {}
 
-    DibError Run() {
+    DibError run() {
         const bool four = info_.compression == kRle4;
         while (y_ < info_.height) {
-            MoveToRow(y_);
+            moveToRow(y_);
             if (size_ - pos_ < 2) return DibError::ConversionError;
             const std::uint8_t first = data_[pos_], second = data_[pos_ + 1];
             pos_ += 2;
             if (first > 0) {
                 for (int i = 0; i < first; ++i)
-                    Emit(four ? (i % 2 == 0 ? second >> 4 : second & 15) : second);
+                    emit(four ? (i % 2 == 0 ? second >> 4 : second & 15) : second);
             } else if (second == 0) {
                 x_ = 0;
                 ++y_;
@@ -295,38 +295,38 @@ class RleDecoder {
                 x_ += data_[pos_];
                 y_ += data_[pos_ + 1];
                 pos_ += 2;
-            } else if (!Literal(second, four)) {
+            } else if (!literal(second, four)) {
                 return DibError::ConversionError;
             }
         }
-        MoveToRow(info_.height);
+        moveToRow(info_.height);
         return DibError::None;
     }
 
   private:
     // An absolute run of `count` pixels, padded to a whole number of 16-bit words.
-    bool Literal(int count, bool four) {
+    bool literal(int count, bool four) {
         const std::size_t bytes = four ? (count + 1) / 2 : count;
         const std::size_t padded = (bytes + 1) / 2 * 2;
         if (size_ - pos_ < padded) return false;
         for (int i = 0; i < count; ++i) {
             const std::uint8_t byte = data_[pos_ + (four ? i / 2 : i)];
-            Emit(four ? (i % 2 == 0 ? byte >> 4 : byte & 15) : byte);
+            emit(four ? (i % 2 == 0 ? byte >> 4 : byte & 15) : byte);
         }
         pos_ += padded;
         return true;
     }
 
     // Hands the rows before `y` to the sink (rows the runs skipped stay black).
-    void MoveToRow(std::int64_t y) {
+    void moveToRow(std::int64_t y) {
         for (; rowY_ < y && rowY_ < info_.height; ++rowY_) {
-            sink_.Done(rowY_);
-            if (rowY_ + 1 < info_.height) row_ = sink_.Row(rowY_ + 1);
+            sink_.done(rowY_);
+            if (rowY_ + 1 < info_.height) row_ = sink_.row(rowY_ + 1);
         }
     }
 
-    void Emit(std::uint32_t index) {
-        if (x_ < info_.width && y_ < info_.height) Put(row_ + 3 * x_, PaletteEntry(info_, index));
+    void emit(std::uint32_t index) {
+        if (x_ < info_.width && y_ < info_.height) put(row_ + 3 * x_, paletteEntry(info_, index));
         ++x_;
     }
 
@@ -340,7 +340,7 @@ class RleDecoder {
     std::int64_t x_ = 0, y_ = 0;
 };
 
-bool FormSupported(const Info& info) {
+bool formSupported(const Info& info) {
     switch (info.compression) {
         case kRgb:
             switch (info.bitsPerPixel) {
@@ -392,14 +392,14 @@ DibError decodeDib(std::span<const std::uint8_t> file, RgbImage& image, std::siz
                    std::int64_t maxSide) {
     if (file.empty()) return DibError::OpenFailed;
     Info info;
-    if (const DibError e = ReadInfo(file, info); e != DibError::None) return e;
-    if (!FormSupported(info)) return DibError::ConversionError;
-    if (const DibError e = PrepareOutput(info, maxPixelBytes, maxSide, image); e != DibError::None)
+    if (const DibError e = readInfo(file, info); e != DibError::None) return e;
+    if (!formSupported(info)) return DibError::ConversionError;
+    if (const DibError e = prepareOutput(info, maxPixelBytes, maxSide, image); e != DibError::None)
         return e;
     RowSink sink(info.width, info.height < 0 ? -info.height : info.height, image);
     const DibError e = info.compression == kRle8 || info.compression == kRle4
-                           ? RleDecoder(file, info, sink).Run()
-                           : DecodeRows(file, info, sink);
+                           ? RleDecoder(file, info, sink).run()
+                           : decodeRows(file, info, sink);
     if (e != DibError::None) image = RgbImage{};
     return e;
 }

@@ -13,7 +13,7 @@ namespace {
 // main thread leaves once the window is made.
 constexpr int kResampleThreads = 2;
 
-void TurnBottomUp(RgbImage& image) {
+void turnBottomUp(RgbImage& image) {
     if (image.height >= 0) return;
     const std::size_t rowBytes = static_cast<std::size_t>(image.width) * 3;
     const int rows = -image.height;
@@ -31,7 +31,7 @@ void TurnBottomUp(RgbImage& image) {
 }  // namespace
 
 void prepareBaseLevel(RgbImage& image, LoadedPicture& into) {
-    TurnBottomUp(image);
+    turnBottomUp(image);
     into.baseLevel.clear();
     into.baseWidth = image.width;
     into.baseHeight = image.height;

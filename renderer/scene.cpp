@@ -39,7 +39,7 @@ namespace {
 
 // The sides the mipmap builder settles on: its power-of-two sides, halved together until
 // OpenGL takes the texture (asked through the proxy texture at level 1, as the builder asks).
-void FittingSides(int& width, int& height) {
+void fittingSides(int& width, int& height) {
     for (;;) {
         const int halfWidth = width > 1 ? width / 2 : 1, halfHeight = height > 1 ? height / 2 : 1;
         GLint accepted = 0;
@@ -54,7 +54,7 @@ void FittingSides(int& width, int& height) {
 
 // Uploads the base level of `image` (bottom-up rows), made beforehand in `prepared` at the
 // sides OpenGL is expected to take, or now when it takes smaller ones only.
-void UploadBaseLevel(const RgbImage& image, LoadedPicture& prepared, GLuint name = 0) {
+void uploadBaseLevel(const RgbImage& image, LoadedPicture& prepared, GLuint name = 0) {
     if (image.width <= 0 || image.height <= 0) return;
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -63,7 +63,7 @@ void UploadBaseLevel(const RgbImage& image, LoadedPicture& prepared, GLuint name
     // Rows are packed at 3 x width bytes: the default alignment of 4 would skew odd widths.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     int width = nearestPowerOfTwo(image.width), height = nearestPowerOfTwo(image.height);
-    FittingSides(width, height);
+    fittingSides(width, height);
     const std::uint8_t* pixels = image.pixels.data();
     if (width != image.width || height != image.height) {
         if (width != prepared.baseWidth || height != prepared.baseHeight ||
@@ -96,15 +96,15 @@ std::int64_t LargestSide() {
 }
 
 // True when OpenGL takes the whole picture's base level at its power-of-two sides.
-bool TakesWhole(int width, int height) {
+bool takesWhole(int width, int height) {
     const int wholeWidth = nearestPowerOfTwo(width), wholeHeight = nearestPowerOfTwo(height);
     int fittingWidth = wholeWidth, fittingHeight = wholeHeight;
-    FittingSides(fittingWidth, fittingHeight);
+    fittingSides(fittingWidth, fittingHeight);
     return fittingWidth == wholeWidth && fittingHeight == wholeHeight;
 }
 
 // The rows of `part` (top-left origin) cut out of the bottom-up `image`.
-RgbImage CutOut(const RgbImage& image, const platform::MonitorRect& part) {
+RgbImage cutOut(const RgbImage& image, const platform::MonitorRect& part) {
     RgbImage cut;
     cut.width = part.width;
     cut.height = part.height;
@@ -123,7 +123,7 @@ RgbImage CutOut(const RgbImage& image, const platform::MonitorRect& part) {
 
 // Sets the texture matrix so that the mesh's coordinates 0 to 1 fall on `r`, then goes back to
 // the projection matrix, which the rest of the program works on.
-void UseTextureRect(const platform::TextureRect& r) {
+void useTextureRect(const platform::TextureRect& r) {
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
     glTranslatef(r.s0, r.t0, 0.0f);
@@ -131,7 +131,7 @@ void UseTextureRect(const platform::TextureRect& r) {
     glMatrixMode(GL_PROJECTION);
 }
 
-void DrawMesh(GLuint name) {
+void drawMesh(GLuint name) {
     // The texture is bound before glBegin: OpenGL refuses a bind inside a primitive block.
     glBindTexture(GL_TEXTURE_2D, name);
     glBegin(GL_TRIANGLES);
@@ -154,7 +154,7 @@ void uploadTexture(const RgbImage& image) {
     RgbImage copy = image;
     LoadedPicture prepared;
     prepareBaseLevel(copy, prepared);
-    UploadBaseLevel(copy, prepared);
+    uploadBaseLevel(copy, prepared);
 }
 
 void startLoadingTexture() {
@@ -180,7 +180,7 @@ bool pictureReady() {
     picture = std::move(loaded.image);
     views = makeMonitorViews(*picture, monitors);
     // With a texture for each monitor the whole picture's is never sampled.
-    if (views.empty() || views.front().name == 0) UploadBaseLevel(*picture, loaded);
+    if (views.empty() || views.front().name == 0) uploadBaseLevel(*picture, loaded);
     uploaded = true;
     return true;
 }
@@ -211,7 +211,7 @@ bool requestSwapControl() {
 
 void warpMesh(float power, float twist) {
     evaluateMesh(power, twist, mesh);
-    DrawMesh(0);
+    drawMesh(0);
 }
 
 void useMonitors(std::vector<platform::MonitorRect> list) {
@@ -225,7 +225,7 @@ std::vector<MonitorView> makeMonitorViews(const RgbImage& image,
     if (list.size() < 2 || image.width <= 0 || image.height <= 0) return made;
     const bool whole = maxTextureSide > 0 ? nearestPowerOfTwo(image.width) <= maxTextureSide &&
                                                 nearestPowerOfTwo(image.height) <= maxTextureSide
-                                          : TakesWhole(image.width, image.height);
+                                          : takesWhole(image.width, image.height);
     for (const platform::MonitorRect& part :
          platform::MonitorsInPicture(list, image.width, image.height)) {
         MonitorView view;
@@ -237,10 +237,10 @@ std::vector<MonitorView> makeMonitorViews(const RgbImage& image,
             GLuint name = 0;
             glGenTextures(1, &name);
             view.name = name;
-            RgbImage cut = CutOut(image, part);
+            RgbImage cut = cutOut(image, part);
             LoadedPicture prepared;
             prepareBaseLevel(cut, prepared);
-            UploadBaseLevel(cut, prepared, name);
+            uploadBaseLevel(cut, prepared, name);
         }
         made.push_back(view);
     }
@@ -255,11 +255,11 @@ void drawMonitorViews(const std::vector<MonitorView>& list, int windowHeight, fl
         const platform::GlRect at = platform::ViewportOf(view.part, windowHeight);
         glViewport(at.x, at.y, at.width, at.height);
         glScissor(at.x, at.y, at.width, at.height);
-        UseTextureRect(view.texture);
-        DrawMesh(view.name);
+        useTextureRect(view.texture);
+        drawMesh(view.name);
     }
     glDisable(GL_SCISSOR_TEST);
-    UseTextureRect({});
+    useTextureRect({});
 }
 
 void drawFrame() {
