@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "platform/idle.h"
 
@@ -10,6 +12,9 @@ namespace platform::idle {
 
 // MIT-SCREEN-SAVER on $DISPLAY (x11/idle.cpp).
 Opened OpenXScreenSaver();
+
+// The compositor's ext_idle_notifier_v1 or org_kde_kwin_idle (wayland/idle.cpp).
+Opened OpenWaylandIdle(Source source, std::int64_t idleMs);
 
 // org.gnome.Mutter.IdleMonitor on the session bus (wayland/mutter_idle.cpp).
 Opened OpenMutterIdle(std::int64_t idleMs);

@@ -24,11 +24,13 @@ Opened OpenMonitor(Source source, std::int64_t idleMs) {
     switch (source) {
         case Source::kXScreenSaver:
             return OpenXScreenSaver();
+        case Source::kExtIdleNotify:
+        case Source::kKdeIdle:
+            return OpenWaylandIdle(source, idleMs);
         case Source::kMutterIdleMonitor:
             return OpenMutterIdle(idleMs);
-        default:
-            return {nullptr, "not built in", true};
     }
+    return {nullptr, "not built in"};
 }
 
 }  // namespace platform::idle

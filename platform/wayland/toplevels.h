@@ -1,0 +1,51 @@
+// The compositor's toplevel windows as the wlroots foreign-toplevel protocol lists them: their
+// titles and whether each is the active one and full screen. For the Wayland backend's use.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct wl_registry;
+struct zwlr_foreign_toplevel_manager_v1;
+struct zwlr_foreign_toplevel_handle_v1;
+
+namespace platform::wayland {
+
+class Toplevels {
+  public:
+    Toplevels() = default;
+    ~Toplevels();
+    Toplevels(const Toplevels&) = delete;
+    Toplevels& operator=(const Toplevels&) = delete;
+
+    // The interface name the registry announces the manager by.
+    static const char* InterfaceName();
+    // Binds the manager announced as global `name` (at most version 3); the list then follows
+    // what the compositor sends as its events are dispatched.
+    void Bind(wl_registry* registry, std::uint32_t name, std::uint32_t version);
+    bool Bound() const { return manager_ != nullptr; }
+
+    // True when the active window is full screen and titled none of `ownTitles`.
+    bool FullScreenActive(std::span<const std::string_view> ownTitles) const;
+
+    // One window as last reported complete (the protocol's "done"), and what is on its way.
+    struct Window {
+        Toplevels* list = nullptr;
+        zwlr_foreign_toplevel_handle_v1* handle = nullptr;
+        std::string title, pendingTitle;
+        bool activated = false, fullScreen = false;
+        bool pendingActivated = false, pendingFullScreen = false;
+    };
+    void Add(zwlr_foreign_toplevel_handle_v1* handle);
+    void Remove(Window* window);
+
+  private:
+    zwlr_foreign_toplevel_manager_v1* manager_ = nullptr;
+    std::vector<std::unique_ptr<Window>> windows_;
+};
+
+}  // namespace platform::wayland
