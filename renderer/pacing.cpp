@@ -29,7 +29,7 @@ struct Pacer {
 
 Pacer pacer;
 
-void MarkFormatted(const char* format, double value) {
+void markFormatted(const char* format, double value) {
     if (!trace::Enabled()) return;
     char label[64];
     std::snprintf(label, sizeof label, format, value);
@@ -37,14 +37,14 @@ void MarkFormatted(const char* format, double value) {
 }
 
 // Counts and times the frame that began at pacer.frameStart and ended at `now`.
-void CountFrame(std::int64_t now) {
+void countFrame(std::int64_t now) {
     ++pacer.frames;
     if (pacer.frames % kFramesPerMark == 0)
-        MarkFormatted("frames-%.0f", static_cast<double>(pacer.frames));
+        markFormatted("frames-%.0f", static_cast<double>(pacer.frames));
     if (!pacer.decision) {
         // Asked once the first frame is on screen, so that the question never delays it.
         const double rate = platform::DisplayRefreshRate();
-        MarkFormatted("refresh-rate-%.3f", rate);
+        markFormatted("refresh-rate-%.3f", rate);
         pacer.period = refreshPeriod(rate);
         pacer.decision.emplace(pacer.period);
     }
@@ -66,7 +66,7 @@ void requestDisplayPacing() {
 void paceFrame() {
     if (!pictureReady()) return;
     std::int64_t now = platform::MonotonicNanoseconds();
-    if (pacer.frameStart != 0) CountFrame(now);
+    if (pacer.frameStart != 0) countFrame(now);
     if (pacer.schedule) {
         platform::SleepUntil(pacer.schedule->nextFrame(now));
         now = platform::MonotonicNanoseconds();
