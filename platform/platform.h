@@ -305,6 +305,11 @@ bool EmbedWindow(NativeWindow child, NativeWindow parent, int x, int y, std::fun
 // part of the bitmap beyond the box is left as it was. False when nothing could be read.
 bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride);
 
+// Why the latest CaptureScreen that returned false failed, in words for the user ("the desktop
+// portal refused the screenshot"). In a Wayland session CaptureScreen asks the compositor
+// (platform/wayland): its screen copy, else the desktop portal, each within a few seconds.
+std::string CaptureFailureReason();
+
 // ---- Zoom animation (x11/zoom.cpp) --------------------------------------------------------------
 
 // A short outline animation on the screen from one rectangle to another (screen pixels); it

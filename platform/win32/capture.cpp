@@ -74,6 +74,10 @@ bool Blit(HDC screen, const std::vector<MonitorRect>& monitors, const MonitorRec
 
 }  // namespace
 
+std::string CaptureFailureReason() {
+    return "the system did not hand out the screen's pixels";
+}
+
 bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride) {
     if (!rgb || width <= 0 || height <= 0 || stride < width * 3) return false;
     const std::vector<MonitorRect> monitors = Monitors();

@@ -11,6 +11,7 @@
 
 #include "platform/monitor_layout.h"
 #include "platform/platform.h"
+#include "platform/wayland/wayland_capture.h"
 #include "x11_display.h"
 
 namespace platform {
@@ -121,9 +122,21 @@ bool InsideAnEarlierOne(const std::vector<MonitorRect>& monitors, std::size_t in
     return false;
 }
 
+// Why the latest capture failed.
+std::string captureFailure;
+
 }  // namespace
 
+std::string CaptureFailureReason() {
+    return captureFailure;
+}
+
 bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride) {
+    // In a Wayland session XWayland's root window has no contents: the compositor hands out the
+    // picture instead.
+    if (wayland::InSession())
+        return wayland::CaptureScreen(rgb, width, height, stride, captureFailure);
+    captureFailure = "the X server did not hand out the screen's pixels";
     Display* d = x11::Connection();
     if (!d || !rgb || width <= 0 || height <= 0 || stride < width * 3) return false;
     const Window root = DefaultRootWindow(d);

@@ -1,0 +1,99 @@
+// The desktop portal's request protocol (see portal_request.h).
+#include "platform/portal_request.h"
+
+namespace platform {
+namespace {
+
+bool IsPathElement(std::string_view text) {
+    if (text.empty()) return false;
+    for (char c : text)
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+              c == '_'))
+            return false;
+    return true;
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::optional<std::string> PortalRequestPath(std::string_view uniqueName, std::string_view token) {
+    if (uniqueName.size() < 2 || uniqueName[0] != ':' || !IsPathElement(token)) return std::nullopt;
+    // The sender part: the unique name without its ':', each '.' made '_'.
+    std::string sender;
+    for (char c : uniqueName.substr(1)) {
+        if (c == '.')
+            sender += '_';
+        else if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                 c == '_' || c == '-')
+            sender += c == '-' ? '_' : c;
+        else
+            return std::nullopt;
+    }
+    return "/org/freedesktop/portal/desktop/request/" + sender + "/" + std::string(token);
+}
+
+PortalAnswer ReadPortalAnswer(std::uint32_t response, const std::optional<std::string>& uri) {
+    PortalAnswer answer;
+    if (response == 1) {
+        answer.kind = PortalAnswer::Kind::Refused;
+        answer.why = "the desktop refused the screenshot (permission not given)";
+        return answer;
+    }
+    if (response != 0) {
+        answer.why =
+            "the desktop's screenshot service failed (answer " + std::to_string(response) + ")";
+        return answer;
+    }
+    if (!uri) {
+        answer.why = "the desktop's screenshot service named no picture";
+        return answer;
+    }
+    const auto path = LocalPathOfFileUri(*uri);
+    if (!path) {
+        answer.why = "the desktop's screenshot service named a picture that is not a local file";
+        return answer;
+    }
+    answer.kind = PortalAnswer::Kind::Picture;
+    answer.path = *path;
+    return answer;
+}
+
+std::optional<std::string> LocalPathOfFileUri(std::string_view uri) {
+    constexpr std::string_view scheme = "file://";
+    if (uri.size() < scheme.size()) return std::nullopt;
+    for (std::size_t i = 0; i < scheme.size(); ++i) {
+        char c = uri[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != scheme[i]) return std::nullopt;
+    }
+    std::string_view rest = uri.substr(scheme.size());
+    const std::size_t slash = rest.find('/');
+    if (slash == std::string_view::npos) return std::nullopt;
+    const std::string_view host = rest.substr(0, slash);
+    if (!host.empty() && host != "localhost") return std::nullopt;
+    rest = rest.substr(slash);
+    std::string path;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] != '%') {
+            path += rest[i];
+            continue;
+        }
+        if (i + 2 >= rest.size()) return std::nullopt;
+        const int hi = HexValue(rest[i + 1]), lo = HexValue(rest[i + 2]);
+        if (hi < 0 || lo < 0) return std::nullopt;
+        const char c = static_cast<char>(hi * 16 + lo);
+        if (c == '\0') return std::nullopt;
+        path += c;
+        i += 2;
+    }
+    if (path.size() < 2) return std::nullopt;
+    return path;
+}
+
+}  // namespace platform

@@ -1,0 +1,49 @@
+// The desktop capture in a Wayland session: the compositor's routes in order (see
+// wayland_capture.h).
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/monitor_layout.h"
+#include "platform/wayland/wayland_capture.h"
+
+namespace platform::wayland {
+
+bool InSession() {
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    return display && *display;
+}
+
+bool CaptureDesktop(std::span<const MonitorRect> monitors, RgbTarget& target, std::string& why) {
+    std::string screenCopyWhy;
+    switch (CaptureWithScreenCopy(monitors, target, screenCopyWhy)) {
+        case RouteResult::Captured:
+            return true;
+        case RouteResult::Failed:
+            // A compositor that offers screen copy and fails at it would not do better for the
+            // portal, which asks the same compositor; but the portal may be another program
+            // with other rights, so it still gets its turn.
+        case RouteResult::NotOffered:
+            break;
+    }
+    std::string portalWhy;
+    if (CaptureWithPortal(monitors, target, portalWhy) == RouteResult::Captured) return true;
+    why = screenCopyWhy + "; " + portalWhy;
+    return false;
+}
+
+bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride, std::string& why) {
+    if (!rgb || width <= 0 || height <= 0 || stride < width * 3) {
+        why = "there is no picture to capture into";
+        return false;
+    }
+    const std::vector<MonitorRect> monitors = Monitors();
+    const MonitorRect box = BoundingBox(monitors);
+    RgbTarget target{rgb, std::min(width, box.width), std::min(height, box.height), stride};
+    if (target.width <= 0 || target.height <= 0) {
+        why = "the display names no monitor";
+        return false;
+    }
+    return CaptureDesktop(monitors, target, why);
+}
+
+}  // namespace platform::wayland

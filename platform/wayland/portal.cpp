@@ -1,0 +1,260 @@
+// The Wayland capture's second route: the desktop portal's Screenshot call over the session bus
+// (sd-bus), and the PNG file it hands back (see wayland_capture.h).
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <systemd/sd-bus.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <span>
+
+#include "platform/portal_request.h"
+#include "platform/wayland/wayland_capture.h"
+
+namespace platform::wayland {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kPortal = "org.freedesktop.portal.Desktop";
+constexpr const char* kPortalObject = "/org/freedesktop/portal/desktop";
+
+// What the Response signal brought, once it came.
+struct Answer {
+    bool came = false;
+    std::uint32_t response = 2;
+    std::optional<std::string> uri;
+};
+
+// Reads Response(u response, a{sv} results), keeping the "uri" result.
+int OnResponse(sd_bus_message* m, void* data, sd_bus_error*) {
+    auto& answer = *static_cast<Answer*>(data);
+    answer.came = true;
+    if (sd_bus_message_read(m, "u", &answer.response) < 0) {
+        answer.response = 2;
+        return 0;
+    }
+    if (sd_bus_message_enter_container(m, SD_BUS_TYPE_ARRAY, "{sv}") <= 0) return 0;
+    while (sd_bus_message_enter_container(m, SD_BUS_TYPE_DICT_ENTRY, "sv") > 0) {
+        const char* key = nullptr;
+        if (sd_bus_message_read(m, "s", &key) < 0) break;
+        if (std::strcmp(key, "uri") == 0 &&
+            sd_bus_message_enter_container(m, SD_BUS_TYPE_VARIANT, "s") > 0) {
+            const char* uri = nullptr;
+            if (sd_bus_message_read(m, "s", &uri) >= 0 && uri) answer.uri = uri;
+            sd_bus_message_exit_container(m);
+        } else if (sd_bus_message_skip(m, "v") < 0) {
+            break;
+        }
+        if (sd_bus_message_exit_container(m) < 0) break;
+    }
+    return 0;
+}
+
+// Listens for the Response of the request at `path`.
+bool Listen(sd_bus* bus, const std::string& path, Answer& answer, sd_bus_slot** slot) {
+    return sd_bus_match_signal(bus, slot, nullptr, path.c_str(), "org.freedesktop.portal.Request",
+                               "Response", OnResponse, &answer) >= 0;
+}
+
+// A token for handle_token, new for each request of this process.
+std::string NewToken() {
+    static std::atomic<unsigned> counter{0};
+    return "velmora_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
+}
+
+std::string Words(const sd_bus_error& error, int r) {
+    if (error.message) return error.message;
+    return std::strerror(r < 0 ? -r : r);
+}
+
+// Calls Screenshot; the request's object path in `handle`. NotOffered when no portal answers
+// the call at all.
+RouteResult CallScreenshot(sd_bus* bus, const std::string& token, Clock::time_point deadline,
+                           std::string& handle, std::string& why) {
+    sd_bus_message* call = nullptr;
+    sd_bus_message* reply = nullptr;
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    int r = sd_bus_message_new_method_call(bus, &call, kPortal, kPortalObject,
+                                           "org.freedesktop.portal.Screenshot", "Screenshot");
+    if (r >= 0) r = sd_bus_message_append(call, "s", "");
+    if (r >= 0)
+        r = sd_bus_message_append(call, "a{sv}", 2, "handle_token", "s", token.c_str(),
+                                  "interactive", "b", 0);
+    const auto left =
+        std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
+    if (r >= 0) r = sd_bus_call(bus, call, std::max<std::int64_t>(left.count(), 1), &error, &reply);
+    RouteResult result = RouteResult::Failed;
+    const char* path = nullptr;
+    if (r >= 0 && sd_bus_message_read(reply, "o", &path) >= 0 && path) {
+        handle = path;
+        result = RouteResult::Captured;
+    } else if (sd_bus_error_has_names(&error, SD_BUS_ERROR_SERVICE_UNKNOWN,
+                                      SD_BUS_ERROR_NAME_HAS_NO_OWNER)) {
+        why = "no desktop portal answers on the session bus";
+        result = RouteResult::NotOffered;
+    } else if (sd_bus_error_has_names(&error, SD_BUS_ERROR_UNKNOWN_METHOD,
+                                      SD_BUS_ERROR_UNKNOWN_INTERFACE,
+                                      SD_BUS_ERROR_UNKNOWN_OBJECT)) {
+        why = "the desktop portal offers no screenshots";
+        result = RouteResult::NotOffered;
+    } else if (r == -ETIMEDOUT || sd_bus_error_has_name(&error, SD_BUS_ERROR_TIMEOUT) ||
+               sd_bus_error_has_name(&error, SD_BUS_ERROR_NO_REPLY)) {
+        why = "the desktop portal did not answer within " + std::to_string(kPortalTimeout.count()) +
+              " seconds";
+    } else {
+        why = "the desktop portal's screenshot call failed: " + Words(error, r);
+    }
+    sd_bus_error_free(&error);
+    sd_bus_message_unref(reply);
+    sd_bus_message_unref(call);
+    return result;
+}
+
+// Tells the portal that the request at `handle` is no longer wanted.
+void CloseRequest(sd_bus* bus, const std::string& handle) {
+    sd_bus_message* call = nullptr;
+    if (sd_bus_message_new_method_call(bus, &call, kPortal, handle.c_str(),
+                                       "org.freedesktop.portal.Request", "Close") >= 0) {
+        sd_bus_message_set_expect_reply(call, 0);
+        sd_bus_send(bus, call, nullptr);
+        sd_bus_flush(bus);
+    }
+    sd_bus_message_unref(call);
+}
+
+// Processes the bus until the answer comes or `deadline` passes.
+bool WaitForAnswer(sd_bus* bus, const Answer& answer, Clock::time_point deadline) {
+    while (!answer.came) {
+        const int r = sd_bus_process(bus, nullptr);
+        if (r < 0) return false;
+        if (r > 0) continue;
+        const auto left =
+            std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
+        if (left.count() <= 0) return false;
+        if (sd_bus_wait(bus, static_cast<std::uint64_t>(left.count())) < 0) return false;
+    }
+    return true;
+}
+
+// Asks for the screenshot and waits for the answer; the PNG's path in `path`.
+RouteResult RequestScreenshot(sd_bus* bus, std::string& path, std::string& why) {
+    const auto deadline = Clock::now() + kPortalTimeout;
+    const char* unique = nullptr;
+    if (sd_bus_get_unique_name(bus, &unique) < 0 || !unique) {
+        why = "the session bus gave this program no name";
+        return RouteResult::Failed;
+    }
+    const std::string token = NewToken();
+    const auto expected = PortalRequestPath(unique, token);
+    Answer answer;
+    sd_bus_slot* slot = nullptr;
+    // The answer can come as soon as the call is made: listen first.
+    if (!expected || !Listen(bus, *expected, answer, &slot)) {
+        why = "the session bus refused to pass on the portal's answer";
+        return RouteResult::Failed;
+    }
+    std::string handle;
+    RouteResult result = CallScreenshot(bus, token, deadline, handle, why);
+    if (result == RouteResult::Captured && handle != *expected) {
+        // A portal older than the handle_token rule: listen where it says.
+        sd_bus_slot_unref(slot);
+        slot = nullptr;
+        if (!Listen(bus, handle, answer, &slot)) result = RouteResult::Failed;
+    }
+    if (result == RouteResult::Captured) {
+        if (!WaitForAnswer(bus, answer, deadline)) {
+            CloseRequest(bus, handle);
+            why = "the desktop portal did not answer within " +
+                  std::to_string(kPortalTimeout.count()) + " seconds";
+            result = RouteResult::Failed;
+        } else {
+            const PortalAnswer read = ReadPortalAnswer(answer.response, answer.uri);
+            if (read.kind == PortalAnswer::Kind::Picture) {
+                path = read.path;
+            } else {
+                why = read.why;
+                result = RouteResult::Failed;
+            }
+        }
+    }
+    sd_bus_slot_unref(slot);
+    return result;
+}
+
+}  // namespace
+
+bool TakePortalFile(const std::string& path, std::string& bytes, std::string& why,
+                    std::size_t limit) {
+    bytes.clear();
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        why = errno == ELOOP ? "the portal's picture is a symbolic link"
+                             : "the portal's picture could not be opened: " +
+                                   std::string(std::strerror(errno));
+        return false;
+    }
+    struct stat st {};
+    bool ok = fstat(fd, &st) == 0;
+    if (!ok)
+        why = "the portal's picture could not be examined";
+    else if (!S_ISREG(st.st_mode))
+        why = "the portal's picture is not a regular file", ok = false;
+    else if (st.st_uid != geteuid())
+        why = "the portal's picture belongs to another user", ok = false;
+    else if (static_cast<std::uint64_t>(st.st_size) > limit)
+        why = "the portal's picture is too large", ok = false;
+    if (ok) {
+        bytes.assign(static_cast<std::size_t>(st.st_size), '\0');
+        std::size_t got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        bytes.resize(got);
+        if (got == 0) why = "the portal's picture is empty", ok = false;
+    }
+    if (ok) {
+        // Removed only while the name still leads to the file that was read.
+        struct stat now {};
+        if (lstat(path.c_str(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino)
+            unlink(path.c_str());
+    } else {
+        bytes.clear();
+    }
+    close(fd);
+    return ok;
+}
+
+RouteResult CaptureWithPortal(std::span<const MonitorRect> monitors, RgbTarget& target,
+                              std::string& why) {
+    sd_bus* bus = nullptr;
+    if (sd_bus_open_user(&bus) < 0) {
+        why = "there is no session bus to reach the desktop portal";
+        return RouteResult::NotOffered;
+    }
+    std::string path;
+    RouteResult result = RequestScreenshot(bus, path, why);
+    sd_bus_flush_close_unref(bus);
+    if (result != RouteResult::Captured) return result;
+    std::string bytes;
+    if (!TakePortalFile(path, bytes, why)) return RouteResult::Failed;
+    const auto png =
+        DecodePng(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    if (!png) {
+        why = "the portal's picture is not a readable PNG";
+        return RouteResult::Failed;
+    }
+    if (!CropDesktop(png->View(), monitors, target)) {
+        why = "the portal's picture does not fit the monitors";
+        return RouteResult::Failed;
+    }
+    return RouteResult::Captured;
+}
+
+}  // namespace platform::wayland

@@ -1,0 +1,309 @@
+// The Wayland capture's first route: the wlroots screen-copy protocol, one shared-memory frame
+// per output, placed by xdg-output (see wayland_capture.h).
+#include <poll.h>
+#include <sys/mman.h>
+#include <unistd.h>
+#include <wayland-client.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/monitor_layout.h"
+#include "platform/wayland/wayland_capture.h"
+#include "wlr-screencopy-unstable-v1-client-protocol.h"
+#include "xdg-output-unstable-v1-client-protocol.h"
+
+namespace platform::wayland {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// One output and its frame, from the first event to the copied pixels.
+struct Output {
+    wl_output* output = nullptr;
+    zxdg_output_v1* xdg = nullptr;
+    MonitorRect place;
+    bool placed = false;
+
+    zwlr_screencopy_frame_v1* frame = nullptr;
+    wl_buffer* buffer = nullptr;
+    void* pixels = MAP_FAILED;
+    std::size_t size = 0;
+    std::uint32_t format = 0;
+    int width = 0, height = 0, stride = 0;
+    bool yInvert = false;
+    enum class State { Waiting, Ready, Failed } state = State::Waiting;
+    std::string problem;
+
+    ~Output() {
+        if (frame) zwlr_screencopy_frame_v1_destroy(frame);
+        if (buffer) wl_buffer_destroy(buffer);
+        if (pixels != MAP_FAILED) munmap(pixels, size);
+        if (xdg) zxdg_output_v1_destroy(xdg);
+        if (output) wl_output_destroy(output);
+    }
+};
+
+// The globals the route needs and the outputs, for the life of one capture.
+struct Session {
+    wl_display* display = nullptr;
+    wl_registry* registry = nullptr;
+    wl_shm* shm = nullptr;
+    zwlr_screencopy_manager_v1* screencopy = nullptr;
+    zxdg_output_manager_v1* xdgOutputs = nullptr;
+    std::vector<std::unique_ptr<Output>> outputs;
+
+    ~Session() {
+        outputs.clear();
+        if (screencopy) zwlr_screencopy_manager_v1_destroy(screencopy);
+        if (xdgOutputs) zxdg_output_manager_v1_destroy(xdgOutputs);
+        if (shm) wl_shm_destroy(shm);
+        if (registry) wl_registry_destroy(registry);
+        if (display) wl_display_disconnect(display);
+    }
+};
+
+void OnGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+              std::uint32_t version) {
+    auto& s = *static_cast<Session*>(data);
+    (void)version;
+    if (std::strcmp(interface, wl_shm_interface.name) == 0 && !s.shm) {
+        s.shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
+    } else if (std::strcmp(interface, zwlr_screencopy_manager_v1_interface.name) == 0 &&
+               !s.screencopy) {
+        // Version 1 is all this route needs: shared-memory frames, copied whole.
+        s.screencopy = static_cast<zwlr_screencopy_manager_v1*>(
+            wl_registry_bind(registry, name, &zwlr_screencopy_manager_v1_interface, 1));
+    } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0 &&
+               !s.xdgOutputs) {
+        s.xdgOutputs = static_cast<zxdg_output_manager_v1*>(
+            wl_registry_bind(registry, name, &zxdg_output_manager_v1_interface, 1));
+    } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
+        auto output = std::make_unique<Output>();
+        output->output =
+            static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 1));
+        s.outputs.push_back(std::move(output));
+    }
+}
+
+void OnGlobalRemove(void*, wl_registry*, std::uint32_t) {}
+
+const wl_registry_listener kRegistryListener = {OnGlobal, OnGlobalRemove};
+
+void OnLogicalPosition(void* data, zxdg_output_v1*, std::int32_t x, std::int32_t y) {
+    auto& o = *static_cast<Output*>(data);
+    o.place.x = x, o.place.y = y;
+}
+
+void OnLogicalSize(void* data, zxdg_output_v1*, std::int32_t width, std::int32_t height) {
+    auto& o = *static_cast<Output*>(data);
+    o.place.width = width, o.place.height = height;
+    o.placed = width > 0 && height > 0;
+}
+
+void OnXdgDone(void*, zxdg_output_v1*) {}
+void OnXdgName(void*, zxdg_output_v1*, const char*) {}
+void OnXdgDescription(void*, zxdg_output_v1*, const char*) {}
+
+const zxdg_output_v1_listener kXdgOutputListener = {OnLogicalPosition, OnLogicalSize, OnXdgDone,
+                                                    OnXdgName, OnXdgDescription};
+
+// The frame's buffer as shared memory, handed to the compositor to copy into.
+void OnBuffer(void* data, zwlr_screencopy_frame_v1*, std::uint32_t format, std::uint32_t width,
+              std::uint32_t height, std::uint32_t stride) {
+    auto& o = *static_cast<Output*>(data);
+    if (o.buffer || width == 0 || height == 0 || width > 1u << 15 || height > 1u << 15 ||
+        stride < width * 4u || stride > 1u << 18) {
+        o.state = Output::State::Failed;
+        o.problem = "the compositor offered a frame of an impossible size";
+        return;
+    }
+    o.format = format;
+    o.width = static_cast<int>(width), o.height = static_cast<int>(height);
+    o.stride = static_cast<int>(stride);
+    o.size = static_cast<std::size_t>(stride) * height;
+}
+
+void OnFlags(void* data, zwlr_screencopy_frame_v1*, std::uint32_t flags) {
+    static_cast<Output*>(data)->yInvert = flags & ZWLR_SCREENCOPY_FRAME_V1_FLAGS_Y_INVERT;
+}
+
+void OnReady(void* data, zwlr_screencopy_frame_v1*, std::uint32_t, std::uint32_t, std::uint32_t) {
+    static_cast<Output*>(data)->state = Output::State::Ready;
+}
+
+void OnFailed(void* data, zwlr_screencopy_frame_v1*) {
+    auto& o = *static_cast<Output*>(data);
+    o.state = Output::State::Failed;
+    if (o.problem.empty()) o.problem = "the compositor refused to copy an output";
+}
+
+const zwlr_screencopy_frame_v1_listener kFrameListener = {OnBuffer, OnFlags, OnReady, OnFailed};
+
+// Makes the shared-memory buffer of a frame whose size is known and asks for the copy.
+bool StartCopy(Session& s, Output& o) {
+    const int fd = memfd_create("velmora-capture", MFD_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = ftruncate(fd, static_cast<off_t>(o.size)) == 0;
+    if (ok) {
+        o.pixels = mmap(nullptr, o.size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+        ok = o.pixels != MAP_FAILED;
+    }
+    if (ok) {
+        wl_shm_pool* pool = wl_shm_create_pool(s.shm, fd, static_cast<std::int32_t>(o.size));
+        o.buffer = wl_shm_pool_create_buffer(pool, 0, o.width, o.height, o.stride, o.format);
+        wl_shm_pool_destroy(pool);
+        zwlr_screencopy_frame_v1_copy(o.frame, o.buffer);
+    }
+    close(fd);
+    return ok;
+}
+
+// Reads and dispatches the compositor's events until `done` holds or `deadline` passes. False on
+// a timeout or a broken connection.
+template <typename Done>
+bool DispatchUntil(wl_display* display, Clock::time_point deadline, Done done) {
+    while (!done()) {
+        while (wl_display_prepare_read(display) != 0)
+            if (wl_display_dispatch_pending(display) < 0) return false;
+        if (done()) {
+            wl_display_cancel_read(display);
+            return true;
+        }
+        if (wl_display_flush(display) < 0 && errno != EAGAIN) {
+            wl_display_cancel_read(display);
+            return false;
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            wl_display_cancel_read(display);
+            return false;
+        }
+        pollfd p{wl_display_get_fd(display), POLLIN, 0};
+        const int n = poll(&p, 1, static_cast<int>(left.count()));
+        if (n <= 0) {
+            wl_display_cancel_read(display);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return false;
+            continue;
+        }
+        if (wl_display_read_events(display) < 0) return false;
+        if (wl_display_dispatch_pending(display) < 0) return false;
+    }
+    return true;
+}
+
+void OnSyncDone(void* data, wl_callback*, std::uint32_t) {
+    *static_cast<bool*>(data) = true;
+}
+const wl_callback_listener kSyncListener = {OnSyncDone};
+
+// A round trip to the compositor, bounded by `deadline`.
+bool RoundTrip(wl_display* display, Clock::time_point deadline) {
+    bool done = false;
+    wl_callback* callback = wl_display_sync(display);
+    wl_callback_add_listener(callback, &kSyncListener, &done);
+    const bool ok = DispatchUntil(display, deadline, [&] { return done; });
+    wl_callback_destroy(callback);
+    return ok;
+}
+
+bool LayoutOf(std::uint32_t format, PixelLayout& layout) {
+    switch (format) {
+        case WL_SHM_FORMAT_XRGB8888:
+        case WL_SHM_FORMAT_ARGB8888:
+            layout = PixelLayout::Bgrx;
+            return true;
+        case WL_SHM_FORMAT_XBGR8888:
+        case WL_SHM_FORMAT_ABGR8888:
+            layout = PixelLayout::Rgbx;
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+RouteResult CaptureWithScreenCopy(std::span<const MonitorRect> monitors, RgbTarget& target,
+                                  std::string& why) {
+    const auto deadline = Clock::now() + kScreenCopyTimeout;
+    Session s;
+    s.display = wl_display_connect(nullptr);
+    if (!s.display) {
+        why = "the Wayland display could not be reached";
+        return RouteResult::NotOffered;
+    }
+    s.registry = wl_display_get_registry(s.display);
+    wl_registry_add_listener(s.registry, &kRegistryListener, &s);
+    if (!RoundTrip(s.display, deadline)) {
+        why = "the compositor did not answer";
+        return RouteResult::Failed;
+    }
+    if (!s.screencopy || !s.xdgOutputs || !s.shm || s.outputs.empty()) {
+        why = s.screencopy ? "the compositor does not say where its outputs are"
+                           : "the compositor offers no screen copy";
+        return RouteResult::NotOffered;
+    }
+    for (auto& o : s.outputs) {
+        o->xdg = zxdg_output_manager_v1_get_xdg_output(s.xdgOutputs, o->output);
+        zxdg_output_v1_add_listener(o->xdg, &kXdgOutputListener, o.get());
+        o->frame = zwlr_screencopy_manager_v1_capture_output(s.screencopy, 0, o->output);
+        zwlr_screencopy_frame_v1_add_listener(o->frame, &kFrameListener, o.get());
+    }
+    // The frames' sizes come first (with version 1, the buffer event is the last word before
+    // the copy may start); then the copies.
+    const auto allSized = [&] {
+        for (auto& o : s.outputs)
+            if (o->state == Output::State::Waiting && o->size == 0) return false;
+        return true;
+    };
+    if (!DispatchUntil(s.display, deadline, allSized)) {
+        why = "the compositor did not offer the screen's frames in time";
+        return RouteResult::Failed;
+    }
+    for (auto& o : s.outputs) {
+        if (o->state == Output::State::Failed) continue;
+        if (!StartCopy(s, *o)) {
+            why = "no shared memory for the screen's pixels";
+            return RouteResult::Failed;
+        }
+    }
+    const auto allDone = [&] {
+        for (auto& o : s.outputs)
+            if (o->state == Output::State::Waiting) return false;
+        return true;
+    };
+    if (!DispatchUntil(s.display, deadline, allDone)) {
+        why = "the compositor did not copy the screen in time";
+        return RouteResult::Failed;
+    }
+    std::vector<OutputPicture> pictures;
+    for (auto& o : s.outputs) {
+        if (o->state == Output::State::Failed) {
+            why = o->problem;
+            return RouteResult::Failed;
+        }
+        PixelLayout layout;
+        if (!LayoutOf(o->format, layout)) {
+            why = "the compositor copied the screen in a pixel format this program does not read";
+            return RouteResult::Failed;
+        }
+        if (!o->placed) continue;
+        pictures.push_back({{static_cast<const std::uint8_t*>(o->pixels), o->width, o->height,
+                             o->stride, layout, o->yInvert},
+                            o->place});
+    }
+    if (pictures.empty()) {
+        why = "the compositor does not say where its outputs are";
+        return RouteResult::Failed;
+    }
+    ComposeOutputs(pictures, BoundingBox(monitors), target);
+    return RouteResult::Captured;
+}
+
+}  // namespace platform::wayland

@@ -1,0 +1,63 @@
+// The capture of the desktop in a Wayland session, where XWayland's root window has no
+// contents: the picture comes from the compositor instead, through the wlroots screen-copy
+// protocol where the compositor offers it, else through the desktop portal's Screenshot call.
+// The X11 backend's CaptureScreen hands over to it when WAYLAND_DISPLAY is set; the windows stay
+// on XWayland, so the monitors are XWayland's (the outputs in the compositor's logical layout).
+#pragma once
+
+#include <chrono>
+#include <span>
+#include <string>
+
+#include "platform/desktop_picture.h"
+#include "platform/platform.h"
+
+namespace platform::wayland {
+
+// True when the program runs in a Wayland session (WAYLAND_DISPLAY is set and not empty).
+bool InSession();
+
+// How long a route may take before the capture gives up on it.
+inline constexpr std::chrono::seconds kScreenCopyTimeout{5};
+inline constexpr std::chrono::seconds kPortalTimeout{10};
+
+// The result of one route.
+enum class RouteResult {
+    Captured,    // `target` holds the desktop
+    NotOffered,  // the route is not there (no such protocol, no portal); `why` says so
+    Failed       // the route was tried and failed, was refused or timed out; `why` says so
+};
+
+// Copies every output through zwlr_screencopy_manager_v1 into `target`, whose (0, 0) is the
+// top-left of the bounding box of `monitors`: each output at its logical place (xdg-output),
+// scaled to its logical size, so that an output at scale 2 comes out at the size XWayland's
+// windows have there. Parts no output covers are black. NotOffered without the protocol (or
+// without xdg-output or shared memory); Failed when the compositor refuses a frame or does not
+// answer within kScreenCopyTimeout.
+RouteResult CaptureWithScreenCopy(std::span<const MonitorRect> monitors, RgbTarget& target,
+                                  std::string& why);
+
+// Asks the desktop portal (org.freedesktop.portal.Screenshot, not interactive) on the session
+// bus for a picture of the desktop, takes the PNG it names (TakePortalFile) and crops it to the
+// monitors (CropDesktop). NotOffered without a session bus or portal; Failed when the portal
+// refuses, fails, names an unusable file or does not answer within kPortalTimeout.
+RouteResult CaptureWithPortal(std::span<const MonitorRect> monitors, RgbTarget& target,
+                              std::string& why);
+
+// The routes in order: screen-copy, else the portal. True when one captured the desktop; false
+// with the reasons of the routes tried in `why`.
+bool CaptureDesktop(std::span<const MonitorRect> monitors, RgbTarget& target, std::string& why);
+
+// CaptureScreen of platform.h in a Wayland session: CaptureDesktop into the top-left `width` x
+// `height` pixels of the bounding box of Monitors() (XWayland's). False with the reason in `why`.
+bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride, std::string& why);
+
+// Takes the file the portal wrote at `path`, a place other programs can write too: opened
+// without following a link, accepted only as a regular file of the running user of at most
+// `limit` bytes, read once into `bytes`, then removed (unless something else has taken its
+// place meanwhile). False, with the reason in `why`, for anything else; a refused file is left
+// where it is.
+bool TakePortalFile(const std::string& path, std::string& bytes, std::string& why,
+                    std::size_t limit = std::size_t{1} << 28);
+
+}  // namespace platform::wayland

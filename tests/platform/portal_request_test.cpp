@@ -1,0 +1,118 @@
+// The desktop portal's request protocol: the request path the answer will come from, what each
+// answer means, the file URI it names, and how the named file is taken (links, other kinds of
+// files and other users' files refused; the file removed once read).
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/portal_request.h"
+#include "platform/wayland/wayland_capture.h"
+#include "test_support.h"
+
+using platform::PortalAnswer;
+
+TEST(PortalRequestPath, FollowsThePortalsRuleForUniqueNamesAndTokens) {
+    EXPECT_EQ(platform::PortalRequestPath(":1.42", "velmora_7_1"),
+              "/org/freedesktop/portal/desktop/request/1_42/velmora_7_1");
+    EXPECT_EQ(platform::PortalRequestPath(":1.2.3", "t"),
+              "/org/freedesktop/portal/desktop/request/1_2_3/t");
+    // Not a unique name, or a token that is no path element.
+    EXPECT_FALSE(platform::PortalRequestPath("org.example.App", "t"));
+    EXPECT_FALSE(platform::PortalRequestPath(":", "t"));
+    EXPECT_FALSE(platform::PortalRequestPath(":1.4", ""));
+    EXPECT_FALSE(platform::PortalRequestPath(":1.4", "a/b"));
+    EXPECT_FALSE(platform::PortalRequestPath(":1.4", "a-b"));
+    EXPECT_FALSE(platform::PortalRequestPath(":1/4", "t"));
+}
+
+TEST(ReadPortalAnswer, TellsPictureRefusalAndFailureApart) {
+    const PortalAnswer picture = platform::ReadPortalAnswer(0, "file:///tmp/out.png");
+    EXPECT_EQ(picture.kind, PortalAnswer::Kind::Picture);
+    EXPECT_EQ(picture.path, "/tmp/out.png");
+
+    const PortalAnswer refused = platform::ReadPortalAnswer(1, std::nullopt);
+    EXPECT_EQ(refused.kind, PortalAnswer::Kind::Refused);
+    EXPECT_NE(refused.why.find("refused"), std::string::npos);
+
+    for (std::uint32_t code : {2u, 77u}) {
+        const PortalAnswer failed = platform::ReadPortalAnswer(code, "file:///tmp/out.png");
+        EXPECT_EQ(failed.kind, PortalAnswer::Kind::Failed) << code;
+        EXPECT_FALSE(failed.why.empty());
+        EXPECT_TRUE(failed.path.empty());
+    }
+    // Success without a usable file is a failure, never a picture.
+    EXPECT_EQ(platform::ReadPortalAnswer(0, std::nullopt).kind, PortalAnswer::Kind::Failed);
+    EXPECT_EQ(platform::ReadPortalAnswer(0, "https://example.org/a.png").kind,
+              PortalAnswer::Kind::Failed);
+}
+
+TEST(LocalPathOfFileUri, DecodesLocalFilesAndRefusesTheRest) {
+    EXPECT_EQ(platform::LocalPathOfFileUri("file:///home/u/Pictures/Screenshot%20from%202024.png"),
+              "/home/u/Pictures/Screenshot from 2024.png");
+    EXPECT_EQ(platform::LocalPathOfFileUri("FILE://localhost/tmp/a%2fb"), "/tmp/a/b");
+    EXPECT_EQ(platform::LocalPathOfFileUri("file:///tmp/%E6%97%A5.png"), "/tmp/\xE6\x97\xA5.png");
+    for (const char* bad : {"", "file:", "file://", "file:///", "file://otherhost/tmp/a.png",
+                            "http:///tmp/a.png", "file:///tmp/a%2", "file:///tmp/a%zz",
+                            "file:///tmp/a%00b", "/tmp/a.png", "file:tmp/a.png"})
+        EXPECT_FALSE(platform::LocalPathOfFileUri(bad)) << bad;
+}
+
+namespace {
+
+void Write(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+}  // namespace
+
+TEST(TakePortalFile, ReadsARegularFileOnceAndRemovesIt) {
+    testsupport::TempFolder folder;
+    const std::string path = folder.path() + "/out.png";
+    Write(path, "picture bytes");
+    std::string bytes, why;
+    ASSERT_TRUE(platform::wayland::TakePortalFile(path, bytes, why)) << why;
+    EXPECT_EQ(bytes, "picture bytes");
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST(TakePortalFile, RefusesLinksFoldersFifosEmptyLargeAndMissingFilesAndLeavesThem) {
+    testsupport::TempFolder folder;
+    const std::string target = folder.path() + "/secret";
+    Write(target, "not the portal's");
+    const std::string link = folder.path() + "/out.png";
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    const std::string fifo = folder.path() + "/fifo.png";
+    ASSERT_TRUE(testsupport::MakeFifo(fifo));
+    const std::string empty = folder.path() + "/empty.png";
+    Write(empty, "");
+    const std::string large = folder.path() + "/large.png";
+    Write(large, std::string(100, 'x'));
+
+    for (const std::string& path : {link, folder.path(), fifo, empty, large}) {
+        std::string bytes = "old", why;
+        EXPECT_FALSE(platform::wayland::TakePortalFile(path, bytes, why, 99)) << path;
+        EXPECT_TRUE(bytes.empty()) << path;
+        EXPECT_FALSE(why.empty()) << path;
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(path))) << path;
+    }
+    EXPECT_EQ(testsupport::ReadFile(target), "not the portal's");
+    std::string bytes, why;
+    EXPECT_FALSE(platform::wayland::TakePortalFile(folder.path() + "/none.png", bytes, why));
+}
+
+TEST(TakePortalFile, RefusesAnotherUsersFile) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to make a file of another user";
+    testsupport::TempFolder folder;
+    const std::string path = folder.path() + "/out.png";
+    Write(path, "someone else's");
+    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+    std::string bytes, why;
+    EXPECT_FALSE(platform::wayland::TakePortalFile(path, bytes, why));
+    EXPECT_NE(why.find("another user"), std::string::npos) << why;
+    EXPECT_TRUE(std::filesystem::exists(path));
+}
