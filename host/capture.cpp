@@ -7,14 +7,19 @@
 
 namespace Zentrova_B {
 
-void CaptureDesktop(forms::PictureBox& display, const std::string& file) {
+bool CaptureDesktop(forms::PictureBox& display, const std::string& file, std::string* why) {
     display.SetBackColour(0x000000);
     display.Cls();
     forms::Picture& image = display.Image();
-    if (image.width > 0 && image.height > 0)
-        platform::CaptureScreen(image.rgb.data(), image.width, image.height, image.width * 3);
+    if (image.width > 0 && image.height > 0 &&
+        !platform::CaptureScreen(image.rgb.data(), image.width, image.height, image.width * 3)) {
+        LastApiResult = 0;
+        if (why) *why = platform::CaptureFailureReason();
+        return false;
+    }
     display.Redraw();
     LastApiResult = forms::SavePicture(image, file) ? 1 : 0;
+    return true;
 }
 
 }  // namespace Zentrova_B

@@ -11,8 +11,11 @@ namespace Zentrova_B {
 
 // Clears `display` to black, copies every monitor into the box's image (their bounding box from
 // its top-left corner, clipped to the image; what no monitor shows stays black) and saves the
-// image to `file`. LastApiResult holds the save's result (1 written, 0 failed); a failure is silent
-// and leaves an earlier file in place.
-void CaptureDesktop(forms::PictureBox& display, const std::string& file = names::kHandOffBitmap);
+// image to `file`. LastApiResult holds the save's result (1 written, 0 failed); a failed save is
+// silent and leaves an earlier file in place. False when the screen could not be read at all:
+// then nothing is saved (a black picture is never handed on as the desktop), LastApiResult is 0
+// and `why`, when given, says why in words for the user.
+bool CaptureDesktop(forms::PictureBox& display, const std::string& file = names::kHandOffBitmap,
+                    std::string* why = nullptr);
 
 }  // namespace Zentrova_B

@@ -43,6 +43,13 @@ MusicStop MusicToStop(bool cdTimerOn, std::int16_t bgmMode, std::string_view fil
     return stop;
 }
 
+std::string CaptureFailedMessage(std::string_view why) {
+    std::string text =
+        "Velmora could not take a picture of the desktop, so the screensaver does not start.";
+    if (!why.empty()) text += "\n\nReason: " + std::string(why) + ".";
+    return text;
+}
+
 std::string RendererPathIn(std::string_view programFolder) {
     return platform::PathInFolder(programFolder, names::kRendererFileName);
 }

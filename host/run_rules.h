@@ -26,6 +26,10 @@ struct MusicStop {
 };
 MusicStop MusicToStop(bool cdTimerOn, std::int16_t bgmMode, std::string_view file);
 
+// What the user is told when the desktop could not be captured and the run ends without it;
+// `why` is the capture's own reason, in words.
+std::string CaptureFailedMessage(std::string_view why);
+
 // The renderer program beside the host: <program folder>/Velmora.dll.
 std::string RendererPathIn(std::string_view programFolder);
 

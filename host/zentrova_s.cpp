@@ -3,6 +3,7 @@
 // gone, stops the music, shows the pointer again and ends the host.
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 #include "host/capture.h"
 #include "forms/forms.h"
@@ -59,7 +60,11 @@ class FullScreenForm : public forms::Form {
         const int width = desktop.width, height = desktop.height;
         SetBounds({0, 0, width, height});
         Display->SetBounds({0, 0, width, height});
-        Zentrova_B::CaptureDesktop(*Display);
+        std::string why;
+        if (!Zentrova_B::CaptureDesktop(*Display, names::kHandOffBitmap, &why)) {
+            trace::Mark("capture-failed", why);
+            EndWithoutPicture(why);
+        }
         trace::Mark("capture-saved");
         StartMusic();
         Zentrova_B::RendererPath = run::RendererPathIn(forms::ProgramFolder());
@@ -91,6 +96,17 @@ class FullScreenForm : public forms::Form {
     }
 
   private:
+    // A run whose desktop could not be captured never shows a black picture in its place: the
+    // pointer comes back, the user is told why, and the host ends (status 1) before any music
+    // or renderer has started.
+    [[noreturn]] void EndWithoutPicture(const std::string& why) {
+        if (Zentrova_B::RoleOf(forms::CommandLine()) == Zentrova_B::Role::Run)
+            Zentrova_B::CursorCount = platform::ShowCursor(Zentrova_B::CursorCount != 0);
+        forms::MsgBox("Error", run::CaptureFailedMessage(why));
+        trace::Mark("run-end");
+        forms::End(1);
+    }
+
     void StartMusic() {
         switch (run::MusicToStart(Zentrova_B::BgmMode, Zentrova_B::BgmFile)) {
             case run::MusicStart::Cd:

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -22,16 +23,25 @@ bool Enabled() {
 }
 
 void Mark(const char* label) {
+    Mark(label, {});
+}
+
+void Mark(const char* label, std::string_view note) {
     const char* path = TimingFile();
     if (!path) return;
     char line[160];
-    const int n = std::snprintf(line, sizeof line, "%s %lld %d\n", label,
+    const int n = std::snprintf(line, sizeof line, "%s %lld %d", label,
                                 static_cast<long long>(platform::MonotonicNanoseconds()),
                                 static_cast<int>(platform::CurrentProcessId()));
     if (n <= 0) return;
-    const std::size_t length = static_cast<std::size_t>(n) < sizeof line ? n : sizeof line - 1;
+    std::string text(line, static_cast<std::size_t>(n) < sizeof line ? n : sizeof line - 1);
+    if (!note.empty()) {
+        text += ' ';
+        for (char c : note.substr(0, 400)) text += c == '\n' || c == '\r' ? ' ' : c;
+    }
+    text += '\n';
     // One append per mark: lines of both programs never interleave.
-    platform::AppendToFile(path, std::string_view(line, length));
+    platform::AppendToFile(path, text);
 }
 
 }  // namespace trace

@@ -3,10 +3,16 @@
 // <pid>" to it; without it a mark costs one check.
 #pragma once
 
+#include <string_view>
+
 namespace trace {
 
 // Appends the mark `label` (no blanks, under 120 bytes) to the timing file, if there is one.
 void Mark(const char* label);
+
+// The same mark with a note after the pid, in words ("capture-failed <ns> <pid> <why>"): line
+// breaks become blanks and a long note is cut, so that the mark stays one line.
+void Mark(const char* label, std::string_view note);
 
 // True when marks are written.
 bool Enabled();

@@ -1,0 +1,232 @@
+// Whole screensaver runs in a headless sway session: the run's bitmap shows what the compositor
+// draws (its background and a native Wayland window) through screen copy and, with screen copy
+// hidden from the program, through the desktop portal; an output at scale 2 comes out at the
+// size XWayland's windows have; without a route, or with a portal that says no, the run ends
+// with a message box instead of a black desktop. The programs run as the session's user.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+
+#include "desktop.h"
+#include "wayland_session.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testsupport;
+
+constexpr std::uint32_t kBackground = 0x2060A0;
+constexpr std::uint32_t kWindowColour = 0xC03080;
+
+// A pixel of a 24-bit bottom-up bitmap file as 0xRRGGBB, counted from the top-left corner.
+struct Bitmap {
+    int width = 0, height = 0;
+    std::string data;
+    std::uint32_t offset = 0;
+
+    explicit Bitmap(const std::string& path) : data(ReadFile(path)) {
+        if (data.size() < 54 || data.compare(0, 2, "BM") != 0) return;
+        offset = U32(10);
+        width = static_cast<int>(U32(18));
+        height = static_cast<int>(U32(22));
+    }
+    std::uint32_t U32(std::size_t at) const {
+        const auto* p = reinterpret_cast<const unsigned char*>(data.data()) + at;
+        return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+    }
+    std::uint32_t Pixel(int x, int y) const {
+        const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
+        const std::size_t at = offset + stride * (height - 1 - y) + static_cast<std::size_t>(x) * 3;
+        if (at + 3 > data.size()) return 0xFFFFFFFF;
+        const auto* p = reinterpret_cast<const unsigned char*>(data.data()) + at;
+        return p[2] << 16 | p[1] << 8 | p[0];
+    }
+    // Keeps a copy beside the test's other pictures, as a PNG, for people to look at.
+    void Keep(const std::string& path, const std::string& name) const {
+        Shell("convert '" + path + "' '" + ArtifactFolder() + "/" + name + ".png' 2>/dev/null");
+    }
+};
+
+class WaylandRun : public ::testing::Test {
+  protected:
+    // Starts the session and fills a program folder of the session's user with both programs.
+    void Begin(const WaylandSessionOptions& options) {
+        session_ = std::make_unique<WaylandSession>(options);
+        ASSERT_TRUE(session_->ok()) << session_->Failure();
+        folder_ = session_->UserFolder("program");
+        root_ = session_->UserFolder("root");
+        ASSERT_FALSE(folder_.empty());
+        for (const char* name :
+             {"Velmora.scr", "Velmora.dll", "velmora_sound.so", "velmora_message_box.so"}) {
+            const std::string from = std::string(VELMORA_BIN_DIR) + "/" + name;
+            if (!fs::exists(from)) continue;
+            fs::copy_file(from, folder_ + "/" + name, fs::copy_options::overwrite_existing);
+            ASSERT_EQ(chown((folder_ + "/" + name).c_str(), session_->UserId(), session_->UserId()),
+                      0);
+        }
+    }
+
+    // A native Wayland window in kWindowColour, floating at (100, 100) in the desktop's
+    // coordinates, 200 x 150; returns once the compositor shows it.
+    void OpenColouredWindow() {
+        char colour[8];
+        std::snprintf(colour, sizeof colour, "%06x", kWindowColour);
+        window_ = std::make_unique<Child>(
+            session_->AsUser({"foot", "--log-level=error", "--app-id=velmora-float",
+                              "--window-size-pixels=200x150",
+                              std::string("--override=colors.background=") + colour, "sleep",
+                              "600"}),
+            session_->Environment());
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                return session_->UserShell("swaymsg -t get_tree").find("\"velmora-float\"") !=
+                       std::string::npos;
+            },
+            10s));
+        // The window is shown once sway has drawn a frame with it: the colour is on screen.
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                const std::string png = session_->UserFolder("shots") + "/check.png";
+                session_->UserShell("WAYLAND_DISPLAY=" + session_->Get("COMPOSITOR_DISPLAY") +
+                                    " grim -g '150,150 1x1' '" + png + "'");
+                return Shell("convert '" + png + "' -format '%[hex:p{0,0}]' info: 2>/dev/null") ==
+                       "C03080";
+            },
+            10s));
+    }
+
+    std::unique_ptr<Child> StartRun() {
+        return std::make_unique<Child>(
+            session_->AsUser({folder_ + "/Velmora.scr", "/s"}),
+            session_->Environment({{"VELMORA_ROOT", root_},
+                                   {"SDL_AUDIODRIVER", "dummy"},
+                                   {"VELMORA_TIMING", root_ + "/trace"}}));
+    }
+
+    // Keeps the compositor's picture of the screen among the test's pictures.
+    void KeepScreen(const std::string& name) {
+        const std::string png = session_->UserFolder("shots") + "/" + name + ".png";
+        session_->UserShell("WAYLAND_DISPLAY=" + session_->Get("COMPOSITOR_DISPLAY") + " grim '" +
+                            png + "'");
+        std::error_code ignored;
+        fs::copy_file(png, ArtifactFolder() + "/" + name + ".png",
+                      fs::copy_options::overwrite_existing, ignored);
+    }
+
+    std::string BitmapPath() const { return root_ + "/c/tolvik/Zentrova.bmp"; }
+
+    std::uintptr_t WaitForWindow(const std::string& title, std::chrono::milliseconds timeout) {
+        std::uintptr_t window = 0;
+        WaitUntil([&] { return (window = FindWindow(session_->Get("DISPLAY"), title)) != 0; },
+                  timeout);
+        return window;
+    }
+
+    // A run whose capture fails: the message box comes, no renderer starts, nothing is saved,
+    // the trace says why, and the host ends once the box is dismissed.
+    void ExpectRefusedRun(const std::string& reasonPart, const std::string& name) {
+        auto host = StartRun();
+        const std::uintptr_t box = WaitForWindow("Error", 20s);
+        ASSERT_NE(box, 0u) << "no message box";
+        KeepScreen(name);
+        EXPECT_EQ(FindWindow(session_->Get("DISPLAY"), "Zentrova_VC"), 0u);
+        EXPECT_FALSE(fs::exists(BitmapPath()));
+        EXPECT_TRUE(host->Running());
+        ASSERT_TRUE(session_->Type({"-k", "Return"}));
+        EXPECT_EQ(host->Wait(5s), 1);
+        const std::string trace = ReadFile(root_ + "/trace");
+        EXPECT_NE(trace.find("capture-failed"), std::string::npos) << trace;
+        EXPECT_NE(trace.find(reasonPart), std::string::npos) << trace;
+        EXPECT_EQ(trace.find("renderer-started"), std::string::npos) << trace;
+        EXPECT_FALSE(fs::exists(BitmapPath()));
+    }
+
+    std::unique_ptr<WaylandSession> session_;
+    std::unique_ptr<Child> window_;
+    std::string folder_, root_;
+};
+
+}  // namespace
+
+TEST_F(WaylandRun, ScreenCopyShowsTheBackgroundAndANativeWindowAndEscapeEndsTheRun) {
+    Begin({.width = 640, .height = 480});
+    OpenColouredWindow();
+    auto host = StartRun();
+    const std::uintptr_t renderer = WaitForWindow("Zentrova_VC", 20s);
+    ASSERT_NE(renderer, 0u) << ReadFile(root_ + "/trace");
+    const Bitmap bitmap(BitmapPath());
+    bitmap.Keep(BitmapPath(), "wayland-run-screencopy");
+    ASSERT_EQ(bitmap.width, 640);
+    ASSERT_EQ(bitmap.height, 480);
+    EXPECT_EQ(bitmap.Pixel(20, 20), kBackground);
+    EXPECT_EQ(bitmap.Pixel(630, 470), kBackground);
+    EXPECT_EQ(bitmap.Pixel(110, 110), kWindowColour);
+    EXPECT_EQ(bitmap.Pixel(290, 240), kWindowColour);
+    ASSERT_TRUE(session_->Type({"-k", "Escape"}));
+    EXPECT_EQ(host->Wait(10s), 0);
+    EXPECT_EQ(FindWindow(session_->Get("DISPLAY"), "Zentrova_VC"), 0u);
+}
+
+TEST_F(WaylandRun, ThePortalShowsTheDesktopWhenScreenCopyIsHidden) {
+    Begin({.width = 640, .height = 480, .screencopy = false});
+    OpenColouredWindow();
+    auto host = StartRun();
+    const std::uintptr_t renderer = WaitForWindow("Zentrova_VC", 20s);
+    ASSERT_NE(renderer, 0u) << ReadFile(root_ + "/trace");
+    const Bitmap bitmap(BitmapPath());
+    bitmap.Keep(BitmapPath(), "wayland-run-portal");
+    ASSERT_EQ(bitmap.width, 640);
+    ASSERT_EQ(bitmap.height, 480);
+    EXPECT_EQ(bitmap.Pixel(20, 20), kBackground);
+    EXPECT_EQ(bitmap.Pixel(110, 110), kWindowColour);
+    EXPECT_EQ(bitmap.Pixel(290, 240), kWindowColour);
+    // The portal's file is gone: screenshots do not pile up.
+    EXPECT_FALSE(fs::exists("/tmp/out.png"));
+    ASSERT_TRUE(session_->Type({"-k", "Escape"}));
+    EXPECT_EQ(host->Wait(10s), 0);
+}
+
+TEST_F(WaylandRun, AnOutputAtScaleTwoIsCapturedAtTheSizeXWaylandsWindowsHave) {
+    Begin({.width = 1280, .height = 960, .scale = 2});
+    OpenColouredWindow();
+    auto host = StartRun();
+    ASSERT_NE(WaitForWindow("Zentrova_VC", 20s), 0u) << ReadFile(root_ + "/trace");
+    const Bitmap bitmap(BitmapPath());
+    bitmap.Keep(BitmapPath(), "wayland-run-scale2");
+    ASSERT_EQ(bitmap.width, 640);
+    ASSERT_EQ(bitmap.height, 480);
+    EXPECT_EQ(bitmap.Pixel(20, 20), kBackground);
+    EXPECT_EQ(bitmap.Pixel(110, 110), kWindowColour);
+    EXPECT_EQ(bitmap.Pixel(290, 240), kWindowColour);
+    ASSERT_TRUE(session_->Type({"-k", "Escape"}));
+    EXPECT_EQ(host->Wait(10s), 0);
+}
+
+TEST_F(WaylandRun, WithoutScreenCopyOrPortalTheRunEndsWithAMessage) {
+    Begin({.width = 640, .height = 480, .portal = false, .screencopy = false});
+    ExpectRefusedRun("no desktop portal", "wayland-run-no-route");
+}
+
+TEST_F(WaylandRun, APortalThatRefusesTheScreenshotEndsTheRunWithAMessage) {
+    Begin({.width = 640, .height = 480, .portal = false, .screencopy = false});
+    Child portal(session_->AsUser({VELMORA_BIN_DIR "/velmora_fake_portal", "refuse"}),
+                 session_->Environment());
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return session_
+                       ->UserShell(
+                           "dbus-send --session --print-reply "
+                           "--dest=org.freedesktop.DBus /org/freedesktop/DBus "
+                           "org.freedesktop.DBus.NameHasOwner "
+                           "string:org.freedesktop.portal.Desktop")
+                       .find("boolean true") != std::string::npos;
+        },
+        10s));
+    ExpectRefusedRun("refused", "wayland-run-portal-refused");
+}
