@@ -29,7 +29,7 @@ PortalAnswer ReadPortalAnswer(std::uint32_t response, const std::optional<std::s
 
 // The local path of a "file://" URI ("file:///tmp/a%20b.png" -> "/tmp/a b.png"): an absolute
 // path, on this machine (an empty host or "localhost"), percent escapes decoded. Nothing for
-// other schemes, other hosts, bad escapes, an encoded NUL or "/" only.
+// other schemes, other hosts, bad escapes, an encoded NUL, raw control characters or "/" only.
 std::optional<std::string> LocalPathOfFileUri(std::string_view uri);
 
 }  // namespace platform

@@ -80,6 +80,8 @@ std::optional<std::string> LocalPathOfFileUri(std::string_view uri) {
     rest = rest.substr(slash);
     std::string path;
     for (std::size_t i = 0; i < rest.size(); ++i) {
+        // A URI carries no control characters of its own; a NUL would cut the path short.
+        if (static_cast<unsigned char>(rest[i]) < 0x20 || rest[i] == 0x7F) return std::nullopt;
         if (rest[i] != '%') {
             path += rest[i];
             continue;

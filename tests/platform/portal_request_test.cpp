@@ -60,6 +60,9 @@ TEST(LocalPathOfFileUri, DecodesLocalFilesAndRefusesTheRest) {
                             "http:///tmp/a.png", "file:///tmp/a%2", "file:///tmp/a%zz",
                             "file:///tmp/a%00b", "/tmp/a.png", "file:tmp/a.png"})
         EXPECT_FALSE(platform::LocalPathOfFileUri(bad)) << bad;
+    // Raw control characters, a NUL among them, never reach a file name.
+    EXPECT_FALSE(platform::LocalPathOfFileUri(std::string("file:///tmp/a\0b", 14)));
+    EXPECT_FALSE(platform::LocalPathOfFileUri("file:///tmp/a\nb"));
 }
 
 namespace {
