@@ -1,5 +1,7 @@
 // The desktop capture in a Wayland session: the compositor's routes in order (see
 // wayland_capture.h).
+#include <wayland-client.h>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -9,8 +11,14 @@
 namespace platform::wayland {
 
 bool InSession() {
-    const char* display = std::getenv("WAYLAND_DISPLAY");
-    return display && *display;
+    const char* name = std::getenv("WAYLAND_DISPLAY");
+    if (!name || !*name) return false;
+    // A name left over from another session (an X session started from a Wayland one, a stale
+    // environment) leads nowhere: the X server's own picture is the desktop then.
+    wl_display* display = wl_display_connect(nullptr);
+    if (!display) return false;
+    wl_display_disconnect(display);
+    return true;
 }
 
 bool CaptureDesktop(std::span<const MonitorRect> monitors, RgbTarget& target, std::string& why) {

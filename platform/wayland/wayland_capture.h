@@ -14,7 +14,8 @@
 
 namespace platform::wayland {
 
-// True when the program runs in a Wayland session (WAYLAND_DISPLAY is set and not empty).
+// True when the program runs in a Wayland session: WAYLAND_DISPLAY is set and a compositor
+// answers there.
 bool InSession();
 
 // How long a route may take before the capture gives up on it.

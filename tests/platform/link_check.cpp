@@ -31,7 +31,8 @@ int main(int argc, char**) {
         // Message box, windows, pointer, screen
         &ShowMessageBox, &WindowWithTitleExists, &WindowWithAnyTitleExists,
         &WatchedWindowWithTitleExists, &ShowCursor, &WindowUnderPointer, &PrimaryScreenSize,
-        &TwipsPerPixel, &Monitors, &WindowScreenRect, &EmbedWindow, &CaptureScreen, &AnimateZoom,
+        &TwipsPerPixel, &Monitors, &WindowScreenRect, &EmbedWindow, &CaptureScreen,
+        &CaptureFailureReason, &AnimateZoom,
         // OpenGL, settings file, web
         &CoverMonitors, &RequestSwapControl, &DisplayRefreshRate, &ReadIniValue, &WriteIniValue,
         &OpenWebAddress);
