@@ -14,10 +14,12 @@ export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,msh
 screen=${VELMORA_WINE_SCREEN:-1024x768x24}
 
 xvfb_pid='' keep_pid=''
+# A test may already have ended the Wine processes (wineserver -k): a kill that finds nothing
+# must not turn the session's status into a failure.
 finish() {
-  [ -n "$keep_pid" ] && kill "$keep_pid" 2>/dev/null
+  if [ -n "$keep_pid" ]; then kill "$keep_pid" 2>/dev/null || true; fi
   wineserver -k 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   wait 2>/dev/null || true
 }
 trap finish EXIT
