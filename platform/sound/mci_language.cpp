@@ -3,23 +3,19 @@
 
 #include <cctype>
 
+#include "platform/common/words.h"
 #include "platform/sound/mci_errors.h"
 
 namespace sound {
 
 namespace {
 
+// Blanks separate a command's words: the line breaks too, as a command may come from a file.
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return platform::IsBlank(c, platform::Blanks::Whitespace);
 }
 
 }  // namespace
-
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
 
 std::optional<std::int64_t> ReadDecimal(std::string_view text, std::size_t maxDigits) {
     if (text.empty() || text.size() > maxDigits) return std::nullopt;
@@ -53,7 +49,7 @@ bool StripFlags(const std::vector<std::string>& words, std::vector<std::string>&
                 std::int32_t& error) {
     bool wait = false, notify = false;
     for (std::size_t i = 2; i < words.size(); ++i) {
-        std::string word = Lower(words[i]);
+        std::string word = platform::AsciiLower(words[i]);
         bool* flag = word == "wait" ? &wait : word == "notify" ? &notify : nullptr;
         if (!flag) {
             rest.push_back(word);

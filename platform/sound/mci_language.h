@@ -16,9 +16,6 @@ namespace sound {
 // by a blank.
 bool SplitWords(std::string_view command, std::vector<std::string>& words, std::int32_t& error);
 
-// `text` with the ASCII capitals made small letters (command words are compared in lower case).
-std::string Lower(std::string_view text);
-
 // A decimal number of at most `maxDigits` digits; nothing for any other text.
 std::optional<std::int64_t> ReadDecimal(std::string_view text, std::size_t maxDigits);
 

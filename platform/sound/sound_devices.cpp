@@ -2,6 +2,7 @@
 // music, CD sectors mixed into the output after SDL_mixer's own mix, and the wave channel.
 #include "platform/sound/sound_devices.h"
 
+#include "platform/common/words.h"
 #include "platform/sound/sound_wave.h"
 
 #include <SDL.h>
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -40,13 +42,10 @@ class CdioDrive;
 std::mutex cdMutex;                   // guards the streaming drive and its state
 CdioDrive* streamingDrive = nullptr;  // the drive whose sectors the output plays
 
-bool EndsWith(const std::string& text, const char* ending) {
-    std::size_t n = std::strlen(ending);
-    if (text.size() < n) return false;
-    for (std::size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(text[text.size() - n + i])) != ending[i])
-            return false;
-    return true;
+// Whether `text` ends with `ending` (small letters), letter case aside.
+bool EndsWith(std::string_view text, std::string_view ending) {
+    return text.size() >= ending.size() &&
+           platform::SameIgnoringCase(text.substr(text.size() - ending.size()), ending);
 }
 
 // ---- Audio CD ----

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/common/words.h"
 #include "platform/sound/mci_errors.h"
 
 namespace sound {
@@ -11,7 +12,7 @@ namespace {
 
 bool IsMusicFileName(std::string_view name) {
     static const char* const endings[] = {".mp3", ".wav", ".ogg", ".flac", ".opus", ".mp2"};
-    std::string lower = Lower(name);
+    std::string lower = platform::AsciiLower(name);
     for (const char* ending : endings) {
         std::string_view e(ending);
         if (lower.size() > e.size() && lower.compare(lower.size() - e.size(), e.size(), e) == 0)
@@ -104,7 +105,7 @@ std::int32_t Interpreter::Execute(std::string_view command, std::string& reply) 
     std::int32_t error = 0;
     if (!SplitWords(command, words, error)) return error;
     if (words.empty()) return mcierr::kMissingCommandString;
-    std::string verb = Lower(words[0]);
+    std::string verb = platform::AsciiLower(words[0]);
     static const char* const verbs[] = {"open",  "close",  "play",   "stop",
                                         "pause", "resume", "status", "set"};
     if (std::none_of(std::begin(verbs), std::end(verbs), [&](const char* v) { return verb == v; }))
@@ -113,7 +114,7 @@ std::int32_t Interpreter::Execute(std::string_view command, std::string& reply) 
     if (verb == "open") return (error = Open(words)) == 0 ? (reply.clear(), 0) : error;
     if (verb == "close") return (error = Close(words)) == 0 ? (reply.clear(), 0) : error;
 
-    auto found = devices_.find(Lower(words[1]));
+    auto found = devices_.find(platform::AsciiLower(words[1]));
     if (found == devices_.end()) return mcierr::kInvalidDeviceName;
     Device& device = *found->second;
     std::vector<std::string> rest;
@@ -143,7 +144,7 @@ std::int32_t Interpreter::Open(const std::vector<std::string>& words) {
     std::optional<std::string> type, alias;
     std::vector<std::string> original;
     for (std::size_t i = 2; i < words.size(); ++i) {
-        std::string lower = Lower(words[i]);
+        std::string lower = platform::AsciiLower(words[i]);
         if (lower != "wait" && lower != "notify") original.push_back(words[i]);
     }
     for (std::size_t i = 0; i < rest.size();) {
@@ -161,9 +162,9 @@ std::int32_t Interpreter::Open(const std::vector<std::string>& words) {
         i += 2;
     }
     const std::string& name = words[1];
-    std::string kind = type ? Lower(*type) : Lower(name);
+    std::string kind = type ? platform::AsciiLower(*type) : platform::AsciiLower(name);
     bool isCd = kind == "cdaudio";
-    if (isCd && type && Lower(name) != "cdaudio") return mcierr::kNoElementAllowed;
+    if (isCd && type && platform::AsciiLower(name) != "cdaudio") return mcierr::kNoElementAllowed;
     if (!isCd && kind != "mpegvideo") {
         if (type) return mcierr::kInvalidDeviceName;
         if (IsMusicFileName(name))
@@ -173,8 +174,9 @@ std::int32_t Interpreter::Open(const std::vector<std::string>& words) {
         else
             return mcierr::kInvalidDeviceName;
     }
-    if (!isCd && !type && Lower(name) == "mpegvideo") return mcierr::kFilenameRequired;
-    std::string key = Lower(alias ? *alias : name);
+    if (!isCd && !type && platform::AsciiLower(name) == "mpegvideo")
+        return mcierr::kFilenameRequired;
+    std::string key = platform::AsciiLower(alias ? *alias : name);
     if (key.empty()) return mcierr::kMissingDeviceName;
     if (devices_.count(key)) return alias ? mcierr::kDuplicateAlias : mcierr::kDeviceOpen;
 
@@ -199,7 +201,7 @@ std::int32_t Interpreter::Close(const std::vector<std::string>& words) {
     std::int32_t error = 0;
     if (!StripFlags(words, rest, error)) return error;
     if (!rest.empty()) return mcierr::kUnrecognizedKeyword;
-    std::string key = Lower(words[1]);
+    std::string key = platform::AsciiLower(words[1]);
     if (key == "all") {
         devices_.clear();
         return 0;
