@@ -23,7 +23,8 @@ struct Pacer {
     std::int64_t period = 0;
     std::int64_t frameStart = 0;  // when the frame being drawn was asked for; 0 before any
     long frames = 0;
-    bool reported = false;
+    bool reportedDisplay = false;
+    bool reportedSelf = false;
     bool waitingAllowed = std::getenv("VELMORA_UNPACED") == nullptr;
 };
 
@@ -49,9 +50,15 @@ void countFrame(std::int64_t now) {
         pacer.decision.emplace(pacer.period);
     }
     pacer.decision->addFrame(now - pacer.frameStart);
-    if (pacer.decision->decided() && !pacer.reported) {
-        pacer.reported = true;
-        trace::Mark(pacer.decision->selfPaced() ? "pacing-self" : "pacing-display");
+    // The first verdict is marked, and the turn to pacing ourselves whenever it comes (a busy
+    // start may look like a display that paces the swaps).
+    if (pacer.decision->decided() && !pacer.reportedDisplay && !pacer.decision->selfPaced()) {
+        pacer.reportedDisplay = true;
+        trace::Mark("pacing-display");
+    }
+    if (pacer.decision->selfPaced() && !pacer.reportedSelf) {
+        pacer.reportedSelf = true;
+        trace::Mark("pacing-self");
     }
     if (pacer.decision->selfPaced() && !pacer.schedule && pacer.waitingAllowed)
         pacer.schedule.emplace(pacer.period);
