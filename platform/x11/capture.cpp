@@ -17,8 +17,6 @@
 namespace platform {
 namespace {
 
-using Area = x11::MonitorArea;
-
 // One channel of a pixel: its mask's bits shifted down and scaled to 0..255.
 struct Channel {
     unsigned long mask = 0;
@@ -97,8 +95,8 @@ void Convert(XImage* image, Visual* visual, std::uint8_t* rgb, int stride) {
 // is what costs most on a virtual machine), and the bands stay in the processor's cache.
 constexpr int kBandBytes = 512 * 1024;
 
-bool ReadWithGetImage(Display* d, Window root, Visual* visual, const Area& a, std::uint8_t* rgb,
-                      int stride) {
+bool ReadWithGetImage(Display* d, Window root, Visual* visual, const MonitorRect& a,
+                      std::uint8_t* rgb, int stride) {
     x11::ErrorTrap trap(d);
     const int bandRows = std::max(1, kBandBytes / (a.width * 4));
     for (int top = 0; top < a.height; top += bandRows) {

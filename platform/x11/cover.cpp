@@ -18,18 +18,9 @@ namespace {
 // The window of a running EWMH window manager (its check window names itself), else None.
 Window WindowManagerCheck(Display* d, Window root) {
     const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
-    auto read = [&](Window w) -> Window {
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        Window found = None;
-        if (XGetWindowProperty(d, w, check, 0, 1, False, XA_WINDOW, &type, &format, &count, &after,
-                               &data) == Success &&
-            data && type == XA_WINDOW && format == 32 && count == 1)
-            found = static_cast<Window>(reinterpret_cast<unsigned long*>(data)[0]);
-        if (data) XFree(data);
-        return found;
+    const auto read = [&](Window w) -> Window {
+        const std::vector<unsigned long> found = x11::ReadListProperty(d, w, check, XA_WINDOW, 1);
+        return found.size() == 1 ? found.front() : None;
     };
     const Window wm = read(root);
     return wm != None && read(wm) == wm ? wm : None;

@@ -40,11 +40,7 @@ int OnXEvent(void* event, void* data) {
 }
 
 bool IsChildOf(Display* d, Window child, Window parent) {
-    Window root = 0, actual = 0, *list = nullptr;
-    unsigned int count = 0;
-    const bool ok = XQueryTree(d, child, &root, &actual, &list, &count) != 0;
-    if (list) XFree(list);
-    return ok && actual == parent;
+    return x11::ParentOf(d, child) == parent;
 }
 
 }  // namespace

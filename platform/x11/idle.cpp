@@ -6,7 +6,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "platform/idle.h"
 #include "platform/idle_backends.h"
@@ -31,39 +33,20 @@ void EndOnLostConnection(Display*, void*) {
 // The window the window manager calls active, else the one holding the keyboard focus.
 Window FocusedWindow(Display* d) {
     const Window root = DefaultRootWindow(d);
-    const Atom active = XInternAtom(d, "_NET_ACTIVE_WINDOW", False);
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
+    const std::vector<unsigned long> active =
+        x11::ReadListProperty(d, root, XInternAtom(d, "_NET_ACTIVE_WINDOW", False), XA_WINDOW, 1);
+    if (active.size() == 1 && active.front() != 0) return active.front();
     Window w = 0;
-    if (XGetWindowProperty(d, root, active, 0, 1, False, XA_WINDOW, &type, &format, &count, &after,
-                           &data) == Success &&
-        data && count == 1 && format == 32)
-        w = *reinterpret_cast<Window*>(data);
-    if (data) XFree(data);
-    if (w != 0) return w;
     int revert = 0;
     XGetInputFocus(d, &w, &revert);
     return (w == PointerRoot || w == root) ? 0 : w;
 }
 
 bool HasFullScreenState(Display* d, Window w) {
-    const Atom state = XInternAtom(d, "_NET_WM_STATE", False);
     const Atom full = XInternAtom(d, "_NET_WM_STATE_FULLSCREEN", False);
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    bool found = false;
-    if (XGetWindowProperty(d, w, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after,
-                           &data) == Success &&
-        data && format == 32) {
-        const auto* atoms = reinterpret_cast<Atom*>(data);
-        for (unsigned long i = 0; i < count && !found; ++i) found = atoms[i] == full;
-    }
-    if (data) XFree(data);
-    return found;
+    const std::vector<unsigned long> states =
+        x11::ReadListProperty(d, w, XInternAtom(d, "_NET_WM_STATE", False), XA_ATOM, 64);
+    return std::find(states.begin(), states.end(), full) != states.end();
 }
 
 // A shown window that covers the whole screen.
@@ -77,12 +60,10 @@ bool CoversScreen(Display* d, Window w) {
     return x <= 0 && y <= 0 && x + a.width >= sw && y + a.height >= sh;
 }
 
+// The window `w` lies in, up to the top level: 0 above that.
 Window Parent(Display* d, Window w) {
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(d, w, &root, &parent, &children, &count)) return 0;
-    if (children) XFree(children);
-    return parent == root ? 0 : parent;
+    const Window parent = x11::ParentOf(d, w);
+    return parent == DefaultRootWindow(d) ? 0 : parent;
 }
 
 class XScreenSaverMonitor final : public Monitor {

@@ -40,26 +40,18 @@ std::vector<MonitorRect> MonitorList(Display* d, bool primaryFirst) {
     return list;
 }
 
-MonitorArea PrimaryMonitor(Display* d) {
-    const MonitorRect m = MonitorList(d).front();
-    return {m.x, m.y, m.width, m.height};
-}
-
 }  // namespace x11
-
 std::vector<MonitorRect> Monitors() {
     Display* d = x11::Connection();
     if (!d) return {MonitorRect{}};
     return x11::MonitorList(d);
 }
 
-// namespace x11
-
 ScreenSize PrimaryScreenSize() {
     Display* d = x11::Connection();
     if (!d) return {};
-    const x11::MonitorArea area = x11::PrimaryMonitor(d);
-    return {area.width, area.height};
+    const MonitorRect primary = x11::MonitorList(d).front();
+    return {primary.width, primary.height};
 }
 
 double TwipsPerPixel() {

@@ -68,20 +68,8 @@ std::vector<Window> Children(Display* d, Window w) {
 }
 
 std::vector<Window> ClientList(Display* d, Window root) {
-    const Atom clientList = XInternAtom(d, "_NET_CLIENT_LIST", False);
-    Atom actualType = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    std::vector<Window> out;
-    if (XGetWindowProperty(d, root, clientList, 0, 65536, False, XA_WINDOW, &actualType, &format,
-                           &count, &remaining, &data) == Success &&
-        data && format == 32) {
-        const auto* ids = reinterpret_cast<const unsigned long*>(data);  // format 32 is long
-        out.assign(ids, ids + count);
-    }
-    if (data) XFree(data);
-    return out;
+    return x11::ReadListProperty(d, root, XInternAtom(d, "_NET_CLIENT_LIST", False), XA_WINDOW,
+                                 65536);
 }
 
 bool SearchTree(Display* d, Window w, Titles titles, int depth, TitledWindow& found) {
@@ -122,6 +110,31 @@ bool TitledOneOf(Display* d, Window w, std::span<const std::string_view> titles)
 
 TitledWindow FindTitledWindow(Display* d, std::string_view title) {
     return FindTitledWindow(d, Titles(&title, 1));
+}
+
+std::vector<unsigned long> ReadListProperty(Display* d, Window w, Atom property, Atom type,
+                                            long maxItems) {
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    std::vector<unsigned long> items;
+    if (XGetWindowProperty(d, w, property, 0, maxItems, False, type, &actualType, &format, &count,
+                           &remaining, &data) == Success &&
+        data && actualType == type && format == 32) {
+        const auto* list = reinterpret_cast<const unsigned long*>(data);  // format 32 is long
+        items.assign(list, list + count);
+    }
+    if (data) XFree(data);
+    return items;
+}
+
+Window ParentOf(Display* d, Window w) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    const bool ok = XQueryTree(d, w, &root, &parent, &children, &count) != 0;
+    if (children) XFree(children);
+    return ok ? parent : 0;
 }
 
 bool StillTitled(Display* d, const TitledWindow& w, std::string_view title) {

@@ -91,15 +91,19 @@ bool TitledOneOf(Display* d, Window w, std::span<const std::string_view> titles)
 // gone (the request fails) counts as no.
 bool StillTitled(Display* d, const TitledWindow& w, std::string_view title);
 
+// The items of `w`'s property `property` when it holds 32-bit items of type `type` (windows,
+// atoms, cardinals), at most `maxItems` of them. Empty when the property is absent or of another
+// type or format. Errors are not trapped: the caller holds an ErrorTrap when `w` may vanish.
+std::vector<unsigned long> ReadListProperty(Display* d, Window w, Atom property, Atom type,
+                                            long maxItems);
+
+// The parent of `w` in the window tree (the root window for a top-level one); 0 when `w` does
+// not exist. Errors are not trapped, as above.
+Window ParentOf(Display* d, Window w);
+
 // The monitors on the root window: RandR 1.5's active monitors with pixels, in the server's
 // order (the order of its Xinerama screens) or with the primary first; else the whole default
 // screen as one.
 std::vector<MonitorRect> MonitorList(Display* display, bool primaryFirst = true);
-
-// The primary monitor's rectangle on the root window: the first of MonitorList.
-struct MonitorArea {
-    int x = 0, y = 0, width = 0, height = 0;
-};
-MonitorArea PrimaryMonitor(Display* display);
 
 }  // namespace platform::x11
