@@ -16,6 +16,11 @@ MonitorRect BoundingBox(std::span<const MonitorRect> monitors);
 // The part of `a` inside `b`; width and height 0 when they do not overlap.
 MonitorRect Intersection(const MonitorRect& a, const MonitorRect& b);
 
+// The monitors in the list's order without those that lie wholly inside one listed before them
+// (a mirrored monitor, or one inside a larger one) and those without pixels: what a capture
+// reads, each part of the desktop once.
+std::vector<MonitorRect> DistinctMonitors(std::span<const MonitorRect> monitors);
+
 // The monitors as parts of a picture of the desktop that is `width` x `height` pixels and whose
 // (0, 0) is the top-left of the monitors' bounding box: each monitor moved by the box's origin
 // and cut to the picture, in the list's order; monitors left with no pixels are dropped, so

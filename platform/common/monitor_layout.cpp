@@ -49,6 +49,22 @@ MonitorRect Intersection(const MonitorRect& a, const MonitorRect& b) {
             static_cast<int>(bottom - top)};
 }
 
+std::vector<MonitorRect> DistinctMonitors(std::span<const MonitorRect> monitors) {
+    std::vector<MonitorRect> distinct;
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        const MonitorRect& m = monitors[i];
+        if (!HasPixels(m)) continue;
+        const auto inside = [&](const MonitorRect& earlier) {
+            const MonitorRect overlap = Intersection(m, earlier);
+            return overlap.width == m.width && overlap.height == m.height;
+        };
+        if (std::none_of(monitors.begin(), monitors.begin() + static_cast<std::ptrdiff_t>(i),
+                         inside))
+            distinct.push_back(m);
+    }
+    return distinct;
+}
+
 std::vector<MonitorRect> MonitorsInPicture(std::span<const MonitorRect> monitors, int width,
                                            int height) {
     if (width <= 0 || height <= 0) return {};

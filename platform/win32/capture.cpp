@@ -27,17 +27,6 @@ void CopyRows(const std::uint8_t* bits, int width, int height, std::uint8_t* rgb
     }
 }
 
-// True when `m` lies wholly inside one of the monitors before it (a mirrored monitor): it
-// needs no second copy.
-bool CoveredBefore(const std::vector<MonitorRect>& monitors, std::size_t index) {
-    for (std::size_t i = 0; i < index; ++i) {
-        const MonitorRect overlap = Intersection(monitors[index], monitors[i]);
-        if (overlap.width == monitors[index].width && overlap.height == monitors[index].height)
-            return true;
-    }
-    return false;
-}
-
 // Blits each monitor's part of `area` (virtual-screen coordinates) into a new DIB section of
 // the area's size and copies it out.
 bool Blit(HDC screen, const std::vector<MonitorRect>& monitors, const MonitorRect& area,
@@ -55,9 +44,9 @@ bool Blit(HDC screen, const std::vector<MonitorRect>& monitors, const MonitorRec
     bool ok = false;
     if (HDC memory = CreateCompatibleDC(screen)) {
         HGDIOBJ old = SelectObject(memory, section);
-        for (std::size_t i = 0; i < monitors.size(); ++i) {
-            const MonitorRect part = Intersection(monitors[i], area);
-            if (part.width <= 0 || part.height <= 0 || CoveredBefore(monitors, i)) continue;
+        for (const MonitorRect& monitor : DistinctMonitors(monitors)) {
+            const MonitorRect part = Intersection(monitor, area);
+            if (part.width <= 0 || part.height <= 0) continue;
             if (BitBlt(memory, part.x - area.x, part.y - area.y, part.width, part.height, screen,
                        part.x, part.y, SRCCOPY | CAPTUREBLT))
                 ok = true;

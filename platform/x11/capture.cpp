@@ -110,16 +110,6 @@ bool ReadWithGetImage(Display* d, Window root, Visual* visual, const MonitorRect
     return true;
 }
 
-// True when monitor `index` lies wholly inside one before it (a mirror): no second read.
-bool InsideAnEarlierOne(const std::vector<MonitorRect>& monitors, std::size_t index) {
-    for (std::size_t i = 0; i < index; ++i) {
-        const MonitorRect overlap = Intersection(monitors[index], monitors[i]);
-        if (overlap.width == monitors[index].width && overlap.height == monitors[index].height)
-            return true;
-    }
-    return false;
-}
-
 // Why the latest capture failed.
 std::string captureFailure;
 
@@ -150,14 +140,13 @@ bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride) {
                     static_cast<std::size_t>(asked.width) * 3);
     const MonitorRect rootArea{0, 0, attributes.width, attributes.height};
     bool read = false;
-    for (std::size_t i = 0; i < monitors.size(); ++i) {
+    for (const MonitorRect& monitor : DistinctMonitors(monitors)) {
         // Never outside the root window (a stale monitor list), nor beyond what is asked for.
-        const MonitorRect a = Intersection(Intersection(monitors[i], asked), rootArea);
-        if (a.width <= 0 || a.height <= 0 || InsideAnEarlierOne(monitors, i)) continue;
+        const MonitorRect a = Intersection(Intersection(monitor, asked), rootArea);
+        if (a.width <= 0 || a.height <= 0) continue;
         std::uint8_t* at = rgb + static_cast<std::ptrdiff_t>(a.y - box.y) * stride +
                            static_cast<std::ptrdiff_t>(a.x - box.x) * 3;
-        if (ReadWithGetImage(d, root, attributes.visual, {a.x, a.y, a.width, a.height}, at, stride))
-            read = true;
+        if (ReadWithGetImage(d, root, attributes.visual, a, at, stride)) read = true;
     }
     return read;
 }

@@ -54,6 +54,24 @@ TEST(MonitorLayout, IntersectionIsEmptyWhenApartOrTouching) {
     EXPECT_TRUE(apart.width == 0 || apart.height == 0);
 }
 
+// A capture reads each part of the desktop once: a mirror of an earlier monitor, or one inside a
+// larger one, is left out, while one that only overlaps (or comes first) is kept.
+TEST(MonitorLayout, DistinctMonitorsLeaveOutMirrorsAndMonitorsInsideEarlierOnes) {
+    const std::vector<MonitorRect> mirrored = {
+        {0, 0, 1920, 1080}, {1920, 0, 1280, 1024}, {0, 0, 1920, 1080}, {100, 100, 800, 600}};
+    EXPECT_TRUE(
+        ListIs(platform::DistinctMonitors(mirrored), {{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}}));
+    // The smaller one first: the larger one still holds pixels no earlier monitor has.
+    const std::vector<MonitorRect> smallFirst = {{100, 100, 800, 600}, {0, 0, 1920, 1080}};
+    EXPECT_TRUE(ListIs(platform::DistinctMonitors(smallFirst), smallFirst));
+    const std::vector<MonitorRect> overlapping = {{0, 0, 1000, 1000}, {500, 0, 1000, 1000}};
+    EXPECT_TRUE(ListIs(platform::DistinctMonitors(overlapping), overlapping));
+    // Monitors without pixels are neither read nor count as holding another.
+    const std::vector<MonitorRect> empty = {{0, 0, 0, 0}, {0, 0, 640, 480}, {10, 10, 0, 5}};
+    EXPECT_TRUE(ListIs(platform::DistinctMonitors(empty), {{0, 0, 640, 480}}));
+    EXPECT_TRUE(platform::DistinctMonitors({}).empty());
+}
+
 // The list the capture used: every monitor moved to the picture's origin, nothing cut.
 TEST(MonitorLayout, MatchingListIsOnlyMovedToThePicture) {
     const std::vector<MonitorRect> three = {
