@@ -1,6 +1,8 @@
 // The desktop portal's request protocol (see portal_request.h).
 #include "platform/portal_request.h"
 
+#include "platform/common/words.h"
+
 namespace platform {
 namespace {
 
@@ -65,13 +67,8 @@ PortalAnswer ReadPortalAnswer(std::uint32_t response, const std::optional<std::s
 }
 
 std::optional<std::string> LocalPathOfFileUri(std::string_view uri) {
-    constexpr std::string_view scheme = "file://";
-    if (uri.size() < scheme.size()) return std::nullopt;
-    for (std::size_t i = 0; i < scheme.size(); ++i) {
-        char c = uri[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != scheme[i]) return std::nullopt;
-    }
+    constexpr std::string_view scheme = "file://";  // schemes match in any letter case
+    if (!SameIgnoringCase(uri.substr(0, scheme.size()), scheme)) return std::nullopt;
     std::string_view rest = uri.substr(scheme.size());
     const std::size_t slash = rest.find('/');
     if (slash == std::string_view::npos) return std::nullopt;

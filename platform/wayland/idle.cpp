@@ -133,7 +133,11 @@ class WaylandMonitor final : public Monitor {
     int Descriptor() const override { return wl_display_get_fd(display_); }
 
     void BeforeWait() override {
-        while (wl_display_prepare_read(display_) != 0) wl_display_dispatch_pending(display_);
+        // A connection that has failed (a round trip of FullScreenInFront may be the one that
+        // saw it) keeps its queued events, which no dispatch takes any more: AfterWait's dispatch
+        // then reports the failure.
+        while (wl_display_prepare_read(display_) != 0)
+            if (wl_display_dispatch_pending(display_) < 0) return;
         wl_display_flush(display_);
         reading_ = true;
     }

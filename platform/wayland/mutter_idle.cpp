@@ -9,6 +9,7 @@
 
 #include "platform/idle.h"
 #include "platform/idle_backends.h"
+#include "platform/wayland/bus_error.h"
 
 namespace platform::idle {
 namespace {
@@ -18,11 +19,6 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* kService = "org.gnome.Mutter.IdleMonitor";
 constexpr const char* kPath = "/org/gnome/Mutter/IdleMonitor/Core";
 constexpr const char* kInterface = "org.gnome.Mutter.IdleMonitor";
-
-std::string BusError(const sd_bus_error& e, int r) {
-    if (e.message) return e.message;
-    return std::strerror(r < 0 ? -r : r);
-}
 
 class MutterMonitor final : public Monitor {
   public:
@@ -108,7 +104,7 @@ class MutterMonitor final : public Monitor {
                                          *interval)
                     : sd_bus_call_method(bus_, kService, kPath, kInterface, method, &e, &reply, "");
         if (r >= 0) r = sd_bus_message_read(reply, "u", &id);
-        if (r < 0) error = std::string(method) + " failed: " + BusError(e, r);
+        if (r < 0) error = std::string(method) + " failed: " + wayland::BusErrorWords(e, r);
         sd_bus_message_unref(reply);
         sd_bus_error_free(&e);
         return r >= 0;

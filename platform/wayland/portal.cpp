@@ -12,6 +12,7 @@
 #include <span>
 
 #include "platform/portal_request.h"
+#include "platform/wayland/bus_error.h"
 #include "platform/wayland/wayland_capture.h"
 
 namespace platform::wayland {
@@ -66,11 +67,6 @@ std::string NewToken() {
     return "velmora_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
 }
 
-std::string Words(const sd_bus_error& error, int r) {
-    if (error.message) return error.message;
-    return std::strerror(r < 0 ? -r : r);
-}
-
 // Calls Screenshot; the request's object path in `handle`. NotOffered when no portal answers
 // the call at all.
 RouteResult CallScreenshot(sd_bus* bus, const std::string& token, Clock::time_point deadline,
@@ -106,7 +102,7 @@ RouteResult CallScreenshot(sd_bus* bus, const std::string& token, Clock::time_po
         why = "the desktop portal did not answer within " + std::to_string(kPortalTimeout.count()) +
               " seconds";
     } else {
-        why = "the desktop portal's screenshot call failed: " + Words(error, r);
+        why = "the desktop portal's screenshot call failed: " + BusErrorWords(error, r);
     }
     sd_bus_error_free(&error);
     sd_bus_message_unref(reply);

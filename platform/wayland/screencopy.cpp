@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -115,8 +116,10 @@ const zxdg_output_v1_listener kXdgOutputListener = {OnLogicalPosition, OnLogical
 void OnBuffer(void* data, zwlr_screencopy_frame_v1*, std::uint32_t format, std::uint32_t width,
               std::uint32_t height, std::uint32_t stride) {
     auto& o = *static_cast<Output*>(data);
+    // The shared-memory pool's size is a signed 32-bit number: a larger frame can't be copied.
     if (o.buffer || width == 0 || height == 0 || width > 1u << 15 || height > 1u << 15 ||
-        stride < width * 4u || stride > 1u << 18) {
+        stride < width * 4u || stride > 1u << 18 ||
+        std::uint64_t{stride} * height > static_cast<std::uint64_t>(INT32_MAX)) {
         o.state = Output::State::Failed;
         o.problem = "the compositor offered a frame of an impossible size";
         return;
@@ -227,12 +230,9 @@ bool LayoutOf(std::uint32_t format, PixelLayout& layout) {
     }
 }
 
-}  // namespace
-
-RouteResult CaptureWithScreenCopy(std::span<const MonitorRect> monitors, RgbTarget& target,
-                                  std::string& why) {
-    const auto deadline = Clock::now() + kScreenCopyTimeout;
-    Session s;
+// Connects and binds the globals the route needs: Captured (ready to copy) when all are there,
+// NotOffered without them.
+RouteResult BindGlobals(Session& s, Clock::time_point deadline, std::string& why) {
     s.display = wl_display_connect(nullptr);
     if (!s.display) {
         why = "the Wayland display could not be reached";
@@ -249,6 +249,11 @@ RouteResult CaptureWithScreenCopy(std::span<const MonitorRect> monitors, RgbTarg
                            : "the compositor offers no screen copy";
         return RouteResult::NotOffered;
     }
+    return RouteResult::Captured;
+}
+
+// Asks for every output's place and frame and waits until each frame is copied or refused.
+bool CopyFrames(Session& s, Clock::time_point deadline, std::string& why) {
     for (auto& o : s.outputs) {
         o->xdg = zxdg_output_manager_v1_get_xdg_output(s.xdgOutputs, o->output);
         zxdg_output_v1_add_listener(o->xdg, &kXdgOutputListener, o.get());
@@ -264,13 +269,13 @@ RouteResult CaptureWithScreenCopy(std::span<const MonitorRect> monitors, RgbTarg
     };
     if (!DispatchUntil(s.display, deadline, allSized)) {
         why = "the compositor did not offer the screen's frames in time";
-        return RouteResult::Failed;
+        return false;
     }
     for (auto& o : s.outputs) {
         if (o->state == Output::State::Failed) continue;
         if (!StartCopy(s, *o)) {
             why = "no shared memory for the screen's pixels";
-            return RouteResult::Failed;
+            return false;
         }
     }
     const auto allDone = [&] {
@@ -280,28 +285,44 @@ RouteResult CaptureWithScreenCopy(std::span<const MonitorRect> monitors, RgbTarg
     };
     if (!DispatchUntil(s.display, deadline, allDone)) {
         why = "the compositor did not copy the screen in time";
-        return RouteResult::Failed;
+        return false;
     }
-    std::vector<OutputPicture> pictures;
-    for (auto& o : s.outputs) {
+    return true;
+}
+
+// The copied frames of the outputs whose place is known; false when a frame failed or none
+// can be placed.
+bool PlacedPictures(const Session& s, std::vector<OutputPicture>& pictures, std::string& why) {
+    for (const auto& o : s.outputs) {
         if (o->state == Output::State::Failed) {
             why = o->problem;
-            return RouteResult::Failed;
+            return false;
         }
         PixelLayout layout;
         if (!LayoutOf(o->format, layout)) {
             why = "the compositor copied the screen in a pixel format this program does not read";
-            return RouteResult::Failed;
+            return false;
         }
         if (!o->placed) continue;
         pictures.push_back({{static_cast<const std::uint8_t*>(o->pixels), o->width, o->height,
                              o->stride, layout, o->yInvert},
                             o->place});
     }
-    if (pictures.empty()) {
-        why = "the compositor does not say where its outputs are";
+    if (pictures.empty()) why = "the compositor does not say where its outputs are";
+    return !pictures.empty();
+}
+
+}  // namespace
+
+RouteResult CaptureWithScreenCopy(std::span<const MonitorRect> monitors, RgbTarget& target,
+                                  std::string& why) {
+    const auto deadline = Clock::now() + kScreenCopyTimeout;
+    Session s;
+    if (const RouteResult bound = BindGlobals(s, deadline, why); bound != RouteResult::Captured)
+        return bound;
+    std::vector<OutputPicture> pictures;
+    if (!CopyFrames(s, deadline, why) || !PlacedPictures(s, pictures, why))
         return RouteResult::Failed;
-    }
     ComposeOutputs(pictures, BoundingBox(monitors), target);
     return RouteResult::Captured;
 }
