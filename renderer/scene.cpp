@@ -86,7 +86,7 @@ bool uploaded = false;
 // cost memory and time before the first frame), never less than 2048 so that a small screen
 // still gets a sharp picture, and no more than the largest texture common OpenGL drivers take
 // (the upload halves it further where the driver takes less).
-std::int64_t LargestSide() {
+std::int64_t largestSide() {
     if (monitors.empty()) monitors = platform::Monitors();
     const platform::MonitorRect desktop = platform::BoundingBox(monitors);
     // Several monitors may each have a texture of their own: the picture keeps every pixel of
@@ -143,7 +143,7 @@ void drawMesh(GLuint name) {
     glEnd();
 }
 
-[[noreturn]] void Fail(const std::string& message) {
+[[noreturn]] void fail(const std::string& message) {
     platform::ShowMessageBox("Error", message);
     std::exit(1);
 }
@@ -166,17 +166,17 @@ void startLoadingTexture() {
         refused = dibErrorMessage(DibError::OpenFailed, path);
         return;
     }
-    pending = new std::future<LoadedPicture>(startLoadingPicture(path, LargestSide()));
+    pending = new std::future<LoadedPicture>(startLoadingPicture(path, largestSide()));
 }
 
 bool pictureReady() {
     if (uploaded) return true;
-    if (!refused.empty()) Fail(refused);
+    if (!refused.empty()) fail(refused);
     if (!pending) startLoadingTexture();
     if (!pending || pending->wait_for(std::chrono::seconds(0)) != std::future_status::ready)
         return false;
     LoadedPicture loaded = pending->get();
-    if (!loaded.image) Fail(loaded.failure);
+    if (!loaded.image) fail(loaded.failure);
     picture = std::move(loaded.image);
     views = makeMonitorViews(*picture, monitors);
     // With a texture for each monitor the whole picture's is never sampled.

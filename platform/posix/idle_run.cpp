@@ -3,13 +3,13 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "platform/idle.h"
+#include "platform/platform.h"
 
 extern char** environ;
 
@@ -20,10 +20,8 @@ int ExitCode(int status) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-void SleepMs(long ms) {
-    timespec t{ms / 1000, (ms % 1000) * 1000000L};
-    while (nanosleep(&t, &t) != 0 && errno == EINTR) {
-    }
+void SleepMs(std::int64_t ms) {
+    SleepUntil(MonotonicNanoseconds() + ms * 1000000);
 }
 
 }  // namespace

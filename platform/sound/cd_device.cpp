@@ -133,7 +133,8 @@ class CdDevice : public Device {
     bool ReadPosition(const std::string& text, std::int32_t& sector, std::int32_t& error);
     std::string FormatPosition(std::int32_t sector) const;
     std::string FormatLength(std::int32_t frames) const {
-        if (format_ == Format::kMs) return std::to_string(std::int64_t{frames} * 1000 / 75);
+        if (format_ == Format::kMs)
+            return std::to_string(std::int64_t{frames} * 1000 / kFramesPerSecond);
         return FormatMsf(frames);
     }
     std::int32_t TrackItem(const std::string& word, const std::string& number, std::string& reply);
