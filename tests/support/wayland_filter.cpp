@@ -52,7 +52,8 @@ std::uint32_t Word(const std::vector<std::uint8_t>& b, std::size_t at) {
     return v;
 }
 
-// Reads what is there (bytes and descriptors); false at the end of the stream.
+// Reads what is there (bytes and descriptors); false at the end of the stream, or when
+// descriptors were lost.
 bool Receive(int fd, std::vector<std::uint8_t>& bytes, std::vector<int>& fds) {
     std::uint8_t buffer[4096];
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * 28)];
@@ -73,6 +74,9 @@ bool Receive(int fd, std::vector<std::uint8_t>& bytes, std::vector<int>& fds) {
             fds.push_back(passed);
         }
     }
+    // Descriptors that did not fit were closed by the kernel: the stream can't be passed on
+    // whole any more, so the connection ends rather than leaving its peer waiting for them.
+    if (message.msg_flags & MSG_CTRUNC) return false;
     bytes.insert(bytes.end(), buffer, buffer + n);
     return true;
 }
@@ -197,12 +201,9 @@ int main(int argc, char** argv) {
             polls.push_back({p->server, POLLIN, 0});
         }
         if (poll(polls.data(), polls.size(), -1) < 0) continue;
-        if (polls[0].revents & POLLIN) {
-            auto pair = std::make_unique<Pair>();
-            pair->client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-            pair->server = Connect(real);
-            if (pair->client >= 0 && pair->server >= 0) pairs.push_back(std::move(pair));
-        }
+        // Only the pairs that were polled are served here: polls[1 + 2 * i] and polls[2 + 2 * i]
+        // belong to pairs[i] while both hold the same pairs, so a client accepted in this round
+        // joins them after the loop and is first polled in the next round.
         for (std::size_t i = 0; i < pairs.size();) {
             Pair& p = *pairs[i];
             const pollfd& c = polls[1 + 2 * i];
@@ -219,6 +220,12 @@ int main(int argc, char** argv) {
                 polls.erase(polls.begin() + 1 + 2 * static_cast<std::ptrdiff_t>(i),
                             polls.begin() + 3 + 2 * static_cast<std::ptrdiff_t>(i));
             }
+        }
+        if (polls[0].revents & POLLIN) {
+            auto pair = std::make_unique<Pair>();
+            pair->client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+            pair->server = Connect(real);
+            if (pair->client >= 0 && pair->server >= 0) pairs.push_back(std::move(pair));
         }
     }
 }
