@@ -9,12 +9,7 @@
 #   monitors_test.sh BIN_FOLDER ARTIFACT_FOLDER WORK_FOLDER
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
-require_session
-bin=$1 artifacts=$2 work=$3
-mkdir -p "$artifacts"
-fresh_work "$work"
-mkdir -p "$work/program"
-cp "$bin/Velmora.scr" "$bin/Velmora.dll" "$work/program/"
+start_test "$@" Velmora.scr Velmora.dll
 bitmap=$work/root/c/tolvik/Zentrova.bmp
 read -r width height < <(xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\).*/\1 \2/p')
 

@@ -6,12 +6,8 @@
 #   music_test.sh BIN_FOLDER ARTIFACT_FOLDER WORK_FOLDER
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
-require_session
-bin=$1 artifacts=$2 work=$3
-mkdir -p "$artifacts"
-fresh_work "$work"
-mkdir -p "$work/program" "$work/pulse"
-cp "$bin/Velmora.scr" "$bin/Velmora.dll" "$work/program/"
+start_test "$@" Velmora.scr Velmora.dll
+mkdir -p "$work/pulse"
 for tool in pulseaudio parec sox lame; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (tools/windows/build.sh installs it)"
 done
