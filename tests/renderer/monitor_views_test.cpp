@@ -2,19 +2,17 @@
 // picture is too large for one texture, every monitor gets a texture of its own holding its part
 // at the resolution a picture of that size always had, and draws exactly what that part drawn
 // alone would; a monitor list that does not match the picture is cut to it.
-#include <GL/freeglut.h>
-#include <gtest/gtest.h>
-
 #include <random>
 #include <vector>
 
-#include "desktop.h"
+#include "gl_window.h"
 #include "renderer/base_level.h"
 #include "renderer/scene.h"
 
 namespace {
 
-constexpr int kWindowWidth = 320, kWindowHeight = 240;
+using testgl::kWindowHeight;
+using testgl::kWindowWidth;
 
 renderer::RgbImage Noise(int width, int height, unsigned seed) {
     renderer::RgbImage image;
@@ -40,49 +38,7 @@ renderer::RgbImage Part(const renderer::RgbImage& image, const platform::Monitor
     return part;
 }
 
-std::vector<std::uint8_t> BaseLevel(GLuint name, int& width, int& height) {
-    glBindTexture(GL_TEXTURE_2D, name);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    return rgb;
-}
-
-std::vector<std::uint8_t> ReadRect(const platform::GlRect& r) {
-    glFinish();
-    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(r.width) * r.height * 3);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(r.x, r.y, r.width, r.height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    return rgb;
-}
-
-class MonitorViews : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        display_ = new testsupport::VirtualDisplay(640, 480);
-        ASSERT_TRUE(display_->ok());
-        setenv("DISPLAY", display_->name().c_str(), 1);
-        int argc = 1;
-        char name[] = "monitor_views_test";
-        char* argv[] = {name, nullptr};
-        glutInitWindowSize(kWindowWidth, kWindowHeight);
-        glutInitWindowPosition(0, 0);
-        glutInit(&argc, argv);
-        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-        glutCreateWindow("monitor_views_test");
-        renderer::setFixedView(kWindowWidth, kWindowHeight);
-    }
-    static void TearDownTestSuite() {
-        glutExit();
-        delete display_;
-        display_ = nullptr;
-    }
-    static testsupport::VirtualDisplay* display_;
-};
-testsupport::VirtualDisplay* MonitorViews::display_ = nullptr;
+class MonitorViews : public testgl::GlWindowTest {};
 
 }  // namespace
 
@@ -99,7 +55,7 @@ TEST_F(MonitorViews, TooLargeForOneTextureEachMonitorDrawsItsOwnPartAsIfAlone) {
     renderer::drawMonitorViews(views, kWindowHeight, power, twist);
     std::vector<std::vector<std::uint8_t>> drawn;
     for (const auto& view : views)
-        drawn.push_back(ReadRect(platform::ViewportOf(view.part, kWindowHeight)));
+        drawn.push_back(testgl::ReadPixels(platform::ViewportOf(view.part, kWindowHeight)));
 
     for (std::size_t i = 0; i < views.size(); ++i) {
         SCOPED_TRACE("monitor " + std::to_string(i));
@@ -108,18 +64,18 @@ TEST_F(MonitorViews, TooLargeForOneTextureEachMonitorDrawsItsOwnPartAsIfAlone) {
         EXPECT_EQ(views[i].part.height, monitors[i].height);
         // The part alone, through the default texture, over its viewport.
         const renderer::RgbImage alone = Part(picture, views[i].part);
-        int ownWidth = 0, ownHeight = 0, aloneWidth = 0, aloneHeight = 0;
-        const auto own = BaseLevel(views[i].name, ownWidth, ownHeight);
+        const testgl::Level own = testgl::ReadBaseLevel(views[i].name);
         renderer::uploadTexture(alone);
-        const auto reference = BaseLevel(0, aloneWidth, aloneHeight);
-        EXPECT_EQ(ownWidth, renderer::nearestPowerOfTwo(alone.width));
-        EXPECT_EQ(ownHeight, renderer::nearestPowerOfTwo(alone.height));
-        EXPECT_TRUE(own == reference) << "the monitor's texture differs from its part's";
+        const testgl::Level reference = testgl::ReadBaseLevel(0);
+        EXPECT_EQ(own.width, renderer::nearestPowerOfTwo(alone.width));
+        EXPECT_EQ(own.height, renderer::nearestPowerOfTwo(alone.height));
+        EXPECT_TRUE(own.rgb == reference.rgb) << "the monitor's texture differs from its part's";
         const platform::GlRect at = platform::ViewportOf(views[i].part, kWindowHeight);
         glClear(GL_COLOR_BUFFER_BIT);
         glViewport(at.x, at.y, at.width, at.height);
         renderer::warpMesh(power, twist);
-        EXPECT_TRUE(ReadRect(at) == drawn[i]) << "the monitor's frame differs from its part's";
+        EXPECT_TRUE(testgl::ReadPixels(at) == drawn[i])
+            << "the monitor's frame differs from its part's";
     }
     glViewport(0, 0, kWindowWidth, kWindowHeight);
 }

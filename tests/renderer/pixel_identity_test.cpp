@@ -4,20 +4,18 @@
 // the mesh drawn vertex by vertex in immediate mode. Both run in one OpenGL context on a
 // private Xvfb and must give the same bytes: the texture's base level for pictures of many
 // shapes, and whole frames at the animation's turning points.
-#include <GL/freeglut.h>
 #include <GL/glu.h>
-#include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <random>
 #include <vector>
 
-#include "desktop.h"
+#include "gl_window.h"
 #include "renderer/scene.h"
 
 namespace {
 
-constexpr int kWindowWidth = 320, kWindowHeight = 240;
+using testgl::Level;
+using testgl::ReadBaseLevel;
 
 // Noise in the lower half (every byte matters to the resampling), smooth ramps in the upper.
 renderer::RgbImage MakePicture(int width, int height, unsigned seed) {
@@ -41,21 +39,6 @@ renderer::RgbImage MakePicture(int width, int height, unsigned seed) {
         }
     }
     return image;
-}
-
-struct Level {
-    int width = 0, height = 0;
-    std::vector<std::uint8_t> rgb;
-};
-
-Level ReadBaseLevel() {
-    Level level;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &level.width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &level.height);
-    level.rgb.resize(static_cast<std::size_t>(level.width) * level.height * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, level.rgb.data());
-    return level;
 }
 
 // The renderer's earlier upload: the whole mipmap chain built by the library from packed
@@ -83,15 +66,6 @@ void DrawAsBefore(const renderer::Animation& state) {
     glEnd();
 }
 
-std::vector<std::uint8_t> ReadFrame() {
-    glFinish();
-    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(kWindowWidth) * kWindowHeight * 3);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWindowWidth, kWindowHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    return rgb;
-}
-
 // Frames 0 (the picture before the first step) to `last`, those in `wanted` read back, each
 // drawn after clearing the buffers in `cleared`.
 std::vector<std::vector<std::uint8_t>> Frames(bool asBefore, const std::vector<int>& wanted,
@@ -110,7 +84,7 @@ std::vector<std::vector<std::uint8_t>> Frames(bool asBefore, const std::vector<i
             DrawAsBefore(state);
         else
             renderer::warpMesh(state.lensPower, state.twistAmount);
-        frames.push_back(ReadFrame());
+        frames.push_back(testgl::ReadPixels());
     }
     return frames;
 }
@@ -122,31 +96,7 @@ std::size_t DifferingBytes(const std::vector<std::uint8_t>& a, const std::vector
     return differing;
 }
 
-class PixelIdentity : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        display_ = new testsupport::VirtualDisplay(640, 480);
-        ASSERT_TRUE(display_->ok());
-        setenv("DISPLAY", display_->name().c_str(), 1);
-        int argc = 1;
-        char name[] = "pixel_identity_test";
-        char* argv[] = {name, nullptr};
-        glutInitWindowSize(kWindowWidth, kWindowHeight);
-        glutInitWindowPosition(0, 0);
-        glutInit(&argc, argv);
-        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-        glutCreateWindow("pixel_identity_test");
-        renderer::setFixedView(kWindowWidth, kWindowHeight);
-    }
-    static void TearDownTestSuite() {
-        glutExit();
-        delete display_;
-        display_ = nullptr;
-    }
-    static testsupport::VirtualDisplay* display_;
-};
-
-testsupport::VirtualDisplay* PixelIdentity::display_ = nullptr;
+class PixelIdentity : public testgl::GlWindowTest {};
 
 }  // namespace
 
