@@ -4,7 +4,6 @@
 // reset. Writes "ready" to the file named by its argument once the name is its own, and a line
 // for each watch added ("idle watch", "active watch"); ends on SIGTERM.
 #include <poll.h>
-#include <signal.h>
 #include <sys/signalfd.h>
 #include <systemd/sd-bus.h>
 #include <unistd.h>
@@ -13,6 +12,8 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+
+#include "test_signals.h"
 
 namespace {
 
@@ -115,12 +116,7 @@ int FireDue(State& s) {
 
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGUSR1);
-    sigaddset(&set, SIGTERM);
-    sigprocmask(SIG_BLOCK, &set, nullptr);
-    const int signals = signalfd(-1, &set, SFD_CLOEXEC);
+    const int signals = testidle::InputAndEndSignals();
     State s;
     if (sd_bus_open_user(&s.bus) < 0 ||
         sd_bus_add_object_vtable(s.bus, nullptr, kPath, kInterface, kVtable, &s) < 0 ||

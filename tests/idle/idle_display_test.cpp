@@ -4,51 +4,26 @@
 #include <signal.h>
 
 #include <filesystem>
-#include <memory>
-#include <sstream>
 #include <thread>
 
-#include "desktop.h"
+#include "idle_companion.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace testsupport;
-using Clock = std::chrono::steady_clock;
+using namespace testidle;
 
-std::int64_t MsSince(Clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
-// True when the process is gone, or ended and only waits to be reaped.
-bool ProcessGone(pid_t pid) {
-    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
-    const auto close = stat.rfind(')');
-    return close == std::string::npos || stat.compare(close + 2, 1, "Z") == 0;
-}
-
-class IdleCompanion : public ::testing::Test {
+class IdleCompanion : public CompanionTest {
   protected:
     void SetUp() override {
         ASSERT_TRUE(display_->ok());
-        fs::create_directories(folder_);
-        for (const char* name : {"velmora-idle", "Velmora.scr", "Velmora.dll"})
-            fs::copy_file(std::string(VELMORA_BIN_DIR "/") + name, folder_ + "/" + name);
+        CompanionTest::SetUp();
     }
 
-    virtual std::map<std::string, std::string> Environment() const {
-        return {{"DISPLAY", display_->name()},
-                {"VELMORA_ROOT", temp_.path() + "/root"},
-                {"SDL_AUDIODRIVER", "dummy"}};
-    }
-
-    // Starts the companion with its standard error going to log_.
-    void StartCompanion(const std::string& arguments) {
-        companion_ = std::make_unique<Child>(
-            std::vector<std::string>{
-                "/bin/sh", "-c",
-                "exec '" + folder_ + "/velmora-idle' " + arguments + " 2>'" + log_ + "'"},
-            Environment());
+    std::map<std::string, std::string> Environment() const override {
+        auto env = ProgramEnvironment();
+        env["DISPLAY"] = display_->name();
+        return env;
     }
 
     // Keyboard or pointer input, as a user's: the display's idle time starts again.
@@ -56,25 +31,6 @@ class IdleCompanion : public ::testing::Test {
         static int step = 0;
         Shell("DISPLAY=" + display_->name() + " xdotool mousemove " +
               std::to_string(10 + step++ % 2) + " 10");
-    }
-
-    int RunsLogged() {
-        std::istringstream lines(ReadFile(log_));
-        int runs = 0;
-        for (std::string line; std::getline(lines, line);)
-            if (line.find(" started after ") != std::string::npos) ++runs;
-        return runs;
-    }
-
-    // The host's process id from the last run line.
-    pid_t LastRunPid() {
-        const std::string log = ReadFile(log_);
-        const auto at = log.rfind("(pid ");
-        return at == std::string::npos ? 0 : std::stoi(log.substr(at + 5));
-    }
-
-    bool WaitForRuns(int count, std::chrono::milliseconds timeout) {
-        return WaitUntil([&] { return RunsLogged() >= count; }, timeout);
     }
 
     void EndRunWithEscape() {
@@ -88,10 +44,6 @@ class IdleCompanion : public ::testing::Test {
     }
 
     std::unique_ptr<VirtualDisplay> display_ = std::make_unique<VirtualDisplay>(640, 480);
-    TempFolder temp_;
-    std::string folder_ = temp_.path() + "/program";
-    std::string log_ = temp_.path() + "/idle.log";
-    std::unique_ptr<Child> companion_;
 };
 
 TEST_F(IdleCompanion, StartsARunAfterTheIdleTimeNotBeforeAndCountsAgainAfterInput) {

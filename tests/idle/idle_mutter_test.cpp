@@ -6,23 +6,16 @@
 
 #include <filesystem>
 #include <fstream>
-#include <memory>
-#include <sstream>
 #include <thread>
 
-#include "desktop.h"
+#include "idle_companion.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace testsupport;
-using Clock = std::chrono::steady_clock;
+using namespace testidle;
 
 constexpr const char* kUser = "65534";  // Mutter, like every compositor, is no root's
-
-std::int64_t MsSince(Clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
 
 std::vector<std::string> AsUser(std::vector<std::string> argv) {
     argv.insert(argv.begin(), {"/usr/bin/setpriv", std::string("--reuid=") + kUser,
@@ -30,13 +23,11 @@ std::vector<std::string> AsUser(std::vector<std::string> argv) {
     return argv;
 }
 
-class MutterIdleCompanion : public ::testing::Test {
+class MutterIdleCompanion : public CompanionTest {
   protected:
     void SetUp() override {
         ASSERT_TRUE(display_.ok());
-        fs::create_directories(folder_);
-        for (const char* name : {"velmora-idle", "Velmora.scr", "Velmora.dll"})
-            fs::copy_file(std::string(VELMORA_BIN_DIR "/") + name, folder_ + "/" + name);
+        CompanionTest::SetUp();
         // The user's runtime folder and a session bus both the user and root may use.
         fs::permissions(temp_.path(),
                         fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
@@ -85,35 +76,19 @@ class MutterIdleCompanion : public ::testing::Test {
                 {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + runtime_ + "/bus"}};
     }
 
-    void StartCompanion(const std::string& arguments) {
+    std::map<std::string, std::string> Environment() const override {
         auto env = UserEnvironment();
+        env.merge(ProgramEnvironment());
         env["WAYLAND_DISPLAY"] = runtime_ + "/wayland-0";
         env["DISPLAY"] = display_.name();
-        env["VELMORA_ROOT"] = temp_.path() + "/root";
-        env["SDL_AUDIODRIVER"] = "dummy";
-        companion_ = std::make_unique<Child>(
-            std::vector<std::string>{
-                "/bin/sh", "-c",
-                "exec '" + folder_ + "/velmora-idle' " + arguments + " 2>'" + log_ + "'"},
-            env);
+        return env;
     }
 
     void Key() { kill(keys_->pid(), SIGUSR1); }
 
-    int RunsLogged() {
-        std::istringstream lines(ReadFile(log_));
-        int runs = 0;
-        for (std::string line; std::getline(lines, line);)
-            if (line.find(" started after ") != std::string::npos) ++runs;
-        return runs;
-    }
-
     VirtualDisplay display_{640, 480};
-    TempFolder temp_;
     std::string runtime_ = temp_.path() + "/run";
-    std::string folder_ = temp_.path() + "/program";
-    std::string log_ = temp_.path() + "/idle.log";
-    std::unique_ptr<Child> bus_, mutter_, keys_, companion_;
+    std::unique_ptr<Child> bus_, mutter_, keys_;
 };
 
 TEST_F(MutterIdleCompanion, StartsARunAfterQuietAndNoneWhileKeysArrive) {

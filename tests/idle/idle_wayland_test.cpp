@@ -3,68 +3,27 @@
 // ends the run that shows through XWayland.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <memory>
-#include <sstream>
 #include <thread>
 
-#include "desktop.h"
+#include "idle_companion.h"
 #include "wayland_session.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using namespace testsupport;
-using Clock = std::chrono::steady_clock;
+using namespace testidle;
 
-std::int64_t MsSince(Clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
-// True when the process is gone, or ended and only waits to be reaped.
-bool ProcessGone(pid_t pid) {
-    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
-    const auto close = stat.rfind(')');
-    return close == std::string::npos || stat.compare(close + 2, 1, "Z") == 0;
-}
-
-class WaylandIdleCompanion : public ::testing::Test {
+class WaylandIdleCompanion : public CompanionTest {
   protected:
     void SetUp() override {
         ASSERT_TRUE(session_.ok()) << session_.Failure();
-        fs::create_directories(folder_);
-        for (const char* name : {"velmora-idle", "Velmora.scr", "Velmora.dll"})
-            fs::copy_file(std::string(VELMORA_BIN_DIR "/") + name, folder_ + "/" + name);
+        CompanionTest::SetUp();
     }
 
-    void StartCompanion(const std::string& arguments) {
-        companion_ = std::make_unique<Child>(
-            std::vector<std::string>{
-                "/bin/sh", "-c",
-                "exec '" + folder_ + "/velmora-idle' " + arguments + " 2>'" + log_ + "'"},
-            session_.Environment(
-                {{"VELMORA_ROOT", temp_.path() + "/root"}, {"SDL_AUDIODRIVER", "dummy"}}));
-    }
-
-    int RunsLogged() {
-        std::istringstream lines(ReadFile(log_));
-        int runs = 0;
-        for (std::string line; std::getline(lines, line);)
-            if (line.find(" started after ") != std::string::npos) ++runs;
-        return runs;
-    }
-
-    pid_t LastRunPid() {
-        const std::string log = ReadFile(log_);
-        const auto at = log.rfind("(pid ");
-        return at == std::string::npos ? 0 : std::stoi(log.substr(at + 5));
+    std::map<std::string, std::string> Environment() const override {
+        return session_.Environment(ProgramEnvironment());
     }
 
     WaylandSession session_{{.portal = false}};
-    TempFolder temp_;
-    std::string folder_ = temp_.path() + "/program";
-    std::string log_ = temp_.path() + "/idle.log";
-    std::unique_ptr<Child> companion_;
 };
 
 TEST_F(WaylandIdleCompanion, StartsOneRunAfterQuietAndNoneWhileKeysArrive) {

@@ -1,13 +1,14 @@
 // Types keys into GNOME's compositor the way a remote desktop does (org.gnome.Mutter.RemoteDesktop
 // on the session bus): each SIGUSR1 presses and releases Shift, which counts as the user's input.
 // Writes "ready" to the file named by its argument once its session has started; ends on SIGTERM.
-#include <signal.h>
 #include <sys/signalfd.h>
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <string>
+
+#include "test_signals.h"
 
 namespace {
 
@@ -60,12 +61,7 @@ bool Serve(sd_bus* bus, int signals, const char* readyFile) {
 
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGUSR1);
-    sigaddset(&set, SIGTERM);
-    sigprocmask(SIG_BLOCK, &set, nullptr);
-    const int signals = signalfd(-1, &set, SFD_CLOEXEC);
+    const int signals = testidle::InputAndEndSignals();
     sd_bus* bus = nullptr;
     if (sd_bus_open_user(&bus) < 0) return 1;
     // Mutter may not be on the bus yet: the test starts this again until it is. Every way out
