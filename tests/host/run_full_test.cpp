@@ -1,14 +1,11 @@
 // Whole screensaver runs under Xvfb: Velmora.scr /s from a program folder of its own, with the
 // real renderer or a stand-in (run_stub_renderer) beside it, music through SDL's disk output,
 // and the pointer's hides and shows recorded by a preloaded probe (run_cursor_probe).
-// gtest first: Xlib defines None and Bool as macros that gtest's own names would collide with.
 #include <gtest/gtest.h>
-// clang-format off
-#include <X11/Xlib.h>
-// clang-format on
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -31,32 +28,6 @@ enum class Renderer { Real, Stub, Missing };
 bool ProcessExists(pid_t pid) {
     return fs::exists("/proc/" + std::to_string(pid));
 }
-
-// A pixel of a 24-bit bottom-up bitmap file as 0xRRGGBB, counted from the top-left corner.
-struct Bitmap {
-    int width = 0, height = 0, bits = 0;
-    std::string data;
-    std::uint32_t offset = 0;
-
-    explicit Bitmap(const std::string& path) : data(ReadFile(path)) {
-        if (data.size() < 54 || data.compare(0, 2, "BM") != 0) return;
-        offset = U32(10);
-        width = static_cast<int>(U32(18));
-        height = static_cast<int>(U32(22));
-        bits = data[28] | data[29] << 8;
-    }
-    std::uint32_t U32(size_t at) const {
-        const auto* p = reinterpret_cast<const unsigned char*>(data.data()) + at;
-        return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-    }
-    std::uint32_t Pixel(int x, int y) const {
-        const size_t stride = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
-        const size_t at = offset + stride * (height - 1 - y) + static_cast<size_t>(x) * 3;
-        if (at + 3 > data.size()) return 0xFFFFFFFF;
-        const auto* p = reinterpret_cast<const unsigned char*>(data.data()) + at;
-        return p[2] << 16 | p[1] << 8 | p[0];
-    }
-};
 
 class FullRun : public ::testing::Test {
   protected:
@@ -137,38 +108,13 @@ class FullRun : public ::testing::Test {
 using Calls = std::vector<std::string>;
 
 // Paints the root window in four coloured quarters; the connection stays open meanwhile.
-class PaintedRoot {
-  public:
-    static constexpr std::uint32_t kColours[4] = {0xC03020, 0x20A040, 0x2040C0, 0xE0D040};
-
-    explicit PaintedRoot(const std::string& name) : d_(XOpenDisplay(name.c_str())) {
-        if (!d_) return;
-        const Window root = DefaultRootWindow(d_);
-        const int w = DisplayWidth(d_, 0), h = DisplayHeight(d_, 0);
-        const Pixmap p = XCreatePixmap(d_, root, w, h, DefaultDepth(d_, 0));
-        const GC gc = XCreateGC(d_, p, 0, nullptr);
-        for (int i = 0; i < 4; ++i) {
-            XSetForeground(d_, gc, kColours[i]);
-            XFillRectangle(d_, p, gc, (i % 2) * w / 2, (i / 2) * h / 2, w / 2, h / 2);
-        }
-        XSetWindowBackgroundPixmap(d_, root, p);
-        XClearWindow(d_, root);
-        XFreeGC(d_, gc);
-        XSync(d_, False);
-    }
-    ~PaintedRoot() {
-        if (d_) XCloseDisplay(d_);
-    }
-    bool ok() const { return d_ != nullptr; }
-
-  private:
-    Display* d_;
-};
+// The desktop in four quarters of these colours.
+constexpr std::array<std::uint32_t, 4> kQuarterColours = {0xC03020, 0x20A040, 0x2040C0, 0xE0D040};
 
 }  // namespace
 
 TEST_F(FullRun, HandOffBitmapHoldsTheScreenBeforeTheRendererStarts) {
-    PaintedRoot painted(display_.name());
+    PaintedDesktop painted(display_.name(), Quarters(0, 0, 640, 480, kQuarterColours));
     ASSERT_TRUE(painted.ok());
     Install(Renderer::Stub);
     const std::string seen = temp_.path() + "/seen-by-renderer.bmp";
@@ -177,15 +123,15 @@ TEST_F(FullRun, HandOffBitmapHoldsTheScreenBeforeTheRendererStarts) {
     const std::uintptr_t window = WaitForRendererWindow();
     ASSERT_NE(window, 0u);
 
-    const Bitmap bitmap(seen);
+    const SavedBitmap bitmap(seen);
     ASSERT_EQ(bitmap.width, 640);
     ASSERT_EQ(bitmap.height, 480);  // positive: rows bottom-up
     ASSERT_EQ(bitmap.bits, 24);
     const int xs[2] = {5, 634}, ys[2] = {5, 474};
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(bitmap.Pixel(xs[i % 2], ys[i / 2]), PaintedRoot::kColours[i]) << "quarter " << i;
-    EXPECT_EQ(bitmap.Pixel(319, 239), PaintedRoot::kColours[0]);
-    EXPECT_EQ(bitmap.Pixel(320, 240), PaintedRoot::kColours[3]);
+        EXPECT_EQ(bitmap.Pixel(xs[i % 2], ys[i / 2]), kQuarterColours[i]) << "quarter " << i;
+    EXPECT_EQ(bitmap.Pixel(319, 239), kQuarterColours[0]);
+    EXPECT_EQ(bitmap.Pixel(320, 240), kQuarterColours[3]);
 
     PressEscape(window);
     EXPECT_EQ(host->Wait(3000ms), 0);

@@ -24,35 +24,6 @@ using namespace testsupport;
 constexpr std::uint32_t kBackground = 0x2060A0;
 constexpr std::uint32_t kWindowColour = 0xC03080;
 
-// A pixel of a 24-bit bottom-up bitmap file as 0xRRGGBB, counted from the top-left corner.
-struct Bitmap {
-    int width = 0, height = 0;
-    std::string data;
-    std::uint32_t offset = 0;
-
-    explicit Bitmap(const std::string& path) : data(ReadFile(path)) {
-        if (data.size() < 54 || data.compare(0, 2, "BM") != 0) return;
-        offset = U32(10);
-        width = static_cast<int>(U32(18));
-        height = static_cast<int>(U32(22));
-    }
-    std::uint32_t U32(std::size_t at) const {
-        const auto* p = reinterpret_cast<const unsigned char*>(data.data()) + at;
-        return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-    }
-    std::uint32_t Pixel(int x, int y) const {
-        const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
-        const std::size_t at = offset + stride * (height - 1 - y) + static_cast<std::size_t>(x) * 3;
-        if (at + 3 > data.size()) return 0xFFFFFFFF;
-        const auto* p = reinterpret_cast<const unsigned char*>(data.data()) + at;
-        return p[2] << 16 | p[1] << 8 | p[0];
-    }
-    // Keeps a copy beside the test's other pictures, as a PNG, for people to look at.
-    void Keep(const std::string& path, const std::string& name) const {
-        Shell("convert '" + path + "' '" + ArtifactFolder() + "/" + name + ".png' 2>/dev/null");
-    }
-};
-
 class WaylandRun : public ::testing::Test {
   protected:
     // Starts the session and fills a program folder of the session's user with both programs.
@@ -146,6 +117,26 @@ class WaylandRun : public ::testing::Test {
         return window;
     }
 
+    // A run over the coloured window: its bitmap, kept among the pictures as `name`, is
+    // 640 x 480 with the background and the window where the desktop shows them; Escape ends the
+    // run and its window.
+    void ExpectRunShowsTheDesktop(const std::string& name) {
+        auto host = StartRun();
+        ASSERT_NE(WaitForWindow("Zentrova_VC", 20s), 0u) << ReadFile(root_ + "/trace");
+        const SavedBitmap bitmap(BitmapPath());
+        Shell("convert '" + BitmapPath() + "' '" + ArtifactFolder() + "/" + name +
+              ".png' 2>/dev/null");
+        ASSERT_EQ(bitmap.width, 640);
+        ASSERT_EQ(bitmap.height, 480);
+        EXPECT_EQ(bitmap.Pixel(20, 20), kBackground);
+        EXPECT_EQ(bitmap.Pixel(630, 470), kBackground);
+        EXPECT_EQ(bitmap.Pixel(110, 110), kWindowColour);
+        EXPECT_EQ(bitmap.Pixel(290, 240), kWindowColour);
+        EscapeRenderer();
+        EXPECT_EQ(host->Wait(10s), 0);
+        EXPECT_EQ(FindWindow(session_->Get("DISPLAY"), "Zentrova_VC"), 0u);
+    }
+
     // A run whose capture fails: the message box comes, no renderer starts, nothing is saved,
     // the trace says why, and the host ends once the box is dismissed.
     void ExpectRefusedRun(const std::string& reasonPart, const std::string& name) {
@@ -176,55 +167,21 @@ class WaylandRun : public ::testing::Test {
 TEST_F(WaylandRun, ScreenCopyShowsTheBackgroundAndANativeWindowAndEscapeEndsTheRun) {
     Begin({.width = 640, .height = 480});
     OpenColouredWindow();
-    auto host = StartRun();
-    const std::uintptr_t renderer = WaitForWindow("Zentrova_VC", 20s);
-    ASSERT_NE(renderer, 0u) << ReadFile(root_ + "/trace");
-    const Bitmap bitmap(BitmapPath());
-    bitmap.Keep(BitmapPath(), "wayland-run-screencopy");
-    ASSERT_EQ(bitmap.width, 640);
-    ASSERT_EQ(bitmap.height, 480);
-    EXPECT_EQ(bitmap.Pixel(20, 20), kBackground);
-    EXPECT_EQ(bitmap.Pixel(630, 470), kBackground);
-    EXPECT_EQ(bitmap.Pixel(110, 110), kWindowColour);
-    EXPECT_EQ(bitmap.Pixel(290, 240), kWindowColour);
-    EscapeRenderer();
-    EXPECT_EQ(host->Wait(10s), 0);
-    EXPECT_EQ(FindWindow(session_->Get("DISPLAY"), "Zentrova_VC"), 0u);
+    ExpectRunShowsTheDesktop("wayland-run-screencopy");
 }
 
 TEST_F(WaylandRun, ThePortalShowsTheDesktopWhenScreenCopyIsHidden) {
     Begin({.width = 640, .height = 480, .screencopy = false});
     OpenColouredWindow();
-    auto host = StartRun();
-    const std::uintptr_t renderer = WaitForWindow("Zentrova_VC", 20s);
-    ASSERT_NE(renderer, 0u) << ReadFile(root_ + "/trace");
-    const Bitmap bitmap(BitmapPath());
-    bitmap.Keep(BitmapPath(), "wayland-run-portal");
-    ASSERT_EQ(bitmap.width, 640);
-    ASSERT_EQ(bitmap.height, 480);
-    EXPECT_EQ(bitmap.Pixel(20, 20), kBackground);
-    EXPECT_EQ(bitmap.Pixel(110, 110), kWindowColour);
-    EXPECT_EQ(bitmap.Pixel(290, 240), kWindowColour);
+    ExpectRunShowsTheDesktop("wayland-run-portal");
     // The portal's file is gone: screenshots do not pile up.
     EXPECT_FALSE(fs::exists("/tmp/out.png"));
-    EscapeRenderer();
-    EXPECT_EQ(host->Wait(10s), 0);
 }
 
 TEST_F(WaylandRun, AnOutputAtScaleTwoIsCapturedAtTheSizeXWaylandsWindowsHave) {
     Begin({.width = 1280, .height = 960, .scale = 2});
     OpenColouredWindow();
-    auto host = StartRun();
-    ASSERT_NE(WaitForWindow("Zentrova_VC", 20s), 0u) << ReadFile(root_ + "/trace");
-    const Bitmap bitmap(BitmapPath());
-    bitmap.Keep(BitmapPath(), "wayland-run-scale2");
-    ASSERT_EQ(bitmap.width, 640);
-    ASSERT_EQ(bitmap.height, 480);
-    EXPECT_EQ(bitmap.Pixel(20, 20), kBackground);
-    EXPECT_EQ(bitmap.Pixel(110, 110), kWindowColour);
-    EXPECT_EQ(bitmap.Pixel(290, 240), kWindowColour);
-    EscapeRenderer();
-    EXPECT_EQ(host->Wait(10s), 0);
+    ExpectRunShowsTheDesktop("wayland-run-scale2");
 }
 
 TEST_F(WaylandRun, WithoutScreenCopyOrPortalTheRunEndsWithAMessage) {

@@ -3,12 +3,9 @@
 // quarters. The hand-off bitmap must hold every monitor's pixels at their place (black where no
 // monitor shows), and during the run each monitor must show its own desktop near its corners,
 // where the lens and the swirl never reach, in every screenshot; Escape ends both programs.
-// gtest first: Xlib defines None and Bool as macros that gtest's own names would collide with.
 #include <gtest/gtest.h>
-// clang-format off
-#include <X11/Xlib.h>
-// clang-format on
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -46,72 +43,23 @@ std::uint32_t QuarterColour(std::size_t m, int q) {
     return kColours[(m * 4 + static_cast<std::size_t>(q)) % 12];
 }
 
+// Each monitor's desktop in its four quarters, white where no monitor shows.
+std::vector<testsupport::PaintedRect> Painted(const std::vector<Monitor>& monitors) {
+    std::vector<testsupport::PaintedRect> rects;
+    for (std::size_t m = 0; m < monitors.size(); ++m) {
+        const Monitor& mon = monitors[m];
+        const auto quarters = testsupport::Quarters(
+            mon.x, mon.y, mon.width, mon.height,
+            {QuarterColour(m, 0), QuarterColour(m, 1), QuarterColour(m, 2), QuarterColour(m, 3)});
+        rects.insert(rects.end(), quarters.begin(), quarters.end());
+    }
+    return rects;
+}
+
 Colour ColourOf(std::uint32_t rgb) {
     return {static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
             static_cast<std::uint8_t>(rgb)};
 }
-
-// Paints the root white and each monitor in its four quarters; the connection stays open.
-class PaintedMonitors {
-  public:
-    PaintedMonitors(const std::string& name, const std::vector<Monitor>& monitors)
-        : d_(XOpenDisplay(name.c_str())) {
-        if (!d_) return;
-        const Window root = DefaultRootWindow(d_);
-        const int w = DisplayWidth(d_, 0), h = DisplayHeight(d_, 0);
-        const Pixmap p = XCreatePixmap(d_, root, w, h, DefaultDepth(d_, 0));
-        const GC gc = XCreateGC(d_, p, 0, nullptr);
-        XSetForeground(d_, gc, 0xFFFFFF);
-        XFillRectangle(d_, p, gc, 0, 0, w, h);
-        for (std::size_t m = 0; m < monitors.size(); ++m) {
-            const Monitor& mon = monitors[m];
-            for (int q = 0; q < 4; ++q) {
-                XSetForeground(d_, gc, QuarterColour(m, q));
-                const int left = (q % 2) ? mon.width / 2 : 0, top = (q / 2) ? mon.height / 2 : 0;
-                XFillRectangle(d_, p, gc, mon.x + left, mon.y + top,
-                               (q % 2) ? mon.width - mon.width / 2 : mon.width / 2,
-                               (q / 2) ? mon.height - mon.height / 2 : mon.height / 2);
-            }
-        }
-        XSetWindowBackgroundPixmap(d_, root, p);
-        XClearWindow(d_, root);
-        XFreeGC(d_, gc);
-        XSync(d_, False);
-    }
-    ~PaintedMonitors() {
-        if (d_) XCloseDisplay(d_);
-    }
-    bool ok() const { return d_ != nullptr; }
-
-  private:
-    Display* d_;
-};
-
-// A pixel of a 24-bit bottom-up bitmap file, counted from the top-left corner.
-struct Bitmap {
-    int width = 0, height = 0;
-    std::string data;
-    std::uint32_t offset = 0;
-
-    explicit Bitmap(const std::string& path) : data(testsupport::ReadFile(path)) {
-        if (data.size() < 54 || data.compare(0, 2, "BM") != 0 || U16(28) != 24) return;
-        offset = U32(10);
-        width = static_cast<int>(U32(18));
-        height = static_cast<int>(U32(22));
-    }
-    std::uint32_t U16(size_t at) const {
-        const auto* p = reinterpret_cast<const unsigned char*>(data.data()) + at;
-        return p[0] | p[1] << 8;
-    }
-    std::uint32_t U32(size_t at) const { return U16(at) | U16(at + 2) << 16; }
-    std::uint32_t Pixel(int x, int y) const {
-        const size_t stride = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
-        const size_t at = offset + stride * (height - 1 - y) + static_cast<size_t>(x) * 3;
-        if (at + 3 > data.size()) return 0xFFFFFFFF;
-        const auto* p = reinterpret_cast<const unsigned char*>(data.data()) + at;
-        return p[2] << 16 | p[1] << 8 | p[0];
-    }
-};
 
 // Where each monitor's corners are checked on the screen: 5 % in from the sides, 7 % in from
 // the top and bottom. There the mesh lies well outside its unit circle (nothing moves), and
@@ -226,7 +174,7 @@ class MonitorRun : public ::testing::TestWithParam<Layout> {
             right = std::max(right, m.x + m.width);
             bottom = std::max(bottom, m.y + m.height);
         }
-        const Bitmap bitmap(root_ + "/c/tolvik/Zentrova.bmp");
+        const testsupport::SavedBitmap bitmap(root_ + "/c/tolvik/Zentrova.bmp");
         ASSERT_EQ(bitmap.width, right);
         ASSERT_EQ(bitmap.height, bottom);
         for (std::size_t m = 0; m < layout.monitors.size(); ++m) {
@@ -261,7 +209,7 @@ class MonitorRun : public ::testing::TestWithParam<Layout> {
 
 TEST_P(MonitorRun, EveryMonitorShowsItsOwnDesktopAndEscapeEndsTheRun) {
     const Layout& layout = GetParam();
-    PaintedMonitors painted(display_->name(), layout.monitors);
+    testsupport::PaintedDesktop painted(display_->name(), Painted(layout.monitors));
     ASSERT_TRUE(painted.ok());
     auto host = StartRun();
     std::uintptr_t window = 0;

@@ -159,6 +159,39 @@ std::uintptr_t FindWindow(const std::string& display, const std::string& title) 
     return std::strtoul(out.c_str(), nullptr, 10);
 }
 
+std::vector<PaintedRect> Quarters(int x, int y, int width, int height,
+                                  const std::array<std::uint32_t, 4>& colours) {
+    const int left = width / 2, top = height / 2;
+    return {{x, y, left, top, colours[0]},
+            {x + left, y, width - left, top, colours[1]},
+            {x, y + top, left, height - top, colours[2]},
+            {x + left, y + top, width - left, height - top, colours[3]}};
+}
+
+PaintedDesktop::PaintedDesktop(const std::string& display, const std::vector<PaintedRect>& rects)
+    : display_(XOpenDisplay(display.c_str())) {
+    if (!display_) return;
+    Display* d = display_;
+    const Window root = DefaultRootWindow(d);
+    const int w = DisplayWidth(d, 0), h = DisplayHeight(d, 0);
+    const Pixmap p = XCreatePixmap(d, root, w, h, DefaultDepth(d, 0));
+    const GC gc = XCreateGC(d, p, 0, nullptr);
+    XSetForeground(d, gc, 0xFFFFFF);
+    XFillRectangle(d, p, gc, 0, 0, w, h);
+    for (const PaintedRect& r : rects) {
+        XSetForeground(d, gc, r.rgb);
+        XFillRectangle(d, p, gc, r.x, r.y, r.width, r.height);
+    }
+    XSetWindowBackgroundPixmap(d, root, p);
+    XClearWindow(d, root);
+    XFreeGC(d, gc);
+    XSync(d, False);
+}
+
+PaintedDesktop::~PaintedDesktop() {
+    if (display_) XCloseDisplay(display_);
+}
+
 bool Screenshot(const std::string& display, const std::string& pngPath, std::uintptr_t window) {
     const std::string target = window ? std::to_string(window) : std::string("root");
     int code = -1;

@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -15,6 +16,8 @@
 #include <vector>
 
 #include "test_support.h"
+
+struct _XDisplay;  // Xlib's Display
 
 namespace testsupport {
 
@@ -53,6 +56,32 @@ class Child {
   private:
     pid_t pid_ = -1;
     std::optional<int> status_;
+};
+
+// A rectangle of the screen (top-left origin) in one colour, 0xRRGGBB.
+struct PaintedRect {
+    int x = 0, y = 0, width = 0, height = 0;
+    std::uint32_t rgb = 0;
+};
+
+// The four quarters of a rectangle in `colours` (top-left, top-right, bottom-left,
+// bottom-right); the left and top quarters take the smaller half of an odd side.
+std::vector<PaintedRect> Quarters(int x, int y, int width, int height,
+                                  const std::array<std::uint32_t, 4>& colours);
+
+// The root window's background on `display` (what a capture of the desktop reads): white with
+// `rects` painted over it in order. The connection stays open while the object lives: the X
+// server resets, background and all, when its last client leaves.
+class PaintedDesktop {
+  public:
+    PaintedDesktop(const std::string& display, const std::vector<PaintedRect>& rects);
+    ~PaintedDesktop();
+    PaintedDesktop(const PaintedDesktop&) = delete;
+    PaintedDesktop& operator=(const PaintedDesktop&) = delete;
+    bool ok() const { return display_ != nullptr; }
+
+  private:
+    _XDisplay* display_;
 };
 
 // Runs a shell command to its end and returns what it printed on standard output.

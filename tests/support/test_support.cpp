@@ -15,6 +15,30 @@ std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+SavedBitmap::SavedBitmap(const std::string& path) : data_(ReadFile(path)) {
+    if (data_.size() < 54 || data_.compare(0, 2, "BM") != 0) return;
+    bits = static_cast<int>(U32(28) & 0xFFFF);
+    if (bits != 24) return;
+    offset_ = U32(10);
+    width = static_cast<int>(U32(18));
+    height = static_cast<int>(U32(22));
+}
+
+std::uint32_t SavedBitmap::U32(std::size_t at) const {
+    const auto* p = reinterpret_cast<const unsigned char*>(data_.data()) + at;
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+std::uint32_t SavedBitmap::Pixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height) return 0xFFFFFFFF;
+    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
+    const std::size_t at = offset_ + stride * static_cast<std::size_t>(height - 1 - y) +
+                           static_cast<std::size_t>(x) * 3;
+    if (at + 3 > data_.size()) return 0xFFFFFFFF;
+    const auto* p = reinterpret_cast<const unsigned char*>(data_.data()) + at;
+    return p[2] << 16 | p[1] << 8 | p[0];
+}
+
 std::chrono::milliseconds TimeBound(std::chrono::milliseconds bound) {
     static const int scale = [] {
         const char* text = std::getenv("VELMORA_TEST_TIME_SCALE");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -23,6 +24,23 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 // Folder for pictures a test run keeps for people to look at: $VELMORA_ARTIFACTS, else
 // <build>/artifacts. Created when missing.
 std::string ArtifactFolder();
+
+// A 24-bit bitmap file as the programs save it, read whole. width and height stay 0 when the
+// file is missing, is no bitmap or has another depth; `bits` is the depth its header names.
+class SavedBitmap {
+  public:
+    explicit SavedBitmap(const std::string& path);
+    int width = 0, height = 0, bits = 0;
+
+    // The pixel (x, y), counted from the top-left corner of a bottom-up file, as 0xRRGGBB;
+    // 0xFFFFFFFF where the file holds no such pixel.
+    std::uint32_t Pixel(int x, int y) const;
+
+  private:
+    std::uint32_t U32(std::size_t at) const;
+    std::string data_;
+    std::uint32_t offset_ = 0;
+};
 
 // A fresh empty temporary folder, removed with the object.
 class TempFolder {
