@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "host/capture.h"
 #include "forms/forms.h"
+#include "host/capture.h"
 #include "host/music/zentrova_bgm.h"
 #include "host/role.h"
 #include "host/roles.h"
@@ -89,19 +89,23 @@ class FullScreenForm : public forms::Form {
             Timer1.SetEnabled(false);
             Zentrova_BGM::Mp3Close();
         }
-        if (Zentrova_B::RoleOf(forms::CommandLine()) == Zentrova_B::Role::Run)
-            Zentrova_B::CursorCount = platform::ShowCursor(Zentrova_B::CursorCount != 0);
+        ShowPointerAgain();
         trace::Mark("run-end");
         forms::End(0);
     }
 
   private:
+    // A run that hid the pointer (/s) shows it again as it ends.
+    static void ShowPointerAgain() {
+        if (Zentrova_B::RoleOf(forms::CommandLine()) == Zentrova_B::Role::Run)
+            Zentrova_B::CursorCount = platform::ShowCursor(Zentrova_B::CursorCount != 0);
+    }
+
     // A run whose desktop could not be captured never shows a black picture in its place: the
     // pointer comes back, the user is told why, and the host ends (status 1) before any music
     // or renderer has started.
     [[noreturn]] void EndWithoutPicture(const std::string& why) {
-        if (Zentrova_B::RoleOf(forms::CommandLine()) == Zentrova_B::Role::Run)
-            Zentrova_B::CursorCount = platform::ShowCursor(Zentrova_B::CursorCount != 0);
+        ShowPointerAgain();
         forms::MsgBox("Error", run::CaptureFailedMessage(why));
         trace::Mark("run-end");
         forms::End(1);
