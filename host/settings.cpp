@@ -39,13 +39,14 @@ SettingsFiles ChooseSettingsFiles(const std::string& programFile, const std::str
 
 SettingsFiles LocateSettingsIn(const std::string& programFolder) {
     const std::string userFolder = platform::UserSettingsFolder();
-    const std::string userFile = userFolder.empty() ? "" : platform::PathInFolder(userFolder, names::kSettingsFileName);
+    const std::string userFile =
+        userFolder.empty() ? "" : platform::PathInFolder(userFolder, names::kSettingsFileName);
     std::string ignored;
     const bool userFileExists =
-        !userFile.empty() &&
-        platform::ReadRegularFile(userFile, ignored, kMaxFileBytes) != platform::ReadResult::Missing;
-    return ChooseSettingsFiles(platform::PathInFolder(programFolder, names::kSettingsFileName), userFile,
-                               platform::FolderWritable(programFolder), userFileExists);
+        !userFile.empty() && platform::ReadRegularFile(userFile, ignored, kMaxFileBytes) !=
+                                 platform::ReadResult::Missing;
+    return ChooseSettingsFiles(platform::PathInFolder(programFolder, names::kSettingsFileName),
+                               userFile, platform::FolderWritable(programFolder), userFileExists);
 }
 
 SettingsFiles LocateSettings() {
@@ -58,7 +59,8 @@ std::optional<std::string> PrepareSettingsSave(const SettingsFiles& files) {
     if (!folder.empty() && !platform::MakePrivateFolders(folder))
         return "the folder " + folder + " cannot be made (" + platform::LastErrorText() + ")";
     std::string bytes;
-    if (platform::ReadRegularFile(files.write, bytes, kMaxFileBytes) != platform::ReadResult::Missing)
+    if (platform::ReadRegularFile(files.write, bytes, kMaxFileBytes) !=
+        platform::ReadResult::Missing)
         return std::nullopt;  // there already (what can't be read, PutIniString refuses)
     if (platform::ReadRegularFile(files.read, bytes, kMaxFileBytes) != platform::ReadResult::Ok)
         return std::nullopt;  // no starting point: the save makes a new file
@@ -79,7 +81,8 @@ std::string GetIniString(std::string_view section, std::string_view key, const s
     // Where the system keeps such files itself, it reads them.
     if (auto value = platform::ReadIniValue(section, key, path)) return *value;
     std::string bytes;
-    if (platform::ReadRegularFile(path, bytes, kMaxFileBytes) != platform::ReadResult::Ok) return {};
+    if (platform::ReadRegularFile(path, bytes, kMaxFileBytes) != platform::ReadResult::Ok)
+        return {};
     return profile::Read(bytes, section, key, platform::LocaleCharset());
 }
 

@@ -205,8 +205,7 @@ int LabelWidget::handle(int event) {
     }
 }
 
-// ---- Option button
-// -------------------------------------------------------------------------------
+// ---- Option button -----------------------------------------------------------------------------
 
 class OptionButtonWidget : public ControlShell<OptionButton, Fl_Box> {
   public:
@@ -242,8 +241,7 @@ class OptionButtonWidget : public ControlShell<OptionButton, Fl_Box> {
     std::function<void(int)> onMouseDown_;
 };
 
-// ---- Image
-// ---------------------------------------------------------------------------------------
+// ---- Image -------------------------------------------------------------------------------------
 
 class ImageBoxWidget : public ControlShell<ImageBox, Fl_Box> {
   public:
@@ -276,8 +274,7 @@ class ImageBoxWidget : public ControlShell<ImageBox, Fl_Box> {
     bool stretch_ = false;
 };
 
-// ---- Combo box
-// -----------------------------------------------------------------------------------
+// ---- Combo box ---------------------------------------------------------------------------------
 
 class ComboBoxWidget : public ControlShell<ComboBox, Fl_Input_Choice> {
   public:
@@ -311,8 +308,7 @@ class ComboBoxWidget : public ControlShell<ComboBox, Fl_Input_Choice> {
     std::vector<Fl_Menu_Item> menu_;
 };
 
-// ---- Frame shape
-// ---------------------------------------------------------------------------------
+// ---- Frame shape -------------------------------------------------------------------------------
 
 class FrameShapeWidget : public ControlShell<FrameShape, Fl_Box> {
   public:

@@ -6,11 +6,9 @@
 #include <FL/fl_ask.H>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "forms/fltk/chooser_filter.h"
 #include "forms/fltk/fltk_form.h"

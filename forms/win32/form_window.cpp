@@ -29,8 +29,7 @@ LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return native->Handle(message, wParam, lParam);
 }
 
-// ---- Timers
-// --------------------------------------------------------------------------------------
+// ---- Timers ------------------------------------------------------------------------------------
 
 // Timers tick on a message-only window, each under its own address as the timer id. A timer
 // counts down once per Arm(); the tick kills the system timer before the handler runs, so a

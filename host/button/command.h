@@ -8,10 +8,10 @@
 #include <functional>
 #include <string>
 
-#include "host/button/command_core.h"
-#include "host/button/paint.h"
 #include "forms/forms.h"
 #include "forms/property_store.h"
+#include "host/button/command_core.h"
+#include "host/button/paint.h"
 
 class Command : private button::CommandHost {
   public:
