@@ -27,6 +27,18 @@ struct Registry {
     ext_idle_notifier_v1* extNotifier = nullptr;
     org_kde_kwin_idle* kdeIdle = nullptr;
     wayland::Toplevels toplevels;
+
+    // Destroys what was bound. Must come before the display is disconnected, which leaves its
+    // proxies pointing at freed memory.
+    void Release() {
+        toplevels.Release();
+        if (extNotifier) ext_idle_notifier_v1_destroy(extNotifier);
+        if (kdeIdle) org_kde_kwin_idle_destroy(kdeIdle);
+        if (seat) wl_seat_destroy(seat);
+        extNotifier = nullptr;
+        kdeIdle = nullptr;
+        seat = nullptr;
+    }
 };
 
 bool Is(const char* interface, const wl_interface& known) {
@@ -68,6 +80,7 @@ wl_display* Connect(Registry& r, std::string& error) {
     wl_registry_destroy(registry);
     if (!read) {
         error = "the Wayland display closed while its globals were read";
+        r.Release();
         wl_display_disconnect(display);
         return nullptr;
     }
@@ -94,9 +107,7 @@ class WaylandMonitor final : public Monitor {
         if (!display_) return;
         if (extNotification_) ext_idle_notification_v1_destroy(extNotification_);
         if (kdeTimeout_) org_kde_kwin_idle_timeout_release(kdeTimeout_);
-        if (registry_.extNotifier) ext_idle_notifier_v1_destroy(registry_.extNotifier);
-        if (registry_.kdeIdle) org_kde_kwin_idle_destroy(registry_.kdeIdle);
-        if (registry_.seat) wl_seat_destroy(registry_.seat);
+        registry_.Release();
         wl_display_disconnect(display_);
     }
 

@@ -59,8 +59,14 @@ const zwlr_foreign_toplevel_manager_v1_listener kManagerListener = {OnToplevel, 
 }  // namespace
 
 Toplevels::~Toplevels() {
+    Release();
+}
+
+void Toplevels::Release() {
     for (auto& w : windows_) zwlr_foreign_toplevel_handle_v1_destroy(w->handle);
+    windows_.clear();
     if (manager_) zwlr_foreign_toplevel_manager_v1_destroy(manager_);
+    manager_ = nullptr;
 }
 
 const char* Toplevels::InterfaceName() {

@@ -18,6 +18,7 @@ namespace platform::wayland {
 class Toplevels {
   public:
     Toplevels() = default;
+    // Releases what is still bound (see Release).
     ~Toplevels();
     Toplevels(const Toplevels&) = delete;
     Toplevels& operator=(const Toplevels&) = delete;
@@ -28,6 +29,10 @@ class Toplevels {
     // what the compositor sends as its events are dispatched.
     void Bind(wl_registry* registry, std::uint32_t name, std::uint32_t version);
     bool Bound() const { return manager_ != nullptr; }
+    // Destroys the manager and the windows' handles, and forgets them. Must come before the
+    // display they were bound on is disconnected: a proxy can't be destroyed once its display
+    // is gone.
+    void Release();
 
     // True when the active window is full screen and titled none of `ownTitles`.
     bool FullScreenActive(std::span<const std::string_view> ownTitles) const;

@@ -2,6 +2,7 @@
 // quiet and none while keys arrive through the compositor (wtype), and Escape typed the same way
 // ends the run that shows through XWayland.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <thread>
 
@@ -50,6 +51,17 @@ TEST_F(WaylandIdleCompanion, StartsOneRunAfterQuietAndNoneWhileKeysArrive) {
     EXPECT_TRUE(WaitUntil([&] { return ProcessGone(host); }, 5000ms));
     EXPECT_EQ(RunsLogged(), 1);
     EXPECT_TRUE(companion_->Running());
+}
+
+// SIGTERM, as the service manager stops it, ends the companion and its run with status 0: it
+// lets go of the compositor's objects (the window list among them) before its connection.
+TEST_F(WaylandIdleCompanion, SigtermEndsItAndItsRunWithStatusZero) {
+    StartCompanion("--seconds 1");
+    ASSERT_TRUE(WaitUntil([&] { return RunsLogged() == 1; }, 8000ms)) << ReadFile(log_);
+    const pid_t host = LastRunPid();
+    kill(companion_->pid(), SIGTERM);
+    EXPECT_EQ(companion_->Wait(5000ms), 0) << ReadFile(log_);
+    EXPECT_TRUE(WaitUntil([&] { return ProcessGone(host); }, 5000ms));
 }
 
 TEST_F(WaylandIdleCompanion, AnActiveFullScreenWindowKeepsTheRunAway) {
