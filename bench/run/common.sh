@@ -1,8 +1,25 @@
-# Sourced by the start-up benchmarks: a private Xvfb, a painted desktop on it, timed launches of
-# the programs with the timing shim, and the medians of their figures. Needs $bin (the build's
-# bin folder) and $tmp (a scratch folder the caller removes) to be set.
+# Sourced by the run benchmarks: the common start (the build's programs checked, a scratch
+# folder, everything stopped on the way out), a private Xvfb of one or two monitors with a
+# painted desktop, timed launches of the programs with the timing shim, processor shares, and
+# the medians of their figures. Needs $here (the source tree) to be set.
 
-xvfb=0 painter=0 launched=0
+xvfb=0 painter=0 launched=0 extra_pid=0
+
+# What every benchmark does first: sets $build, $bin and $tmp (removed on exit), ends with a
+# message when one of the named programs of the build's bin folder is missing, and on the way out
+# stops Xvfb, the painter, the launched program and $extra_pid (a yardstick run beside it).
+bench_start() {  # <script name> <build folder> <program>...
+  local name=$1 f
+  build=$(cd "$2" && pwd)
+  bin=$build/bin
+  shift 2
+  for f in "$@"; do
+    [ -e "$bin/$f" ] || { echo "$name: $bin/$f is missing" >&2; exit 1; }
+  done
+  tmp=$(mktemp -d)
+  trap 'stop_all; rm -rf "$tmp"' EXIT
+  trap 'exit 130' INT TERM HUP
+}
 
 # Running and not a zombie: an ended child stays visible to kill -0 until it is waited for.
 alive() { [ -r "/proc/$1/status" ] && ! grep -qs '^State:[[:space:]]*Z' "/proc/$1/status"; }
@@ -42,14 +59,43 @@ stop_painter() {
   painter=0
 }
 
-stop_all() {
-  [ "$launched" -gt 0 ] && kill -KILL "$launched" 2>/dev/null || true
-  stop_painter
-  [ "$xvfb" -gt 0 ] && kill "$xvfb" 2>/dev/null || true
+# Starts Xvfb for a size "WxH" or "2xWxH" (two RandR monitors of W x H side by side on one
+# screen) and paints its desktop.
+start_layout() {  # <size>
+  local one=${1#2x} count=1 width height
+  [ "$one" != "$1" ] && count=2
+  width=${one%x*} height=${one#*x}
+  start_xvfb $((width * count)) "$height"
+  if [ "$count" = 2 ]; then
+    xrandr --setmonitor LEFT "$width/508x$height/286+0+0" screen >/dev/null
+    xrandr --setmonitor RIGHT "$width/508x$height/286+$width+0" none >/dev/null
+  fi
+  paint_desktop $((width * count)) "$height"
 }
 
-cpu_ticks() {  # utime + stime of a process, in clock ticks
-  awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"
+stop_layout() {
+  stop_painter
+  stop_xvfb
+}
+
+# Runs <round function> $runs times at each size of $sizes, its figures going to
+# $tmp/figures-<size> (given as its argument); <prepare>, when named, runs once per size before.
+measure_sizes() {  # <round function> [<prepare>]
+  local size
+  for size in "${sizes[@]}"; do
+    start_layout "$size"
+    [ -z "${2:-}" ] || "$2"
+    : >"$tmp/figures-$size"
+    for _ in $(seq "$runs"); do "$1" "$tmp/figures-$size"; done
+    stop_layout
+  done
+}
+
+stop_all() {
+  [ "$launched" -gt 0 ] && kill -KILL "$launched" 2>/dev/null || true
+  [ "$extra_pid" -gt 0 ] && kill "$extra_pid" 2>/dev/null || true
+  stop_painter
+  [ "$xvfb" -gt 0 ] && kill "$xvfb" 2>/dev/null || true
 }
 
 # The processor time a process has used, in nanoseconds (all its threads): finer than the clock
@@ -62,6 +108,33 @@ cpu_ns() {
   echo "$total"
 }
 
+# The processor time each process uses over the next <seconds>, in per cent of a core with
+# <decimals> places: one figure per process, on one line.
+cpu_shares() {  # <seconds> <decimals> <pid>...
+  local seconds=$1 decimals=$2 before=() deltas=() pid i
+  shift 2
+  for pid in "$@"; do before+=("$(cpu_ns "$pid")"); done
+  sleep "$seconds"
+  i=0
+  for pid in "$@"; do
+    deltas+=($(($(cpu_ns "$pid") - before[i])))
+    i=$((i + 1))
+  done
+  awk -v s="$seconds" -v d="${deltas[*]}" -v p="$decimals" 'BEGIN { n = split(d, v, " ")
+    for (i = 1; i <= n; i++) printf("%." p "f%s", 100 * v[i] / 1e9 / s, (i < n ? " " : "\n")) }'
+}
+
+# Waits until the timing file has the mark <label>, at most <seconds> (30 when left out); false
+# when the launched program ended first or the time ran out.
+wait_mark() {  # <timing file> <label> [<seconds>]
+  for _ in $(seq $((${3:-30} * 50))); do
+    grep -q "^$2 " "$1" 2>/dev/null && return 0
+    alive "$launched" || return 1
+    sleep 0.02
+  done
+  return 1
+}
+
 # Starts a program with the timing shim, its marks going to <timing file>, and waits for its
 # first presented frame. Leaves its pid in $launched; false when no frame came.
 launch_timed() {  # <timing file> <program> [args...]
@@ -71,11 +144,7 @@ launch_timed() {  # <timing file> <program> [args...]
   VELMORA_TIMING=$timing LD_PRELOAD=$bin/velmora_timing_shim.so SDL_AUDIODRIVER=dummy \
     "$bin/velmora_timed_launch" "$@" &
   launched=$!
-  for _ in $(seq 600); do
-    grep -q '^first-frame ' "$timing" 2>/dev/null && return 0
-    alive "$launched" || break
-    sleep 0.02
-  done
+  wait_mark "$timing" first-frame 12 && return 0
   echo "bench: $(basename "$1") drew no frame" >&2
   return 1
 }
@@ -110,4 +179,15 @@ frame_rate() {  # <timing file> <program name>
 median() {
   sort -g | awk '{ v[NR] = $1 } END {
     if (!NR) print "-"; else print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'
+}
+
+# The median of figure <name> at <size>, from $tmp/figures-<size>.
+figure() {  # <size> <name>
+  awk -v n="$2" '$1 == n { print $2 }' "$tmp/figures-$1" | median
+}
+
+# <a> / <b> in per cent with <decimals> places (0 when left out); "-" when either is missing.
+ratio() {  # <a> <b> [<decimals>]
+  awk -v a="$1" -v b="$2" -v p="${3:-0}" \
+    'BEGIN { if (a != "-" && b != "-" && b > 0) printf("%." p "f%%\n", 100 * a / b); else print "-" }'
 }

@@ -10,42 +10,32 @@
 #   bench/run/run-goals.sh <build folder>   (VELMORA_BENCH_SIZES="1920x1080 3840x2160" by default)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
-build=$(cd "${1:?build folder}" && pwd)
-bin=$build/bin
+source "$here/bench/run/common.sh"
+bench_start run-goals "${1:?build folder}" Velmora.scr Velmora.dll naive_renderer textured_quad \
+  idle_loop velmora_timed_launch velmora_timing_shim.so
 runs=${VELMORA_BENCH_RUNS:-3}
 seconds=${VELMORA_BENCH_SECONDS:-5}
 read -r -a sizes <<<"${VELMORA_BENCH_SIZES:-1920x1080 3840x2160}"
-for f in Velmora.scr Velmora.dll naive_renderer textured_quad idle_loop velmora_timed_launch \
-  velmora_timing_shim.so; do
-  [ -e "$bin/$f" ] || { echo "run-goals: $bin/$f is missing" >&2; exit 1; }
-done
-tmp=$(mktemp -d)
-source "$here/bench/run/common.sh"
-idle_pid=0
-trap 'stop_all; [ "$idle_pid" -gt 0 ] && kill "$idle_pid"; rm -rf "$tmp"' EXIT
-trap 'exit 130' INT TERM HUP
 export VELMORA_ROOT=$tmp/root
 bitmap=$VELMORA_ROOT/c/tolvik/Zentrova.bmp
 
 # One round at the current size; appends "<figure> <value>" lines to $1.
 one_round() {
-  local out=$1 t=$tmp/timing before after
+  local out=$1 t=$tmp/timing host_cpu idle_cpu
   # The whole run; the host's CPU is counted while it watches the renderer.
   rm -rf "$VELMORA_ROOT"
   launch_timed "$t" "$bin/Velmora.scr" /s
   echo "whole $(mark_span "$t" launch first-frame)" >>"$out"
   # Beside it, in the same seconds, the toolkit's bare loop with a 100 ms timer (bench/naive).
   "$bin/idle_loop" &
-  idle_pid=$!
+  extra_pid=$!
   sleep 0.2
-  before=$(cpu_ns "$launched") idle_before=$(cpu_ns "$idle_pid")
-  sleep "$seconds"
-  after=$(cpu_ns "$launched") idle_after=$(cpu_ns "$idle_pid")
-  kill "$idle_pid"
-  wait "$idle_pid" 2>/dev/null || true
-  idle_pid=0
-  awk -v d=$((after - before)) -v s="$seconds" 'BEGIN { printf "host-cpu %.3f\n", 100 * d / 1e9 / s }' >>"$out"
-  awk -v d=$((idle_after - idle_before)) -v s="$seconds" 'BEGIN { printf "idle-cpu %.3f\n", 100 * d / 1e9 / s }' >>"$out"
+  read -r host_cpu idle_cpu < <(cpu_shares "$seconds" 3 "$launched" "$extra_pid")
+  kill "$extra_pid"
+  wait "$extra_pid" 2>/dev/null || true
+  extra_pid=0
+  echo "host-cpu $host_cpu" >>"$out"
+  echo "idle-cpu $idle_cpu" >>"$out"
   end_launched Zentrova_VC
   # The renderer alone on the bitmap the run left behind, drawing as fast as it can for a while.
   VELMORA_UNPACED=1 launch_timed "$t" "$bin/Velmora.dll"
@@ -63,22 +53,7 @@ one_round() {
   echo "quad-fps $(frame_rate "$t" textured_quad)" >>"$out"
 }
 
-figure() {  # <size> <name>
-  awk -v n="$2" '$1 == n { print $2 }' "$tmp/figures-$1" | median
-}
-
-ratio() {  # <a> <b>: a / b in per cent
-  awk -v a="$1" -v b="$2" 'BEGIN { if (a != "-" && b != "-" && b > 0) printf "%.0f%%", 100 * a / b; else print "-" }'
-}
-
-for size in "${sizes[@]}"; do
-  start_xvfb "${size%x*}" "${size#*x}"
-  paint_desktop "${size%x*}" "${size#*x}"
-  : >"$tmp/figures-$size"
-  for _ in $(seq "$runs"); do one_round "$tmp/figures-$size"; done
-  stop_painter
-  stop_xvfb
-done
+measure_sizes one_round
 
 printf '%-44s %10s %10s %8s  %s\n' "goal (medians of $runs)" ours yardstick ratio target
 for size in "${sizes[@]}"; do

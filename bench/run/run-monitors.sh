@@ -7,29 +7,15 @@
 #   VELMORA_BENCH_WATCH seconds of frames per run (default 8).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
-build=$(cd "${1:?build folder}" && pwd)
-bin=$build/bin
+source "$here/bench/run/common.sh"
+bench_start run-monitors "${1:?build folder}" Velmora.scr Velmora.dll velmora_timed_launch \
+  velmora_timing_shim.so
 runs=${VELMORA_BENCH_RUNS:-3}
 watch_seconds=${VELMORA_BENCH_WATCH:-8}
-for f in Velmora.scr Velmora.dll velmora_timed_launch velmora_timing_shim.so; do
-  [ -e "$bin/$f" ] || { echo "run-monitors: $bin/$f is missing" >&2; exit 1; }
-done
-
-tmp=$(mktemp -d)
-source "$here/bench/run/common.sh"
-trap 'stop_all; rm -rf "$tmp"' EXIT
-trap 'exit 130' INT TERM HUP
 
 one_run() {  # <layout>
   local layout=$1 timing=$tmp/timing
-  if [ "$layout" = one ]; then
-    start_xvfb 1920 1080
-  else
-    start_xvfb 3840 1080
-    xrandr --setmonitor LEFT 1920/508x1080/286+0+0 screen >/dev/null
-    xrandr --setmonitor RIGHT 1920/508x1080/286+1920+0 none >/dev/null
-  fi
-  paint_desktop "$(xdpyinfo | awk '/dimensions:/ { split($2, s, "x"); print s[1] }')" 1080
+  if [ "$layout" = one ]; then start_layout 1920x1080; else start_layout 2x1920x1080; fi
   rm -rf "$tmp/root"
   # The renderer draws as fast as it can here (VELMORA_UNPACED), so that the frame rates of the
   # two layouts compare their drawing, not the display's refresh rate.
@@ -43,8 +29,7 @@ one_run() {  # <layout>
       echo "fps $(frame_rate "$timing" Velmora.dll)"
     } >>"$tmp/all-$layout"
   fi
-  stop_painter
-  stop_xvfb
+  stop_layout
 }
 
 : >"$tmp/all-one"

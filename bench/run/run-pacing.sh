@@ -14,43 +14,18 @@
 #   default; "2x..." is two monitors side by side, RandR monitors of one Xvfb screen)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
-build=$(cd "${1:?build folder}" && pwd)
-bin=$build/bin
+source "$here/bench/run/common.sh"
+bench_start run-pacing "${1:?build folder}" Velmora.scr Velmora.dll textured_quad \
+  velmora_timed_launch velmora_timing_shim.so
 runs=${VELMORA_BENCH_RUNS:-3}
 seconds=${VELMORA_BENCH_SECONDS:-5}
 read -r -a sizes <<<"${VELMORA_BENCH_SIZES:-1024x768 1920x1080 3840x2160 2x1920x1080}"
-for f in Velmora.scr Velmora.dll textured_quad velmora_timed_launch velmora_timing_shim.so; do
-  [ -e "$bin/$f" ] || { echo "run-pacing: $bin/$f is missing" >&2; exit 1; }
-done
-tmp=$(mktemp -d)
-source "$here/bench/run/common.sh"
-trap 'stop_all; rm -rf "$tmp"' EXIT
-trap 'exit 130' INT TERM HUP
 export VELMORA_ROOT=$tmp/root
 bitmap=$VELMORA_ROOT/c/tolvik/Zentrova.bmp
 
 # The time of the first mark <label> in a timing file, in ns ("" when absent).
 mark_time() {  # <timing file> <label>
   awk -v l="$2" '$1 == l { print $2; exit }' "$1"
-}
-
-# Waits until the timing file has the mark <label>; false when the program ended first.
-wait_mark() {  # <timing file> <label>
-  for _ in $(seq 1500); do
-    grep -q "^$2 " "$1" 2>/dev/null && return 0
-    alive "$launched" || return 1
-    sleep 0.02
-  done
-  return 1
-}
-
-# The processor time of the launched program over $seconds, in per cent of a core.
-cpu_share() {
-  local before after
-  before=$(cpu_ns "$launched")
-  sleep "$seconds"
-  after=$(cpu_ns "$launched")
-  awk -v d=$((after - before)) -v s="$seconds" 'BEGIN { printf "%.1f\n", 100 * d / 1e9 / s }'
 }
 
 # The renderer for $seconds once it has judged its pace (past its 128th frame); appends
@@ -60,7 +35,7 @@ measure_renderer() {  # <out> <prefix>
   local out=$1 prefix=$2 t=$tmp/timing first last
   launch_timed "$t" "$bin/Velmora.dll"
   wait_mark "$t" frames-128 || { echo "run-pacing: the renderer drew no 128 frames" >&2; return 1; }
-  echo "${prefix}cpu $(cpu_share)" >>"$out"
+  echo "${prefix}cpu $(cpu_shares "$seconds" 1 "$launched")" >>"$out"
   end_launched Zentrova_VC
   first=$(mark_time "$t" frames-128)
   last=$(awk '$1 ~ /^frames-/ { n = substr($1, 8); t = $2 } END { print n, t }' "$t")
@@ -82,42 +57,18 @@ one_round() {
   # The yardstick: one textured quad, paced the same way, counted after the same warm-up.
   launch_timed "$tmp/timing" "$bin/textured_quad" "$bitmap" paced
   sleep 2
-  echo "quad-cpu $(cpu_share)" >>"$out"
+  echo "quad-cpu $(cpu_shares "$seconds" 1 "$launched")" >>"$out"
   end_launched textured_quad
 }
 
-figure() {  # <size> <name>
-  awk -v n="$2" '$1 == n { print $2 }' "$tmp/figures-$1" | median
-}
-
-ratio() {  # <a> <b>: a / b in per cent
-  awk -v a="$1" -v b="$2" 'BEGIN { if (a != "-" && b != "-" && b > 0) printf "%.1f%%", 100 * a / b; else print "-" }'
-}
-
-# Starts Xvfb for a size "WxH" or "2xWxH" (two monitors of W x H side by side) and paints it.
-start_layout() {  # <size>
-  local one=${1#2x} count=1 width height
-  [ "$one" != "$1" ] && count=2
-  width=${one%x*} height=${one#*x}
-  start_xvfb $((width * count)) "$height"
-  if [ "$count" = 2 ]; then
-    xrandr --setmonitor LEFT "$width/508x$height/286+0+0" screen >/dev/null
-    xrandr --setmonitor RIGHT "$width/508x$height/286+$width+0" none >/dev/null
-  fi
-  paint_desktop $((width * count)) "$height"
-}
-
-for size in "${sizes[@]}"; do
-  start_layout "$size"
-  # The bitmap of a real run: the host captures the painted desktop.
+# The bitmap of a real run at the current size: the host captures the painted desktop.
+capture_desktop() {
   rm -rf "$VELMORA_ROOT"
   launch_timed "$tmp/timing" "$bin/Velmora.scr" /s
   end_launched Zentrova_VC
-  : >"$tmp/figures-$size"
-  for _ in $(seq "$runs"); do one_round "$tmp/figures-$size"; done
-  stop_painter
-  stop_xvfb
-done
+}
+
+measure_sizes one_round capture_desktop
 
 printf '%-50s %10s %10s %8s  %s\n' "pacing and power (medians of $runs)" ours yardstick ratio target
 for size in "${sizes[@]}"; do
@@ -126,10 +77,10 @@ for size in "${sizes[@]}"; do
   unpaced_fps=$(figure "$size" unpaced-fps) unpaced_cpu=$(figure "$size" unpaced-cpu)
   verdicts=$(awk '$1 == "verdict" { print $2 }' "$tmp/figures-$size" | sort | uniq -c | awk '{ printf "%s%s x%s", s, $2, $1; s = ", " }')
   printf '%-50s %6s fps %7s Hz %8s  %s\n' "$size frames per second (vs refresh)" \
-    "$fps" "$refresh" "$(ratio "$fps" "$refresh")" "100% +- 2%"
+    "$fps" "$refresh" "$(ratio "$fps" "$refresh" 1)" "100% +- 2%"
   printf '%-50s %7s ms %10s %8s  %s\n' "$size frame time p99 - p50" "$spread" "" "" "< 2 ms"
   printf '%-50s %8s %% %8s %% %8s  %s\n' "$size CPU, % of a core (vs quad paced the same)" \
-    "$cpu" "$quad" "$(ratio "$cpu" "$quad")" "<= 110%"
+    "$cpu" "$quad" "$(ratio "$cpu" "$quad" 1)" "<= 110%"
   printf '%-50s %6s fps %8s %% %8s  %s\n' "$size unpaced as before: fps, CPU % of a core" \
     "$unpaced_fps" "$unpaced_cpu" "" ""
   echo "$size pace verdicts: ${verdicts:-none}"

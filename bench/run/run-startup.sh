@@ -5,31 +5,20 @@
 # (default 5; medians are printed).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
-build=$(cd "${1:?build folder}" && pwd)
-bin=$build/bin
+source "$here/bench/run/common.sh"
+bench_start run-startup "${1:?build folder}" Velmora.scr Velmora.dll velmora_timed_launch \
+  velmora_timing_shim.so
 runs=${VELMORA_BENCH_RUNS:-5}
 watch_seconds=${VELMORA_BENCH_WATCH:-5}
-for f in Velmora.scr Velmora.dll velmora_timed_launch velmora_timing_shim.so; do
-  [ -e "$bin/$f" ] || { echo "run-startup: $bin/$f is missing" >&2; exit 1; }
-done
+read -r -a sizes <<<"${VELMORA_BENCH_SIZES:-1024x768 1920x1080 3840x2160}"
 
-tmp=$(mktemp -d)
-source "$here/bench/run/common.sh"
-trap 'stop_all; rm -rf "$tmp"' EXIT
-trap 'exit 130' INT TERM HUP
-
-# One run: prints "<step> <ms>" lines for the steps and the host's CPU share while watching.
-one_run() {  # <timing file>
-  local timing=$1
+# One run: appends "<step> <ms>" lines for the steps and the host's CPU share while watching to
+# <out>.
+one_run() {  # <out>
+  local out=$1 timing=$tmp/timing
   rm -rf "$tmp/root" "$timing"
   VELMORA_ROOT=$tmp/root launch_timed "$timing" "$bin/Velmora.scr" /s || return 1
-  local host=$launched
-  local before after
-  before=$(cpu_ns "$host")
-  sleep "$watch_seconds"
-  after=$(cpu_ns "$host")
-  echo "host-cpu-percent $(awk -v d=$((after - before)) -v s="$watch_seconds" \
-    'BEGIN { printf "%.3f", 100 * d / 1e9 / s }')"
+  echo "host-cpu-percent $(cpu_shares "$watch_seconds" 3 "$launched")" >>"$out"
   end_launched Zentrova_VC
   # Steps from the marks: each is the time between two marks, in milliseconds.
   awk '
@@ -51,29 +40,18 @@ one_run() {  # <timing file>
       step("total", "launch", "first-frame")
       step("window-seen-by-host", "launch", "renderer-window-seen")
       step("host-end-after-renderer", "exit-Velmora.dll", "run-end")
-    }' "$timing"
+    }' "$timing" >>"$out"
 }
 
 printf '%-22s' "step (median ms)"
-read -r -a sizes <<<"${VELMORA_BENCH_SIZES:-1024x768 1920x1080 3840x2160}"
 for size in "${sizes[@]}"; do printf '%12s' "$size"; done
 echo
-for size in "${sizes[@]}"; do
-  start_xvfb "${size%x*}" "${size#*x}"
-  paint_desktop "${size%x*}" "${size#*x}"
-  : >"$tmp/all-$size"
-  for _ in $(seq "$runs"); do one_run "$tmp/timing" >>"$tmp/all-$size"; done
-  stop_painter
-  stop_xvfb
-done
+measure_sizes one_run
 # Median of each step per size, in the order the steps were printed.
-steps=$(awk '!seen[$1]++ { print $1 }' "$tmp/all-${sizes[0]}")
+steps=$(awk '!seen[$1]++ { print $1 }' "$tmp/figures-${sizes[0]}")
 for s in $steps; do
   printf '%-22s' "$s"
-  for size in "${sizes[@]}"; do
-    printf '%12s' "$(awk -v s="$s" '$1 == s { print $2 }' "$tmp/all-$size" | sort -g |
-      awk '{ v[NR] = $1 } END { if (NR) print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2); else print "-" }')"
-  done
+  for size in "${sizes[@]}"; do printf '%12s' "$(figure "$size" "$s")"; done
   echo
 done
 echo "($runs runs per size; ..libraries (loading and linking the host's shared libraries) is part"
