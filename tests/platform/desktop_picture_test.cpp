@@ -28,11 +28,18 @@ struct Bitmap {
     std::vector<std::uint8_t> rgb;
     Bitmap(int w, int h, std::uint8_t fill = 7)
         : width(w), height(h), rgb(static_cast<std::size_t>(w) * h * 3, fill) {}
-    RgbTarget Target() { return {rgb.data(), width, height, width * 3}; }
+    // The bitmap as the functions' target, valid until the bitmap is next copied or resized.
+    RgbTarget& Target() {
+        target_ = {rgb.data(), width, height, width * 3};
+        return target_;
+    }
     Rgb At(int x, int y) const {
         const std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
         return {p[0], p[1], p[2]};
     }
+
+  private:
+    RgbTarget target_{};
 };
 
 // A source image in `layout` whose pixel (x, y) is `colour(x, y)`, with padding at each row's
@@ -71,8 +78,7 @@ TEST(DrawScaled, CopiesOneToOneInEveryLayoutAndRowOrder) {
         for (bool bottomUp : {false, true}) {
             Source source(13, 9, layout, bottomUp, Gradient);
             Bitmap bitmap(13, 9);
-            RgbTarget target = bitmap.Target();
-            platform::DrawScaled(source.view, {0, 0, 13, 9}, target, {0, 0, 13, 9});
+            platform::DrawScaled(source.view, {0, 0, 13, 9}, bitmap.Target(), {0, 0, 13, 9});
             for (int y = 0; y < 9; ++y)
                 for (int x = 0; x < 13; ++x)
                     ASSERT_EQ(bitmap.At(x, y), Gradient(x, y))
@@ -86,8 +92,7 @@ TEST(DrawScaled, HalvesByAveragingEachTwoByTwoBlock) {
         return Rgb{(x % 2) * 100 + (y % 2) * 20, 50, x * 10};
     });
     Bitmap bitmap(4, 2);
-    RgbTarget target = bitmap.Target();
-    platform::DrawScaled(source.view, {0, 0, 8, 4}, target, {0, 0, 4, 2});
+    platform::DrawScaled(source.view, {0, 0, 8, 4}, bitmap.Target(), {0, 0, 4, 2});
     EXPECT_EQ(bitmap.At(0, 0), (Rgb{60, 50, 5}));
     EXPECT_EQ(bitmap.At(3, 1), (Rgb{60, 50, 65}));
 }
@@ -97,17 +102,15 @@ TEST(DrawScaled, StretchesAndClipsWithoutWritingOutsideTheTarget) {
         return x ? Rgb{255, 0, 0} : Rgb{0, 0, 255};
     });
     Bitmap bitmap(5, 3);
-    RgbTarget target = bitmap.Target();
     // A target part that hangs over the bitmap's right and top edges: the scale is kept.
-    platform::DrawScaled(source.view, {0, 0, 2, 1}, target, {1, -1, 8, 2});
+    platform::DrawScaled(source.view, {0, 0, 2, 1}, bitmap.Target(), {1, -1, 8, 2});
     EXPECT_EQ(bitmap.At(0, 0), (Rgb{7, 7, 7}));    // left of the part: untouched
     EXPECT_EQ(bitmap.At(1, 0), (Rgb{0, 0, 255}));  // the first source pixel, 4 wide
     EXPECT_EQ(bitmap.At(4, 0), (Rgb{0, 0, 255}));
     EXPECT_EQ(bitmap.At(2, 1), (Rgb{7, 7, 7}));  // below the part: untouched
     // A source part partly outside the image: only the pixels that exist are used.
     Bitmap second(4, 1);
-    RgbTarget secondTarget = second.Target();
-    platform::DrawScaled(source.view, {1, 0, 2, 1}, secondTarget, {0, 0, 4, 1});
+    platform::DrawScaled(source.view, {1, 0, 2, 1}, second.Target(), {0, 0, 4, 1});
     EXPECT_EQ(second.At(0, 0), (Rgb{255, 0, 0}));
     EXPECT_EQ(second.At(3, 0), (Rgb{7, 7, 7}));
 }
@@ -115,15 +118,14 @@ TEST(DrawScaled, StretchesAndClipsWithoutWritingOutsideTheTarget) {
 TEST(DrawScaled, RefusesMalformedImagesAndEmptyParts) {
     std::vector<std::uint8_t> bytes(64, 1);
     Bitmap bitmap(4, 4);
-    RgbTarget target = bitmap.Target();
     // A stride shorter than a row, no pixels, empty parts: nothing is drawn.
-    platform::DrawScaled({bytes.data(), 4, 4, 15, PixelLayout::Bgrx}, {0, 0, 4, 4}, target,
+    platform::DrawScaled({bytes.data(), 4, 4, 15, PixelLayout::Bgrx}, {0, 0, 4, 4}, bitmap.Target(),
                          {0, 0, 4, 4});
-    platform::DrawScaled({nullptr, 4, 4, 16, PixelLayout::Bgrx}, {0, 0, 4, 4}, target,
+    platform::DrawScaled({nullptr, 4, 4, 16, PixelLayout::Bgrx}, {0, 0, 4, 4}, bitmap.Target(),
                          {0, 0, 4, 4});
-    platform::DrawScaled({bytes.data(), 4, 4, 16, PixelLayout::Bgrx}, {0, 0, 0, 4}, target,
+    platform::DrawScaled({bytes.data(), 4, 4, 16, PixelLayout::Bgrx}, {0, 0, 0, 4}, bitmap.Target(),
                          {0, 0, 4, 4});
-    platform::DrawScaled({bytes.data(), 4, 4, 16, PixelLayout::Bgrx}, {0, 0, 4, 4}, target,
+    platform::DrawScaled({bytes.data(), 4, 4, 16, PixelLayout::Bgrx}, {0, 0, 4, 4}, bitmap.Target(),
                          {0, 0, 4, -1});
     EXPECT_EQ(bitmap.rgb, Bitmap(4, 4).rgb);
 }
@@ -136,8 +138,7 @@ TEST(ComposeOutputs, PlacesEachOutputAtItsLogicalPlaceAndBlackensTheRest) {
     const platform::OutputPicture outputs[] = {{left.view, {-4, -3, 4, 3}},
                                                {right.view, {0, 0, 3, 2}}};
     Bitmap bitmap(7, 5);
-    RgbTarget target = bitmap.Target();
-    platform::ComposeOutputs(outputs, {-4, -3, 7, 5}, target);
+    platform::ComposeOutputs(outputs, {-4, -3, 7, 5}, bitmap.Target());
     EXPECT_EQ(bitmap.At(0, 0), (Rgb{200, 0, 0}));
     EXPECT_EQ(bitmap.At(3, 2), (Rgb{200, 0, 0}));
     EXPECT_EQ(bitmap.At(4, 3), (Rgb{0, 0, 200}));
@@ -153,8 +154,7 @@ TEST(CropDesktop, CutsEachMonitorOutOfAPictureAtTwiceTheScale) {
         return Rgb{x * 20, y * 30, 9};
     });
     Bitmap bitmap(6, 4);
-    RgbTarget target = bitmap.Target();
-    ASSERT_TRUE(platform::CropDesktop(desktop.view, monitors, target));
+    ASSERT_TRUE(platform::CropDesktop(desktop.view, monitors, bitmap.Target()));
     // Target (1, 0) averages picture pixels x 2..3, y 0..1.
     EXPECT_EQ(bitmap.At(1, 0), (Rgb{50, 15, 9}));
     // Target (5, 3) averages x 10..11, y 6..7.
@@ -166,8 +166,7 @@ TEST(CropDesktop, TakesAPictureAtTheMonitorsOwnScaleOneToOne) {
     const MonitorRect monitors[] = {{100, 50, 5, 3}};
     Source desktop(5, 3, PixelLayout::Rgb, false, Gradient);
     Bitmap bitmap(5, 3);
-    RgbTarget target = bitmap.Target();
-    ASSERT_TRUE(platform::CropDesktop(desktop.view, monitors, target));
+    ASSERT_TRUE(platform::CropDesktop(desktop.view, monitors, bitmap.Target()));
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x) EXPECT_EQ(bitmap.At(x, y), Gradient(x, y));
 }
@@ -175,12 +174,11 @@ TEST(CropDesktop, TakesAPictureAtTheMonitorsOwnScaleOneToOne) {
 TEST(CropDesktop, RefusesWithoutMonitorsOrPicture) {
     Source desktop(4, 4, PixelLayout::Rgb, false, Gradient);
     Bitmap bitmap(4, 4);
-    RgbTarget target = bitmap.Target();
-    EXPECT_FALSE(platform::CropDesktop(desktop.view, {}, target));
+    EXPECT_FALSE(platform::CropDesktop(desktop.view, {}, bitmap.Target()));
     const MonitorRect empty[] = {{0, 0, 0, 4}};
-    EXPECT_FALSE(platform::CropDesktop(desktop.view, empty, target));
+    EXPECT_FALSE(platform::CropDesktop(desktop.view, empty, bitmap.Target()));
     const MonitorRect one[] = {{0, 0, 4, 4}};
-    EXPECT_FALSE(platform::CropDesktop({}, one, target));
+    EXPECT_FALSE(platform::CropDesktop({}, one, bitmap.Target()));
     EXPECT_EQ(bitmap.rgb, Bitmap(4, 4).rgb);
 }
 
