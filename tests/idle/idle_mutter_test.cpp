@@ -53,13 +53,11 @@ class MutterIdleCompanion : public CompanionTest {
         mutter_ = std::make_unique<Child>(AsUser({"/usr/bin/mutter", "--headless", "--wayland",
                                                   "--no-x11", "--virtual-monitor", "1280x720"}),
                                           UserEnvironment());
-        keys_ = std::make_unique<Child>(
-            std::vector<std::string>{VELMORA_BIN_DIR "/mutter_keys", temp_.path() + "/keys"},
-            UserEnvironment());
-        // The remote-desktop session starts once Mutter is up and on the bus.
+        // The remote-desktop session starts once Mutter is up and on the bus: until then the
+        // keys program ends, and is started again.
         ASSERT_TRUE(WaitUntil(
             [&] {
-                if (!keys_->Running())
+                if (!keys_ || !keys_->Running())
                     keys_ = std::make_unique<Child>(
                         std::vector<std::string>{VELMORA_BIN_DIR "/mutter_keys",
                                                  temp_.path() + "/keys"},

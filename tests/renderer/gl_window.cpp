@@ -3,9 +3,9 @@
 
 #include <cstdlib>
 #include <memory>
+#include <random>
 
 #include "desktop.h"
-#include "renderer/scene.h"
 
 namespace testgl {
 
@@ -31,6 +31,16 @@ void GlWindowTest::SetUpTestSuite() {
 void GlWindowTest::TearDownTestSuite() {
     glutExit();
     display.reset();
+}
+
+renderer::RgbImage Noise(int width, int height, unsigned seed) {
+    renderer::RgbImage image;
+    image.width = width;
+    image.height = height;
+    image.pixels.resize(static_cast<std::size_t>(width) * height * 3);
+    std::mt19937 random(seed);
+    for (auto& byte : image.pixels) byte = static_cast<std::uint8_t>(random());
+    return image;
 }
 
 Level ReadBaseLevel(GLuint name) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/monitor_layout.h"
+#include "renderer/scene.h"
 
 namespace testgl {
 
@@ -22,6 +23,9 @@ class GlWindowTest : public ::testing::Test {
     static void SetUpTestSuite();
     static void TearDownTestSuite();
 };
+
+// A bottom-up picture of random bytes, the same for the same seed.
+renderer::RgbImage Noise(int width, int height, unsigned seed);
 
 // A texture level read back as packed RGB rows.
 struct Level {

@@ -2,7 +2,6 @@
 // picture is too large for one texture, every monitor gets a texture of its own holding its part
 // at the resolution a picture of that size always had, and draws exactly what that part drawn
 // alone would; a monitor list that does not match the picture is cut to it.
-#include <random>
 #include <vector>
 
 #include "gl_window.h"
@@ -13,16 +12,7 @@ namespace {
 
 using testgl::kWindowHeight;
 using testgl::kWindowWidth;
-
-renderer::RgbImage Noise(int width, int height, unsigned seed) {
-    renderer::RgbImage image;
-    image.width = width;
-    image.height = height;
-    image.pixels.resize(static_cast<std::size_t>(width) * height * 3);
-    std::mt19937 random(seed);
-    for (auto& byte : image.pixels) byte = static_cast<std::uint8_t>(random());
-    return image;
-}
+using testgl::Noise;
 
 // The part (top-left origin) of the bottom-up `image`, as a picture of its own.
 renderer::RgbImage Part(const renderer::RgbImage& image, const platform::MonitorRect& r) {

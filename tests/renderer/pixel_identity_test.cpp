@@ -6,7 +6,6 @@
 // shapes, and whole frames at the animation's turning points.
 #include <GL/glu.h>
 
-#include <random>
 #include <vector>
 
 #include "gl_window.h"
@@ -19,23 +18,13 @@ using testgl::ReadBaseLevel;
 
 // Noise in the lower half (every byte matters to the resampling), smooth ramps in the upper.
 renderer::RgbImage MakePicture(int width, int height, unsigned seed) {
-    renderer::RgbImage image;
-    image.width = width;
-    image.height = height;
-    image.pixels.resize(static_cast<std::size_t>(width) * height * 3);
-    std::mt19937 random(seed);
-    for (int y = 0; y < height; ++y) {
+    renderer::RgbImage image = testgl::Noise(width, height, seed);
+    for (int y = height / 2; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             std::uint8_t* p = image.pixels.data() + (static_cast<std::size_t>(y) * width + x) * 3;
-            if (y < height / 2) {
-                p[0] = static_cast<std::uint8_t>(random());
-                p[1] = static_cast<std::uint8_t>(random());
-                p[2] = static_cast<std::uint8_t>(random());
-            } else {
-                p[0] = static_cast<std::uint8_t>(x * 255 / std::max(width - 1, 1));
-                p[1] = static_cast<std::uint8_t>(y * 255 / std::max(height - 1, 1));
-                p[2] = static_cast<std::uint8_t>((x ^ y) & 0xFF);
-            }
+            p[0] = static_cast<std::uint8_t>(x * 255 / std::max(width - 1, 1));
+            p[1] = static_cast<std::uint8_t>(y * 255 / std::max(height - 1, 1));
+            p[2] = static_cast<std::uint8_t>((x ^ y) & 0xFF);
         }
     }
     return image;
