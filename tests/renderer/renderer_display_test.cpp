@@ -54,6 +54,17 @@ class RendererOnDisplay : public ::testing::Test {
         testsupport::Shell("DISPLAY=" + display_.name() + " xdotool key --window " +
                            std::to_string(window) + " " + key + " 2>/dev/null");
     }
+    // Presses Return in the message box `box` until `renderer` ends (a key sent before the box
+    // has the focus is lost); the renderer's exit code, or nothing when it did not end.
+    std::optional<int> DismissBox(std::uintptr_t box, testsupport::Child& renderer) {
+        std::optional<int> code;
+        for (int attempt = 0; attempt < 10 && !code; ++attempt) {
+            testsupport::Shell("DISPLAY=" + display_.name() + " xdotool windowfocus --sync " +
+                               std::to_string(box) + " key Return 2>/dev/null");
+            code = renderer.Wait(500ms);
+        }
+        return code;
+    }
     std::string Artifact(const std::string& name) const {
         return testsupport::ArtifactFolder() + "/renderer-" + name;
     }
@@ -152,13 +163,7 @@ TEST_F(RendererOnDisplay, BitmapThatCannotBeLoadedEndsWithCodeOneAfterTheBox) {
         std::this_thread::sleep_for(200ms);
         ASSERT_TRUE(renderer->Running()) << "the box is modal: the program waits for it";
         EXPECT_TRUE(Maps(renderer->pid(), "velmora_message_box.so"));
-        std::optional<int> code;
-        for (int attempt = 0; attempt < 10 && !code; ++attempt) {
-            testsupport::Shell("DISPLAY=" + display_.name() + " xdotool windowfocus --sync " +
-                               std::to_string(box) + " key Return 2>/dev/null");
-            code = renderer->Wait(500ms);
-        }
-        EXPECT_EQ(code, std::optional<int>(1));
+        EXPECT_EQ(DismissBox(box, *renderer), std::optional<int>(1));
     }
 }
 
@@ -241,13 +246,7 @@ TEST_F(RendererOnDisplay, AWorkingFolderOthersCanWriteIsReadAsNoPicture) {
         env);
     const unsigned long box = WaitForWindow("Error");
     ASSERT_NE(box, 0u);
-    std::optional<int> code;
-    for (int attempt = 0; attempt < 10 && !code; ++attempt) {
-        testsupport::Shell("DISPLAY=" + display_.name() + " xdotool windowfocus --sync " +
-                           std::to_string(box) + " key Return 2>/dev/null");
-        code = renderer->Wait(500ms);
-    }
-    EXPECT_EQ(code, std::optional<int>(1));
+    EXPECT_EQ(DismissBox(box, *renderer), std::optional<int>(1));
     EXPECT_NE(testsupport::ReadFile(errors).find(folder + " can be written by other users"),
               std::string::npos)
         << testsupport::ReadFile(errors);
