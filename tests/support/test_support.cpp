@@ -12,7 +12,13 @@ namespace testsupport {
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    // A read can fail after the open, as /proc/<pid>/stat does once the process is gone: the
+    // library throws then, and the file counts as unreadable.
+    try {
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    } catch (const std::exception&) {
+        return {};
+    }
 }
 
 SavedBitmap::SavedBitmap(const std::string& path) : data_(ReadFile(path)) {
