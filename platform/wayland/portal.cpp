@@ -67,6 +67,11 @@ std::string NewToken() {
     return "velmora_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
 }
 
+std::string NoAnswerInTime() {
+    return "the desktop portal did not answer within " + std::to_string(kPortalTimeout.count()) +
+           " seconds";
+}
+
 // Calls Screenshot; the request's object path in `handle`. NotOffered when no portal answers
 // the call at all.
 RouteResult CallScreenshot(sd_bus* bus, const std::string& token, Clock::time_point deadline,
@@ -99,8 +104,7 @@ RouteResult CallScreenshot(sd_bus* bus, const std::string& token, Clock::time_po
         result = RouteResult::NotOffered;
     } else if (r == -ETIMEDOUT || sd_bus_error_has_name(&error, SD_BUS_ERROR_TIMEOUT) ||
                sd_bus_error_has_name(&error, SD_BUS_ERROR_NO_REPLY)) {
-        why = "the desktop portal did not answer within " + std::to_string(kPortalTimeout.count()) +
-              " seconds";
+        why = NoAnswerInTime();
     } else {
         why = "the desktop portal's screenshot call failed: " + BusErrorWords(error, r);
     }
@@ -136,6 +140,23 @@ bool WaitForAnswer(sd_bus* bus, const Answer& answer, Clock::time_point deadline
     return true;
 }
 
+// Waits for the answer to the request at `handle` and reads it: the PNG's path in `path`.
+RouteResult AwaitPicture(sd_bus* bus, const std::string& handle, const Answer& answer,
+                         Clock::time_point deadline, std::string& path, std::string& why) {
+    if (!WaitForAnswer(bus, answer, deadline)) {
+        CloseRequest(bus, handle);
+        why = NoAnswerInTime();
+        return RouteResult::Failed;
+    }
+    const PortalAnswer read = ReadPortalAnswer(answer.response, answer.uri);
+    if (read.kind != PortalAnswer::Kind::Picture) {
+        why = read.why;
+        return RouteResult::Failed;
+    }
+    path = read.path;
+    return RouteResult::Captured;
+}
+
 // Asks for the screenshot and waits for the answer; the PNG's path in `path`.
 RouteResult RequestScreenshot(sd_bus* bus, std::string& path, std::string& why) {
     const auto deadline = Clock::now() + kPortalTimeout;
@@ -161,24 +182,34 @@ RouteResult RequestScreenshot(sd_bus* bus, std::string& path, std::string& why) 
         slot = nullptr;
         if (!Listen(bus, handle, answer, &slot)) result = RouteResult::Failed;
     }
-    if (result == RouteResult::Captured) {
-        if (!WaitForAnswer(bus, answer, deadline)) {
-            CloseRequest(bus, handle);
-            why = "the desktop portal did not answer within " +
-                  std::to_string(kPortalTimeout.count()) + " seconds";
-            result = RouteResult::Failed;
-        } else {
-            const PortalAnswer read = ReadPortalAnswer(answer.response, answer.uri);
-            if (read.kind == PortalAnswer::Kind::Picture) {
-                path = read.path;
-            } else {
-                why = read.why;
-                result = RouteResult::Failed;
-            }
-        }
-    }
+    if (result == RouteResult::Captured)
+        result = AwaitPicture(bus, handle, answer, deadline, path, why);
     sd_bus_slot_unref(slot);
     return result;
+}
+
+// Opens `path` without following a link, and only as a regular file of the running user of at
+// most `limit` bytes, whose status `st` receives. -1, with the reason in `why`, for anything else.
+int OpenOwnFile(const std::string& path, std::size_t limit, struct stat& st, std::string& why) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        why = errno == ELOOP ? "the portal's picture is a symbolic link"
+                             : "the portal's picture could not be opened: " +
+                                   std::string(std::strerror(errno));
+        return -1;
+    }
+    if (fstat(fd, &st) != 0)
+        why = "the portal's picture could not be examined";
+    else if (!S_ISREG(st.st_mode))
+        why = "the portal's picture is not a regular file";
+    else if (st.st_uid != geteuid())
+        why = "the portal's picture belongs to another user";
+    else if (static_cast<std::uint64_t>(st.st_size) > limit)
+        why = "the portal's picture is too large";
+    else
+        return fd;
+    close(fd);
+    return -1;
 }
 
 }  // namespace
@@ -186,45 +217,28 @@ RouteResult RequestScreenshot(sd_bus* bus, std::string& path, std::string& why) 
 bool TakePortalFile(const std::string& path, std::string& bytes, std::string& why,
                     std::size_t limit) {
     bytes.clear();
-    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        why = errno == ELOOP ? "the portal's picture is a symbolic link"
-                             : "the portal's picture could not be opened: " +
-                                   std::string(std::strerror(errno));
-        return false;
-    }
     struct stat st {};
-    bool ok = fstat(fd, &st) == 0;
-    if (!ok)
-        why = "the portal's picture could not be examined";
-    else if (!S_ISREG(st.st_mode))
-        why = "the portal's picture is not a regular file", ok = false;
-    else if (st.st_uid != geteuid())
-        why = "the portal's picture belongs to another user", ok = false;
-    else if (static_cast<std::uint64_t>(st.st_size) > limit)
-        why = "the portal's picture is too large", ok = false;
-    if (ok) {
-        bytes.assign(static_cast<std::size_t>(st.st_size), '\0');
-        std::size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            got += static_cast<std::size_t>(n);
-        }
-        bytes.resize(got);
-        if (got == 0) why = "the portal's picture is empty", ok = false;
-    }
-    if (ok) {
-        // Removed only while the name still leads to the file that was read.
-        struct stat now {};
-        if (lstat(path.c_str(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino)
-            unlink(path.c_str());
-    } else {
-        bytes.clear();
+    const int fd = OpenOwnFile(path, limit, st, why);
+    if (fd < 0) return false;
+    bytes.assign(static_cast<std::size_t>(st.st_size), '\0');
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
     }
     close(fd);
-    return ok;
+    bytes.resize(got);
+    if (got == 0) {
+        why = "the portal's picture is empty";
+        return false;
+    }
+    // Removed only while the name still leads to the file that was read.
+    struct stat now {};
+    if (lstat(path.c_str(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino)
+        unlink(path.c_str());
+    return true;
 }
 
 RouteResult CaptureWithPortal(std::span<const MonitorRect> monitors, RgbTarget& target,
