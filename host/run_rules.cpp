@@ -1,6 +1,7 @@
 // The display-free decisions of a full-screen run (see run_rules.h).
 #include "host/run_rules.h"
 
+#include "platform/common/words.h"
 #include "platform/platform.h"
 #include "shared/names.h"
 
@@ -10,11 +11,9 @@ MusicFile MusicFileKind(std::string_view file) {
     // Only ASCII letters can upper-case to "WAV" or "MP3", so the last three bytes decide: a
     // multi-byte character there never matches, as it would not after upper-casing either.
     if (file.size() < 3) return MusicFile::Other;
-    std::string last(file.substr(file.size() - 3));
-    for (char& c : last)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (last == "WAV") return MusicFile::Wav;
-    if (last == "MP3") return MusicFile::Mp3;
+    const std::string_view last = file.substr(file.size() - 3);
+    if (platform::SameIgnoringCase(last, "WAV")) return MusicFile::Wav;
+    if (platform::SameIgnoringCase(last, "MP3")) return MusicFile::Mp3;
     return MusicFile::Other;
 }
 
