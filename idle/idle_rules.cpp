@@ -80,8 +80,8 @@ org.gnome.Mutter.IdleMonitor on the session bus), on X11 the X server's
 It never starts a second run while one is going, waits for new input after a
 run before counting again, and does not start while another program's
 full-screen window has the focus (on Wayland, where the compositor says so).
-Each run is logged as one line on standard error. It ends on SIGTERM or SIGINT
-(ending a run it started) and when the display closes.
+Each run is logged as one line on standard error. It ends on SIGTERM, SIGINT or
+SIGHUP (ending a run it started) and when the display closes.
 
 Exit status: 0 ended normally; 1 no display, or no Velmora.scr beside
 velmora-idle; 2 a bad command line; 3 the session offers no idle time at all

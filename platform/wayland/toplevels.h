@@ -45,6 +45,7 @@ class Toplevels {
         bool activated = false, fullScreen = false;
         bool pendingActivated = false, pendingFullScreen = false;
     };
+    // For the protocol's listeners: a window the compositor announced, one it closed.
     void Add(zwlr_foreign_toplevel_handle_v1* handle);
     void Remove(Window* window);
 
