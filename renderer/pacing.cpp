@@ -22,6 +22,7 @@ struct Pacer {
     std::optional<FrameSchedule> schedule;
     std::int64_t period = 0;
     std::int64_t frameStart = 0;  // when the frame being drawn was asked for; 0 before any
+    std::int64_t waited = 0;      // how long that frame waited for its refresh
     long frames = 0;
     bool reportedDisplay = false;
     bool reportedSelf = false;
@@ -37,7 +38,8 @@ void markFormatted(const char* format, double value) {
     trace::Mark(label);
 }
 
-// Counts and times the frame that began at pacer.frameStart and ended at `now`.
+// Counts and times the frame that began at pacer.frameStart and ended at `now` (less any wait
+// for its refresh).
 void countFrame(std::int64_t now) {
     ++pacer.frames;
     if (pacer.frames % kFramesPerMark == 0)
@@ -72,13 +74,22 @@ void requestDisplayPacing() {
 
 void paceFrame() {
     if (!pictureReady()) return;
-    std::int64_t now = platform::MonotonicNanoseconds();
-    if (pacer.frameStart != 0) countFrame(now);
-    if (pacer.schedule) {
-        platform::SleepUntil(pacer.schedule->nextFrame(now));
-        now = platform::MonotonicNanoseconds();
-    }
+    const std::int64_t now = platform::MonotonicNanoseconds();
+    // The frame's own cost, without the wait for its refresh.
+    if (pacer.frameStart != 0) countFrame(now - pacer.waited);
     pacer.frameStart = now;
+    pacer.waited = 0;
+}
+
+void waitForRefresh() {
+    if (!pacer.schedule) return;
+    // The frame is drawn to the end first, so that what is left after the wait (the swap) takes
+    // about the same time on every frame: frames reach the screen one refresh apart however
+    // long each took to draw.
+    finishDrawing();
+    const std::int64_t ready = platform::MonotonicNanoseconds();
+    platform::SleepUntil(pacer.schedule->nextFrame(ready));
+    pacer.waited = platform::MonotonicNanoseconds() - ready;
 }
 
 }  // namespace renderer

@@ -11,9 +11,14 @@ namespace renderer {
 void requestDisplayPacing();
 
 // The main loop's idle step, before the next frame is asked for: counts the frame just drawn
-// and times it; where the renderer paces itself, waits until the next refresh. Frames before
-// the picture is shown are neither counted nor waited for. Setting $VELMORA_UNPACED (for the
-// drawing-speed benchmark) turns the waiting off.
+// and times it, and decides whether the renderer must pace itself. Frames before the picture is
+// shown are neither counted nor waited for. Setting $VELMORA_UNPACED (for the drawing-speed
+// benchmark) turns the waiting off.
 void paceFrame();
+
+// Where the renderer paces itself: finishes drawing the frame and waits for its refresh, so
+// that the swap that follows puts it on the screen on time. Call just before the swap; does
+// nothing where the swaps keep the pace.
+void waitForRefresh();
 
 }  // namespace renderer

@@ -17,6 +17,7 @@
 #include "platform/monitor_layout.h"
 #include "platform/platform.h"
 #include "renderer/base_level.h"
+#include "renderer/pacing.h"
 #include "renderer/picture_loader.h"
 #include "shared/names.h"
 
@@ -209,6 +210,10 @@ bool requestSwapControl() {
     return platform::RequestSwapControl();
 }
 
+void finishDrawing() {
+    glFinish();
+}
+
 void warpMesh(float power, float twist) {
     evaluateMesh(power, twist, mesh);
     drawMesh(0);
@@ -282,6 +287,7 @@ void drawFrame() {
         drawMonitorViews(views, glutGet(GLUT_WINDOW_HEIGHT), animation.lensPower,
                          animation.twistAmount);
     }
+    waitForRefresh();
     glutSwapBuffers();
     finishFrame(animation);
 }

@@ -2,7 +2,8 @@
 // idle call, in a freeglut window made like the renderer's (double-buffered, depth, full screen).
 // Whatever the renderer draws, it cannot present frames faster than this on the same display.
 // With "paced" it waits for each refresh as the renderer does where swaps return at once (the
-// renderer's own frame grid and sleep, at 60 Hz): the least a paced run of one picture costs.
+// renderer's own frame grid, the frame finished before the wait and swapped after it, at 60 Hz):
+// the least a paced run of one picture costs.
 //   textured_quad BITMAP [paced]   (Escape ends it)
 #include <GL/freeglut.h>
 #include <GL/glu.h>
@@ -18,6 +19,8 @@
 
 namespace {
 
+std::optional<renderer::FrameSchedule> schedule;
+
 void Draw() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glBegin(GL_QUADS);
@@ -27,6 +30,10 @@ void Draw() {
     glTexCoord2f(1.0f, 1.0f), glVertex2f(1.0f, 1.0f);
     glTexCoord2f(0.0f, 1.0f), glVertex2f(-1.0f, 1.0f);
     glEnd();
+    if (schedule) {
+        glFinish();
+        platform::SleepUntil(schedule->nextFrame(platform::MonotonicNanoseconds()));
+    }
     glutSwapBuffers();
 }
 
@@ -34,10 +41,7 @@ void Key(unsigned char key, int, int) {
     if (key == 27) std::exit(0);
 }
 
-std::optional<renderer::FrameSchedule> schedule;
-
 void Idle() {
-    if (schedule) platform::SleepUntil(schedule->nextFrame(platform::MonotonicNanoseconds()));
     glutPostRedisplay();
 }
 
