@@ -42,7 +42,7 @@ export VELMORA_TEST_TIME_SCALE=4
 
 cd "$build"
 status=0
-ctest --output-on-failure -j"$(nproc)" --timeout 600 --repeat until-pass:2 "$@" || status=$?
+ctest --output-on-failure -j"$(nproc)" --timeout 600 "$@" || status=$?
 shopt -s nullglob
 found=("$reports"/report.*)
 if [ ${#found[@]} -gt 0 ]; then
