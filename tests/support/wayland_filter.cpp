@@ -21,24 +21,33 @@ namespace {
 
 std::set<std::string> hidden;
 
-int Listen(const std::string& path) {
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
+// A stream socket and the address of `path` for it; -1 when the path is too long for an
+// address or no socket is given.
+int UnixSocket(const std::string& path, sockaddr_un& address) {
+    address = sockaddr_un{};
     address.sun_family = AF_UNIX;
-    if (fd < 0 || path.size() >= sizeof address.sun_path) return -1;
+    if (path.size() >= sizeof address.sun_path) return -1;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+}
+
+int Listen(const std::string& path) {
+    sockaddr_un address;
+    const int fd = UnixSocket(path, address);
+    if (fd < 0) return -1;
     unlink(path.c_str());
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return -1;
-    if (listen(fd, 16) != 0) return -1;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(fd, 16) != 0) {
+        close(fd);
+        return -1;
+    }
     return fd;
 }
 
 int Connect(const std::string& path) {
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (fd < 0 || path.size() >= sizeof address.sun_path) return -1;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    sockaddr_un address;
+    const int fd = UnixSocket(path, address);
+    if (fd < 0) return -1;
     if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         close(fd);
         return -1;
