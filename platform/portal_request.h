@@ -3,10 +3,12 @@
 // (platform/wayland/portal.cpp).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -24,8 +26,36 @@ struct PortalAnswer {
 };
 
 // Reads a Response: `response` 0 is success (then `uri` must name a local file), 1 the user or
-// the system refused, anything else a failure. `uri` is the "uri" result, if it came.
+// the system cancelled, anything else a failure. `uri` is the "uri" result, if it came. The words
+// for 1 and 2 give the code and what it usually means on the desktops known to answer so (GNOME:
+// a stored "no"; KDE Plasma: no pictures folder to save into), since the portal says no more.
 PortalAnswer ReadPortalAnswer(std::uint32_t response, const std::optional<std::string>& uri);
+
+// The desktop's stored answer to "may programs outside a sandbox take screenshots?": the entry
+// "" of the id "screenshot" in the table "screenshot" of the portal's permission store. GNOME
+// asks the question on the first Screenshot call and stores the answer for every such program.
+enum class StoredScreenshotAnswer {
+    Yes,
+    No,
+    NotAsked  // no store, table, id or entry, or an answer other than "yes" and "no"
+};
+
+// Reads the entry's permissions as the store's Lookup gave them (nothing when the store, the
+// table, the id or the entry is missing): its first permission, "yes" or "no".
+StoredScreenshotAnswer ReadStoredScreenshotAnswer(
+    const std::optional<std::vector<std::string>>& entry);
+
+// How long to wait for the portal's answer: 10 seconds when the answer is stored, 60 when the
+// desktop may still be asking a person, who needs the time to read the question.
+std::chrono::seconds PortalAnswerWait(StoredScreenshotAnswer stored);
+
+// Why the capture failed when the portal did not answer within PortalAnswerWait(stored): where
+// the desktop may have been asking, also that its question was closed and how to answer it.
+std::string PortalNoAnswerWords(StoredScreenshotAnswer stored);
+
+// Why the capture failed with "no" stored: the permission named, with the commands that allow
+// screenshots or have the desktop ask again. The capture never changes the answer itself.
+std::string ScreenshotNotAllowedWords();
 
 // The local path of a "file://" URI ("file:///tmp/a%20b.png" -> "/tmp/a b.png"): an absolute
 // path, on this machine (an empty host or "localhost"), percent escapes decoded. Nothing for

@@ -44,12 +44,21 @@ PortalAnswer ReadPortalAnswer(std::uint32_t response, const std::optional<std::s
     PortalAnswer answer;
     if (response == 1) {
         answer.kind = PortalAnswer::Kind::Refused;
-        answer.why = "the desktop refused the screenshot (permission not given)";
+        answer.why =
+            "the desktop portal did not take the screenshot (answer 1: cancelled or refused)";
+        return answer;
+    }
+    if (response == 2) {
+        answer.why =
+            "the desktop portal did not take the screenshot (answer 2). On GNOME this usually "
+            "means that \"no\" is stored as the answer to \"Allow Applications to Take "
+            "Screenshots?\"; on KDE Plasma, that the pictures folder (~/Pictures, the XDG "
+            "pictures folder) is missing, so the screenshot could not be saved";
         return answer;
     }
     if (response != 0) {
-        answer.why =
-            "the desktop's screenshot service failed (answer " + std::to_string(response) + ")";
+        answer.why = "the desktop portal did not take the screenshot (answer " +
+                     std::to_string(response) + ")";
         return answer;
     }
     if (!uri) {
@@ -64,6 +73,43 @@ PortalAnswer ReadPortalAnswer(std::uint32_t response, const std::optional<std::s
     answer.kind = PortalAnswer::Kind::Picture;
     answer.path = *path;
     return answer;
+}
+
+StoredScreenshotAnswer ReadStoredScreenshotAnswer(
+    const std::optional<std::vector<std::string>>& entry) {
+    if (!entry || entry->empty()) return StoredScreenshotAnswer::NotAsked;
+    if (entry->front() == "yes") return StoredScreenshotAnswer::Yes;
+    if (entry->front() == "no") return StoredScreenshotAnswer::No;
+    return StoredScreenshotAnswer::NotAsked;
+}
+
+std::chrono::seconds PortalAnswerWait(StoredScreenshotAnswer stored) {
+    return stored == StoredScreenshotAnswer::Yes ? std::chrono::seconds{10}
+                                                 : std::chrono::seconds{60};
+}
+
+std::string PortalNoAnswerWords(StoredScreenshotAnswer stored) {
+    const std::string seconds = std::to_string(PortalAnswerWait(stored).count());
+    if (stored == StoredScreenshotAnswer::Yes)
+        return "the desktop portal did not answer within " + seconds + " seconds";
+    return "the desktop portal did not answer within " + seconds +
+           " seconds. The desktop may have been asking whether programs may take screenshots; "
+           "that question is closed now. Start \"velmora /s\" by hand once and allow it (on "
+           "GNOME the answer holds for every program outside a sandbox, not only Velmora)";
+}
+
+std::string ScreenshotNotAllowedWords() {
+    return "screenshots are not allowed: the desktop's permission store holds \"no\" for "
+           "screenshots by programs outside a sandbox (table \"screenshot\", id \"screenshot\"; "
+           "on GNOME the answer to \"Allow Applications to Take Screenshots?\"), which holds for "
+           "every such program, not only Velmora. To allow screenshots: gdbus call --session "
+           "--dest org.freedesktop.impl.portal.PermissionStore --object-path "
+           "/org/freedesktop/impl/portal/PermissionStore --method "
+           "org.freedesktop.impl.portal.PermissionStore.SetPermission screenshot true screenshot "
+           "'' \"['yes']\". To be asked again: gdbus call --session --dest "
+           "org.freedesktop.impl.portal.PermissionStore --object-path "
+           "/org/freedesktop/impl/portal/PermissionStore --method "
+           "org.freedesktop.impl.portal.PermissionStore.Delete screenshot screenshot";
 }
 
 std::optional<std::string> LocalPathOfFileUri(std::string_view uri) {

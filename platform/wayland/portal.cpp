@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <span>
+#include <vector>
 
 #include "platform/portal_request.h"
 #include "platform/wayland/bus_error.h"
@@ -22,6 +24,11 @@ using Clock = std::chrono::steady_clock;
 
 constexpr const char* kPortal = "org.freedesktop.portal.Desktop";
 constexpr const char* kPortalObject = "/org/freedesktop/portal/desktop";
+constexpr const char* kStore = "org.freedesktop.impl.portal.PermissionStore";
+constexpr const char* kStoreObject = "/org/freedesktop/impl/portal/PermissionStore";
+
+// How long the permission store's lookup and the request's Close may take (microseconds).
+constexpr std::uint64_t kSideCallTimeout = 3'000'000;
 
 // What the Response signal brought, once it came.
 struct Answer {
@@ -67,15 +74,66 @@ std::string NewToken() {
     return "velmora_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
 }
 
-std::string NoAnswerInTime() {
-    return "the desktop portal did not answer within " + std::to_string(kPortalTimeout.count()) +
-           " seconds";
+constexpr const char* kListenRefused = "the session bus refused to pass on the portal's answer";
+
+// Reads the permissions of the entry "" (programs outside a sandbox) from the store's Lookup
+// reply (a{sas} permissions, v data). Nothing when the entry is not there or unreadable.
+std::optional<std::vector<std::string>> UnsandboxedEntry(sd_bus_message* reply) {
+    if (sd_bus_message_enter_container(reply, SD_BUS_TYPE_ARRAY, "{sas}") <= 0) return std::nullopt;
+    while (sd_bus_message_enter_container(reply, SD_BUS_TYPE_DICT_ENTRY, "sas") > 0) {
+        const char* app = nullptr;
+        if (sd_bus_message_read(reply, "s", &app) < 0) break;
+        if (app && *app == '\0') {
+            char** strv = nullptr;
+            if (sd_bus_message_read_strv(reply, &strv) < 0) return std::nullopt;
+            std::vector<std::string> permissions;
+            for (char** p = strv; p && *p; ++p) {
+                permissions.emplace_back(*p);
+                std::free(*p);
+            }
+            std::free(strv);
+            return permissions;
+        }
+        if (sd_bus_message_skip(reply, "as") < 0 || sd_bus_message_exit_container(reply) < 0) break;
+    }
+    return std::nullopt;
+}
+
+// The desktop's stored answer for screenshots by programs outside a sandbox. A store that is
+// missing, fails or knows no such table or entry counts as not asked.
+StoredScreenshotAnswer LookUpStoredAnswer(sd_bus* bus) {
+    sd_bus_message* call = nullptr;
+    sd_bus_message* reply = nullptr;
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    std::optional<std::vector<std::string>> entry;
+    int r = sd_bus_message_new_method_call(bus, &call, kStore, kStoreObject, kStore, "Lookup");
+    if (r >= 0) r = sd_bus_message_append(call, "ss", "screenshot", "screenshot");
+    if (r >= 0) r = sd_bus_call(bus, call, kSideCallTimeout, &error, &reply);
+    if (r >= 0) entry = UnsandboxedEntry(reply);
+    sd_bus_error_free(&error);
+    sd_bus_message_unref(reply);
+    sd_bus_message_unref(call);
+    return ReadStoredScreenshotAnswer(entry);
+}
+
+// PortalAnswerWait for `stored`, each second shortened to kPortalSecondVariable's milliseconds
+// where the tests set it (1 to 1000).
+Clock::duration AnswerWait(StoredScreenshotAnswer stored) {
+    const auto wait = PortalAnswerWait(stored);
+    if (const char* value = std::getenv(kPortalSecondVariable); value && *value) {
+        char* end = nullptr;
+        const long ms = std::strtol(value, &end, 10);
+        if (*end == '\0' && ms >= 1 && ms <= 1000)
+            return std::chrono::milliseconds(ms) * wait.count();
+    }
+    return wait;
 }
 
 // Calls Screenshot; the request's object path in `handle`. NotOffered when no portal answers
-// the call at all.
+// the call at all; `late` true when the call was not answered before `deadline`.
 RouteResult CallScreenshot(sd_bus* bus, const std::string& token, Clock::time_point deadline,
-                           std::string& handle, std::string& why) {
+                           StoredScreenshotAnswer stored, std::string& handle, bool& late,
+                           std::string& why) {
     sd_bus_message* call = nullptr;
     sd_bus_message* reply = nullptr;
     sd_bus_error error = SD_BUS_ERROR_NULL;
@@ -104,7 +162,8 @@ RouteResult CallScreenshot(sd_bus* bus, const std::string& token, Clock::time_po
         result = RouteResult::NotOffered;
     } else if (r == -ETIMEDOUT || sd_bus_error_has_name(&error, SD_BUS_ERROR_TIMEOUT) ||
                sd_bus_error_has_name(&error, SD_BUS_ERROR_NO_REPLY)) {
-        why = NoAnswerInTime();
+        why = PortalNoAnswerWords(stored);
+        late = true;
     } else {
         why = "the desktop portal's screenshot call failed: " + BusErrorWords(error, r);
     }
@@ -114,15 +173,17 @@ RouteResult CallScreenshot(sd_bus* bus, const std::string& token, Clock::time_po
     return result;
 }
 
-// Tells the portal that the request at `handle` is no longer wanted.
+// Tells the portal that the request at `handle` is no longer wanted, and waits (briefly) until
+// it has taken note: a question the desktop shows for the request goes away with it.
 void CloseRequest(sd_bus* bus, const std::string& handle) {
     sd_bus_message* call = nullptr;
+    sd_bus_message* reply = nullptr;
+    sd_bus_error error = SD_BUS_ERROR_NULL;
     if (sd_bus_message_new_method_call(bus, &call, kPortal, handle.c_str(),
-                                       "org.freedesktop.portal.Request", "Close") >= 0) {
-        sd_bus_message_set_expect_reply(call, 0);
-        sd_bus_send(bus, call, nullptr);
-        sd_bus_flush(bus);
-    }
+                                       "org.freedesktop.portal.Request", "Close") >= 0)
+        sd_bus_call(bus, call, kSideCallTimeout, &error, &reply);
+    sd_bus_error_free(&error);
+    sd_bus_message_unref(reply);
     sd_bus_message_unref(call);
 }
 
@@ -142,24 +203,34 @@ bool WaitForAnswer(sd_bus* bus, const Answer& answer, Clock::time_point deadline
 
 // Waits for the answer to the request at `handle` and reads it: the PNG's path in `path`.
 RouteResult AwaitPicture(sd_bus* bus, const std::string& handle, const Answer& answer,
-                         Clock::time_point deadline, std::string& path, std::string& why) {
+                         Clock::time_point deadline, StoredScreenshotAnswer stored,
+                         std::string& path, std::string& why) {
     if (!WaitForAnswer(bus, answer, deadline)) {
         CloseRequest(bus, handle);
-        why = NoAnswerInTime();
+        why = PortalNoAnswerWords(stored);
         return RouteResult::Failed;
     }
     const PortalAnswer read = ReadPortalAnswer(answer.response, answer.uri);
     if (read.kind != PortalAnswer::Kind::Picture) {
-        why = read.why;
+        // A person may just have said no to the desktop's question: then that is the reason.
+        const bool refusedNow =
+            answer.response != 0 && LookUpStoredAnswer(bus) == StoredScreenshotAnswer::No;
+        why = refusedNow ? ScreenshotNotAllowedWords() : read.why;
         return RouteResult::Failed;
     }
     path = read.path;
     return RouteResult::Captured;
 }
 
-// Asks for the screenshot and waits for the answer; the PNG's path in `path`.
+// Asks for the screenshot, unless "no" is stored, and waits for the answer; the PNG's path in
+// `path`.
 RouteResult RequestScreenshot(sd_bus* bus, std::string& path, std::string& why) {
-    const auto deadline = Clock::now() + kPortalTimeout;
+    const StoredScreenshotAnswer stored = LookUpStoredAnswer(bus);
+    if (stored == StoredScreenshotAnswer::No) {
+        why = ScreenshotNotAllowedWords();
+        return RouteResult::Failed;
+    }
+    const auto deadline = Clock::now() + AnswerWait(stored);
     const char* unique = nullptr;
     if (sd_bus_get_unique_name(bus, &unique) < 0 || !unique) {
         why = "the session bus gave this program no name";
@@ -171,19 +242,25 @@ RouteResult RequestScreenshot(sd_bus* bus, std::string& path, std::string& why) 
     sd_bus_slot* slot = nullptr;
     // The answer can come as soon as the call is made: listen first.
     if (!expected || !Listen(bus, *expected, answer, &slot)) {
-        why = "the session bus refused to pass on the portal's answer";
+        why = kListenRefused;
         return RouteResult::Failed;
     }
     std::string handle;
-    RouteResult result = CallScreenshot(bus, token, deadline, handle, why);
+    bool late = false;
+    RouteResult result = CallScreenshot(bus, token, deadline, stored, handle, late, why);
+    if (late) CloseRequest(bus, *expected);  // the request may exist all the same
     if (result == RouteResult::Captured && handle != *expected) {
         // A portal older than the handle_token rule: listen where it says.
         sd_bus_slot_unref(slot);
         slot = nullptr;
-        if (!Listen(bus, handle, answer, &slot)) result = RouteResult::Failed;
+        if (!Listen(bus, handle, answer, &slot)) {
+            CloseRequest(bus, handle);
+            why = kListenRefused;
+            result = RouteResult::Failed;
+        }
     }
     if (result == RouteResult::Captured)
-        result = AwaitPicture(bus, handle, answer, deadline, path, why);
+        result = AwaitPicture(bus, handle, answer, deadline, stored, path, why);
     sd_bus_slot_unref(slot);
     return result;
 }

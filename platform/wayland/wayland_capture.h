@@ -18,9 +18,13 @@ namespace platform::wayland {
 // answers there.
 bool InSession();
 
-// How long a route may take before the capture gives up on it.
+// How long screen copy may take before the capture gives up on it. The portal's wait depends on
+// the desktop's stored answer (PortalAnswerWait of portal_request.h).
 inline constexpr std::chrono::seconds kScreenCopyTimeout{5};
-inline constexpr std::chrono::seconds kPortalTimeout{10};
+
+// For tests only: the environment variable that, set to a number of milliseconds, makes each
+// second of the portal's wait last that long instead (its words still name whole seconds).
+inline constexpr const char* kPortalSecondVariable = "VELMORA_TEST_PORTAL_SECOND_MS";
 
 // The result of one route.
 enum class RouteResult {
@@ -40,8 +44,12 @@ RouteResult CaptureWithScreenCopy(std::span<const MonitorRect> monitors, RgbTarg
 
 // Asks the desktop portal (org.freedesktop.portal.Screenshot, not interactive) on the session
 // bus for a picture of the desktop, takes the PNG it names (TakePortalFile) and crops it to the
-// monitors (CropDesktop). NotOffered without a session bus or portal; Failed when the portal
-// refuses, fails, names an unusable file or does not answer within kPortalTimeout.
+// monitors (CropDesktop). The permission store's answer for screenshots is looked up first: with
+// "no" stored the portal is not called (the answer is never changed here); otherwise the wait is
+// PortalAnswerWait's, after which the request is closed, so that a question the desktop still
+// shows goes away before the caller shows its own. NotOffered without a session bus or portal;
+// Failed when screenshots are not allowed, or the portal refuses, fails, names an unusable file
+// or does not answer in time.
 RouteResult CaptureWithPortal(std::span<const MonitorRect> monitors, RgbTarget& target,
                               std::string& why);
 

@@ -1,6 +1,7 @@
 // The desktop portal's request protocol: the request path the answer will come from, what each
-// answer means, the file URI it names, and how the named file is taken (links, other kinds of
-// files and other users' files refused; the file removed once read).
+// answer means, the stored answer for screenshots and the wait it calls for, the file URI it
+// names, and how the named file is taken (links, other kinds of files and other users' files
+// refused; the file removed once read).
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/portal_request.h"
 #include "platform/wayland/wayland_capture.h"
@@ -45,10 +47,38 @@ TEST(ReadPortalAnswer, TellsPictureRefusalAndFailureApart) {
         EXPECT_FALSE(failed.why.empty());
         EXPECT_TRUE(failed.path.empty());
     }
+    // Answer 2 names its code and what it usually means, never a cause it cannot know.
+    const std::string two = platform::ReadPortalAnswer(2, std::nullopt).why;
+    for (const char* part : {"answer 2", "GNOME", "\"no\"", "KDE Plasma", "~/Pictures"})
+        EXPECT_NE(two.find(part), std::string::npos) << part;
+    EXPECT_EQ(two.find("permission not given"), std::string::npos);
+    EXPECT_NE(platform::ReadPortalAnswer(77, std::nullopt).why.find("answer 77"),
+              std::string::npos);
     // Success without a usable file is a failure, never a picture.
     EXPECT_EQ(platform::ReadPortalAnswer(0, std::nullopt).kind, PortalAnswer::Kind::Failed);
     EXPECT_EQ(platform::ReadPortalAnswer(0, "https://example.org/a.png").kind,
               PortalAnswer::Kind::Failed);
+}
+
+TEST(StoredScreenshotAnswer, OnlyAStoredNoRefusesAndOnlyAStoredYesShortensTheWait) {
+    using platform::StoredScreenshotAnswer;
+    using List = std::vector<std::string>;
+    using Entry = std::optional<List>;
+    EXPECT_EQ(platform::ReadStoredScreenshotAnswer(List{"yes"}), StoredScreenshotAnswer::Yes);
+    EXPECT_EQ(platform::ReadStoredScreenshotAnswer(List{"no"}), StoredScreenshotAnswer::No);
+    // Only the first permission counts; anything else is as if never asked.
+    EXPECT_EQ(platform::ReadStoredScreenshotAnswer(List{"no", "yes"}), StoredScreenshotAnswer::No);
+    for (const Entry& entry :
+         {Entry{}, Entry{List{}}, Entry{List{"ask"}}, Entry{List{""}}, Entry{List{"No"}}})
+        EXPECT_EQ(platform::ReadStoredScreenshotAnswer(entry), StoredScreenshotAnswer::NotAsked);
+
+    EXPECT_EQ(platform::PortalAnswerWait(StoredScreenshotAnswer::Yes).count(), 10);
+    EXPECT_EQ(platform::PortalAnswerWait(StoredScreenshotAnswer::NotAsked).count(), 60);
+    // Where a person may have been asked, the words say how to answer; after a "yes", not.
+    EXPECT_NE(platform::PortalNoAnswerWords(StoredScreenshotAnswer::NotAsked).find("velmora /s"),
+              std::string::npos);
+    EXPECT_EQ(platform::PortalNoAnswerWords(StoredScreenshotAnswer::Yes),
+              "the desktop portal did not answer within 10 seconds");
 }
 
 TEST(LocalPathOfFileUri, DecodesLocalFilesAndRefusesTheRest) {
