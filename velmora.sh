@@ -22,7 +22,7 @@ packages=(
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick icewm
   fonts-ipafont-gothic fonts-dejavu-core
   sox libsox-fmt-mp3 lame xdg-utils
-  libpng-dev
+  libpng-dev gettext locales
   libxss-dev dpkg-dev file
   libwayland-dev libsystemd-dev dbus mutter
   sway swaybg xwayland dbus-bin pipewire pipewire-bin util-linux

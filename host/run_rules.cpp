@@ -43,10 +43,13 @@ MusicStop MusicToStop(bool cdTimerOn, std::int16_t bgmMode, std::string_view fil
 }
 
 std::string CaptureFailedMessage(std::string_view why) {
-    std::string text =
-        "Velmora could not take a picture of the desktop, so the screensaver does not start.";
-    if (!why.empty()) text += "\n\nReason: " + std::string(why) + ".";
-    return text;
+    if (why.empty())
+        return platform::Translate(
+            "Velmora could not take a picture of the desktop, so the screensaver does not start.");
+    return platform::FillIn(platform::Translate("Velmora could not take a picture of the desktop, "
+                                                "so the screensaver does not start.\n\n"
+                                                "Reason: %s."),
+                            {why});
 }
 
 std::string RendererPathIn(std::string_view programFolder) {

@@ -57,7 +57,8 @@ std::optional<std::string> PrepareSettingsSave(const SettingsFiles& files) {
     if (files.write == files.read) return std::nullopt;
     const std::string folder = FolderOf(files.write);
     if (!folder.empty() && !platform::MakePrivateFolders(folder))
-        return "the folder " + folder + " cannot be made (" + platform::LastErrorText() + ")";
+        return platform::FillIn(platform::Translate("the folder %s cannot be made (%s)"),
+                                {folder, platform::LastErrorText()});
     std::string bytes;
     if (platform::ReadRegularFile(files.write, bytes, kMaxFileBytes) !=
         platform::ReadResult::Missing)
@@ -74,7 +75,9 @@ std::string LastSaveError() {
 }
 
 std::string SaveFailedMessage(const std::string& path, const std::string& reason) {
-    return "The settings could not be saved.\n\nFile: " + path + "\nReason: " + reason;
+    return platform::FillIn(
+        platform::Translate("The settings could not be saved.\n\nFile: %s\nReason: %s"),
+        {path, reason});
 }
 
 std::string GetIniString(std::string_view section, std::string_view key, const std::string& path) {
@@ -104,13 +107,14 @@ std::string PutIniString(std::string_view section, std::string_view key, std::st
     std::string bytes;
     const auto read = platform::ReadRegularFile(target, bytes, kMaxFileBytes);
     if (read == platform::ReadResult::Failed) {  // never replace what we could not read
-        lastSaveError = "it is not a file that can be read (a folder, a device, no rights?)";
+        lastSaveError = platform::Translate(
+            "it is not a file that can be read (a folder, a device, no rights?)");
         return {};
     }
     const auto updated = profile::Write(bytes, section, key, value, platform::LocaleCharset());
     if (!updated) {
-        lastSaveError =
-            "the text has a line break or a character that your locale's charset can't carry";
+        lastSaveError = platform::Translate(
+            "the text has a line break or a character that your locale's charset can't carry");
         return {};
     }
     if (platform::ReplaceFile(target, *updated, platform::FileAccess::KeepOrUserDefault))

@@ -106,7 +106,7 @@ class FullScreenForm : public forms::Form {
     // or renderer has started.
     [[noreturn]] void EndWithoutPicture(const std::string& why) {
         ShowPointerAgain();
-        forms::MsgBox("Error", run::CaptureFailedMessage(why));
+        forms::MsgBox(platform::Translate("Error"), run::CaptureFailedMessage(why));
         trace::Mark("run-end");
         forms::End(1);
     }

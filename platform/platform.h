@@ -171,6 +171,22 @@ std::string ConvertTextLossy(std::string_view in, const std::string& from, const
 // at the end.
 std::string CutBytes(std::string_view bytes, std::size_t limit, const std::string& name);
 
+// ---- The user's language (posix/language.cpp, win32/language.cpp) -----------------------------
+
+// `text` in the user's language: its translation in the program's catalog (domain "velmora") for
+// the language the user chose, else `text` itself. Every text a user reads goes through here; the
+// texts are UTF-8, the dialog's captions in Japanese, the messages in English. On Linux the
+// language comes from the environment (LANGUAGE, LC_ALL, LC_MESSAGES, LANG; the C and POSIX
+// locales translate nothing) and the catalogs from the locale folder beside the program
+// ("locale", in a build) or of its install ("../../share/locale" from lib/velmora); on Windows
+// from the user's UI language and the catalogs built into the program. The first call sets up
+// the catalogs; the answer lives as long as the program.
+const char* Translate(const char* text);
+
+// `pattern` with each "%s" replaced by the next of `values`, in order, and "%%" by "%"; a "%s"
+// beyond the values is left out. For translated texts that carry values. Pure.
+std::string FillIn(std::string_view pattern, std::initializer_list<std::string_view> values);
+
 // ---- Clock and process (posix/clock.cpp) --------------------------------------------------------
 
 // A clock that never goes back, in nanoseconds from a fixed point; the same clock in every

@@ -145,7 +145,7 @@ void drawMesh(GLuint name) {
 }
 
 [[noreturn]] void fail(const std::string& message) {
-    platform::ShowMessageBox("Error", message);
+    platform::ShowMessageBox(platform::Translate("Error"), message);
     std::exit(1);
 }
 

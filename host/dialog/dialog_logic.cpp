@@ -8,6 +8,7 @@
 #include "host/settings.h"
 #include "host/zentrova_b.h"
 #include "platform/common/words.h"
+#include "platform/platform.h"
 
 namespace Zentrova_P {
 namespace {
@@ -104,9 +105,9 @@ void SaveSettings(std::string_view comboText, const PutValue& put) {
 
 ChooserRequest MusicFileRequest() {
     ChooserRequest request;
-    request.title = "ﾌｧｲﾙを開く";
+    request.title = platform::Translate("ﾌｧｲﾙを開く");
     // One entry: the music files, matched in any letter case by the chooser.
-    request.filterName = "BGMﾌｧｲﾙ (MP3 WAV)";
+    request.filterName = platform::Translate("BGMﾌｧｲﾙ (MP3 WAV)");
     request.pattern = "*.mp3;*.wav";
     request.folder = Zentrova_B::BgmFolder;
     return request;

@@ -140,9 +140,9 @@ void SettingsDialog::CreateControls() {
     lbl_URL->SetCursor(Images().hand, kHandHotX, kHandHotY);
     lbl_URL->OnClick([this] { lbl_URL_Click(); });
 
-    Cmd_Set = NewCommand({324, 200, 77, 25}, "設定");
+    Cmd_Set = NewCommand({324, 200, 77, 25}, platform::Translate("設定"));
     Cmd_Set->OnClick([this] { Cmd_Set_Click(); });
-    Cmd_Can = NewCommand({404, 200, 77, 25}, "ｷｬﾝｾﾙ");
+    Cmd_Can = NewCommand({404, 200, 77, 25}, platform::Translate("ｷｬﾝｾﾙ"));
     Cmd_Can->OnClick([this] { Cmd_Can_Click(); });
 }
 
@@ -150,12 +150,14 @@ void SettingsDialog::CreatePanelControls() {
     forms::Panel* const p = Pic_C;
     forms::LabelStyle centred;
     centred.centred = true;
-    NewLabel({20, 24, 111, 13}, "BGM", p, centred);
+    NewLabel({20, 24, 111, 13}, platform::Translate("BGM"), p, centred);
     AddFrameShape({20, 20, 113, 21}, p);
 
     // The radio rows: index 1 (audio CD) on top, then 0 (none), then 2 (music file).
     const std::array<int, 3> rowTop = {76, 56, 96};
-    const std::array<const char*, 3> caption = {"なし", "音楽CD", "MP3、WAV"};
+    const std::array<const char*, 3> caption = {platform::Translate("なし"),
+                                                platform::Translate("音楽CD"),
+                                                platform::Translate("MP3、WAV")};
     for (int i = 0; i < 3; ++i) {
         Img_BGM[i] =
             AddOptionButton({28, rowTop[i], 13, 13}, Images().radioOff, Images().radioOn, p);
@@ -167,7 +169,7 @@ void SettingsDialog::CreatePanelControls() {
 
     BGM_Repeat = AddComboBox({112, 52, 41, 20}, p);
     BGM_Repeat->SetFont(SansFont());
-    NewLabel({156, 56, 1, 13}, "曲目をﾘﾋﾟｰﾄ", p)->AutoSize();
+    NewLabel({156, 56, 1, 13}, platform::Translate("曲目をﾘﾋﾟｰﾄ"), p)->AutoSize();
 
     Cmd_File = NewCommand({28, 116, 41, 21}, "...", p);
     Cmd_File->OnClick([this] { Cmd_File_Click(); });
@@ -256,7 +258,8 @@ void SettingsDialog::Cmd_Set_Click() {
         });
     if (failure) {
         // The dialog stays open: nothing the user chose is lost, and Settings can be tried again.
-        forms::MsgBox("Error", Zentrova_B::SaveFailedMessage(files.write, *failure));
+        forms::MsgBox(platform::Translate("Error"),
+                      Zentrova_B::SaveFailedMessage(files.write, *failure));
         return;
     }
     Unload();

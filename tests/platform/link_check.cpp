@@ -28,6 +28,8 @@ int main(int argc, char**) {
         // Text, clock, process
         &LocaleCharset, &IsUtf8, &ConvertText, &ConvertTextLossy, &CutBytes, &MonotonicNanoseconds,
         &CurrentProcessId, &SleepUntil, &StartProgram, &ProgramEnded, &ReleaseProgram,
+        // Language
+        &Translate, &FillIn,
         // Message box, windows, pointer, screen
         &ShowMessageBox, &WindowWithTitleExists, &WindowWithAnyTitleExists,
         &WatchedWindowWithTitleExists, &ShowCursor, &WindowUnderPointer, &PrimaryScreenSize,

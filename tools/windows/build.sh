@@ -20,6 +20,8 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   wine wine64 cmake dpkg-dev xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
   ca-certificates
+  # msgfmt compiles the catalogs of po/ that the programs carry.
+  gettext
   # What Wine only recommends but the tests need: OpenGL through Mesa, the X extensions its
   # display driver loads, and a Japanese font for the dialog's captions.
   libgl1 libgl1-mesa-dri libxrender1 libxrandr2 libxcursor1 libxi6 libxcomposite1

@@ -1,11 +1,13 @@
 // Tests of the real settings dialog, Velmora.scr /c, under a private Xvfb: its window, clicks
 // on its controls with xdotool, the settings file it writes (byte for byte), Cancel and the
 // title-bar close, a refused second start, the web-address label, where the settings go when the
-// program folder is read-only, a failed save shown in a box, and a screenshot of the dialog for
-// each music kind (saved into the artifact folder for people to look at).
+// program folder is read-only, a failed save shown in a box, the dialog in the user's language,
+// and a screenshot of the dialog for each music kind and language (saved into the artifact folder
+// for people to look at).
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
 #include <sys/stat.h>
 
@@ -64,6 +66,46 @@ PointerLook CurrentCursor(const std::string& display) {
     return shape;
 }
 
+// The window's pixels as 0xRRGGBB, rows top to bottom; empty when they can't be read.
+std::vector<std::uint32_t> WindowPixels(const std::string& display, unsigned long window, int width,
+                                        int height) {
+    std::vector<std::uint32_t> pixels;
+    Display* d = XOpenDisplay(display.c_str());
+    if (!d) return pixels;
+    if (XImage* image = XGetImage(d, window, 0, 0, width, height, AllPlanes, ZPixmap)) {
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
+        XDestroyImage(image);
+    }
+    XCloseDisplay(d);
+    return pixels;
+}
+
+// A box of the client area, edges included.
+struct Box {
+    int left, top, right, bottom;
+    bool Holds(int x, int y) const { return x >= left && x <= right && y >= top && y <= bottom; }
+};
+
+// Where each caption may draw in another language without leaving its control: inside the
+// buttons' faces (clear of their frames), the "BGM" title inside its frame, the audio CD's
+// label short of the combo box, the other labels within the panel's right edge.
+std::vector<Box> CaptionBoxes(int panelX, int panelY) {
+    const auto inPanel = [&](int left, int top, int right, int bottom) {
+        return Box{panelX + left, panelY + top, panelX + right, panelY + bottom};
+    };
+    return {
+        inPanel(22, 22, 131, 39),   // "BGM", in its frame at 20, 20, 113 x 21
+        inPanel(44, 54, 109, 71),   // "音楽CD", left of the combo box at 112
+        inPanel(156, 54, 464, 71),  // "曲目をﾘﾋﾟｰﾄ"
+        inPanel(44, 74, 464, 91),   // "なし"
+        inPanel(44, 94, 464, 112),  // "MP3、WAV", above the "..." button at 116
+        {324 + 3, 200 + 3, 324 + 77 - 4, 200 + 25 - 4},  // 設定
+        {404 + 3, 200 + 3, 404 + 77 - 4, 200 + 25 - 4},  // ｷｬﾝｾﾙ
+    };
+}
+
 // Points of the dialog's client area (pixels) that the tests click.
 struct Spot {
     int x, y;
@@ -77,6 +119,9 @@ constexpr Spot kFileButton{62, 144};  // "..."
 constexpr Spot kSettings{362, 212};
 constexpr Spot kCancel{442, 212};
 constexpr Spot kWebAddress{40, 214};
+// Where the panel's inside (its controls' origin) lies in the client area.
+constexpr int kPanelX = 14;
+constexpr int kPanelY = 18;
 
 // One Velmora.scr /c in a folder of its own, so that the Velmora.ini beside it is the test's.
 class Dialog : public ::testing::Test {
@@ -85,6 +130,9 @@ class Dialog : public ::testing::Test {
         ASSERT_TRUE(display_.ok());
         program_ = folder_.path() + "/Velmora.scr";
         std::filesystem::copy_file(VELMORA_BIN_DIR "/Velmora.scr", program_);
+        // The catalogs beside the program, as in the build's own folder.
+        std::filesystem::create_directory_symlink(VELMORA_BIN_DIR "/locale",
+                                                  folder_.path() + "/locale");
         ini_ = folder_.path() + "/Velmora.ini";
         env_ = {{"DISPLAY", display_.name()},
                 {"VELMORA_ROOT", root_.path()},
@@ -287,6 +335,58 @@ TEST_F(Dialog, ReadOnlyProgramFolderSavesToTheUsersSettingsFolder) {
     EXPECT_EQ(testsupport::ReadFile(ini_), start);
     EXPECT_EQ(testsupport::ReadFile(config + "/velmora/Velmora.ini"),
               "; from the package\n" + Expected(0, 12, ""));
+}
+
+// The dialog in the user's language: the C locale shows the design, a Japanese desktop exactly
+// the same picture, and in each other language only the captions change, every one inside its
+// control (pictures for people in the artifact folder: dialog_language_<locale>.png).
+TEST_F(Dialog, SpeaksTheUsersLanguageWithEachCaptionInsideItsControl) {
+    const auto openIn = [&](const std::string& locale) {
+        env_["LC_ALL"] = locale;
+        if (locale != "C.UTF-8") env_["LOCPATH"] = VELMORA_TEST_LOCALES;
+        Xdotool("mousemove --sync 0 0");  // no button under the pointer
+        pointer_.clear();
+        Open();
+        Screenshot("dialog_language_" + locale + ".png");
+        return WindowPixels(display_.name(), window_, info_.width, info_.height);
+    };
+    const auto close = [&] {
+        Click(kCancel);
+        ExpectClosed();
+    };
+    const std::vector<std::uint32_t> design = openIn("C.UTF-8");
+    ASSERT_EQ(design.size(), 496u * 246u);
+    close();
+    EXPECT_TRUE(openIn("ja_JP.UTF-8") == design) << "a Japanese desktop sees the design";
+    close();
+
+    const std::vector<Box> boxes = CaptionBoxes(kPanelX, kPanelY);
+    for (const char* locale :
+         {"de_DE.UTF-8", "fr_FR.UTF-8", "es_ES.UTF-8", "pt_BR.UTF-8", "en_US.UTF-8"}) {
+        SCOPED_TRACE(locale);
+        const std::vector<std::uint32_t> shown = openIn(locale);
+        ASSERT_EQ(shown.size(), design.size());
+        std::vector<int> changedIn(boxes.size(), 0);
+        int outside = 0;
+        for (int y = 0; y < 246; ++y)
+            for (int x = 0; x < 496; ++x) {
+                const std::size_t at = static_cast<std::size_t>(y) * 496 + x;
+                if (shown[at] == design[at]) continue;
+                bool inside = false;
+                for (std::size_t b = 0; b < boxes.size(); ++b)
+                    if (boxes[b].Holds(x, y)) {
+                        ++changedIn[b];
+                        inside = true;
+                        break;
+                    }
+                if (!inside && outside++ < 5)
+                    ADD_FAILURE() << "changed outside every caption's place at " << x << ", " << y;
+            }
+        EXPECT_EQ(outside, 0);
+        for (std::size_t b = 0; b < boxes.size(); ++b)
+            EXPECT_GT(changedIn[b], 0) << "caption " << b << " is not translated";
+        close();  // Cancel still closes at its place
+    }
 }
 
 TEST_F(Dialog, AFailedSaveIsShownInABoxAndTheDialogStaysOpen) {
