@@ -185,7 +185,7 @@ void PictureBox::SetBounds(const Rect& bounds) {
 // ---- Programs, screen --------------------------------------------------------------------------
 
 platform::Process Shell(const std::string& path) {
-    return platform::StartProgram(path);
+    return platform::StartProgram(path, platform::ProgramTie::EndsWithStarter);
 }
 
 const std::string& CommandLine() {

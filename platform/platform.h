@@ -226,26 +226,91 @@ bool WatchedWindowWithTitleExists(std::string_view title);
 
 // ---- Processes (posix/process.cpp) --------------------------------------------------------------
 
+// How a started program stands, as ProgramStatus found it.
+struct ProgramEnding {
+    enum class How {
+        Running,  // not ended yet
+        Exited,   // ended by itself: `code` is its exit status
+        Killed,   // ended by a signal (POSIX: `code` is its number) or by a fault that the system
+                  // reports as an exception code (Windows: `code` is that code)
+        Unknown   // ended, but how is not known: never started, or reaped by someone else
+    };
+    How how = How::Running;
+    int code = 0;
+    bool Ended() const { return how != How::Running; }
+};
+
 // A program that StartProgram started. `handle` is the backend's own (the process id on POSIX, a
 // process handle on Windows) and means nothing to callers; `id` is the system's process id. A
-// default Process (id 0) is "nothing started".
+// default Process (id 0) is "nothing started". `ending` is kept by ProgramStatus.
 struct Process {
     std::uintptr_t handle = 0;
     std::int32_t id = 0;
+    ProgramEnding ending;
     bool Started() const { return id > 0; }
 };
 
-// Starts `path` as a new process with the path as its only argument and does not wait for it.
-// Nothing started (id 0) when the program could not be started.
-Process StartProgram(const std::string& path);
+// Whether a started program may outlive the one that started it.
+enum class ProgramTie {
+    Untied,          // it lives on by itself, whatever happens to its starter
+    EndsWithStarter  // it is ended by the system as soon as this process ends, by any means (a
+                     // kill that nothing can catch included): on Linux a parent-death signal
+                     // (SIGKILL) set before the program runs, tied to the thread that starts it,
+                     // so start it from the thread that lives longest (the main thread); on
+                     // Windows a job object of this process that kills its members on close
+};
 
-// True once `process` has ended; on POSIX asking also reaps it. A Process that was not started
-// counts as ended. May be asked again after it answered true.
-bool ProgramEnded(const Process& process);
+// Starts `path` as a new process with the path as its only argument and does not wait for it.
+// The program gets standard input, output and error and no other descriptor or handle of ours.
+// Nothing started (id 0) when the program could not be started (missing, not executable), with
+// the reason for LastErrorText.
+Process StartProgram(const std::string& path, ProgramTie tie = ProgramTie::Untied);
+
+// How `process` stands now; never waits. The first answer that it has ended is kept in
+// `process.ending` (on POSIX the process is reaped then) and every later call returns it again
+// without asking the system. A Process that was not started answers Unknown.
+ProgramEnding ProgramStatus(Process& process);
+
+// True once `process` has ended: ProgramStatus(process).Ended().
+bool ProgramEnded(Process& process);
+
+// Ends `process` if it is still running: asks it to end (SIGTERM on POSIX; Windows has no such
+// request for a program and ends it at once), waits up to `grace` for it, then ends it by force
+// (SIGKILL) and waits for that. Returns how it ended, as ProgramStatus would; a program that had
+// ended already keeps its own ending.
+ProgramEnding EndProgram(Process& process, std::int64_t graceMs);
 
 // Lets go of what the backend holds for `process` (the handle on Windows) without waiting for
 // or ending the program; `process` is "nothing started" afterwards.
 void ReleaseProgram(Process& process);
+
+// ---- Requests to end this program (posix/end_requests.cpp) -------------------------------------
+
+// From now on the system's requests to end this program (SIGTERM, SIGINT and SIGHUP on POSIX;
+// Ctrl+C and Ctrl+Break of a console on Windows) no longer end it at once: they are noted for
+// EndRequest, and the program ends in its own time. Programs started afterwards get the
+// system's default handling back.
+void CatchEndRequests();
+
+// The request that came first since CatchEndRequests (POSIX: the signal's number; Windows: the
+// console event's number plus one), 0 while none has.
+int EndRequest();
+
+// ---- One holder at a time (posix/run_lock.cpp)
+// ---------------------------------------------------
+
+enum class LockTaken {
+    Yes,            // this process holds the lock until it ends
+    HeldElsewhere,  // another process holds it now
+    Unavailable     // it cannot be had at all (see `why`)
+};
+
+// Takes the lock `name` (letters, digits, '.', '-', '_') without waiting, for the rest of this
+// process's life: it goes when the process ends, by whatever means, and programs started later
+// do not inherit it. One lock of that name per drive root: on POSIX an flock on the file <name>
+// in DriveRoot() (made private to the user first), on Windows a named mutex of the session whose
+// name joins `name` and DriveRoot(). Taking a lock this process holds already answers Yes.
+LockTaken HoldLockForLife(std::string_view name, std::string* why = nullptr);
 
 // ---- Pointer (x11/cursor.cpp) -------------------------------------------------------------------
 

@@ -156,7 +156,11 @@ bool ReplaceFileFrom(const std::string& path, const std::function<bool(const Byt
         produce(sink) && written && (durability == Durability::Passing || FlushFileBuffers(file));
     ok = CloseHandle(file) && ok;
     if (ok) ok = MoveIntoPlace(temp, target, access, durability);
-    if (!ok) DeleteFileW(temp.c_str());
+    if (!ok) {
+        const DWORD reason = GetLastError();  // the failure's, for LastErrorText
+        DeleteFileW(temp.c_str());
+        SetLastError(reason);
+    }
     return ok;
 }
 

@@ -27,7 +27,8 @@ int main(int argc, char**) {
         &ReplaceFileFrom, &WriteTarget, &AppendToFile,
         // Text, clock, process
         &LocaleCharset, &IsUtf8, &ConvertText, &ConvertTextLossy, &CutBytes, &MonotonicNanoseconds,
-        &CurrentProcessId, &SleepUntil, &StartProgram, &ProgramEnded, &ReleaseProgram,
+        &CurrentProcessId, &SleepUntil, &StartProgram, &ProgramStatus, &ProgramEnded, &EndProgram,
+        &ReleaseProgram, &CatchEndRequests, &EndRequest, &HoldLockForLife,
         // Language
         &Translate, &FillIn,
         // Message box, windows, pointer, screen

@@ -1,10 +1,18 @@
-// Starting a program: the new process gets standard input, output and error and nothing else of
-// ours, whether or not a descriptor was opened close-on-exec.
+// Started programs: the new process gets standard input, output and error and nothing else of
+// ours, whether or not a descriptor was opened close-on-exec; how it ended is told and kept; it
+// can be ended; and a tied program does not outlive the process that started it.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
 
 #include "platform/platform.h"
 #include "test_support.h"
@@ -21,12 +29,126 @@ TEST(StartProgram, TheProgramInheritsOnlyTheStandardDescriptors) {
     const int high = dup2(plain, 200);
     ASSERT_EQ(high, 200);
 
-    platform::Process stub = platform::StartProgram(FD_LIST_STUB);
-    ASSERT_TRUE(stub.Started());
-    EXPECT_TRUE(testsupport::WaitUntil([&] { return platform::ProgramEnded(stub); }, 10s));
-    platform::ReleaseProgram(stub);
-    EXPECT_EQ(testsupport::ReadFile(list), "0\n1\n2\n");
+    for (const auto tie : {platform::ProgramTie::Untied, platform::ProgramTie::EndsWithStarter}) {
+        std::filesystem::remove(list);
+        platform::Process stub = platform::StartProgram(FD_LIST_STUB, tie);
+        ASSERT_TRUE(stub.Started());
+        EXPECT_TRUE(testsupport::WaitUntil([&] { return platform::ProgramEnded(stub); }, 10s));
+        platform::ReleaseProgram(stub);
+        EXPECT_EQ(testsupport::ReadFile(list), "0\n1\n2\n");
+    }
     close(plain);
     close(high);
     unsetenv("VELMORA_FD_LIST");
+}
+
+namespace {
+
+using How = platform::ProgramEnding::How;
+
+// A shell script in `folder` with `body`, made executable.
+std::string Script(const testsupport::TempFolder& folder, const std::string& name,
+                   const std::string& body) {
+    const std::string path = folder.path() + "/" + name;
+    std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    return path;
+}
+
+// True while `pid` runs: a process that has ended but waits to be reaped (by whoever adopted
+// it) does not count.
+bool Alive(pid_t pid) {
+    const std::string stat = testsupport::ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const auto paren = stat.rfind(')');
+    return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
+}
+
+}  // namespace
+
+TEST(ProgramStatus, TellsAndKeepsHowTheProgramEnded) {
+    testsupport::TempFolder temp;
+    platform::Process exits = platform::StartProgram(Script(temp, "exits", "exit 5"));
+    ASSERT_TRUE(exits.Started());
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return platform::ProgramEnded(exits); }, 10s));
+    EXPECT_EQ(exits.ending.how, How::Exited);
+    EXPECT_EQ(exits.ending.code, 5);
+    // Reaped once: later asks give the kept answer, not "unknown".
+    EXPECT_EQ(platform::ProgramStatus(exits).how, How::Exited);
+    EXPECT_EQ(platform::ProgramStatus(exits).code, 5);
+
+    platform::Process killed = platform::StartProgram(Script(temp, "sleeps", "exec sleep 30"));
+    ASSERT_TRUE(killed.Started());
+    EXPECT_EQ(platform::ProgramStatus(killed).how, How::Running);
+    ASSERT_EQ(kill(killed.id, SIGKILL), 0);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return platform::ProgramEnded(killed); }, 10s));
+    EXPECT_EQ(killed.ending.how, How::Killed);
+    EXPECT_EQ(killed.ending.code, SIGKILL);
+
+    // Nothing started: no program, no status, and the system's reason.
+    errno = 0;
+    platform::Process missing = platform::StartProgram(temp.path() + "/missing");
+    EXPECT_FALSE(missing.Started());
+    EXPECT_EQ(platform::LastErrorText(), std::strerror(ENOENT));
+    EXPECT_EQ(platform::ProgramStatus(missing).how, How::Unknown);
+    platform::Process notExecutable = platform::StartProgram(temp.path());
+    EXPECT_FALSE(notExecutable.Started());
+}
+
+TEST(EndProgram, AsksFirstAndKillsAProgramThatDoesNotListen) {
+    testsupport::TempFolder temp;
+    platform::Process polite = platform::StartProgram(Script(temp, "polite", "exec sleep 30"));
+    ASSERT_TRUE(polite.Started());
+    auto ending = platform::EndProgram(polite, 5000);
+    EXPECT_EQ(ending.how, How::Killed);
+    EXPECT_EQ(ending.code, SIGTERM);
+    EXPECT_FALSE(Alive(polite.id));
+
+    // SIGTERM ignored: killed once the grace time has passed. The ready file tells that the
+    // script has set its trap.
+    const std::string ready = temp.path() + "/ready";
+    platform::Process deaf = platform::StartProgram(
+        Script(temp, "deaf", "trap '' TERM; : > '" + ready + "'; while :; do sleep 0.05; done"));
+    ASSERT_TRUE(deaf.Started());
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return std::filesystem::exists(ready); }, 10s));
+    ending = platform::EndProgram(deaf, 200);
+    EXPECT_EQ(ending.how, How::Killed);
+    EXPECT_EQ(ending.code, SIGKILL);
+
+    // A program that had ended keeps its own ending.
+    platform::Process quick = platform::StartProgram(Script(temp, "quick", "exit 4"));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return platform::ProgramEnded(quick); }, 10s));
+    EXPECT_EQ(platform::EndProgram(quick, 100).code, 4);
+}
+
+// A starter (a forked copy of this test) starts a long program, tied or not, and is killed; the
+// tied program goes with it, the other lives on.
+TEST(StartProgram, ATiedProgramEndsWhenItsStarterIsKilled) {
+    testsupport::TempFolder temp;
+    const std::string program = Script(temp, "long", "exec sleep 30");
+    for (const auto tie : {platform::ProgramTie::EndsWithStarter, platform::ProgramTie::Untied}) {
+        int report[2];
+        ASSERT_EQ(pipe(report), 0);
+        const pid_t starter = fork();
+        ASSERT_GE(starter, 0);
+        if (starter == 0) {
+            const platform::Process started = platform::StartProgram(program, tie);
+            [[maybe_unused]] const ssize_t n = write(report[1], &started.id, sizeof started.id);
+            pause();
+            _exit(0);
+        }
+        close(report[1]);
+        std::int32_t id = 0;
+        ASSERT_EQ(read(report[0], &id, sizeof id), static_cast<ssize_t>(sizeof id));
+        close(report[0]);
+        ASSERT_GT(id, 0);
+        EXPECT_TRUE(Alive(id));
+        kill(starter, SIGKILL);
+        waitpid(starter, nullptr, 0);
+        if (tie == platform::ProgramTie::EndsWithStarter) {
+            EXPECT_TRUE(testsupport::WaitUntil([&] { return !Alive(id); }, 2s));
+        } else {
+            EXPECT_FALSE(testsupport::WaitUntil([&] { return !Alive(id); }, 300ms));
+            kill(id, SIGKILL);
+        }
+    }
 }

@@ -343,7 +343,7 @@ TEST(Win32Process, StartedByFullPathWhateverItsNameAndAskedUntilItEnds) {
 }
 
 TEST(Win32Process, AMissingProgramIsNotStarted) {
-    const platform::Process process = platform::StartProgram("C:\\no\\such\\Velmora.dll");
+    platform::Process process = platform::StartProgram("C:\\no\\such\\Velmora.dll");
     EXPECT_FALSE(process.Started());
     EXPECT_TRUE(platform::ProgramEnded(process));
 }
