@@ -87,22 +87,29 @@ std::string Encode24(const forms::Picture& picture) {
 
 namespace forms {
 
-bool SavePicture(const Picture& picture, const std::string& path) {
+bool SavePicture(const Picture& picture, const std::string& path, std::string* why) {
     // The picture may show anything that was on the user's screen: private to the user, and
     // never left in a folder that others can write or that belongs to someone else.
     const std::string file = platform::MapDrivePath(path);
     const auto slash = file.find_last_of("/\\");
-    if (slash == std::string::npos ||
-        !platform::UnsafeFolderReason(file.substr(0, slash == 0 ? 1 : slash)).empty())
+    const std::string unsafe =
+        slash == std::string::npos
+            ? "no folder for " + file
+            : platform::UnsafeFolderReason(file.substr(0, slash == 0 ? 1 : slash));
+    if (!unsafe.empty()) {
+        if (why) *why = unsafe;
         return false;
+    }
     // Made anew for every run and read by the renderer at once: waiting for the disk would
     // only delay the picture. A picture that cannot be encoded leaves the old file as it was.
-    return platform::ReplaceFileFrom(
+    const bool saved = platform::ReplaceFileFrom(
         file,
         [&picture](const platform::ByteSink& sink) {
             return bitmap_file::Encode24To(picture, sink);
         },
         platform::FileAccess::OwnerOnly, platform::Durability::Passing);
+    if (!saved && why) *why = platform::LastErrorText();
+    return saved;
 }
 
 }  // namespace forms

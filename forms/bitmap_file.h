@@ -24,7 +24,9 @@ namespace forms {
 
 // Writes `picture` as a 24-bit bottom-up bitmap file at `path` (a host path, drive paths
 // mapped), private to the user, replacing any earlier file through a rename so that a reader
-// never sees half a file. Never writes through a symbolic link. False on failure.
-bool SavePicture(const Picture& picture, const std::string& path);
+// never sees half a file. Never writes through a symbolic link. False on failure, with the
+// earlier file, if any, left as it was and, in `why` when given, the reason: the system's words
+// ("No space left on device") or why the folder is not trusted.
+bool SavePicture(const Picture& picture, const std::string& path, std::string* why = nullptr);
 
 }  // namespace forms

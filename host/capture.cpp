@@ -18,8 +18,13 @@ bool CaptureDesktop(forms::PictureBox& display, const std::string& file, std::st
         return false;
     }
     display.Redraw();
-    LastApiResult = forms::SavePicture(image, file) ? 1 : 0;
-    return true;
+    std::string failure;
+    LastApiResult = forms::SavePicture(image, file, &failure) ? 1 : 0;
+    // The reason first: a long path would push it out of a narrow message box.
+    if (LastApiResult == 0 && why)
+        *why =
+            "the picture could not be saved (" + failure + ") as " + platform::MapDrivePath(file);
+    return LastApiResult != 0;
 }
 
 }  // namespace Zentrova_B

@@ -52,6 +52,21 @@ std::string CaptureFailedMessage(std::string_view why) {
                             {why});
 }
 
+int ExitStatus(const RunEnd& end) {
+    if (end.endRequest != 0) return kEndRequestBase + end.endRequest;
+    if (!end.rendererStarted) return kRendererFailed;
+    switch (end.renderer.how) {
+        case platform::ProgramEnding::How::Exited:
+            return end.renderer.code == 0 ? kEndedWell : kRendererFailed;
+        case platform::ProgramEnding::How::Killed:
+        case platform::ProgramEnding::How::Running:
+            return kRendererKilled;
+        case platform::ProgramEnding::How::Unknown:
+            break;
+    }
+    return kEndedWell;
+}
+
 std::string RendererPathIn(std::string_view programFolder) {
     return platform::PathInFolder(programFolder, names::kRendererFileName);
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
+
 namespace run {
 
 // The kind of a music file, told by the last three characters of its name, upper-cased.
@@ -29,6 +31,28 @@ MusicStop MusicToStop(bool cdTimerOn, std::int16_t bgmMode, std::string_view fil
 // What the user is told when the desktop could not be captured and the run ends without it;
 // `why` is the capture's own reason, in words.
 std::string CaptureFailedMessage(std::string_view why);
+
+// The host's exit status after a run, which tells how the run ended.
+inline constexpr int kEndedWell = 0;         // the renderer ended by itself with 0 (Escape)
+inline constexpr int kNoPicture = 1;         // no picture of the desktop: nothing was started
+inline constexpr int kRendererFailed = 2;    // the renderer could not start, or ended with an
+                                             // error of its own (a status other than 0)
+inline constexpr int kRendererKilled = 3;    // the renderer was killed (a signal, a fault), or
+                                             // the host had to end it (no window in time, or
+                                             // its window went while the process stayed)
+inline constexpr int kEndRequestBase = 128;  // + the request's number: the host was asked to end
+
+// How a run ended, as the host saw it at its end.
+struct RunEnd {
+    int endRequest = 0;  // the system's request to end the host (platform::EndRequest), or 0
+    bool rendererStarted = false;
+    // How the renderer ended by itself; Running when it was still running and the host ended it.
+    platform::ProgramEnding renderer;
+};
+
+// The exit status for `end`: a request to end the host counts first, then the renderer's own
+// ending. A renderer whose ending is unknown (reaped elsewhere) counts as ended well.
+int ExitStatus(const RunEnd& end);
 
 // The renderer program beside the host: <program folder>/Velmora.dll.
 std::string RendererPathIn(std::string_view programFolder);

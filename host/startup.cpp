@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "forms/forms.h"
 #include "host/roles.h"
@@ -13,10 +14,39 @@
 
 namespace Zentrova_B {
 
+namespace {
+
+// The lock that makes the single-run rule hold for starts at the same instant: the window
+// check alone would let both pass before either window exists.
+constexpr std::string_view kRunLock = "run.lock";
+
+// Takes the run lock for a run or a settings dialog, which hold it for their life; the other
+// roles only look at the windows. Ends the program when another start holds it.
+void TakeRunLock(Role role) {
+    if (role != Role::Run && role != Role::RunVisible && role != Role::Configure) return;
+    std::string why;
+    switch (platform::HoldLockForLife(kRunLock, &why)) {
+        case platform::LockTaken::Yes:
+            return;
+        case platform::LockTaken::HeldElsewhere:
+            forms::End();
+        case platform::LockTaken::Unavailable:
+            // Without the lock the window check below still refuses a start during a run.
+            std::fprintf(stderr, "Velmora: run lock not taken: %s\n", why.c_str());
+            return;
+    }
+}
+
+}  // namespace
+
 void Main() {
-    // A run (its hidden form) or a settings dialog of this program is there already.
-    if (platform::WindowWithAnyTitleExists({names::kRunTitle, names::kDialogTitle})) forms::End();
     const Role role = RoleOf(CommandLine);
+    TakeRunLock(role);
+    // A run (its hidden form or a renderer's window, which may outlive a host that was killed)
+    // or a settings dialog of this program is there already.
+    if (platform::WindowWithAnyTitleExists(
+            {names::kRunTitle, names::kDialogTitle, names::kRendererTitle}))
+        forms::End();
     // Only the settings dialog takes typed text (its file chooser).
     forms::SetTypedText(role == Role::Configure);
     if (role == Role::Preview) {

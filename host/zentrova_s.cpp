@@ -1,8 +1,10 @@
 // Zentrova_S, the hidden full-screen form that performs a screensaver run: it captures the
 // desktop, starts the music and the renderer, watches the renderer's window and, once that is
-// gone, stops the music, shows the pointer again and ends the host.
+// gone (or the host is asked to end), ends the renderer if it still runs, stops the music,
+// shows the pointer again and ends the host with a status that tells how the run went.
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "forms/forms.h"
@@ -55,6 +57,8 @@ class FullScreenForm : public forms::Form {
 
     void Form_Load() override {
         trace::Mark("form-load");
+        // From here on a request to end the host ends the run as Escape would.
+        platform::CatchEndRequests();
         // The screen is every monitor: the capture surface is their bounding box.
         const platform::MonitorRect desktop = platform::BoundingBox(platform::Monitors());
         const int width = desktop.width, height = desktop.height;
@@ -68,16 +72,17 @@ class FullScreenForm : public forms::Form {
         trace::Mark("capture-saved");
         StartMusic();
         Zentrova_B::RendererPath = run::RendererPathIn(forms::ProgramFolder());
-        renderer_ = forms::Shell(Zentrova_B::RendererPath);
-        Zentrova_B::LastApiResult = renderer_.id;
+        // Asked to end meanwhile: no renderer is started only to be ended at the first tick.
+        if (platform::EndRequest() == 0) StartRenderer();
         rendererStart_ = Clock::now();
-        trace::Mark("renderer-started");
         Timer3.SetEnabled(true);
     }
 
     void Form_QueryUnload(bool& cancel, forms::UnloadMode mode) override {
         (void)cancel;
         (void)mode;
+        // Whatever ends the run ends the renderer with it.
+        const int status = run::ExitStatus(EndRenderer());
         const run::MusicStop stop =
             run::MusicToStop(Timer2.Enabled(), Zentrova_B::BgmMode, Zentrova_B::BgmFile);
         if (stop.cdClose) {
@@ -91,7 +96,7 @@ class FullScreenForm : public forms::Form {
         }
         ShowPointerAgain();
         trace::Mark("run-end");
-        forms::End(0);
+        forms::End(status);
     }
 
   private:
@@ -108,7 +113,37 @@ class FullScreenForm : public forms::Form {
         ShowPointerAgain();
         forms::MsgBox(platform::Translate("Error"), run::CaptureFailedMessage(why));
         trace::Mark("run-end");
-        forms::End(1);
+        forms::End(run::kNoPicture);
+    }
+
+    // The renderer as a process that ends with the host, whatever ends the host.
+    void StartRenderer() {
+        renderer_ = forms::Shell(Zentrova_B::RendererPath);
+        Zentrova_B::LastApiResult = renderer_.id;
+        if (!renderer_.Started())
+            std::fprintf(stderr, "Velmora: cannot start %s: %s\n", Zentrova_B::RendererPath.c_str(),
+                         platform::LastErrorText().c_str());
+        trace::Mark("renderer-started");
+    }
+
+    // Ends the renderer if it still runs and says how the run ended. A renderer whose window
+    // has gone is given a moment to end by itself, so that its own status counts.
+    run::RunEnd EndRenderer() {
+        run::RunEnd end;
+        end.endRequest = platform::EndRequest();
+        end.rendererStarted = renderer_.Started();
+        end.renderer = platform::ProgramStatus(renderer_);
+        if (end.endRequest == 0 && !end.renderer.Ended() && watch_.WindowSeen()) {
+            const auto until = Clock::now() + kEndingTime;
+            while (!platform::ProgramEnded(renderer_) && Clock::now() < until)
+                platform::SleepUntil(platform::MonotonicNanoseconds() + 5'000'000);
+            end.renderer = renderer_.ending;
+        }
+        if (!end.renderer.Ended()) {
+            platform::EndProgram(renderer_, kEndingTime.count());
+            trace::Mark("renderer-ended-by-host");
+        }
+        return end;
     }
 
     void StartMusic() {
@@ -137,6 +172,12 @@ class FullScreenForm : public forms::Form {
     }
 
     void Timer3_Timer() {
+        if (platform::EndRequest() != 0) {
+            trace::Mark("end-requested");
+            Timer3.SetEnabled(false);
+            Unload();
+            return;
+        }
         const bool found = platform::WatchedWindowWithTitleExists(names::kRendererTitle);
         // Only needed while the window is missing; asking also reaps the renderer once it has
         // ended.
@@ -150,6 +191,10 @@ class FullScreenForm : public forms::Form {
         Timer3.SetEnabled(false);
         Unload();
     }
+
+    // How long a renderer whose window has gone may take to end by itself, and how long one
+    // asked to end may take before it is killed.
+    static constexpr std::chrono::milliseconds kEndingTime{1000};
 
     run::RendererWatch watch_;
     platform::Process renderer_;

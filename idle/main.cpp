@@ -42,7 +42,9 @@ void ReportEnd(const pidle::Run& run, int number) {
 
 idle::Surroundings Look(pidle::Monitor& monitor) {
     idle::Surroundings around;
-    around.velmoraRunning = platform::WindowWithTitleExists(names::kRunTitle);
+    // A renderer's window counts too: one may outlive a host that was killed for a moment.
+    around.velmoraRunning =
+        platform::WindowWithAnyTitleExists({names::kRunTitle, names::kRendererTitle});
     around.fullScreenInFront = !around.velmoraRunning && monitor.FullScreenInFront(kOwnTitles);
     return around;
 }

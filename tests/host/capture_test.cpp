@@ -191,9 +191,14 @@ TEST_F(Capture, SavedBitmapMatchesTheScreenAndASecondCaptureReplacesIt) {
     Zentrova_B::CaptureDesktop(display, file);
     ExpectPattern(testsupport::ReadFile(file), v, kWidth + 13, kHeight + 7, 2);
 
-    // The working folder is missing: the save fails and says so.
-    Zentrova_B::CaptureDesktop(display, temp_.path() + "/none/Zentrova.bmp");
+    // The working folder is missing: the save fails and says so, in the system's words, and
+    // the capture as a whole counts as failed.
+    std::string why;
+    EXPECT_FALSE(Zentrova_B::CaptureDesktop(display, temp_.path() + "/none/Zentrova.bmp", &why));
     EXPECT_EQ(Zentrova_B::LastApiResult, 0);
+    EXPECT_NE(why.find("could not be saved"), std::string::npos) << why;
+    EXPECT_NE(why.find("/none"), std::string::npos) << why;
+    EXPECT_NE(why.find("No such file or directory"), std::string::npos) << why;
 }
 
 TEST_F(Capture, ZoomAnimationLeavesTheScreenAsItWas) {

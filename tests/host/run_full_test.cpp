@@ -1,9 +1,11 @@
 // Whole screensaver runs under Xvfb: Velmora.scr /s from a program folder of its own, with the
 // real renderer or a stand-in (run_stub_renderer) beside it, music through SDL's disk output,
 // and the pointer's hides and shows recorded by a preloaded probe (run_cursor_probe).
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdint>
@@ -25,8 +27,19 @@ using Clock = std::chrono::steady_clock;
 
 enum class Renderer { Real, Stub, Missing };
 
+// The host's exit statuses after a run.
+constexpr int kRendererFailed = 2, kRendererKilled = 3;
+
 bool ProcessExists(pid_t pid) {
     return fs::exists("/proc/" + std::to_string(pid));
+}
+
+// True while `pid` runs: a process that has ended but waits to be reaped (by whoever adopted
+// it) does not count.
+bool Alive(pid_t pid) {
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const auto paren = stat.rfind(')');
+    return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
 }
 
 class FullRun : public ::testing::Test {
@@ -53,7 +66,9 @@ class FullRun : public ::testing::Test {
         std::vector<std::string> argv{folder_ + "/Velmora.scr"};
         if (!argument.empty()) argv.push_back(argument);
         // What the host says on standard error goes to a file.
-        argv.insert(argv.begin(), {"/bin/sh", "-c", "exec \"$@\" 2>>\"$0\"", said_});
+        argv.insert(argv.begin(), {"/bin/sh", "-c", prepare_ + "exec \"$@\" 2>>\"$0\"", said_});
+        // The preparation runs in a mount namespace of its own, where the host then runs.
+        if (!prepare_.empty()) argv.insert(argv.begin(), {"unshare", "-rm"});
         // The probe joins whatever the test run itself preloads.
         const char* preloaded = std::getenv("LD_PRELOAD");
         std::string preload = CURSOR_PROBE;
@@ -103,6 +118,7 @@ class FullRun : public ::testing::Test {
     std::string audio_ = temp_.path() + "/audio.raw";
     std::string said_ = temp_.path() + "/stderr.txt";
     std::map<std::string, std::string> env_;
+    std::string prepare_;  // shell lines run before the host, in a mount namespace of its own
 };
 
 using Calls = std::vector<std::string>;
@@ -176,9 +192,13 @@ TEST_F(FullRun, MissingRendererEndsTheRunAtOnceWithThePointerShown) {
     Install(Renderer::Missing);
     const auto start = Clock::now();
     auto host = Start("/s");
-    ASSERT_EQ(host->Wait(5000ms), 0);
+    ASSERT_EQ(host->Wait(5000ms), kRendererFailed);
     EXPECT_LT(Clock::now() - start, TimeBound(3000ms));
     EXPECT_EQ(HostCursorCalls(), (Calls{"hide", "show"}));
+    EXPECT_NE(ReadFile(said_).find("Velmora: cannot start " + folder_ +
+                                   "/Velmora.dll: No such file or directory"),
+              std::string::npos)
+        << ReadFile(said_);
 }
 
 TEST_F(FullRun, ASlowRendererWindowKeepsTheRunGoing) {
@@ -196,22 +216,38 @@ TEST_F(FullRun, ASlowRendererWindowKeepsTheRunGoing) {
     EXPECT_EQ(HostCursorCalls(), (Calls{"hide", "show"}));
 }
 
-TEST_F(FullRun, RendererEndingBeforeItsWindowOrBeingKilledEndsTheHost) {
+// The host's status tells how the renderer ended: 0 only after its own clean end (Escape).
+TEST_F(FullRun, RendererEndingBeforeItsWindowOrBeingKilledEndsTheHostWithItsStatus) {
     Install(Renderer::Stub);
     {
+        SCOPED_TRACE("an error of its own before its window");
         env_["VELMORA_STUB_FAIL_EARLY"] = "1";
         auto host = Start("/s");
-        EXPECT_EQ(host->Wait(3000ms), 0);
+        EXPECT_EQ(host->Wait(3000ms), kRendererFailed);
         EXPECT_EQ(HostCursorCalls(), (Calls{"hide", "show"}));
         env_.erase("VELMORA_STUB_FAIL_EARLY");
     }
-    const std::string pidFile = temp_.path() + "/renderer.pid";
-    env_["VELMORA_STUB_PIDFILE"] = pidFile;
-    auto host = Start("/s");
-    ASSERT_NE(WaitForRendererWindow(), 0u);
-    const pid_t renderer = std::stoi(ReadFile(pidFile));
-    ASSERT_EQ(kill(renderer, SIGKILL), 0);
-    EXPECT_EQ(host->Wait(3000ms), 0);
+    {
+        SCOPED_TRACE("an error exit with 1 after its window");
+        env_["VELMORA_STUB_EXIT_CODE"] = "1";
+        auto host = Start("/s");
+        const std::uintptr_t window = WaitForRendererWindow();
+        ASSERT_NE(window, 0u);
+        PressEscape(window);
+        EXPECT_EQ(host->Wait(3000ms), kRendererFailed);
+        env_.erase("VELMORA_STUB_EXIT_CODE");
+    }
+    for (const int signal : {SIGKILL, SIGTERM}) {
+        SCOPED_TRACE("killed by signal " + std::to_string(signal));
+        const std::string pidFile = temp_.path() + "/renderer.pid";
+        fs::remove(pidFile);
+        env_["VELMORA_STUB_PIDFILE"] = pidFile;
+        auto host = Start("/s");
+        ASSERT_NE(WaitForRendererWindow(), 0u);
+        const pid_t renderer = std::stoi(ReadFile(pidFile));
+        ASSERT_EQ(kill(renderer, signal), 0);
+        EXPECT_EQ(host->Wait(3000ms), kRendererKilled);
+    }
 }
 
 TEST(ProgramEnded, ReapsAProgramOnceItHasEnded) {
@@ -241,6 +277,118 @@ TEST_F(FullRun, ASecondRunDuringARunEndsAtOnce) {
     EXPECT_EQ(HostCursorCalls(), Calls{"hide"});  // the second start hid nothing
     PressEscape(window);
     EXPECT_EQ(first->Wait(3000ms), 0);
+}
+
+// A host asked to end (SIGTERM, SIGHUP, SIGINT) ends its run as Escape would: the renderer and
+// its window go, the pointer is shown, and the status says which request ended it.
+TEST_F(FullRun, AHostAskedToEndEndsItsRunAsEscapeWould) {
+    Install(Renderer::Stub);
+    const std::string trace = temp_.path() + "/trace";
+    env_["VELMORA_TIMING"] = trace;
+    int runs = 0;
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE("signal " + std::to_string(signal));
+        auto host = Start("/s");
+        ASSERT_NE(WaitForRendererWindow(), 0u);
+        const auto renderers = ChildrenOf(host->pid());
+        ASSERT_EQ(renderers.size(), 1u);
+        ASSERT_EQ(kill(host->pid(), signal), 0);
+        EXPECT_TRUE(
+            WaitUntil([&] { return FindWindow(display_.name(), "Zentrova_VC") == 0; }, 1000ms));
+        EXPECT_EQ(host->Wait(3000ms), 128 + signal);
+        EXPECT_FALSE(Alive(renderers[0]));
+        ++runs;
+        Calls expected;
+        for (int i = 0; i < runs; ++i) expected.insert(expected.end(), {"hide", "show"});
+        EXPECT_EQ(HostCursorCalls(), expected);
+    }
+    EXPECT_NE(ReadFile(trace).find("end-requested"), std::string::npos) << ReadFile(trace);
+}
+
+// A host killed outright takes its renderer along (the real one, covering the screen), and the
+// next start makes exactly one run.
+TEST_F(FullRun, AKilledHostTakesItsRendererAlongAndTheNextStartMakesOneRun) {
+    Install(Renderer::Real);
+    auto host = Start("/s");
+    ASSERT_NE(WaitForRendererWindow(), 0u);
+    const auto renderers = ChildrenOf(host->pid());
+    ASSERT_EQ(renderers.size(), 1u);
+    host->Kill();
+    EXPECT_TRUE(WaitUntil([&] { return FindWindow(display_.name(), "Zentrova_VC") == 0; }, 1000ms));
+    EXPECT_TRUE(WaitUntil([&] { return !Alive(renderers[0]); }, 1000ms));
+
+    auto next = Start("/s");
+    const std::uintptr_t window = WaitForRendererWindow();
+    ASSERT_NE(window, 0u);
+    EXPECT_EQ(ChildrenOf(next->pid()).size(), 1u);
+    EXPECT_EQ(
+        Shell("DISPLAY=" + display_.name() + " xdotool search --name '^Zentrova_VC$' | wc -l"),
+        "1\n");
+    PressEscape(window);
+    EXPECT_EQ(next->Wait(3000ms), 0);
+}
+
+// Several starts released at the same instant make exactly one run, round after round: the
+// losers end at once with status 0. Each start waits reading a byte from a FIFO that the test
+// holds open; once all have said they are about to read, one write releases them together.
+TEST_F(FullRun, StartsReleasedTogetherMakeOneRun) {
+    Install(Renderer::Stub);
+    const std::string gate = temp_.path() + "/gate";
+    ASSERT_EQ(mkfifo(gate.c_str(), 0600), 0);
+    const int held = open(gate.c_str(), O_RDWR | O_CLOEXEC);  // never blocks, keeps bytes
+    ASSERT_GE(held, 0);
+    constexpr int kStarts = 4, kRounds = 6;
+    for (int round = 0; round < kRounds; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::vector<std::unique_ptr<Child>> hosts;
+        std::vector<std::string> ready;
+        for (int i = 0; i < kStarts; ++i) {
+            ready.push_back(temp_.path() + "/ready" + std::to_string(i));
+            fs::remove(ready.back());
+            std::vector<std::string> argv{
+                "/bin/sh", "-c",         ": > \"$1\"; read x < \"$0\"; shift; exec \"$@\"",
+                gate,      ready.back(), folder_ + "/Velmora.scr",
+                "/s"};
+            hosts.push_back(std::make_unique<Child>(
+                argv, std::map<std::string, std::string>{{"DISPLAY", display_.name()},
+                                                         {"VELMORA_ROOT", root_},
+                                                         {"SDL_AUDIODRIVER", "dummy"}}));
+        }
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                for (const auto& file : ready)
+                    if (!fs::exists(file)) return false;
+                return true;
+            },
+            5000ms));
+        const std::string release(kStarts, '\n');
+        ASSERT_EQ(write(held, release.data(), release.size()),
+                  static_cast<ssize_t>(release.size()));
+        const std::uintptr_t window = WaitForRendererWindow();
+        ASSERT_NE(window, 0u);
+        int running = kStarts;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                running = 0;
+                for (auto& host : hosts) running += host->Running() ? 1 : 0;
+                return running <= 1;
+            },
+            5000ms))
+            << running << " runs";
+        EXPECT_EQ(
+            Shell("DISPLAY=" + display_.name() + " xdotool search --name '^Zentrova_VC$' | wc -l"),
+            "1\n");
+        for (auto& host : hosts) {
+            if (!host->Running()) {
+                EXPECT_EQ(host->Wait(0ms), 0);
+                continue;
+            }
+            EXPECT_EQ(ChildrenOf(host->pid()).size(), 1u);
+            PressEscape(window);
+            EXPECT_EQ(host->Wait(3000ms), 0);
+        }
+    }
+    close(held);
 }
 
 // Music of each kind plays during a run and goes with its end.
@@ -303,6 +451,71 @@ TEST_F(FullRunMusic, Mp3WavAndCdPlayDuringTheRun) {
     Install(Renderer::Stub, Settings(1, ""));
     RunForAWhile();
     EXPECT_TRUE(heard_);
+}
+
+// A picture that cannot be saved ends the run as a failed capture does: the working root is a
+// small file system of the host's own (a private mount namespace) holding an older picture,
+// and is full, nearly full (the new picture is written beside the old one) or read-only. The
+// box and the trace name the system's reason; no music, no renderer, the pointer comes back,
+// status 1, and the older picture is left as it was, never shown.
+TEST_F(FullRunMusic, APictureThatCannotBeSavedEndsTheRunWithTheReason) {
+    int code = 0;
+    Shell("unshare -rm true 2>&1", &code);
+    if (code != 0) GTEST_SKIP() << "no mount namespace of our own here";
+    MakeMedia();
+    Install(Renderer::Stub, Settings(2, temp_.path() + "/tone.wav"));
+    const std::string old = temp_.path() + "/old.bmp", seen = temp_.path() + "/seen.bmp";
+    const std::string oldBytes(640 * 480 * 3 + 54, 'O');
+    std::ofstream(old) << oldBytes;
+    const std::string trace = temp_.path() + "/trace";
+    env_["VELMORA_TIMING"] = trace;
+    env_["VELMORA_STUB_COPY"] = seen;
+    const std::string tolvik = root_ + "/c/tolvik";
+    const std::string mount = "mkdir -p '" + root_ +
+                              "' && mount -t tmpfs -o size=3m,mode=0700 tmpfs '" + root_ +
+                              "' && mkdir -m 0700 -p '" + tolvik + "' && cp '" + old + "' '" +
+                              tolvik + "/Zentrova.bmp' && ";
+    const std::pair<const char*, std::string> cases[] = {
+        {"No space left on device",
+         "{ dd if=/dev/zero of='" + root_ + "/fill' bs=64k 2>/dev/null; true; } && "},
+        // About 330 KB left: less than the new picture, more than nothing.
+        {"No space left on device",
+         "dd if=/dev/zero of='" + root_ + "/fill' bs=1k count=1800 2>/dev/null && "},
+        {"Read-only file system", "mount -o remount,ro '" + root_ + "' && "}};
+    int runs = 0;
+    for (const auto& [reason, fill] : cases) {
+        SCOPED_TRACE(fill);
+        for (const std::string& file : {audio_, trace, seen}) fs::remove(file);
+        prepare_ = mount + fill + "\n";
+        auto host = Start("/s");
+        std::uintptr_t box = 0;
+        ASSERT_TRUE(
+            WaitUntil([&] { return (box = FindWindow(display_.name(), "Error")) != 0; }, 10s))
+            << ReadFile(said_);
+        Screenshot(display_.name(), ArtifactFolder() + "/run-save-failed.png");
+        EXPECT_TRUE(host->Running());
+        EXPECT_EQ(FindWindow(display_.name(), "Zentrova_VC"), 0u);
+        // The host's own view of its working folder: the older picture alone, as it was.
+        const std::string inside = "/proc/" + std::to_string(host->pid()) + "/root" + tolvik;
+        EXPECT_EQ(ReadFile(inside + "/Zentrova.bmp"), oldBytes);
+        EXPECT_EQ(std::distance(fs::directory_iterator(inside), fs::directory_iterator()), 1);
+        Shell("DISPLAY=" + display_.name() + " xdotool windowfocus --sync " + std::to_string(box) +
+              " key Return 2>/dev/null");
+        EXPECT_EQ(host->Wait(5000ms), 1);
+        ++runs;
+        const std::string marks = ReadFile(trace);
+        const auto failed = marks.find("capture-failed");
+        ASSERT_NE(failed, std::string::npos) << marks;
+        const std::string line = marks.substr(failed, marks.find('\n', failed) - failed);
+        EXPECT_NE(line.find("could not be saved"), std::string::npos) << line;
+        EXPECT_NE(line.find(reason), std::string::npos) << line;
+        EXPECT_EQ(marks.find("renderer-started"), std::string::npos) << marks;
+        EXPECT_FALSE(fs::exists(seen)) << "the renderer was started";
+        EXPECT_FALSE(AudioHeard());
+        Calls expected;
+        for (int i = 0; i < runs; ++i) expected.insert(expected.end(), {"hide", "show"});
+        EXPECT_EQ(HostCursorCalls(), expected);
+    }
 }
 
 // Without a usable sound module the run goes on in silence, and says once why: on standard

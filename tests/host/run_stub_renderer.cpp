@@ -4,6 +4,7 @@
 //   VELMORA_STUB_DELAY_MS    wait this long before opening the window (a slow start)
 //   VELMORA_STUB_FAIL_EARLY  end with exit code 3 before any window exists
 //   VELMORA_STUB_PIDFILE     write the process id here
+//   VELMORA_STUB_EXIT_CODE   end with this exit code on Escape (an error of its own)
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -55,5 +56,6 @@ int main() {
         if (e.type == KeyPress && XLookupKeysym(&e.xkey, 0) == XK_Escape) break;
     }
     XCloseDisplay(d);
-    return 0;
+    const char* code = Env("VELMORA_STUB_EXIT_CODE");
+    return code ? std::atoi(code) : 0;
 }

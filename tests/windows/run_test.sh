@@ -3,7 +3,7 @@
 # painted on the screen, the renderer's window "Zentrova_VC" shows it, a second /s during the run
 # ends at once, and Escape ends both programs, also when the music file set is one the system
 # can't play (a broken WAV or MP3). A working folder that others may write gets no
-# bitmap, so the renderer shows its "Error" box and the run ends. Saves a screenshot of the run
+# bitmap, so the host shows its "Error" box and the run ends without a renderer. Saves a screenshot of the run
 # and the time from /s to the first frame in the artifacts.
 #   run_test.sh BIN_FOLDER ARTIFACT_FOLDER WORK_FOLDER
 set -euo pipefail
@@ -107,14 +107,16 @@ for kind in wav mp3; do
 done
 rm -f "$work/program/Velmora.ini"
 
-echo "A working folder others may write gets no bitmap: the Error box, and the run ends"
+echo "A working folder others may write gets no bitmap: the host's Error box, no renderer, status 1"
 rm -rf "$work/root" && mkdir -p "$work/root" && chmod 0777 "$work/root"
 wine "$work/program/Velmora.scr" /s &
 run=$!
 id=$(wait_window Error 30) || fail "no Error box"
 [ ! -e "$bitmap" ] || fail "a bitmap was written into a folder others may write"
+no_window Zentrova_VC || fail "a renderer was started without a picture"
 screenshot "$artifacts/run-error.png"
 xdotool key --window "$id" Return 2>/dev/null
 wait_exit "$run" 20 || fail "the run did not end after the Error box"
+[ "$exit_code" = 1 ] || fail "Velmora.scr ended with $exit_code after a picture it could not save"
 no_window Zentrova_VC || fail "a renderer window is left over"
 echo "ok"
