@@ -1,8 +1,9 @@
 // Whole screensaver runs in a headless sway session: the run's bitmap shows what the compositor
 // draws (its background and a native Wayland window) through screen copy and, with screen copy
 // hidden from the program, through the desktop portal; an output at scale 2 comes out at the
-// size XWayland's windows have; without a route, or with a portal that says no, the run ends
-// with a message box instead of a black desktop. The programs run as the session's user.
+// size XWayland's windows have; without a route, or with a portal that says no or never
+// answers, the run ends with a message box instead of a black desktop (an unanswered request
+// closed before the box shows). The programs run as the session's user.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -10,6 +11,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -73,12 +76,37 @@ class WaylandRun : public ::testing::Test {
     }
 
     std::unique_ptr<Child> StartRun() {
-        return std::make_unique<Child>(
-            session_->AsUser({folder_ + "/Velmora.scr", "/s"}),
-            session_->Environment({{"VELMORA_ROOT", root_},
-                                   {"SDL_AUDIODRIVER", "dummy"},
-                                   {"VELMORA_TIMING", root_ + "/trace"}}));
+        auto extra = runEnvironment_;
+        extra.insert({{"VELMORA_ROOT", root_},
+                      {"SDL_AUDIODRIVER", "dummy"},
+                      {"VELMORA_TIMING", root_ + "/trace"}});
+        return std::make_unique<Child>(session_->AsUser({folder_ + "/Velmora.scr", "/s"}),
+                                       session_->Environment(extra));
     }
+
+    // The stand-in portal (velmora_fake_portal) with `arguments`, its calls written to
+    // PortalCalls(); returns once it answers on the session bus.
+    void StartFakePortal(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), VELMORA_BIN_DIR "/velmora_fake_portal");
+        arguments.insert(arguments.end(), {"--report", session_->UserFolder("portal") + "/calls"});
+        portal_.reset();  // the name is free before the next one is looked for
+        fs::remove(session_->UserFolder("portal") + "/calls");
+        portal_ = std::make_unique<Child>(session_->AsUser(arguments), session_->Environment());
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                return session_
+                           ->UserShell(
+                               "dbus-send --session --print-reply "
+                               "--dest=org.freedesktop.DBus /org/freedesktop/DBus "
+                               "org.freedesktop.DBus.NameHasOwner "
+                               "string:org.freedesktop.portal.Desktop")
+                           .find("boolean true") != std::string::npos;
+            },
+            10s));
+    }
+
+    // The calls the last stand-in portal has had, one a line.
+    std::string PortalCalls() const { return ReadFile(session_->UserFolder("portal") + "/calls"); }
 
     // Keeps the compositor's picture of the screen among the test's pictures.
     void KeepScreen(const std::string& name) {
@@ -138,11 +166,15 @@ class WaylandRun : public ::testing::Test {
     }
 
     // A run whose capture fails: the message box comes, no renderer starts, nothing is saved,
-    // the trace says why, and the host ends once the box is dismissed.
-    void ExpectRefusedRun(const std::string& reasonPart, const std::string& name) {
+    // the trace says why, and the host ends once the box is dismissed. `atBox` runs as soon as
+    // the box is seen.
+    void ExpectRefusedRun(
+        const std::string& reasonPart, const std::string& name,
+        const std::function<void()>& atBox = [] {}) {
         auto host = StartRun();
         const std::uintptr_t box = WaitForWindow("Error", 20s);
         ASSERT_NE(box, 0u) << "no message box";
+        atBox();
         KeepScreen(name);
         EXPECT_EQ(FindWindow(session_->Get("DISPLAY"), "Zentrova_VC"), 0u);
         EXPECT_FALSE(fs::exists(BitmapPath()));
@@ -158,8 +190,9 @@ class WaylandRun : public ::testing::Test {
     }
 
     std::unique_ptr<WaylandSession> session_;
-    std::unique_ptr<Child> window_;
+    std::unique_ptr<Child> window_, portal_;
     std::string folder_, root_;
+    std::map<std::string, std::string> runEnvironment_;
 };
 
 }  // namespace
@@ -189,20 +222,23 @@ TEST_F(WaylandRun, WithoutScreenCopyOrPortalTheRunEndsWithAMessage) {
     ExpectRefusedRun("no desktop portal", "wayland-run-no-route");
 }
 
-TEST_F(WaylandRun, APortalThatRefusesTheScreenshotEndsTheRunWithAMessage) {
+TEST_F(WaylandRun, APortalThatRefusesAndAStoredNoEachEndTheRunWithAMessage) {
     Begin({.width = 640, .height = 480, .portal = false, .screencopy = false});
-    Child portal(session_->AsUser({VELMORA_BIN_DIR "/velmora_fake_portal", "refuse"}),
-                 session_->Environment());
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            return session_
-                       ->UserShell(
-                           "dbus-send --session --print-reply "
-                           "--dest=org.freedesktop.DBus /org/freedesktop/DBus "
-                           "org.freedesktop.DBus.NameHasOwner "
-                           "string:org.freedesktop.portal.Desktop")
-                       .find("boolean true") != std::string::npos;
-        },
-        10s));
+    StartFakePortal({"refuse"});
     ExpectRefusedRun("refused", "wayland-run-portal-refused");
+    // With "no" stored the portal is not asked, and the box names the remedy.
+    StartFakePortal({"refuse", "--store", "no"});
+    ExpectRefusedRun("screenshots are not allowed", "wayland-run-portal-stored-no");
+    EXPECT_EQ(PortalCalls(), "ready\nlookup\n");
+}
+
+TEST_F(WaylandRun, APortalThatNeverAnswersHasItsRequestClosedBeforeTheMessageShows) {
+    Begin({.width = 640, .height = 480, .portal = false, .screencopy = false});
+    // Nothing stored: the wait is the long one, each of its seconds 50 ms here.
+    runEnvironment_["VELMORA_TEST_PORTAL_SECOND_MS"] = "50";
+    StartFakePortal({"silent"});
+    ExpectRefusedRun("did not answer within 60 seconds", "wayland-run-portal-silent", [&] {
+        // The desktop's question, had there been one, went with the request before the box came.
+        EXPECT_NE(PortalCalls().find("screenshot\nclose\n"), std::string::npos) << PortalCalls();
+    });
 }
