@@ -1,5 +1,6 @@
 // The idle companion's decisions (see idle_rules.h).
 #include "idle_rules.h"
+#include "platform/platform.h"
 
 #include <algorithm>
 #include <charconv>
@@ -40,12 +41,12 @@ std::optional<Options> ParseOptions(const std::vector<std::string_view>& argumen
             continue;
         }
         if (name != "--minutes" && name != "--seconds") {
-            error = "unknown argument: " + std::string(arguments[i]);
+            error = platform::FillIn(platform::Translate("unknown argument: %s"), {arguments[i]});
             return std::nullopt;
         }
         if (!value) {
             if (i + 1 == arguments.size()) {
-                error = std::string(name) + " needs a number";
+                error = platform::FillIn(platform::Translate("%s needs a number"), {name});
                 return std::nullopt;
             }
             value = arguments[++i];
@@ -53,9 +54,9 @@ std::optional<Options> ParseOptions(const std::vector<std::string_view>& argumen
         const bool minutes = name == "--minutes";
         const auto count = ReadCount(*value, minutes ? kMaxMinutes : kMaxSeconds);
         if (!count) {
-            error = std::string(name) + " takes a whole number from 1 to " +
-                    std::to_string(minutes ? kMaxMinutes : kMaxSeconds) + ", not \"" +
-                    std::string(*value) + "\"";
+            error = platform::FillIn(
+                platform::Translate("%s takes a whole number from 1 to %s, not \"%s\""),
+                {name, std::to_string(minutes ? kMaxMinutes : kMaxSeconds), *value});
             return std::nullopt;
         }
         options.idleMs = *count * (minutes ? 60 * 1000 : 1000);
@@ -64,7 +65,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string_view>& argumen
 }
 
 std::string HelpText() {
-    return R"(Usage: velmora-idle [--minutes N | --seconds N]
+    return platform::Translate(R"(Usage: velmora-idle [--minutes N | --seconds N]
 
 Starts the Velmora screensaver (Velmora.scr /s, from velmora-idle's own program
 folder) once the session has had no keyboard or pointer input for a while.
@@ -94,7 +95,7 @@ To start it with every GNOME, KDE Plasma or X11 session, enable one of (not both
 On sway, add to ~/.config/sway/config:
   exec /usr/bin/velmora-idle --minutes 10
 (for an install under another prefix, /usr becomes that prefix).
-)";
+)");
 }
 
 Step Decider::Next(std::int64_t idleMs, bool ourRunGoing,
@@ -111,8 +112,9 @@ Step Decider::Next(std::int64_t idleMs, bool ourRunGoing,
 }
 
 std::string RunLogLine(int number, std::int64_t idleMs, long pid) {
-    return "velmora-idle: run " + std::to_string(number) + " started after " +
-           std::to_string(idleMs / 1000) + " s without input (pid " + std::to_string(pid) + ")";
+    return platform::FillIn(
+        platform::Translate("velmora-idle: run %s started after %s s without input (pid %s)"),
+        {std::to_string(number), std::to_string(idleMs / 1000), std::to_string(pid)});
 }
 
 }  // namespace idle

@@ -1,5 +1,6 @@
 // The idle companion's choice of source (see idle_source.h).
 #include "idle_source.h"
+#include "platform/platform.h"
 
 #include <algorithm>
 
@@ -51,16 +52,17 @@ std::string_view SourceName(Source source) {
 std::string NoSourceText(const Session& session, const std::vector<Source>& tried,
                          const std::vector<std::string>& reasons, const std::string& waylandError) {
     const std::vector<Source> all = Candidates(session);
-    if (all.empty()) return "no display: neither WAYLAND_DISPLAY nor DISPLAY is set";
+    if (all.empty())
+        return platform::Translate("no display: neither WAYLAND_DISPLAY nor DISPLAY is set");
     std::string text = waylandError.empty() ? "" : waylandError + "; ";
-    text += "no source of idle time; looked for";
+    text += platform::Translate("no source of idle time; looked for");
     for (std::size_t i = 0; i < all.size(); ++i) {
         const auto at = std::find(tried.begin(), tried.end(), all[i]);
         const auto n = static_cast<std::size_t>(at - tried.begin());
         text += std::string(i == 0 ? " " : "; ") + std::string(SourceName(all[i])) + ": " +
                 (n < reasons.size()      ? reasons[n]
-                 : !waylandError.empty() ? "the compositor was not reached"
-                                         : "not offered by the compositor");
+                 : !waylandError.empty() ? platform::Translate("the compositor was not reached")
+                                         : platform::Translate("not offered by the compositor"));
     }
     return text;
 }

@@ -29,15 +29,15 @@ void Log(const std::string& line) {
 }
 
 void EndAfterLostDisplay() {
-    Log("velmora-idle: the display has closed; ending");
+    Log(platform::Translate("velmora-idle: the display has closed; ending"));
     if (currentRun) currentRun->End(kRunGraceMs);
 }
 
 // Says how a run that has just ended went, when it did not end well.
 void ReportEnd(const pidle::Run& run, int number) {
     if (run.lastExit() && *run.lastExit() != 0)
-        Log("velmora-idle: run " + std::to_string(number) + " ended with exit code " +
-            std::to_string(*run.lastExit()));
+        Log(platform::FillIn(platform::Translate("velmora-idle: run %s ended with exit code %s"),
+                             {std::to_string(number), std::to_string(*run.lastExit())}));
 }
 
 idle::Surroundings Look(pidle::Monitor& monitor) {
@@ -114,7 +114,11 @@ int main(int argc, char** argv) {
     std::string error;
     const auto options = idle::ParseOptions(arguments, error);
     if (!options) {
-        std::fprintf(stderr, "velmora-idle: %s\nTry 'velmora-idle --help'.\n", error.c_str());
+        std::fputs(
+            platform::FillIn(platform::Translate("velmora-idle: %s\nTry 'velmora-idle --help'.\n"),
+                             {error})
+                .c_str(),
+            stderr);
         return 2;
     }
     if (options->help) {

@@ -409,13 +409,13 @@ std::string dibErrorMessage(DibError error, const std::string& path) {
         case DibError::None:
             return "";
         case DibError::OpenFailed:
-            return "Failed to open DIB file " + path + ".\n";
+            return platform::FillIn(platform::Translate("Failed to open DIB file %s.\n"), {path});
         case DibError::UnknownFormat:
-            return "Unknown DIB file format.";
+            return platform::Translate("Unknown DIB file format.");
         case DibError::ConversionError:
-            return "Image file conversion error.";
+            return platform::Translate("Image file conversion error.");
         case DibError::OutOfMemory:
-            return "Out of memory.";
+            return platform::Translate("Out of memory.");
     }
     return "";
 }

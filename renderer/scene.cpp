@@ -163,7 +163,10 @@ void startLoadingTexture() {
     // A folder that others can write may hold anyone's picture: read as no picture at all.
     const std::string folder = path.substr(0, path.find_last_of("/\\"));
     if (const std::string why = platform::UnsafeFolderReason(folder); !why.empty()) {
-        std::fprintf(stderr, "Velmora: working folder refused: %s\n", why.c_str());
+        std::fputs(
+            platform::FillIn(platform::Translate("Velmora: working folder refused: %s\n"), {why})
+                .c_str(),
+            stderr);
         refused = dibErrorMessage(DibError::OpenFailed, path);
         return;
     }

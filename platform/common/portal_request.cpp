@@ -2,6 +2,7 @@
 #include "platform/portal_request.h"
 
 #include "platform/common/words.h"
+#include "platform/platform.h"
 
 namespace platform {
 namespace {
@@ -44,30 +45,32 @@ PortalAnswer ReadPortalAnswer(std::uint32_t response, const std::optional<std::s
     PortalAnswer answer;
     if (response == 1) {
         answer.kind = PortalAnswer::Kind::Refused;
-        answer.why =
-            "the desktop portal did not take the screenshot (answer 1: cancelled or refused)";
+        answer.why = platform::Translate(
+            "the desktop portal did not take the screenshot (answer 1: cancelled or refused)");
         return answer;
     }
     if (response == 2) {
-        answer.why =
+        answer.why = platform::Translate(
             "the desktop portal did not take the screenshot (answer 2). On GNOME this usually "
             "means that \"no\" is stored as the answer to \"Allow Applications to Take "
             "Screenshots?\"; on KDE Plasma, that the pictures folder (~/Pictures, the XDG "
-            "pictures folder) is missing, so the screenshot could not be saved";
+            "pictures folder) is missing, so the screenshot could not be saved");
         return answer;
     }
     if (response != 0) {
-        answer.why = "the desktop portal did not take the screenshot (answer " +
-                     std::to_string(response) + ")";
+        answer.why = platform::FillIn(
+            platform::Translate("the desktop portal did not take the screenshot (answer %s)"),
+            {std::to_string(response)});
         return answer;
     }
     if (!uri) {
-        answer.why = "the desktop's screenshot service named no picture";
+        answer.why = platform::Translate("the desktop's screenshot service named no picture");
         return answer;
     }
     const auto path = LocalPathOfFileUri(*uri);
     if (!path) {
-        answer.why = "the desktop's screenshot service named a picture that is not a local file";
+        answer.why = platform::Translate(
+            "the desktop's screenshot service named a picture that is not a local file");
         return answer;
     }
     answer.kind = PortalAnswer::Kind::Picture;
@@ -91,25 +94,31 @@ std::chrono::seconds PortalAnswerWait(StoredScreenshotAnswer stored) {
 std::string PortalNoAnswerWords(StoredScreenshotAnswer stored) {
     const std::string seconds = std::to_string(PortalAnswerWait(stored).count());
     if (stored == StoredScreenshotAnswer::Yes)
-        return "the desktop portal did not answer within " + seconds + " seconds";
-    return "the desktop portal did not answer within " + seconds +
-           " seconds. The desktop may have been asking whether programs may take screenshots; "
-           "that question is closed now. Start \"velmora /s\" by hand once and allow it (on "
-           "GNOME the answer holds for every program outside a sandbox, not only Velmora)";
+        return platform::FillIn(
+            platform::Translate("the desktop portal did not answer within %s seconds"), {seconds});
+    return platform::FillIn(
+        platform::Translate(
+            "the desktop portal did not answer within %s seconds. The desktop may have been "
+            "asking whether programs may take screenshots; that question is "
+            "closed now. Start \"velmora /s\" by hand once and allow it (on "
+            "GNOME the answer holds for every program outside a sandbox, not only "
+            "Velmora)"),
+        {seconds});
 }
 
 std::string ScreenshotNotAllowedWords() {
-    return "screenshots are not allowed: the desktop's permission store holds \"no\" for "
-           "screenshots by programs outside a sandbox (table \"screenshot\", id \"screenshot\"; "
-           "on GNOME the answer to \"Allow Applications to Take Screenshots?\"), which holds for "
-           "every such program, not only Velmora. To allow screenshots: gdbus call --session "
-           "--dest org.freedesktop.impl.portal.PermissionStore --object-path "
-           "/org/freedesktop/impl/portal/PermissionStore --method "
-           "org.freedesktop.impl.portal.PermissionStore.SetPermission screenshot true screenshot "
-           "'' \"['yes']\". To be asked again: gdbus call --session --dest "
-           "org.freedesktop.impl.portal.PermissionStore --object-path "
-           "/org/freedesktop/impl/portal/PermissionStore --method "
-           "org.freedesktop.impl.portal.PermissionStore.Delete screenshot screenshot";
+    return platform::Translate(
+        "screenshots are not allowed: the desktop's permission store holds \"no\" for "
+        "screenshots by programs outside a sandbox (table \"screenshot\", id \"screenshot\"; "
+        "on GNOME the answer to \"Allow Applications to Take Screenshots?\"), which holds for "
+        "every such program, not only Velmora. To allow screenshots: gdbus call --session "
+        "--dest org.freedesktop.impl.portal.PermissionStore --object-path "
+        "/org/freedesktop/impl/portal/PermissionStore --method "
+        "org.freedesktop.impl.portal.PermissionStore.SetPermission screenshot true screenshot "
+        "'' \"['yes']\". To be asked again: gdbus call --session --dest "
+        "org.freedesktop.impl.portal.PermissionStore --object-path "
+        "/org/freedesktop/impl/portal/PermissionStore --method "
+        "org.freedesktop.impl.portal.PermissionStore.Delete screenshot screenshot");
 }
 
 std::optional<std::string> LocalPathOfFileUri(std::string_view uri) {

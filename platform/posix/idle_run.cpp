@@ -28,7 +28,8 @@ void SleepMs(std::int64_t ms) {
 
 bool CanRun(const std::string& program, std::string& error) {
     if (access(program.c_str(), X_OK) == 0) return true;
-    error = "cannot run " + program + ": " + std::strerror(errno);
+    error =
+        platform::FillIn(platform::Translate("cannot run %s: %s"), {program, std::strerror(errno)});
     return false;
 }
 
@@ -49,7 +50,8 @@ bool Run::Start(const std::string& program, const std::string& argument, std::st
     const int result = posix_spawn(&pid, program.c_str(), nullptr, &attributes, argv, environ);
     posix_spawnattr_destroy(&attributes);
     if (result != 0) {
-        error = "cannot start " + program + ": " + std::strerror(result);
+        error = platform::FillIn(platform::Translate("cannot start %s: %s"),
+                                 {program, std::strerror(result)});
         return false;
     }
     pid_ = pid;

@@ -4,6 +4,7 @@
 
 #include "platform/idle.h"
 #include "platform/idle_backends.h"
+#include "platform/platform.h"
 
 namespace platform::idle {
 namespace {
@@ -20,7 +21,8 @@ Session CurrentSession() {
 }
 
 Opened OpenMonitor(Source source, std::int64_t idleMs) {
-    if (idleMs < 1 || idleMs > 0xffffffffLL) return {nullptr, "the idle time is out of range"};
+    if (idleMs < 1 || idleMs > 0xffffffffLL)
+        return {nullptr, platform::Translate("the idle time is out of range")};
     switch (source) {
         case Source::kXScreenSaver:
             return OpenXScreenSaver();
@@ -30,7 +32,7 @@ Opened OpenMonitor(Source source, std::int64_t idleMs) {
         case Source::kMutterIdleMonitor:
             return OpenMutterIdle(idleMs);
     }
-    return {nullptr, "not built in"};
+    return {nullptr, platform::Translate("not built in")};
 }
 
 }  // namespace platform::idle

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/idle.h"
+#include "platform/platform.h"
 
 namespace platform::idle {
 namespace {
@@ -37,7 +38,9 @@ bool Waiter::Open(std::string& error) {
     for (int s : {SIGTERM, SIGINT, SIGHUP, SIGCHLD}) sigaddset(&set, s);
     if (sigprocmask(SIG_BLOCK, &set, nullptr) == 0)
         signals_ = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
-    if (signals_ < 0) error = std::string("cannot watch signals: ") + std::strerror(errno);
+    if (signals_ < 0)
+        error = platform::FillIn(platform::Translate("cannot watch signals: %s"),
+                                 {std::strerror(errno)});
     return signals_ >= 0;
 }
 

@@ -13,7 +13,7 @@ namespace platform::modules {
 
 void Refused(std::string_view file, std::string_view why) {
     const std::string line =
-        "Velmora: " + std::string(file) + " not used: " + std::string(why) + "\n";
+        platform::FillIn(platform::Translate("Velmora: %s not used: %s\n"), {file, why});
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
     std::string mark = "module-refused:" + std::string(file) + ":" + std::string(why);
@@ -27,20 +27,24 @@ void* Open(std::string_view file, const char* versionSymbol, std::string_view ve
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* why = dlerror();
-        Refused(file, why ? why : "the system cannot load it");
+        Refused(file, why ? why : platform::Translate("the system cannot load it"));
         return nullptr;
     }
     dlerror();
     const auto* text = static_cast<const char*>(dlsym(handle, versionSymbol));
     if (!text) {
-        Refused(file, "it has no version (" + std::string(versionSymbol) +
-                          "): not a module of this program");
+        Refused(file, platform::FillIn(platform::Translate(
+                                           "it has no version (%s): not a module of this program"),
+                                       {versionSymbol}));
         dlclose(handle);
         return nullptr;
     }
     if (std::string_view(text, strnlen(text, 256)) != version) {
-        Refused(file, "it is from another build (version " + std::string(text, strnlen(text, 64)) +
-                          ", this program needs " + std::string(version) + ")");
+        Refused(
+            file,
+            platform::FillIn(
+                platform::Translate("it is from another build (version %s, this program needs %s)"),
+                {std::string_view(text, strnlen(text, 64)), version}));
         dlclose(handle);
         return nullptr;
     }
@@ -52,7 +56,8 @@ void* Find(void* module, std::string_view file, const char* name) {
     void* address = dlsym(module, name);
     if (!address) {
         const char* why = dlerror();
-        Refused(file, why ? why : std::string("it has no ") + name);
+        Refused(file, why ? std::string(why)
+                          : platform::FillIn(platform::Translate("it has no %s"), {name}));
     }
     return address;
 }

@@ -66,17 +66,21 @@ std::vector<std::string> FoldersFromRoot(const std::string& path) {
 std::string FolderProblem(const std::string& folder) {
     struct stat info {};
     if (lstat(folder.c_str(), &info) != 0) return folder + ": " + std::strerror(errno);
-    if (S_ISLNK(info.st_mode)) return folder + " is a symbolic link";
-    if (!S_ISDIR(info.st_mode)) return folder + " is not a folder";
-    if (info.st_uid != geteuid()) return folder + " belongs to another user";
-    if (info.st_mode & (S_IWGRP | S_IWOTH)) return folder + " can be written by other users";
+    if (S_ISLNK(info.st_mode))
+        return platform::FillIn(platform::Translate("%s is a symbolic link"), {folder});
+    if (!S_ISDIR(info.st_mode))
+        return platform::FillIn(platform::Translate("%s is not a folder"), {folder});
+    if (info.st_uid != geteuid())
+        return platform::FillIn(platform::Translate("%s belongs to another user"), {folder});
+    if (info.st_mode & (S_IWGRP | S_IWOTH))
+        return platform::FillIn(platform::Translate("%s can be written by other users"), {folder});
     return {};
 }
 
 }  // namespace
 
 std::string UnsafeFolderReason(const std::string& path) {
-    if (path.empty()) return "no working folder";
+    if (path.empty()) return platform::Translate("no working folder");
     for (const auto& folder : FoldersFromRoot(path))
         if (auto problem = FolderProblem(folder); !problem.empty()) return problem;
     return {};

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "platform/monitor_layout.h"
+#include "platform/platform.h"
 #include "platform/wayland/wayland_capture.h"
 
 namespace platform::wayland {
@@ -41,14 +42,14 @@ bool CaptureDesktop(std::span<const MonitorRect> monitors, RgbTarget& target, st
 
 bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride, std::string& why) {
     if (!rgb || width <= 0 || height <= 0 || stride < width * 3) {
-        why = "there is no picture to capture into";
+        why = platform::Translate("there is no picture to capture into");
         return false;
     }
     const std::vector<MonitorRect> monitors = Monitors();
     const MonitorRect box = BoundingBox(monitors);
     RgbTarget target{rgb, std::min(width, box.width), std::min(height, box.height), stride};
     if (target.width <= 0 || target.height <= 0) {
-        why = "the display names no monitor";
+        why = platform::Translate("the display names no monitor");
         return false;
     }
     return CaptureDesktop(monitors, target, why);

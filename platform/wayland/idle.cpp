@@ -12,6 +12,7 @@
 #include "idle-client-protocol.h"
 #include "platform/idle.h"
 #include "platform/idle_backends.h"
+#include "platform/platform.h"
 #include "toplevels.h"
 
 namespace platform::idle {
@@ -70,7 +71,8 @@ const wl_registry_listener kRegistryListener = {OnGlobal, OnGlobalRemove};
 wl_display* Connect(Registry& r, std::string& error) {
     wl_display* display = wl_display_connect(nullptr);
     if (!display) {
-        error = "cannot connect to the Wayland display (is WAYLAND_DISPLAY right?)";
+        error = platform::Translate(
+            "cannot connect to the Wayland display (is WAYLAND_DISPLAY right?)");
         return nullptr;
     }
     wl_registry* registry = wl_display_get_registry(display);
@@ -79,7 +81,7 @@ wl_display* Connect(Registry& r, std::string& error) {
     const bool read = wl_display_roundtrip(display) >= 0 && wl_display_roundtrip(display) >= 0;
     wl_registry_destroy(registry);
     if (!read) {
-        error = "the Wayland display closed while its globals were read";
+        error = platform::Translate("the Wayland display closed while its globals were read");
         r.Release();
         wl_display_disconnect(display);
         return nullptr;
@@ -118,7 +120,7 @@ class WaylandMonitor final : public Monitor {
         lasting = display_ != nullptr;
         if (!display_) return false;
         if (!registry_.seat) {
-            error = "the compositor offers no seat";
+            error = platform::Translate("the compositor offers no seat");
             return false;
         }
         const auto timeout = static_cast<std::uint32_t>(idleMs_);
@@ -131,11 +133,11 @@ class WaylandMonitor final : public Monitor {
                 org_kde_kwin_idle_get_idle_timeout(registry_.kdeIdle, registry_.seat, timeout);
             org_kde_kwin_idle_timeout_add_listener(kdeTimeout_, &kKdeListener, this);
         } else {
-            error = "not offered by the compositor";
+            error = platform::Translate("not offered by the compositor");
             return false;
         }
         if (wl_display_roundtrip(display_) < 0) {
-            error = "the compositor refused the idle notification";
+            error = platform::Translate("the compositor refused the idle notification");
             return false;
         }
         return true;

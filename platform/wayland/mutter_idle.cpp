@@ -9,6 +9,7 @@
 
 #include "platform/idle.h"
 #include "platform/idle_backends.h"
+#include "platform/platform.h"
 #include "platform/wayland/bus_error.h"
 
 namespace platform::idle {
@@ -32,7 +33,7 @@ class MutterMonitor final : public Monitor {
     // Subscribes and adds the idle watch; false with `error` when the monitor is not there.
     bool Watch(std::string& error) {
         if (!HasOwner()) {
-            error = "not on the session bus";
+            error = platform::Translate("not on the session bus");
             return false;
         }
         // Any sender: the signal comes from the monitor's unique name, which a local match on
@@ -44,7 +45,8 @@ class MutterMonitor final : public Monitor {
                                     "/org/freedesktop/DBus", "org.freedesktop.DBus",
                                     "NameOwnerChanged", OnOwnerChanged, this);
         if (r < 0) {
-            error = std::string("cannot subscribe to its signals: ") + std::strerror(-r);
+            error = platform::FillIn(platform::Translate("cannot subscribe to its signals: %s"),
+                                     {std::strerror(-r)});
             return false;
         }
         if (!AddWatch("AddIdleWatch", static_cast<std::uint64_t>(idleMs_), idleWatch_, error))
@@ -165,7 +167,10 @@ class MutterMonitor final : public Monitor {
 Opened OpenMutterIdle(std::int64_t idleMs) {
     sd_bus* bus = nullptr;
     const int r = sd_bus_open_user(&bus);
-    if (r < 0) return {nullptr, std::string("no session bus: ") + std::strerror(-r), false};
+    if (r < 0)
+        return {nullptr,
+                platform::FillIn(platform::Translate("no session bus: %s"), {std::strerror(-r)}),
+                false};
     auto monitor = std::make_unique<MutterMonitor>(bus, idleMs);
     std::string error;
     if (!monitor->Watch(error)) return {nullptr, error};

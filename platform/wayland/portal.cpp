@@ -13,6 +13,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/platform.h"
 #include "platform/portal_request.h"
 #include "platform/wayland/bus_error.h"
 #include "platform/wayland/wayland_capture.h"
@@ -74,6 +75,7 @@ std::string NewToken() {
     return "velmora_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
 }
 
+// (Translated where it is given.)
 constexpr const char* kListenRefused = "the session bus refused to pass on the portal's answer";
 
 // Reads the permissions of the entry "" (programs outside a sandbox) from the store's Lookup
@@ -153,19 +155,21 @@ RouteResult CallScreenshot(sd_bus* bus, const std::string& token, Clock::time_po
         result = RouteResult::Captured;
     } else if (sd_bus_error_has_names(&error, SD_BUS_ERROR_SERVICE_UNKNOWN,
                                       SD_BUS_ERROR_NAME_HAS_NO_OWNER)) {
-        why = "no desktop portal answers on the session bus";
+        why = platform::Translate("no desktop portal answers on the session bus");
         result = RouteResult::NotOffered;
     } else if (sd_bus_error_has_names(&error, SD_BUS_ERROR_UNKNOWN_METHOD,
                                       SD_BUS_ERROR_UNKNOWN_INTERFACE,
                                       SD_BUS_ERROR_UNKNOWN_OBJECT)) {
-        why = "the desktop portal offers no screenshots";
+        why = platform::Translate("the desktop portal offers no screenshots");
         result = RouteResult::NotOffered;
     } else if (r == -ETIMEDOUT || sd_bus_error_has_name(&error, SD_BUS_ERROR_TIMEOUT) ||
                sd_bus_error_has_name(&error, SD_BUS_ERROR_NO_REPLY)) {
         why = PortalNoAnswerWords(stored);
         late = true;
     } else {
-        why = "the desktop portal's screenshot call failed: " + BusErrorWords(error, r);
+        why =
+            platform::FillIn(platform::Translate("the desktop portal's screenshot call failed: %s"),
+                             {BusErrorWords(error, r)});
     }
     sd_bus_error_free(&error);
     sd_bus_message_unref(reply);
@@ -233,7 +237,7 @@ RouteResult RequestScreenshot(sd_bus* bus, std::string& path, std::string& why) 
     const auto deadline = Clock::now() + AnswerWait(stored);
     const char* unique = nullptr;
     if (sd_bus_get_unique_name(bus, &unique) < 0 || !unique) {
-        why = "the session bus gave this program no name";
+        why = platform::Translate("the session bus gave this program no name");
         return RouteResult::Failed;
     }
     const std::string token = NewToken();
@@ -242,7 +246,7 @@ RouteResult RequestScreenshot(sd_bus* bus, std::string& path, std::string& why) 
     sd_bus_slot* slot = nullptr;
     // The answer can come as soon as the call is made: listen first.
     if (!expected || !Listen(bus, *expected, answer, &slot)) {
-        why = kListenRefused;
+        why = platform::Translate(kListenRefused);
         return RouteResult::Failed;
     }
     std::string handle;
@@ -255,7 +259,7 @@ RouteResult RequestScreenshot(sd_bus* bus, std::string& path, std::string& why) 
         slot = nullptr;
         if (!Listen(bus, handle, answer, &slot)) {
             CloseRequest(bus, handle);
-            why = kListenRefused;
+            why = platform::Translate(kListenRefused);
             result = RouteResult::Failed;
         }
     }
@@ -270,19 +274,21 @@ RouteResult RequestScreenshot(sd_bus* bus, std::string& path, std::string& why) 
 int OpenOwnFile(const std::string& path, std::size_t limit, struct stat& st, std::string& why) {
     const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        why = errno == ELOOP ? "the portal's picture is a symbolic link"
-                             : "the portal's picture could not be opened: " +
-                                   std::string(std::strerror(errno));
+        why = errno == ELOOP
+                  ? std::string(platform::Translate("the portal's picture is a symbolic link"))
+                  : platform::FillIn(
+                        platform::Translate("the portal's picture could not be opened: %s"),
+                        {std::strerror(errno)});
         return -1;
     }
     if (fstat(fd, &st) != 0)
-        why = "the portal's picture could not be examined";
+        why = platform::Translate("the portal's picture could not be examined");
     else if (!S_ISREG(st.st_mode))
-        why = "the portal's picture is not a regular file";
+        why = platform::Translate("the portal's picture is not a regular file");
     else if (st.st_uid != geteuid())
-        why = "the portal's picture belongs to another user";
+        why = platform::Translate("the portal's picture belongs to another user");
     else if (static_cast<std::uint64_t>(st.st_size) > limit)
-        why = "the portal's picture is too large";
+        why = platform::Translate("the portal's picture is too large");
     else
         return fd;
     close(fd);
@@ -308,7 +314,7 @@ bool TakePortalFile(const std::string& path, std::string& bytes, std::string& wh
     close(fd);
     bytes.resize(got);
     if (got == 0) {
-        why = "the portal's picture is empty";
+        why = platform::Translate("the portal's picture is empty");
         return false;
     }
     // Removed only while the name still leads to the file that was read.
@@ -322,7 +328,7 @@ RouteResult CaptureWithPortal(std::span<const MonitorRect> monitors, RgbTarget& 
                               std::string& why) {
     sd_bus* bus = nullptr;
     if (sd_bus_open_user(&bus) < 0) {
-        why = "there is no session bus to reach the desktop portal";
+        why = platform::Translate("there is no session bus to reach the desktop portal");
         return RouteResult::NotOffered;
     }
     std::string path;
@@ -334,11 +340,11 @@ RouteResult CaptureWithPortal(std::span<const MonitorRect> monitors, RgbTarget& 
     const auto png =
         DecodePng(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
     if (!png) {
-        why = "the portal's picture is not a readable PNG";
+        why = platform::Translate("the portal's picture is not a readable PNG");
         return RouteResult::Failed;
     }
     if (!CropDesktop(png->View(), monitors, target)) {
-        why = "the portal's picture does not fit the monitors";
+        why = platform::Translate("the portal's picture does not fit the monitors");
         return RouteResult::Failed;
     }
     return RouteResult::Captured;

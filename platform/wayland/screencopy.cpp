@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/monitor_layout.h"
+#include "platform/platform.h"
 #include "platform/wayland/wayland_capture.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
@@ -121,7 +122,7 @@ void OnBuffer(void* data, zwlr_screencopy_frame_v1*, std::uint32_t format, std::
         stride < width * 4u || stride > 1u << 18 ||
         std::uint64_t{stride} * height > static_cast<std::uint64_t>(INT32_MAX)) {
         o.state = Output::State::Failed;
-        o.problem = "the compositor offered a frame of an impossible size";
+        o.problem = platform::Translate("the compositor offered a frame of an impossible size");
         return;
     }
     o.format = format;
@@ -141,7 +142,8 @@ void OnReady(void* data, zwlr_screencopy_frame_v1*, std::uint32_t, std::uint32_t
 void OnFailed(void* data, zwlr_screencopy_frame_v1*) {
     auto& o = *static_cast<Output*>(data);
     o.state = Output::State::Failed;
-    if (o.problem.empty()) o.problem = "the compositor refused to copy an output";
+    if (o.problem.empty())
+        o.problem = platform::Translate("the compositor refused to copy an output");
 }
 
 const zwlr_screencopy_frame_v1_listener kFrameListener = {OnBuffer, OnFlags, OnReady, OnFailed};
@@ -235,18 +237,19 @@ bool LayoutOf(std::uint32_t format, PixelLayout& layout) {
 RouteResult BindGlobals(Session& s, Clock::time_point deadline, std::string& why) {
     s.display = wl_display_connect(nullptr);
     if (!s.display) {
-        why = "the Wayland display could not be reached";
+        why = platform::Translate("the Wayland display could not be reached");
         return RouteResult::NotOffered;
     }
     s.registry = wl_display_get_registry(s.display);
     wl_registry_add_listener(s.registry, &kRegistryListener, &s);
     if (!RoundTrip(s.display, deadline)) {
-        why = "the compositor did not answer";
+        why = platform::Translate("the compositor did not answer");
         return RouteResult::Failed;
     }
     if (!s.screencopy || !s.xdgOutputs || !s.shm || s.outputs.empty()) {
-        why = s.screencopy ? "the compositor does not say where its outputs are"
-                           : "the compositor offers no screen copy";
+        why = s.screencopy
+                  ? platform::Translate("the compositor does not say where its outputs are")
+                  : platform::Translate("the compositor offers no screen copy");
         return RouteResult::NotOffered;
     }
     return RouteResult::Captured;
@@ -268,13 +271,13 @@ bool CopyFrames(Session& s, Clock::time_point deadline, std::string& why) {
         return true;
     };
     if (!DispatchUntil(s.display, deadline, allSized)) {
-        why = "the compositor did not offer the screen's frames in time";
+        why = platform::Translate("the compositor did not offer the screen's frames in time");
         return false;
     }
     for (auto& o : s.outputs) {
         if (o->state == Output::State::Failed) continue;
         if (!StartCopy(s, *o)) {
-            why = "no shared memory for the screen's pixels";
+            why = platform::Translate("no shared memory for the screen's pixels");
             return false;
         }
     }
@@ -284,7 +287,7 @@ bool CopyFrames(Session& s, Clock::time_point deadline, std::string& why) {
         return true;
     };
     if (!DispatchUntil(s.display, deadline, allDone)) {
-        why = "the compositor did not copy the screen in time";
+        why = platform::Translate("the compositor did not copy the screen in time");
         return false;
     }
     return true;
@@ -300,7 +303,8 @@ bool PlacedPictures(const Session& s, std::vector<OutputPicture>& pictures, std:
         }
         PixelLayout layout;
         if (!LayoutOf(o->format, layout)) {
-            why = "the compositor copied the screen in a pixel format this program does not read";
+            why = platform::Translate(
+                "the compositor copied the screen in a pixel format this program does not read");
             return false;
         }
         if (!o->placed) continue;
@@ -308,7 +312,8 @@ bool PlacedPictures(const Session& s, std::vector<OutputPicture>& pictures, std:
                              o->stride, layout, o->yInvert},
                             o->place});
     }
-    if (pictures.empty()) why = "the compositor does not say where its outputs are";
+    if (pictures.empty())
+        why = platform::Translate("the compositor does not say where its outputs are");
     return !pictures.empty();
 }
 

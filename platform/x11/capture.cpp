@@ -124,7 +124,7 @@ bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride) {
     // picture instead.
     if (wayland::InSession())
         return wayland::CaptureScreen(rgb, width, height, stride, captureFailure);
-    captureFailure = "the X server did not hand out the screen's pixels";
+    captureFailure = platform::Translate("the X server did not hand out the screen's pixels");
     Display* d = x11::Connection();
     if (!d || !rgb || width <= 0 || height <= 0 || stride < width * 3) return false;
     const Window root = DefaultRootWindow(d);

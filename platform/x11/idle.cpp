@@ -12,6 +12,7 @@
 
 #include "platform/idle.h"
 #include "platform/idle_backends.h"
+#include "platform/platform.h"
 #include "x11_display.h"
 
 namespace platform::idle {
@@ -110,10 +111,12 @@ class XScreenSaverMonitor final : public Monitor {
 
 Opened OpenXScreenSaver() {
     Display* d = x11::Connection();
-    if (!d) return {nullptr, "cannot open the X display (is DISPLAY right?)", false};
+    if (!d)
+        return {nullptr, platform::Translate("cannot open the X display (is DISPLAY right?)"),
+                false};
     int event = 0, errorBase = 0;
     if (!XScreenSaverQueryExtension(d, &event, &errorBase))
-        return {nullptr, "the X display has no such extension"};
+        return {nullptr, platform::Translate("the X display has no such extension")};
     XSetIOErrorHandler(NoteLostConnection);
     XSetIOErrorExitHandler(d, EndOnLostConnection, nullptr);
     return {std::make_unique<XScreenSaverMonitor>(d), {}, true};

@@ -23,6 +23,7 @@ class IdleCompanion : public CompanionTest {
     std::map<std::string, std::string> Environment() const override {
         auto env = ProgramEnvironment();
         env["DISPLAY"] = display_->name();
+        env.insert(locale_.begin(), locale_.end());
         return env;
     }
 
@@ -44,6 +45,7 @@ class IdleCompanion : public CompanionTest {
     }
 
     std::unique_ptr<VirtualDisplay> display_ = std::make_unique<VirtualDisplay>(640, 480);
+    std::map<std::string, std::string> locale_;  // the user's locale, when a case sets one
 };
 
 TEST_F(IdleCompanion, StartsARunAfterTheIdleTimeNotBeforeAndCountsAgainAfterInput) {
@@ -134,6 +136,34 @@ TEST_F(IdleCompanion, RefusesABadCommandLineAndAMissingHost) {
     StartCompanion("--seconds 1");
     EXPECT_EQ(companion_->Wait(3000ms), 1);
     EXPECT_NE(ReadFile(log_).find("Velmora.scr"), std::string::npos);
+}
+
+// On a German desktop the help, the refusal of a bad command line and the run's line are German,
+// with the commands and options they name as they are; the C locale keeps the texts as written.
+TEST_F(IdleCompanion, SpeaksTheLanguageOfTheUsersLocale) {
+    fs::create_directory_symlink(VELMORA_BIN_DIR "/locale", folder_ + "/locale");
+    const std::string program = "'" + folder_ + "/velmora-idle'";
+    const std::string german = "LC_ALL=de_DE.UTF-8 LOCPATH=" VELMORA_TEST_LOCALES " ";
+    EXPECT_EQ(Shell("LC_ALL=C " + program + " --help").rfind("Usage: velmora-idle [", 0), 0u);
+    const std::string help = Shell(german + program + " --help");
+    EXPECT_EQ(help.rfind("Aufruf: velmora-idle [--minutes N | --seconds N]", 0), 0u) << help;
+    EXPECT_NE(help.find("  systemctl --user enable --now velmora-idle.service\n"),
+              std::string::npos);
+    int status = 0;
+    const std::string refused = Shell(german + program + " --seconds 0 2>&1", &status);
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(refused,
+              "velmora-idle: --seconds nimmt eine ganze Zahl von 1 bis 86400, nicht „0“\n"
+              "Siehe 'velmora-idle --help'.\n");
+
+    locale_ = {{"LC_ALL", "de_DE.UTF-8"}, {"LOCPATH", VELMORA_TEST_LOCALES}};
+    StartCompanion("--seconds 1");
+    EXPECT_TRUE(WaitUntil(
+        [&] { return ReadFile(log_).find("velmora-idle: Lauf 1 nach ") != std::string::npos; },
+        15000ms))
+        << ReadFile(log_);
+    EXPECT_NE(ReadFile(log_).find(" s ohne Eingabe gestartet (pid "), std::string::npos);
+    EndRunWithEscape();
 }
 
 TEST_F(IdleCompanion, AnXServerWithoutTheExtensionEndsItForGoodNamingWhatItLookedFor) {

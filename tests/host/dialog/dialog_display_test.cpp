@@ -411,6 +411,25 @@ TEST_F(Dialog, AFailedSaveIsShownInABoxAndTheDialogStaysOpen) {
     Click(kCancel);
     ExpectClosed();
     EXPECT_TRUE(std::filesystem::is_directory(ini_));
+
+    // On a German desktop the box is titled and worded in German.
+    env_["LC_ALL"] = "de_DE.UTF-8";
+    env_["LOCPATH"] = VELMORA_TEST_LOCALES;
+    Open();
+    Click(kLabelCd);
+    Click(kSettings);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            box = testsupport::FindWindow(display_.name(), "Fehler");
+            return box != 0 && Info(display_.name(), box).viewable;
+        },
+        5s));
+    EXPECT_TRUE(testsupport::Screenshot(
+        display_.name(), testsupport::ArtifactFolder() + "/dialog_save_failed_de_DE.png"));
+    Xdotool("windowfocus --sync " + std::to_string(box) + " key Return");
+    EXPECT_TRUE(WaitUntil([&] { return !Info(display_.name(), box).viewable; }, 5s));
+    Click(kCancel);
+    ExpectClosed();
 }
 
 }  // namespace
