@@ -2,7 +2,9 @@
 # The settings dialog Velmora.scr /c under Wine: "<Velmora>" opens with a 496x246 client area,
 # a second start ends at once, a right-button click on a radio label and Settings write the
 # choice to the Velmora.ini beside the program (on a Japanese and on a western system), and
-# Cancel writes nothing. Saves a screenshot of the dialog in the artifacts.
+# Cancel writes nothing; on German, French, Spanish, Brazilian Portuguese and English systems the
+# captions are that language's, and a failed save on a German one shows a box titled "Fehler".
+# Saves screenshots of the dialog (dialog-<locale>.png) and the box in the artifacts.
 #   dialog_test.sh BIN_FOLDER ARTIFACT_FOLDER WORK_FOLDER
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
@@ -81,5 +83,34 @@ click "${label_file[@]}" 3
 click "${settings[@]}"
 wait_exit "$dialog" 20 || fail "Settings did not close the dialog"
 [ "$(ini_text)" = "$expected" ] || fail "Velmora.ini holds: $(ini_text 2>&1)"
+no_window '<Velmora>' || fail "a dialog window is left over"
+echo "In the user's language: German, French, Spanish, Brazilian Portuguese and English captions"
+# The dialog of the Japanese system above is the design; each other language changes its
+# captions, and its buttons still work where they are.
+design=$artifacts/dialog.png
+for locale in de_DE fr_FR es_ES pt_BR en_US; do
+  runner="env LC_ALL=$locale.UTF-8 wine"
+  open_dialog
+  screenshot "$artifacts/dialog-$locale.png" "$id"
+  changed=$(compare -metric AE "$design" "$artifacts/dialog-$locale.png" null: 2>&1 || true)
+  [ "${changed%% *}" -gt 500 ] 2>/dev/null || fail "the $locale dialog shows the design's captions"
+  click "${cancel[@]}"
+  wait_exit "$dialog" 20 || fail "Cancel did not close the $locale dialog"
+done
+
+echo "A failed save on a German system: a box titled Fehler, and the dialog stays open"
+rm -f "$ini" && mkdir "$ini"
+runner="env LC_ALL=de_DE.UTF-8 wine"
+open_dialog
+click "${label_cd[@]}"
+click "${settings[@]}"
+box=$(wait_window 'Fehler' 20) || fail "no box titled Fehler"
+sleep 0.5  # painted
+screenshot "$artifacts/dialog-save-failed-de_DE.png"
+kill -0 "$dialog" 2>/dev/null || fail "the dialog ended with the box"
+xdotool windowactivate --sync "$box" key Return 2>/dev/null || xdotool key --window "$box" Return
+click "${cancel[@]}"
+wait_exit "$dialog" 20 || fail "Cancel did not close the dialog after the box"
+rmdir "$ini"
 no_window '<Velmora>' || fail "a dialog window is left over"
 echo "ok"
