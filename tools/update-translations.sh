@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Makes po/velmora.pot anew from the sources (every text given to platform::Translate) and merges
-# it into each po/<language>.po, so that new texts show there untranslated and changed ones as
-# fuzzy, ready to be translated. `tools/update-translations.sh --template-to FILE` only writes
+# Makes po/velmora.pot anew from the sources (every text given to platform::Translate, and the
+# desktop entries' names and comments) and merges it into each po/<language>.po, so that new
+# texts show there untranslated and changed ones as fuzzy, ready to be translated. `tools/update-translations.sh --template-to FILE` only writes
 # the template to FILE (the catalog test compares it with po/velmora.pot).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,6 +15,9 @@ mapfile -t sources < <(git ls-files -- 'host/*.cpp' 'renderer/*.cpp' 'idle/*.cpp
 LC_ALL=C.UTF-8 xgettext --language=C++ --from-code=UTF-8 --keyword= --keyword=Translate --add-comments=TRANSLATORS: \
   --package-name=Velmora --package-version=1.0.0 --msgid-bugs-address=velmora@example.org \
   --no-location --sort-output -o "$template.tmp" "${sources[@]}"
+# ...and the names and comments of the desktop entries, which the desktop shows.
+LC_ALL=C.UTF-8 xgettext --language=Desktop --from-code=UTF-8 --join-existing --no-location \
+  --sort-output -o "$template.tmp" packaging/*.desktop.in
 # A header of our own that does not change with the day it was made.
 {
   printf '%s\n' '# The texts of Velmora that users read; made by tools/update-translations.sh.' \
