@@ -22,8 +22,8 @@ bool CaptureDesktop(forms::PictureBox& display, const std::string& file, std::st
     LastApiResult = forms::SavePicture(image, file, &failure) ? 1 : 0;
     // The reason first: a long path would push it out of a narrow message box.
     if (LastApiResult == 0 && why)
-        *why =
-            "the picture could not be saved (" + failure + ") as " + platform::MapDrivePath(file);
+        *why = platform::FillIn(platform::Translate("the picture could not be saved (%s) as %s"),
+                                {failure, platform::MapDrivePath(file)});
     return LastApiResult != 0;
 }
 

@@ -32,7 +32,10 @@ void TakeRunLock(Role role) {
             forms::End();
         case platform::LockTaken::Unavailable:
             // Without the lock the window check below still refuses a start during a run.
-            std::fprintf(stderr, "Velmora: run lock not taken: %s\n", why.c_str());
+            std::fputs(
+                platform::FillIn(platform::Translate("Velmora: run lock not taken: %s\n"), {why})
+                    .c_str(),
+                stderr);
             return;
     }
 }

@@ -121,8 +121,10 @@ class FullScreenForm : public forms::Form {
         renderer_ = forms::Shell(Zentrova_B::RendererPath);
         Zentrova_B::LastApiResult = renderer_.id;
         if (!renderer_.Started())
-            std::fprintf(stderr, "Velmora: cannot start %s: %s\n", Zentrova_B::RendererPath.c_str(),
-                         platform::LastErrorText().c_str());
+            std::fputs(platform::FillIn(platform::Translate("Velmora: cannot start %s: %s\n"),
+                                        {Zentrova_B::RendererPath, platform::LastErrorText()})
+                           .c_str(),
+                       stderr);
         trace::Mark("renderer-started");
     }
 

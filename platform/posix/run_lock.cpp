@@ -28,7 +28,8 @@ LockTaken HoldLockForLife(std::string_view name, std::string* why) {
     const int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     struct stat info {};
     if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        if (why) *why = path + ": " + (fd < 0 ? std::strerror(errno) : "not a regular file");
+        if (why)
+            *why = path + ": " + (fd < 0 ? std::strerror(errno) : Translate("not a regular file"));
         if (fd >= 0) close(fd);
         return LockTaken::Unavailable;
     }
