@@ -41,6 +41,9 @@ inline constexpr int kRendererKilled = 3;    // the renderer was killed (a signa
                                              // the host had to end it (no window in time, or
                                              // its window went while the process stayed)
 inline constexpr int kEndRequestBase = 128;  // + the request's number: the host was asked to end
+// The number a close request from the window system counts as: that of SIGTERM, the system's
+// plain request to end.
+inline constexpr int kCloseRequest = 15;
 
 // How a run ended, as the host saw it at its end.
 struct RunEnd {

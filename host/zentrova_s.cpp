@@ -57,8 +57,6 @@ class FullScreenForm : public forms::Form {
 
     void Form_Load() override {
         trace::Mark("form-load");
-        // From here on a request to end the host ends the run as Escape would.
-        platform::CatchEndRequests();
         // The screen is every monitor: the capture surface is their bounding box.
         const platform::MonitorRect desktop = platform::BoundingBox(platform::Monitors());
         const int width = desktop.width, height = desktop.height;
@@ -70,6 +68,9 @@ class FullScreenForm : public forms::Form {
             EndWithoutPicture(why);
         }
         trace::Mark("capture-saved");
+        // From here on a request to end the host ends the run as Escape would. (Until now it
+        // ended the host at once, which left nothing behind: no music, no renderer.)
+        platform::CatchEndRequests();
         StartMusic();
         Zentrova_B::RendererPath = run::RendererPathIn(forms::ProgramFolder());
         // Asked to end meanwhile: no renderer is started only to be ended at the first tick.
@@ -80,9 +81,9 @@ class FullScreenForm : public forms::Form {
 
     void Form_QueryUnload(bool& cancel, forms::UnloadMode mode) override {
         (void)cancel;
-        (void)mode;
-        // Whatever ends the run ends the renderer with it.
-        const int status = run::ExitStatus(EndRenderer());
+        // Whatever ends the run ends the renderer with it. A close request from the window
+        // system (Windows' taskkill, for one) counts as a request to end.
+        const int status = run::ExitStatus(EndRenderer(mode == forms::UnloadMode::ControlMenu));
         const run::MusicStop stop =
             run::MusicToStop(Timer2.Enabled(), Zentrova_B::BgmMode, Zentrova_B::BgmFile);
         if (stop.cdClose) {
@@ -130,9 +131,10 @@ class FullScreenForm : public forms::Form {
 
     // Ends the renderer if it still runs and says how the run ended. A renderer whose window
     // has gone is given a moment to end by itself, so that its own status counts.
-    run::RunEnd EndRenderer() {
+    run::RunEnd EndRenderer(bool closeRequested) {
         run::RunEnd end;
         end.endRequest = platform::EndRequest();
+        if (end.endRequest == 0 && closeRequested) end.endRequest = run::kCloseRequest;
         end.rendererStarted = renderer_.Started();
         end.renderer = platform::ProgramStatus(renderer_);
         if (end.endRequest == 0 && !end.renderer.Ended() && watch_.WindowSeen()) {
