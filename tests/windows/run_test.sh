@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A screensaver run, Velmora.scr /s, under Wine: the hand-off bitmap it writes holds the pattern
 # painted on the screen, the renderer's window "Zentrova_VC" shows it, a second /s during the run
-# ends at once, and Escape ends both programs, also when the music file set is one the system
+# ends at once, three /s at the same instant make one run, a killed host takes its renderer
+# along, and Escape ends both programs, also when the music file set is one the system
 # can't play (a broken WAV or MP3). A working folder that others may write gets no
 # bitmap, so the host shows its "Error" box and the run ends without a renderer. Saves a screenshot of the run
 # and the time from /s to the first frame in the artifacts.
@@ -91,6 +92,44 @@ kill -0 "$run" 2>/dev/null || fail "the first run ended too"
 [ "$(xdotool search --name '^Zentrova_VC$' | wc -l)" = 1 ] || fail "a second renderer window"
 
 echo "Escape ends both programs"
+end_run
+
+echo "A killed host takes its renderer along (the job object), and the next /s makes one run"
+start_run
+kill -KILL "$run"
+wait "$run" 2>/dev/null || true
+limit=$(($(now_ms) + 10000))
+until no_window Zentrova_VC; do
+  [ "$(now_ms)" -lt "$limit" ] || fail "the renderer outlived its killed host"
+  sleep 0.05
+done
+echo "renderer gone $(($(now_ms) + 10000 - limit)) ms after the kill" | tee "$artifacts/run-killed-host.txt"
+start_run
+end_run
+
+echo "Three /s released at the same instant make one run (the named mutex)"
+rm -f "$work/gate" && mkfifo "$work/gate"
+exec 9<>"$work/gate"  # held open: a start that opens it late still finds its byte
+starts=()
+for _ in 1 2 3; do
+  (read -r _ <"$work/gate" && exec wine "$work/program/Velmora.scr" /s) &
+  starts+=($!)
+done
+printf '\n\n\n' >&9
+id=$(wait_window Zentrova_VC 30) || fail "no window Zentrova_VC"
+running=3
+limit=$(($(now_ms) + 20000))
+while [ "$running" -gt 1 ]; do
+  [ "$(now_ms)" -lt "$limit" ] || fail "$running runs of three simultaneous starts"
+  running=0
+  for pid in "${starts[@]}"; do kill -0 "$pid" 2>/dev/null && running=$((running + 1)); done
+  sleep 0.05
+done
+[ "$(xdotool search --name '^Zentrova_VC$' | wc -l)" = 1 ] || fail "more than one renderer window"
+for pid in "${starts[@]}"; do
+  if kill -0 "$pid" 2>/dev/null; then run=$pid; else wait "$pid" || fail "a losing start ended with $?"; fi
+done
+exec 9>&-
 end_run
 
 # The settings file beside the program, in the Japanese code page its key names are written in.
