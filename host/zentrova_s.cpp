@@ -30,7 +30,8 @@ class FullScreenForm : public forms::Form {
         : Form(forms::ScreenWidthPixels(), forms::ScreenHeightPixels(), names::kRunTitle),
           Timer1(this),
           Timer2(this),
-          Timer3(this) {
+          Timer3(this),
+          EndWatch(this) {
         forms::FormStyle style;
         style.titleBar = false;
         SetStyle(style);
@@ -40,12 +41,17 @@ class FullScreenForm : public forms::Form {
         Timer1.OnTimer([this] { Timer1_Timer(); });
         Timer2.OnTimer([this] { Timer2_Timer(); });
         Timer3.OnTimer([this] { Timer3_Timer(); });
+        EndWatch.SetInterval(20);
+        EndWatch.OnTimer([this] { EndWatch_Timer(); });
     }
 
     forms::PictureBox* Display = nullptr;
     forms::Timer Timer1;  // music-file watch (MP3 only)
     forms::Timer Timer2;  // audio-CD watch; whether it is on records that the CD is in use
     forms::Timer Timer3;  // renderer-window watch
+    // Requests to end the host: looked for more often than the renderer watch ticks, so that a
+    // companion that ends its run waits no longer than it would for a host that simply died.
+    forms::Timer EndWatch;
 
   protected:
     void CreateControls() override {
@@ -71,6 +77,7 @@ class FullScreenForm : public forms::Form {
         // From here on a request to end the host ends the run as Escape would. (Until now it
         // ended the host at once, which left nothing behind: no music, no renderer.)
         platform::CatchEndRequests();
+        EndWatch.SetEnabled(true);
         StartMusic();
         Zentrova_B::RendererPath = run::RendererPathIn(forms::ProgramFolder());
         // Asked to end meanwhile: no renderer is started only to be ended at the first tick.
@@ -175,13 +182,15 @@ class FullScreenForm : public forms::Form {
         Timer2.SetEnabled(Zentrova_BGM::CdWatchActive);
     }
 
+    void EndWatch_Timer() {
+        if (platform::EndRequest() == 0) return;
+        trace::Mark("end-requested");
+        EndWatch.SetEnabled(false);
+        Timer3.SetEnabled(false);
+        Unload();
+    }
+
     void Timer3_Timer() {
-        if (platform::EndRequest() != 0) {
-            trace::Mark("end-requested");
-            Timer3.SetEnabled(false);
-            Unload();
-            return;
-        }
         const bool found = platform::WatchedWindowWithTitleExists(names::kRendererTitle);
         // Only needed while the window is missing; asking also reaps the renderer once it has
         // ended.
