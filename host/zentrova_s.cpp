@@ -90,7 +90,7 @@ class FullScreenForm : public forms::Form {
         (void)cancel;
         // Whatever ends the run ends the renderer with it. A close request from the window
         // system (Windows' taskkill, for one) counts as a request to end.
-        const int status = run::ExitStatus(EndRenderer(mode == forms::UnloadMode::ControlMenu));
+        run::RunEnd end = EndRenderer(mode == forms::UnloadMode::ControlMenu);
         const run::MusicStop stop =
             run::MusicToStop(Timer2.Enabled(), Zentrova_B::BgmMode, Zentrova_B::BgmFile);
         if (stop.cdClose) {
@@ -103,8 +103,9 @@ class FullScreenForm : public forms::Form {
             Zentrova_BGM::Mp3Close();
         }
         ShowPointerAgain();
+        AwaitRenderer(end);
         trace::Mark("run-end");
-        forms::End(status);
+        forms::End(run::ExitStatus(end));
     }
 
   private:
@@ -136,25 +137,34 @@ class FullScreenForm : public forms::Form {
         trace::Mark("renderer-started");
     }
 
-    // Ends the renderer if it still runs and says how the run ended. A renderer whose window
-    // has gone is given a moment to end by itself, so that its own status counts.
+    // Says how the run ended so far and ends a renderer that has to go now: one asked to end
+    // with the host, or one whose window never showed. A renderer whose window has gone is left
+    // to end by itself (AwaitRenderer), so that its own status counts.
     run::RunEnd EndRenderer(bool closeRequested) {
         run::RunEnd end;
         end.endRequest = platform::EndRequest();
         if (end.endRequest == 0 && closeRequested) end.endRequest = run::kCloseRequest;
         end.rendererStarted = renderer_.Started();
         end.renderer = platform::ProgramStatus(renderer_);
-        if (end.endRequest == 0 && !end.renderer.Ended() && watch_.WindowSeen()) {
-            const auto until = Clock::now() + kEndingTime;
-            while (!platform::ProgramEnded(renderer_) && Clock::now() < until)
-                platform::SleepUntil(platform::MonotonicNanoseconds() + 5'000'000);
-            end.renderer = renderer_.ending;
-        }
-        if (!end.renderer.Ended()) {
-            platform::EndProgram(renderer_, kEndingTime.count());
-            trace::Mark("renderer-ended-by-host");
-        }
+        if (!end.renderer.Ended() && (end.endRequest != 0 || !watch_.WindowSeen())) EndNow();
         return end;
+    }
+
+    // Once the music has stopped and the pointer is back, waits for a renderer whose window has
+    // gone to end by itself and takes its status; one that takes too long is ended. Its exit
+    // may take a while on a busy machine, which the user no longer sees.
+    void AwaitRenderer(run::RunEnd& end) {
+        if (end.renderer.Ended() || !renderer_.Started()) return;
+        const auto until = Clock::now() + kSelfEndingTime;
+        while (!platform::ProgramEnded(renderer_) && Clock::now() < until)
+            platform::SleepUntil(platform::MonotonicNanoseconds() + 5'000'000);
+        end.renderer = renderer_.ending;
+        if (!end.renderer.Ended()) EndNow();
+    }
+
+    void EndNow() {
+        platform::EndProgram(renderer_, kEndingTime.count());
+        trace::Mark("renderer-ended-by-host");
     }
 
     void StartMusic() {
@@ -207,6 +217,7 @@ class FullScreenForm : public forms::Form {
 
     // How long a renderer whose window has gone may take to end by itself, and how long one
     // asked to end may take before it is killed.
+    static constexpr std::chrono::milliseconds kSelfEndingTime{5000};
     static constexpr std::chrono::milliseconds kEndingTime{1000};
 
     run::RendererWatch watch_;
