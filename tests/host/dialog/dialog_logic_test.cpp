@@ -9,6 +9,7 @@
 
 #include "host/dialog/dialog_logic.h"
 #include "host/zentrova_b.h"
+#include "platform/platform.h"
 
 namespace Zentrova_P {
 namespace {
@@ -112,8 +113,9 @@ TEST_F(DialogLogic, FileKindWithoutAFileWritesAnEmptyFile) {
 TEST_F(DialogLogic, ChooserOpensInTheMusicFolderWithOneFilterEntry) {
     const auto request = MusicFileRequest();
     EXPECT_EQ(request.folder, "/opt/velmora");
-    EXPECT_EQ(request.title, "ﾌｧｲﾙを開く");
-    EXPECT_EQ(request.filterName, "BGMﾌｧｲﾙ (MP3 WAV)");
+    // The design's texts in the user's language (as they stand where no catalog serves).
+    EXPECT_EQ(request.title, platform::Translate("ﾌｧｲﾙを開く"));
+    EXPECT_EQ(request.filterName, platform::Translate("BGMﾌｧｲﾙ (MP3 WAV)"));
     EXPECT_EQ(request.pattern, "*.mp3;*.wav");
 }
 
