@@ -74,8 +74,9 @@ class FullScreenForm : public forms::Form {
             EndWithoutPicture(why);
         }
         trace::Mark("capture-saved");
-        // From here on a request to end the host ends the run as Escape would. (Until now it
-        // ended the host at once, which left nothing behind: no music, no renderer.)
+        // From here on a request to end the host ends the run as Escape would. Before this
+        // point the system's default ends the host at once, which leaves nothing behind: no
+        // music and no renderer have started yet.
         platform::CatchEndRequests();
         EndWatch.SetEnabled(true);
         StartMusic();
