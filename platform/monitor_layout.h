@@ -53,4 +53,18 @@ struct TextureRect {
 // at t = 0). The whole picture gives exactly 0 to 1 on both axes. Width and height >= 1.
 TextureRect TextureRectOf(const MonitorRect& part, int width, int height);
 
+// The drawing size in pixels of a surface `logicalWidth` x `logicalHeight` in the desktop's
+// logical units at a scale of `scale120` / 120 (the fractional scale as compositors state it:
+// 120 is 1, 180 is 1.5, 240 is 2): each side rounded to the nearest pixel, halves away from
+// zero. A scale below 1/120 counts as 1 (120); a side that is not positive gives 0.
+ScreenSize SurfacePixelSize(int logicalWidth, int logicalHeight, int scale120);
+
+// The monitors `logical` (in the desktop's logical layout) as parts of a picture `width` x
+// `height` pixels that covers their bounding box at some scale, its (0, 0) at the box's
+// top-left: each monitor's edges scaled by the picture's size over the box's on each axis and
+// rounded, so that neighbouring monitors meet without a gap or an overlap, in the list's order.
+// Monitors without pixels come out without pixels; an empty box or picture gives all zero.
+std::vector<MonitorRect> ScaledToPicture(std::span<const MonitorRect> logical, int width,
+                                         int height);
+
 }  // namespace platform

@@ -95,4 +95,37 @@ TextureRect TextureRectOf(const MonitorRect& part, int width, int height) {
             static_cast<float>(part.x + part.width) / w, static_cast<float>(height - part.y) / h};
 }
 
+ScreenSize SurfacePixelSize(int logicalWidth, int logicalHeight, int scale120) {
+    const std::int64_t scale = scale120 >= 1 ? scale120 : 120;
+    // Halves round away from zero: (side * scale + 60) / 120 for positive sides.
+    const auto side = [scale](int logicalSide) {
+        if (logicalSide <= 0) return 0;
+        const std::int64_t pixels = (std::int64_t{logicalSide} * scale + 60) / 120;
+        return static_cast<int>(std::min<std::int64_t>(pixels, INT32_MAX));
+    };
+    return {side(logicalWidth), side(logicalHeight)};
+}
+
+std::vector<MonitorRect> ScaledToPicture(std::span<const MonitorRect> logical, int width,
+                                         int height) {
+    std::vector<MonitorRect> parts(logical.size());
+    const MonitorRect box = BoundingBox(logical);
+    if (!HasPixels(box) || width <= 0 || height <= 0) return parts;
+    // An edge at logical offset `at` from the box's start, on an axis `boxSide` logical units
+    // and `pictureSide` pixels long; rounded to the nearest pixel.
+    const auto edge = [](std::int64_t at, std::int64_t boxSide, std::int64_t pictureSide) {
+        return static_cast<int>((at * pictureSide * 2 + boxSide) / (boxSide * 2));
+    };
+    for (std::size_t i = 0; i < logical.size(); ++i) {
+        const MonitorRect& m = logical[i];
+        if (!HasPixels(m)) continue;
+        const int left = edge(m.x - std::int64_t{box.x}, box.width, width);
+        const int top = edge(m.y - std::int64_t{box.y}, box.height, height);
+        const int right = edge(Right(m) - box.x, box.width, width);
+        const int bottom = edge(Bottom(m) - box.y, box.height, height);
+        parts[i] = {left, top, right - left, bottom - top};
+    }
+    return parts;
+}
+
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
 #include <vector>
 
 namespace {
@@ -143,4 +144,45 @@ TEST(MonitorLayout, ViewportAndTextureRectangleOfEachMonitor) {
     EXPECT_EQ(whole.t0, 0.0f);
     EXPECT_EQ(whole.s1, 1.0f);
     EXPECT_EQ(whole.t1, 1.0f);
+}
+
+// Surfaces at integer and fractional scales: a 1280 x 800 output at 2 is drawn on 2560 x 1600
+// pixels; at 1.25 a side that falls on half a pixel rounds up (1366 x 1.25 = 1707.5); sides and
+// scales that make no sense give no pixels or count as 1 instead of wrapping round.
+TEST(MonitorLayout, SurfacePixelSizeFollowsTheScale) {
+    const auto size = [](int w, int h, int scale120) {
+        const platform::ScreenSize s = platform::SurfacePixelSize(w, h, scale120);
+        return std::to_string(s.width) + "x" + std::to_string(s.height);
+    };
+    EXPECT_EQ(size(1280, 800, 120), "1280x800");
+    EXPECT_EQ(size(1280, 800, 240), "2560x1600");
+    EXPECT_EQ(size(1280, 800, 360), "3840x2400");
+    EXPECT_EQ(size(1366, 768, 150), "1708x960");
+    EXPECT_EQ(size(1536, 864, 180), "2304x1296");
+    EXPECT_EQ(size(1280, 720, 0), "1280x720");
+    EXPECT_EQ(size(1280, 720, -240), "1280x720");
+    EXPECT_EQ(size(0, -5, 240), "0x0");
+    EXPECT_EQ(size(INT_MAX, 1, 240), std::to_string(INT_MAX) + "x2");
+}
+
+// Outputs of different scales in one picture: the logical layout at the picture's scale, edges
+// rounded so that neighbours meet exactly, whatever the scale (a halved capture of old, the
+// largest output scale, or a picture that is not an integer multiple); an offset layout moves
+// to the picture's origin; outputs without pixels keep their place in the list.
+TEST(MonitorLayout, ScaledToPictureKeepsTheLayoutAtThePicturesScale) {
+    const std::vector<MonitorRect> mixed = {{0, 0, 1280, 720}, {1280, 0, 960, 540}};
+    EXPECT_TRUE(ListIs(platform::ScaledToPicture(mixed, 2240, 720), mixed));
+    EXPECT_TRUE(ListIs(platform::ScaledToPicture(mixed, 4480, 1440),
+                       {{0, 0, 2560, 1440}, {2560, 0, 1920, 1080}}));
+    EXPECT_TRUE(ListIs(platform::ScaledToPicture(mixed, 1120, 360),
+                       {{0, 0, 640, 360}, {640, 0, 480, 270}}));
+    const std::vector<MonitorRect> thirds = {{0, 0, 100, 10}, {100, 0, 100, 10}, {200, 0, 100, 10}};
+    const std::vector<MonitorRect> parts = platform::ScaledToPicture(thirds, 451, 15);
+    EXPECT_TRUE(ListIs(parts, {{0, 0, 150, 15}, {150, 0, 151, 15}, {301, 0, 150, 15}}));
+    const std::vector<MonitorRect> offset = {
+        {-1000, 300, 1000, 500}, {0, 0, 0, 0}, {0, 0, 800, 800}};
+    EXPECT_TRUE(ListIs(platform::ScaledToPicture(offset, 3600, 1600),
+                       {{0, 600, 2000, 1000}, {0, 0, 0, 0}, {2000, 0, 1600, 1600}}));
+    EXPECT_TRUE(ListIs(platform::ScaledToPicture(mixed, 0, 720), {{}, {}}));
+    EXPECT_TRUE(ListIs(platform::ScaledToPicture({}, 100, 100), {}));
 }
