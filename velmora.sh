@@ -24,7 +24,7 @@ packages=(
   sox libsox-fmt-mp3 lame xdg-utils
   libpng-dev gettext locales
   libxss-dev dpkg-dev file
-  libwayland-dev libsystemd-dev dbus mutter
+  libwayland-dev libegl-dev libegl-mesa0 libsystemd-dev dbus mutter
   sway swaybg xwayland dbus-bin pipewire pipewire-bin util-linux
   xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk wtype grim foot
   wayland-protocols plasma-wayland-protocols

@@ -1,7 +1,8 @@
 // Zentrova_S, the hidden full-screen form that performs a screensaver run: it captures the
-// desktop, starts the music and the renderer, watches the renderer's window and, once that is
-// gone (or the host is asked to end), ends the renderer if it still runs, stops the music,
-// shows the pointer again and ends the host with a status that tells how the run went.
+// desktop, starts the music and the renderer, watches the renderer's window (its process where
+// the window search can't see the renderer's surfaces) and, once that is gone (or the host is
+// asked to end), ends the renderer if it still runs, stops the music, shows the pointer again
+// and ends the host with a status that tells how the run went.
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -202,7 +203,11 @@ class FullScreenForm : public forms::Form {
     }
 
     void Timer3_Timer() {
-        const bool found = platform::WatchedWindowWithTitleExists(names::kRendererTitle);
+        // Where the renderer may draw on surfaces the window search can't see, its process
+        // stands for its window: the run ends when the process does.
+        const bool found = followProcess_
+                               ? !platform::ProgramEnded(renderer_)
+                               : platform::WatchedWindowWithTitleExists(names::kRendererTitle);
         // Only needed while the window is missing; asking also reaps the renderer once it has
         // ended.
         const bool ended = !found && platform::ProgramEnded(renderer_);
@@ -222,6 +227,7 @@ class FullScreenForm : public forms::Form {
     static constexpr std::chrono::milliseconds kEndingTime{1000};
 
     run::RendererWatch watch_;
+    const bool followProcess_ = platform::WindowSearchMissesSurfaces();
     platform::Process renderer_;
     Clock::time_point rendererStart_{};
 };

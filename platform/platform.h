@@ -224,6 +224,12 @@ bool WindowWithAnyTitleExists(std::initializer_list<std::string_view> titles);
 // (x11/window_watch.cpp; on Windows the question itself is cheap and is asked each time.)
 bool WatchedWindowWithTitleExists(std::string_view title);
 
+// True where the window search above can miss a program's full-screen surfaces: in a Wayland
+// session, where the renderer may draw on surfaces of its own over the outputs
+// (OpenOutputSurfaces), which the X11 window list never holds. A watch on such a program follows
+// its process instead. Asks the session once; false on Windows. (x11/window_watch.cpp)
+bool WindowSearchMissesSurfaces();
+
 // ---- Processes (posix/process.cpp) --------------------------------------------------------------
 
 // How a started program stands, as ProgramStatus found it.
@@ -419,6 +425,54 @@ bool RequestSwapControl();
 // (asked on the current OpenGL context's connection on X11); 0 when the system says nothing
 // (no such report, a virtual display without timings, no current context).
 double DisplayRefreshRate();
+
+// ---- Surfaces on the outputs (wayland/output_surfaces.cpp, win32/output_surfaces.cpp; library
+// velmora_platform_gl) ---------------------------------------------------------------------------
+
+// A full-screen surface of the program's own over one output, for sessions whose compositor
+// shows the toolkit's windows at less than the output's full resolution.
+struct OutputSurface {
+    MonitorRect place;   // the output's place and size in the desktop's logical layout
+    int pixelWidth = 0;  // the surface's drawing size: the output's full resolution
+    int pixelHeight = 0;
+    bool wantsFrame = true;  // the compositor takes a new frame for it now
+};
+
+// Opens one full-screen surface titled `title` on every output of the session, each drawn
+// through OpenGL (one context shared by all, the version-1 drawing calls available) at its
+// output's full pixel size, with the pointer hidden over them. False where the session has no
+// such surfaces or they can't be made: `why` is empty where the system never has them (X11,
+// Windows), otherwise it says why they were not made (nothing stays open then), and the caller
+// uses an ordinary window. $VELMORA_FORCE_XWAYLAND set to anything but "" or "0" makes it
+// refuse, for tests.
+bool OpenOutputSurfaces(std::string_view title, std::string& why);
+
+// The surfaces that OpenOutputSurfaces opened, in the order of the outputs; empty before. Sizes
+// may change after WaitForOutputSurfaces.
+const std::vector<OutputSurface>& OutputSurfaces();
+
+// Makes the OpenGL context current on surface `index` (< OutputSurfaces().size()).
+void DrawOnOutputSurface(std::size_t index);
+
+// Puts what was drawn on surface `index` on its output; the surface wants its next frame once
+// the compositor has shown this one.
+void ShowOutputSurface(std::size_t index);
+
+// What WaitForOutputSurfaces saw.
+enum class SurfaceNews {
+    Draw,    // at least one surface wants a frame (see OutputSurface::wantsFrame)
+    Escape,  // Escape was pressed
+    Closed   // the compositor closed the surfaces or went away
+};
+
+// Handles the session's events until a surface wants its next frame, Escape is pressed or the
+// surfaces are gone. Waits without a timeout (and costs nothing) while no output shows a frame;
+// once one surface wants a frame, others are waited for for about two refreshes more, so that
+// every output shows the same frame of the animation.
+SurfaceNews WaitForOutputSurfaces();
+
+// Closes every surface and lets the session's connection go; nothing happens when none is open.
+void CloseOutputSurfaces();
 
 // ---- Settings file (win32/profile.cpp; posix/profile.cpp has no such calls) -------------------
 

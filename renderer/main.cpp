@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 
 #include "platform/platform.h"
+#include "renderer/output_run.h"
 #include "renderer/pacing.h"
 #include "renderer/scene.h"
 #include "shared/names.h"
@@ -25,6 +26,9 @@ int main(int argc, char** argv) {
     // The picture is read while the toolkit and OpenGL start; the window comes first all the
     // same, and a picture that can't be read is reported once it exists.
     platform::PreferLargePages();
+    // Where the session puts the toolkit's window at less than the outputs' full resolution,
+    // the renderer draws on surfaces of its own over each output.
+    if (renderer::runOnOutputSurfaces()) return 0;
     // The monitors as the window system has them now: the window covers them all, and each
     // shows its own part of the picture.
     renderer::useMonitors(platform::Monitors());

@@ -30,7 +30,7 @@ void turnBottomUp(RgbImage& image) {
 
 }  // namespace
 
-void prepareBaseLevel(RgbImage& image, LoadedPicture& into) {
+void prepareBaseLevel(RgbImage& image, LoadedPicture& into, bool exactSides) {
     turnBottomUp(image);
     into.baseLevel.clear();
     into.baseWidth = image.width;
@@ -38,6 +38,7 @@ void prepareBaseLevel(RgbImage& image, LoadedPicture& into) {
     if (image.width <= 0 || image.height <= 0 ||
         image.pixels.size() < static_cast<std::size_t>(image.width) * image.height * 3)
         return;
+    if (exactSides) return;
     into.baseWidth = nearestPowerOfTwo(image.width);
     into.baseHeight = nearestPowerOfTwo(image.height);
     if (into.baseWidth != image.width || into.baseHeight != image.height)
@@ -45,16 +46,17 @@ void prepareBaseLevel(RgbImage& image, LoadedPicture& into) {
                                        into.baseWidth, into.baseHeight, kResampleThreads);
 }
 
-LoadedPicture loadPicture(const std::string& path, std::int64_t maxSide) {
+LoadedPicture loadPicture(const std::string& path, std::int64_t maxSide, bool exactSides) {
     LoadedPicture loaded;
     loaded.image = loadDibFile(
         path.c_str(), [&](const std::string& m) { loaded.failure = m; }, maxSide);
-    if (loaded.image) prepareBaseLevel(*loaded.image, loaded);
+    if (loaded.image) prepareBaseLevel(*loaded.image, loaded, exactSides);
     return loaded;
 }
 
-std::future<LoadedPicture> startLoadingPicture(const std::string& path, std::int64_t maxSide) {
-    return std::async(std::launch::async, loadPicture, path, maxSide);
+std::future<LoadedPicture> startLoadingPicture(const std::string& path, std::int64_t maxSide,
+                                               bool exactSides) {
+    return std::async(std::launch::async, loadPicture, path, maxSide, exactSides);
 }
 
 }  // namespace renderer

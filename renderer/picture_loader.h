@@ -23,15 +23,19 @@ struct LoadedPicture {
     int baseHeight = 0;
 };
 
-// Puts `image`'s rows bottom-up (a top-down picture is turned over) and makes its base level.
-void prepareBaseLevel(RgbImage& image, LoadedPicture& into);
+// Puts `image`'s rows bottom-up (a top-down picture is turned over) and makes its base level;
+// with `exactSides` the picture's own rows are the base level, whatever its sides (for OpenGL
+// that takes any texture size).
+void prepareBaseLevel(RgbImage& image, LoadedPicture& into, bool exactSides = false);
 
 // Reads the bitmap at `path`, scaled down to `maxSide` as loadDibFile does, and prepares it;
 // never shows anything.
-LoadedPicture loadPicture(const std::string& path, std::int64_t maxSide = kMaxSide);
+LoadedPicture loadPicture(const std::string& path, std::int64_t maxSide = kMaxSide,
+                          bool exactSides = false);
 
-// Starts `loadPicture(path, maxSide)` on a second thread.
+// Starts `loadPicture(path, maxSide, exactSides)` on a second thread.
 std::future<LoadedPicture> startLoadingPicture(const std::string& path,
-                                               std::int64_t maxSide = kMaxSide);
+                                               std::int64_t maxSide = kMaxSide,
+                                               bool exactSides = false);
 
 }  // namespace renderer

@@ -33,6 +33,12 @@ std::vector<platform::MonitorRect> monitors;
 // What each monitor shows once the picture is uploaded; empty with one monitor, which shows
 // the whole picture over the whole window as the renderer always has.
 std::vector<MonitorView> views;
+// The outputs in the desktop's logical layout when the renderer draws on their own surfaces;
+// empty when it draws in one window over the monitors.
+std::vector<platform::MonitorRect> outputPlaces;
+// True when textures keep the picture's own sides (on the outputs' surfaces, whose OpenGL takes
+// any size): every pixel of the desktop reaches the screen unresampled.
+bool exactSides = false;
 
 }  // namespace
 
@@ -63,7 +69,8 @@ void uploadBaseLevel(const RgbImage& image, LoadedPicture& prepared, GLuint name
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     // Rows are packed at 3 x width bytes: the default alignment of 4 would skew odd widths.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    int width = nearestPowerOfTwo(image.width), height = nearestPowerOfTwo(image.height);
+    int width = exactSides ? image.width : nearestPowerOfTwo(image.width);
+    int height = exactSides ? image.height : nearestPowerOfTwo(image.height);
     fittingSides(width, height);
     const std::uint8_t* pixels = image.pixels.data();
     if (width != image.width || height != image.height) {
@@ -145,6 +152,8 @@ void drawMesh(GLuint name) {
 }
 
 [[noreturn]] void fail(const std::string& message) {
+    // The box is a window of the toolkit's: surfaces over every output would hide it.
+    platform::CloseOutputSurfaces();
     platform::ShowMessageBox(platform::Translate("Error"), message);
     std::exit(1);
 }
@@ -170,7 +179,7 @@ void startLoadingTexture() {
         refused = dibErrorMessage(DibError::OpenFailed, path);
         return;
     }
-    pending = new std::future<LoadedPicture>(startLoadingPicture(path, largestSide()));
+    pending = new std::future<LoadedPicture>(startLoadingPicture(path, largestSide(), exactSides));
 }
 
 bool pictureReady() {
@@ -182,6 +191,9 @@ bool pictureReady() {
     LoadedPicture loaded = pending->get();
     if (!loaded.image) fail(loaded.failure);
     picture = std::move(loaded.image);
+    // The outputs' parts as the capture laid them out, at its scale.
+    if (!outputPlaces.empty())
+        monitors = platform::ScaledToPicture(outputPlaces, picture->width, picture->height);
     views = makeMonitorViews(*picture, monitors);
     // With a texture for each monitor the whole picture's is never sampled.
     if (views.empty() || views.front().name == 0) uploadBaseLevel(*picture, loaded);
@@ -247,7 +259,7 @@ std::vector<MonitorView> makeMonitorViews(const RgbImage& image,
             view.name = name;
             RgbImage cut = cutOut(image, part);
             LoadedPicture prepared;
-            prepareBaseLevel(cut, prepared);
+            prepareBaseLevel(cut, prepared, exactSides);
             uploadBaseLevel(cut, prepared, name);
         }
         made.push_back(view);
@@ -268,6 +280,45 @@ void drawMonitorViews(const std::vector<MonitorView>& list, int windowHeight, fl
     }
     glDisable(GL_SCISSOR_TEST);
     useTextureRect({});
+}
+
+void useOutputSurfaces(std::vector<platform::MonitorRect> places,
+                       const std::vector<platform::ScreenSize>& pixelSizes) {
+    outputPlaces = std::move(places);
+    exactSides = true;
+    // The picture the outputs need: their logical box at the largest scale among them.
+    const platform::MonitorRect box = platform::BoundingBox(outputPlaces);
+    double scale = 1.0;
+    for (std::size_t i = 0; i < outputPlaces.size() && i < pixelSizes.size(); ++i) {
+        if (outputPlaces[i].width <= 0) continue;
+        scale = std::max(scale, static_cast<double>(pixelSizes[i].width) / outputPlaces[i].width);
+    }
+    monitors = platform::ScaledToPicture(outputPlaces, static_cast<int>(box.width * scale + 0.5),
+                                         static_cast<int>(box.height * scale + 0.5));
+}
+
+bool startOutputsFrame() {
+    if (!pictureReady()) return false;
+    advanceAnimation(animation);
+    evaluateMesh(animation.lensPower, animation.twistAmount, mesh);
+    return true;
+}
+
+void drawOnOutput(std::size_t index, int width, int height) {
+    glViewport(0, 0, width, height);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (!uploaded) return;
+    if (index < views.size()) {
+        useTextureRect(views[index].texture);
+        drawMesh(views[index].name);
+        useTextureRect({});
+    } else {
+        drawMesh(0);
+    }
+}
+
+void endOutputsFrame() {
+    finishFrame(animation);
 }
 
 void drawFrame() {

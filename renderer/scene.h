@@ -72,6 +72,25 @@ std::vector<MonitorView> makeMonitorViews(const RgbImage& image,
 void drawMonitorViews(const std::vector<MonitorView>& views, int windowHeight, float power,
                       float twist);
 
+// Drawing on the outputs' own surfaces instead of one window: `places` are the outputs in the
+// desktop's logical layout, `pixelSizes` their surfaces' sizes in pixels, in the same order.
+// The picture is read at the resolution of the largest scale among them, and each output shows
+// its part of it, wherever the capture put the outputs' parts at whatever scale. Set before
+// startLoadingTexture.
+void useOutputSurfaces(std::vector<platform::MonitorRect> places,
+                       const std::vector<platform::ScreenSize>& pixelSizes);
+
+// Advances the animation by one frame and evaluates the mesh for it, once the picture is
+// uploaded (with an OpenGL context current); false while it is still being read.
+bool startOutputsFrame();
+
+// Draws the current frame on output `index`'s surface, `width` x `height` pixels, whose
+// context is current: black while the picture is still being read.
+void drawOnOutput(std::size_t index, int width, int height);
+
+// Counts the frame that startOutputsFrame began, once every output has been drawn.
+void endOutputsFrame();
+
 // The display callback: clears, advances the animation, draws and swaps; only clears and swaps
 // while the picture is still being read.
 void drawFrame();

@@ -32,4 +32,8 @@ bool WatchedWindowWithTitleExists(std::string_view title) {
     return WindowWithTitleExists(title);
 }
 
+bool WindowSearchMissesSurfaces() {
+    return false;
+}
+
 }  // namespace platform

@@ -1,10 +1,12 @@
 // Watching for a window by its exact title from the lent event loop: the window found last is
-// followed through the events the server sends about it, so a quiet tick asks nothing.
+// followed through the events the server sends about it, so a quiet tick asks nothing; in a
+// Wayland session such a watch follows the process instead.
 #include <X11/Xlib.h>
 
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/wayland/wayland_capture.h"
 #include "x11_display.h"
 
 namespace platform {
@@ -65,6 +67,11 @@ bool WatchedWindowWithTitleExists(std::string_view title) {
     watch.found = {};
     watch.followed = watch.quiet = false;
     return x11::FindTitledWindow(d, title).window != 0;
+}
+
+bool WindowSearchMissesSurfaces() {
+    static const bool misses = wayland::InSession();
+    return misses;
 }
 
 }  // namespace platform

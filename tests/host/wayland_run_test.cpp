@@ -3,18 +3,24 @@
 // hidden from the program, through the desktop portal; an output at scale 2 comes out at the
 // size XWayland's windows have; without a route, or with a portal that says no or never
 // answers, the run ends with a message box instead of a black desktop (an unanswered request
-// closed before the box shows). The programs run as the session's user.
+// closed before the box shows). The renderer draws on a surface of its own at the output's full
+// resolution (fine detail survives at scale 2, where XWayland's window, the forced fallback,
+// blurs it), ends with Escape, shows its "Error" box over the session, and the host follows its
+// process. The programs run as the session's user.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "desktop.h"
 #include "wayland_session.h"
@@ -138,6 +144,81 @@ class WaylandRun : public ::testing::Test {
 
     std::string BitmapPath() const { return root_ + "/c/tolvik/Zentrova.bmp"; }
 
+    // True while sway shows a window titled "Zentrova_VC": the renderer's own surface (app_id
+    // "velmora") or its XWayland window.
+    bool RendererShown() {
+        return session_->UserShell("swaymsg -t get_tree").find("\"name\": \"Zentrova_VC\"") !=
+               std::string::npos;
+    }
+
+    // The renderer on its own, over the hand-off bitmap already in place; `extra` is added to
+    // its environment.
+    std::unique_ptr<Child> StartRenderer(const std::map<std::string, std::string>& extra = {}) {
+        std::map<std::string, std::string> env = {{"VELMORA_ROOT", root_},
+                                                  {"VELMORA_TIMING", root_ + "/trace"}};
+        env.insert(extra.begin(), extra.end());
+        return std::make_unique<Child>(session_->AsUser({folder_ + "/Velmora.dll"}),
+                                       session_->Environment(env));
+    }
+
+    // Puts a hand-off bitmap `width` x `height` of one-pixel black and white squares in place,
+    // the session user's own in a private folder.
+    void PlaceCheckerboard(int width, int height) {
+        const std::string folder = root_ + "/c/tolvik";
+        fs::create_directories(folder);
+        Shell(
+            "convert -size 2x2 xc:black -fill white -draw 'point 1,0' -draw 'point 0,1' "
+            "-write mpr:t +delete -size " +
+            std::to_string(width) + "x" + std::to_string(height) +
+            " tile:mpr:t -type truecolor 'BMP3:" + BitmapPath() + "'");
+        ASSERT_TRUE(fs::exists(BitmapPath()));
+        Shell("chown -R " + std::to_string(session_->UserId()) + " '" + root_ +
+              "/c' && chmod -R 0700 '" + root_ + "/c' && chmod 0600 '" + BitmapPath() + "'");
+    }
+
+    // How much of a one-pixel checkerboard the screen keeps near each corner of a `width` x
+    // `height` screenshot (inside the black bands the swirl may leave at the top and bottom):
+    // the mean difference of horizontally neighbouring pixels, 0 to 1. About 0.25 where the
+    // squares reach the screen nearly 1:1; a picture blurred to half resolution stays below 0.05.
+    std::vector<double> CornerDetail(const std::string& png, int width, int height) {
+        std::vector<double> detail;
+        const int w = width / 12, h = height / 12, insetX = width / 32, insetY = height / 14;
+        for (const auto& [x, y] : {std::pair{insetX, insetY}, std::pair{width - insetX - w, insetY},
+                                   std::pair{insetX, height - insetY - h},
+                                   std::pair{width - insetX - w, height - insetY - h}}) {
+            const std::string region = std::to_string(w) + "x" + std::to_string(h) + "+" +
+                                       std::to_string(x) + "+" + std::to_string(y);
+            const std::string value =
+                Shell("convert '" + png + "' -crop " + region +
+                      " +repage -colorspace gray \\( +clone -roll +1+0 \\) -compose difference "
+                      "-composite -crop " +
+                      std::to_string(w - 1) + "x" + std::to_string(h) +
+                      "+1+0 -format '%[fx:mean]' info:");
+            detail.push_back(std::atof(value.c_str()));
+        }
+        return detail;
+    }
+
+    // The renderer over a checkerboard at the output's full resolution: once it shows frames,
+    // the screen (kept as `name`) and its detail near the corners; then Escape ends it (status
+    // 0) and its window.
+    std::vector<double> RendererDetail(const std::string& name, int width, int height,
+                                       const std::map<std::string, std::string>& extra = {}) {
+        PlaceCheckerboard(width, height);
+        auto renderer = StartRenderer(extra);
+        const std::string trace = root_ + "/trace";
+        EXPECT_TRUE(
+            WaitUntil([&] { return ReadFile(trace).find("frames-64") != std::string::npos; }, 30s))
+            << ReadFile(trace);
+        KeepScreen(name);
+        const std::vector<double> detail =
+            CornerDetail(session_->UserFolder("shots") + "/" + name + ".png", width, height);
+        EscapeRenderer();
+        EXPECT_EQ(renderer->Wait(10s), 0);
+        EXPECT_FALSE(RendererShown());
+        return detail;
+    }
+
     std::uintptr_t WaitForWindow(const std::string& title, std::chrono::milliseconds timeout) {
         std::uintptr_t window = 0;
         WaitUntil([&] { return (window = FindWindow(session_->Get("DISPLAY"), title)) != 0; },
@@ -150,7 +231,7 @@ class WaylandRun : public ::testing::Test {
     // run and its window.
     void ExpectRunShowsTheDesktop(const std::string& name) {
         auto host = StartRun();
-        ASSERT_NE(WaitForWindow("Zentrova_VC", 20s), 0u) << ReadFile(root_ + "/trace");
+        ASSERT_TRUE(WaitUntil([&] { return RendererShown(); }, 20s)) << ReadFile(root_ + "/trace");
         const SavedBitmap bitmap(BitmapPath());
         Shell("convert '" + BitmapPath() + "' '" + ArtifactFolder() + "/" + name +
               ".png' 2>/dev/null");
@@ -162,6 +243,7 @@ class WaylandRun : public ::testing::Test {
         EXPECT_EQ(bitmap.Pixel(290, 240), kWindowColour);
         EscapeRenderer();
         EXPECT_EQ(host->Wait(10s), 0);
+        EXPECT_FALSE(RendererShown());
         EXPECT_EQ(FindWindow(session_->Get("DISPLAY"), "Zentrova_VC"), 0u);
     }
 
@@ -241,4 +323,60 @@ TEST_F(WaylandRun, APortalThatNeverAnswersHasItsRequestClosedBeforeTheMessageSho
         // The desktop's question, had there been one, went with the request before the box came.
         EXPECT_NE(PortalCalls().find("screenshot\nclose\n"), std::string::npos) << PortalCalls();
     });
+}
+
+// At scale 2 (1280 x 720 pixels, 640 x 360 in the layout) the renderer's own surface is drawn
+// at the full 1280 x 720: the squares survive near every corner. Forced onto XWayland, whose
+// window sway draws at scale 1 and enlarges, the same picture turns to flat grey.
+TEST_F(WaylandRun, TheRenderersOwnSurfaceKeepsFullResolutionAtScaleTwo) {
+    Begin({.width = 1280, .height = 720, .scale = 2, .portal = false});
+    for (const double detail : RendererDetail("wayland-renderer-scale2", 1280, 720))
+        EXPECT_GT(detail, 0.15);
+    const std::string trace = ReadFile(root_ + "/trace");
+    EXPECT_NE(trace.find("surfaces-opened"), std::string::npos) << trace;
+    EXPECT_EQ(trace.find("surfaces-refused"), std::string::npos) << trace;
+
+    fs::remove(root_ + "/trace");
+    for (const double detail : RendererDetail("wayland-renderer-scale2-xwayland", 1280, 720,
+                                              {{"VELMORA_FORCE_XWAYLAND", "1"}}))
+        EXPECT_LT(detail, 0.08);
+    const std::string fallback = ReadFile(root_ + "/trace");
+    EXPECT_NE(fallback.find("surfaces-refused"), std::string::npos) << fallback;
+    EXPECT_NE(fallback.find("VELMORA_FORCE_XWAYLAND"), std::string::npos) << fallback;
+}
+
+// At scale 1 the surface is the output, pixel for pixel.
+TEST_F(WaylandRun, TheRenderersOwnSurfaceKeepsFullResolutionAtScaleOne) {
+    Begin({.width = 640, .height = 480, .portal = false});
+    for (const double detail : RendererDetail("wayland-renderer-scale1", 640, 480))
+        EXPECT_GT(detail, 0.15);
+}
+
+// A picture that can't be read: the "Error" box shows over the session (the surface makes way
+// for it), and the renderer ends with status 1 once it is dismissed.
+TEST_F(WaylandRun, TheRenderersErrorBoxShowsAndEndsWithStatusOne) {
+    Begin({.width = 640, .height = 480, .portal = false});
+    PlaceCheckerboard(64, 64);
+    Shell("truncate -s 20 '" + BitmapPath() + "'");
+    auto renderer = StartRenderer();
+    ASSERT_NE(WaitForWindow("Error", 20s), 0u) << ReadFile(root_ + "/trace");
+    KeepScreen("wayland-renderer-error");
+    ASSERT_TRUE(WaitUntil([&] { return Focused("Error"); }, 10s));
+    ASSERT_TRUE(session_->Type({"-k", "Return"}));
+    EXPECT_EQ(renderer->Wait(10s), 1);
+}
+
+// The host follows the renderer's process, which the X11 window search can't see: a renderer
+// that ends by itself ends the run at once, the host with status 0.
+TEST_F(WaylandRun, TheHostEndsTheRunWhenTheRendererEnds) {
+    Begin({.width = 640, .height = 480, .portal = false});
+    auto host = StartRun();
+    ASSERT_TRUE(WaitUntil([&] { return RendererShown(); }, 20s)) << ReadFile(root_ + "/trace");
+    // The renderer is the host's only child.
+    const std::string renderer = Shell("pgrep -P " + std::to_string(host->pid()));
+    ASSERT_FALSE(renderer.empty());
+    Shell("kill -TERM " + renderer);
+    EXPECT_EQ(host->Wait(5s), 0);
+    const std::string trace = ReadFile(root_ + "/trace");
+    EXPECT_NE(trace.find("run-end"), std::string::npos) << trace;
 }

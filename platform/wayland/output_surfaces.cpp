@@ -1,0 +1,550 @@
+// Full-screen surfaces on the outputs of a Wayland session (see OpenOutputSurfaces in
+// platform.h): one xdg_toplevel per output, full screen on it, drawn through EGL with desktop
+// OpenGL at the output's full pixel size (buffer scale, or a fractional scale through the
+// viewporter where the compositor offers both), paced by the compositor's frame callbacks.
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <poll.h>
+#include <unistd.h>
+#include <wayland-client.h>
+#include <wayland-egl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fractional-scale-v1-client-protocol.h"
+#include "platform/monitor_layout.h"
+#include "platform/platform.h"
+#include "viewporter-client-protocol.h"
+#include "xdg-output-unstable-v1-client-protocol.h"
+#include "xdg-shell-client-protocol.h"
+
+namespace platform {
+namespace {
+
+// The evdev code of Escape, which wl_keyboard's key events carry as they are: no keymap needed.
+constexpr std::uint32_t kEscapeKey = 1;
+// How long the other surfaces are waited for once one wants a frame: about two refreshes.
+constexpr std::chrono::milliseconds kLateSurfaceWait{34};
+
+struct Output {
+    wl_output* output = nullptr;
+    zxdg_output_v1* xdg = nullptr;
+    std::uint32_t name = 0;
+    int scale = 1;
+    MonitorRect place;
+    bool placed = false;
+};
+
+struct Surface {
+    Output* output = nullptr;
+    wl_surface* surface = nullptr;
+    xdg_surface* xdgSurface = nullptr;
+    xdg_toplevel* toplevel = nullptr;
+    wp_viewport* viewport = nullptr;
+    wp_fractional_scale_v1* fractional = nullptr;
+    wl_egl_window* window = nullptr;
+    EGLSurface eglSurface = EGL_NO_SURFACE;
+    wl_callback* frame = nullptr;
+    int scale120 = 0;  // the compositor's fractional scale; 0 until it says one
+    int logicalWidth = 0, logicalHeight = 0;
+    bool configured = false;
+};
+
+struct Session {
+    wl_display* display = nullptr;
+    wl_registry* registry = nullptr;
+    wl_compositor* compositor = nullptr;
+    xdg_wm_base* shell = nullptr;
+    wl_seat* seat = nullptr;
+    wl_pointer* pointer = nullptr;
+    wl_keyboard* keyboard = nullptr;
+    zxdg_output_manager_v1* xdgOutputs = nullptr;
+    wp_viewporter* viewporter = nullptr;
+    wp_fractional_scale_manager_v1* fractionalScales = nullptr;
+    std::vector<std::unique_ptr<Output>> outputs;
+    std::vector<std::unique_ptr<Surface>> surfaces;
+    EGLDisplay egl = EGL_NO_DISPLAY;
+    EGLConfig config = nullptr;
+    EGLContext context = EGL_NO_CONTEXT;
+    bool escape = false;
+    bool closed = false;
+};
+
+Session* session = nullptr;
+std::vector<OutputSurface> shown;
+
+// ---- The listeners -----------------------------------------------------------------------------
+
+void OnPing(void*, xdg_wm_base* shell, std::uint32_t serial) {
+    xdg_wm_base_pong(shell, serial);
+}
+const xdg_wm_base_listener kShellListener{OnPing};
+
+void OnOutputGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                      std::int32_t, const char*, const char*, std::int32_t) {}
+void OnOutputMode(void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {}
+void OnOutputDone(void*, wl_output*) {}
+void OnOutputScale(void* data, wl_output*, std::int32_t factor) {
+    static_cast<Output*>(data)->scale = std::max(factor, 1);
+}
+void OnOutputName(void*, wl_output*, const char*) {}
+void OnOutputDescription(void*, wl_output*, const char*) {}
+const wl_output_listener kOutputListener{OnOutputGeometry, OnOutputMode, OnOutputDone,
+                                         OnOutputScale,    OnOutputName, OnOutputDescription};
+
+void OnLogicalPosition(void* data, zxdg_output_v1*, std::int32_t x, std::int32_t y) {
+    auto* output = static_cast<Output*>(data);
+    output->place.x = x;
+    output->place.y = y;
+}
+void OnLogicalSize(void* data, zxdg_output_v1*, std::int32_t width, std::int32_t height) {
+    auto* output = static_cast<Output*>(data);
+    output->place.width = width;
+    output->place.height = height;
+    output->placed = width > 0 && height > 0;
+}
+void OnXdgOutputDone(void*, zxdg_output_v1*) {}
+void OnXdgOutputName(void*, zxdg_output_v1*, const char*) {}
+void OnXdgOutputDescription(void*, zxdg_output_v1*, const char*) {}
+const zxdg_output_v1_listener kXdgOutputListener{OnLogicalPosition, OnLogicalSize, OnXdgOutputDone,
+                                                 OnXdgOutputName, OnXdgOutputDescription};
+
+void OnPointerEnter(void*, wl_pointer* pointer, std::uint32_t serial, wl_surface*, wl_fixed_t,
+                    wl_fixed_t) {
+    // No cursor surface: the pointer is hidden while it is over ours.
+    wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
+}
+void OnPointerLeave(void*, wl_pointer*, std::uint32_t, wl_surface*) {}
+void OnPointerMotion(void*, wl_pointer*, std::uint32_t, wl_fixed_t, wl_fixed_t) {}
+void OnPointerButton(void*, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t,
+                     std::uint32_t) {}
+void OnPointerAxis(void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {}
+void OnPointerFrame(void*, wl_pointer*) {}
+void OnPointerAxisSource(void*, wl_pointer*, std::uint32_t) {}
+void OnPointerAxisStop(void*, wl_pointer*, std::uint32_t, std::uint32_t) {}
+void OnPointerAxisDiscrete(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
+void OnPointerAxisValue120(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
+const wl_pointer_listener kPointerListener{
+    OnPointerEnter,        OnPointerLeave,       OnPointerMotion,     OnPointerButton,
+    OnPointerAxis,         OnPointerFrame,       OnPointerAxisSource, OnPointerAxisStop,
+    OnPointerAxisDiscrete, OnPointerAxisValue120};
+
+void OnKeymap(void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) {
+    // Only the raw code of Escape matters: the keymap is not read.
+    close(fd);
+}
+void OnKeyboardEnter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {}
+void OnKeyboardLeave(void*, wl_keyboard*, std::uint32_t, wl_surface*) {}
+void OnKey(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t key,
+           std::uint32_t state) {
+    if (key == kEscapeKey && state == WL_KEYBOARD_KEY_STATE_PRESSED) session->escape = true;
+}
+void OnModifiers(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
+                 std::uint32_t) {}
+void OnRepeatInfo(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
+const wl_keyboard_listener kKeyboardListener{OnKeymap, OnKeyboardEnter, OnKeyboardLeave,
+                                             OnKey,    OnModifiers,     OnRepeatInfo};
+
+void OnSeatCapabilities(void*, wl_seat* seat, std::uint32_t capabilities) {
+    if ((capabilities & WL_SEAT_CAPABILITY_POINTER) && !session->pointer) {
+        session->pointer = wl_seat_get_pointer(seat);
+        wl_pointer_add_listener(session->pointer, &kPointerListener, nullptr);
+    }
+    if ((capabilities & WL_SEAT_CAPABILITY_KEYBOARD) && !session->keyboard) {
+        session->keyboard = wl_seat_get_keyboard(seat);
+        wl_keyboard_add_listener(session->keyboard, &kKeyboardListener, nullptr);
+    }
+}
+void OnSeatName(void*, wl_seat*, const char*) {}
+const wl_seat_listener kSeatListener{OnSeatCapabilities, OnSeatName};
+
+void OnGlobal(void*, wl_registry* registry, std::uint32_t name, const char* interface,
+              std::uint32_t version) {
+    const auto bind = [&](const wl_interface* wanted, std::uint32_t highest) {
+        return wl_registry_bind(registry, name, wanted, std::min(version, highest));
+    };
+    if (std::strcmp(interface, wl_compositor_interface.name) == 0) {
+        session->compositor = static_cast<wl_compositor*>(bind(&wl_compositor_interface, 4));
+    } else if (std::strcmp(interface, xdg_wm_base_interface.name) == 0) {
+        session->shell = static_cast<xdg_wm_base*>(bind(&xdg_wm_base_interface, 1));
+        xdg_wm_base_add_listener(session->shell, &kShellListener, nullptr);
+    } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !session->seat) {
+        session->seat = static_cast<wl_seat*>(bind(&wl_seat_interface, 5));
+        wl_seat_add_listener(session->seat, &kSeatListener, nullptr);
+    } else if (std::strcmp(interface, wl_output_interface.name) == 0 && version >= 2) {
+        auto output = std::make_unique<Output>();
+        output->name = name;
+        output->output = static_cast<wl_output*>(bind(&wl_output_interface, 2));
+        wl_output_add_listener(output->output, &kOutputListener, output.get());
+        session->outputs.push_back(std::move(output));
+    } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0) {
+        session->xdgOutputs =
+            static_cast<zxdg_output_manager_v1*>(bind(&zxdg_output_manager_v1_interface, 2));
+    } else if (std::strcmp(interface, wp_viewporter_interface.name) == 0) {
+        session->viewporter = static_cast<wp_viewporter*>(bind(&wp_viewporter_interface, 1));
+    } else if (std::strcmp(interface, wp_fractional_scale_manager_v1_interface.name) == 0) {
+        session->fractionalScales = static_cast<wp_fractional_scale_manager_v1*>(
+            bind(&wp_fractional_scale_manager_v1_interface, 1));
+    }
+}
+void OnGlobalRemove(void*, wl_registry*, std::uint32_t) {}
+const wl_registry_listener kRegistryListener{OnGlobal, OnGlobalRemove};
+
+// ---- Sizes -------------------------------------------------------------------------------------
+
+// The surface's logical size: what the compositor configured, else its output's.
+void LogicalSize(const Surface& s, int& width, int& height) {
+    width = s.logicalWidth > 0 ? s.logicalWidth : s.output->place.width;
+    height = s.logicalHeight > 0 ? s.logicalHeight : s.output->place.height;
+}
+
+// The surface's scale in 120ths: the fractional scale where the compositor said one (and the
+// viewporter can show it), else the output's integer scale.
+int Scale120(const Surface& s) {
+    if (s.scale120 > 0 && s.viewport) return s.scale120;
+    return s.output->scale * 120;
+}
+
+// Sizes the surface's buffer (and tells the compositor how it maps to the logical size) for
+// the next commit; the EGL window follows the new size at the next swap.
+void ApplySize(Surface& s, OutputSurface& out) {
+    int width = 0, height = 0;
+    LogicalSize(s, width, height);
+    const int scale120 = Scale120(s);
+    const ScreenSize pixels = SurfacePixelSize(width, height, scale120);
+    if (s.viewport && scale120 % 120 != 0) {
+        wl_surface_set_buffer_scale(s.surface, 1);
+        wp_viewport_set_destination(s.viewport, width, height);
+    } else {
+        wl_surface_set_buffer_scale(s.surface, scale120 / 120);
+        if (s.viewport) wp_viewport_set_destination(s.viewport, -1, -1);
+    }
+    out.pixelWidth = std::max(pixels.width, 1);
+    out.pixelHeight = std::max(pixels.height, 1);
+    if (s.window) wl_egl_window_resize(s.window, out.pixelWidth, out.pixelHeight, 0, 0);
+}
+
+std::size_t IndexOf(const Surface* s) {
+    for (std::size_t i = 0; i < session->surfaces.size(); ++i)
+        if (session->surfaces[i].get() == s) return i;
+    return 0;
+}
+
+void OnSurfaceConfigure(void* data, xdg_surface* xdgSurface, std::uint32_t serial) {
+    auto* s = static_cast<Surface*>(data);
+    xdg_surface_ack_configure(xdgSurface, serial);
+    s->configured = true;
+    if (shown.size() == session->surfaces.size()) ApplySize(*s, shown[IndexOf(s)]);
+}
+const xdg_surface_listener kSurfaceListener{OnSurfaceConfigure};
+
+void OnToplevelConfigure(void* data, xdg_toplevel*, std::int32_t width, std::int32_t height,
+                         wl_array*) {
+    auto* s = static_cast<Surface*>(data);
+    s->logicalWidth = width;
+    s->logicalHeight = height;
+}
+void OnToplevelClose(void*, xdg_toplevel*) {
+    session->closed = true;
+}
+void OnToplevelBounds(void*, xdg_toplevel*, std::int32_t, std::int32_t) {}
+void OnToplevelCapabilities(void*, xdg_toplevel*, wl_array*) {}
+const xdg_toplevel_listener kToplevelListener{OnToplevelConfigure, OnToplevelClose,
+                                              OnToplevelBounds, OnToplevelCapabilities};
+
+void OnPreferredScale(void* data, wp_fractional_scale_v1*, std::uint32_t scale) {
+    auto* s = static_cast<Surface*>(data);
+    s->scale120 = static_cast<int>(std::min<std::uint32_t>(scale, 120 * 16));
+    if (shown.size() == session->surfaces.size()) ApplySize(*s, shown[IndexOf(s)]);
+}
+const wp_fractional_scale_v1_listener kFractionalListener{OnPreferredScale};
+
+void OnFrameDone(void* data, wl_callback* callback, std::uint32_t) {
+    auto* s = static_cast<Surface*>(data);
+    wl_callback_destroy(callback);
+    s->frame = nullptr;
+    shown[IndexOf(s)].wantsFrame = true;
+}
+const wl_callback_listener kFrameListener{OnFrameDone};
+
+// ---- Opening and closing -----------------------------------------------------------------------
+
+void DestroySurface(Surface& s) {
+    if (s.eglSurface != EGL_NO_SURFACE) eglDestroySurface(session->egl, s.eglSurface);
+    if (s.window) wl_egl_window_destroy(s.window);
+    if (s.frame) wl_callback_destroy(s.frame);
+    if (s.fractional) wp_fractional_scale_v1_destroy(s.fractional);
+    if (s.viewport) wp_viewport_destroy(s.viewport);
+    if (s.toplevel) xdg_toplevel_destroy(s.toplevel);
+    if (s.xdgSurface) xdg_surface_destroy(s.xdgSurface);
+    if (s.surface) wl_surface_destroy(s.surface);
+}
+
+void DestroySession() {
+    if (!session) return;
+    if (session->egl != EGL_NO_DISPLAY)
+        eglMakeCurrent(session->egl, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    for (auto& s : session->surfaces) DestroySurface(*s);
+    if (session->context != EGL_NO_CONTEXT) eglDestroyContext(session->egl, session->context);
+    if (session->egl != EGL_NO_DISPLAY) eglTerminate(session->egl);
+    for (auto& o : session->outputs) {
+        if (o->xdg) zxdg_output_v1_destroy(o->xdg);
+        wl_output_destroy(o->output);
+    }
+    if (session->fractionalScales)
+        wp_fractional_scale_manager_v1_destroy(session->fractionalScales);
+    if (session->viewporter) wp_viewporter_destroy(session->viewporter);
+    if (session->xdgOutputs) zxdg_output_manager_v1_destroy(session->xdgOutputs);
+    if (session->keyboard) wl_keyboard_destroy(session->keyboard);
+    if (session->pointer) wl_pointer_destroy(session->pointer);
+    if (session->seat) wl_seat_destroy(session->seat);
+    if (session->shell) xdg_wm_base_destroy(session->shell);
+    if (session->compositor) wl_compositor_destroy(session->compositor);
+    if (session->registry) wl_registry_destroy(session->registry);
+    wl_display_disconnect(session->display);
+    delete session;
+    session = nullptr;
+    shown.clear();
+}
+
+bool ForcedAway() {
+    const char* value = std::getenv("VELMORA_FORCE_XWAYLAND");
+    return value && *value && std::strcmp(value, "0") != 0;
+}
+
+// The outputs' places in the logical layout (xdg-output); false when none has one.
+bool PlaceOutputs(std::string& why) {
+    if (!session->xdgOutputs) {
+        why = "the compositor offers no zxdg_output_manager_v1";
+        return false;
+    }
+    for (auto& o : session->outputs) {
+        o->xdg = zxdg_output_manager_v1_get_xdg_output(session->xdgOutputs, o->output);
+        zxdg_output_v1_add_listener(o->xdg, &kXdgOutputListener, o.get());
+    }
+    if (wl_display_roundtrip(session->display) < 0) {
+        why = "the compositor went away";
+        return false;
+    }
+    std::erase_if(session->outputs, [](const std::unique_ptr<Output>& o) {
+        if (o->placed) return false;
+        zxdg_output_v1_destroy(o->xdg);
+        wl_output_destroy(o->output);
+        return true;
+    });
+    if (session->outputs.empty()) why = "the compositor names no output";
+    return !session->outputs.empty();
+}
+
+bool StartEgl(std::string& why) {
+    session->egl = eglGetPlatformDisplay(EGL_PLATFORM_WAYLAND_KHR, session->display, nullptr);
+    if (session->egl == EGL_NO_DISPLAY || !eglInitialize(session->egl, nullptr, nullptr)) {
+        why = "EGL does not start on this display";
+        return false;
+    }
+    if (!eglBindAPI(EGL_OPENGL_API)) {
+        why = "EGL offers no desktop OpenGL";
+        return false;
+    }
+    const EGLint attributes[] = {EGL_SURFACE_TYPE,
+                                 EGL_WINDOW_BIT,
+                                 EGL_RENDERABLE_TYPE,
+                                 EGL_OPENGL_BIT,
+                                 EGL_RED_SIZE,
+                                 8,
+                                 EGL_GREEN_SIZE,
+                                 8,
+                                 EGL_BLUE_SIZE,
+                                 8,
+                                 EGL_ALPHA_SIZE,
+                                 0,
+                                 EGL_NONE};
+    EGLint count = 0;
+    if (!eglChooseConfig(session->egl, attributes, &session->config, 1, &count) || count < 1) {
+        why = "EGL has no configuration for an OpenGL window";
+        return false;
+    }
+    session->context = eglCreateContext(session->egl, session->config, EGL_NO_CONTEXT, nullptr);
+    if (session->context == EGL_NO_CONTEXT) {
+        why = "EGL made no OpenGL context";
+        return false;
+    }
+    return true;
+}
+
+// A full-screen toplevel on `output`, committed without a buffer so that the compositor
+// configures it.
+void AddSurface(Output& output, std::string_view title) {
+    auto s = std::make_unique<Surface>();
+    s->output = &output;
+    s->surface = wl_compositor_create_surface(session->compositor);
+    s->xdgSurface = xdg_wm_base_get_xdg_surface(session->shell, s->surface);
+    xdg_surface_add_listener(s->xdgSurface, &kSurfaceListener, s.get());
+    s->toplevel = xdg_surface_get_toplevel(s->xdgSurface);
+    xdg_toplevel_add_listener(s->toplevel, &kToplevelListener, s.get());
+    const std::string titleText(title);
+    xdg_toplevel_set_title(s->toplevel, titleText.c_str());
+    xdg_toplevel_set_app_id(s->toplevel, "velmora");
+    xdg_toplevel_set_fullscreen(s->toplevel, output.output);
+    if (session->viewporter)
+        s->viewport = wp_viewporter_get_viewport(session->viewporter, s->surface);
+    if (session->viewporter && session->fractionalScales) {
+        s->fractional = wp_fractional_scale_manager_v1_get_fractional_scale(
+            session->fractionalScales, s->surface);
+        wp_fractional_scale_v1_add_listener(s->fractional, &kFractionalListener, s.get());
+    }
+    wl_surface_commit(s->surface);
+    session->surfaces.push_back(std::move(s));
+}
+
+bool AllConfigured() {
+    return std::all_of(session->surfaces.begin(), session->surfaces.end(),
+                       [](const std::unique_ptr<Surface>& s) { return s->configured; });
+}
+
+// Waits for the first configure of every surface, then makes their EGL windows.
+bool MakeSurfaces(std::string_view title, std::string& why) {
+    for (auto& o : session->outputs) AddSurface(*o, title);
+    while (!AllConfigured() && !session->closed)
+        if (wl_display_dispatch(session->display) < 0) {
+            why = "the compositor went away";
+            return false;
+        }
+    shown.resize(session->surfaces.size());
+    for (std::size_t i = 0; i < session->surfaces.size(); ++i) {
+        Surface& s = *session->surfaces[i];
+        shown[i].place = s.output->place;
+        ApplySize(s, shown[i]);
+        s.window = wl_egl_window_create(s.surface, shown[i].pixelWidth, shown[i].pixelHeight);
+        if (s.window)
+            s.eglSurface =
+                eglCreateWindowSurface(session->egl, session->config,
+                                       reinterpret_cast<EGLNativeWindowType>(s.window), nullptr);
+        if (s.eglSurface == EGL_NO_SURFACE ||
+            !eglMakeCurrent(session->egl, s.eglSurface, s.eglSurface, session->context)) {
+            why = "EGL made no window surface";
+            return false;
+        }
+        // The frame callbacks pace the drawing: a swap never waits by itself.
+        eglSwapInterval(session->egl, 0);
+    }
+    return true;
+}
+
+bool Open(std::string_view title, std::string& why) {
+    session->registry = wl_display_get_registry(session->display);
+    wl_registry_add_listener(session->registry, &kRegistryListener, nullptr);
+    if (wl_display_roundtrip(session->display) < 0) {
+        why = "the compositor went away";
+        return false;
+    }
+    if (!session->compositor || !session->shell) {
+        why = "the compositor offers no xdg_wm_base";
+        return false;
+    }
+    return PlaceOutputs(why) && StartEgl(why) && MakeSurfaces(title, why);
+}
+
+// ---- Waiting -----------------------------------------------------------------------------------
+
+// Reads and handles what the compositor has sent, waiting at most `timeout` (-1: no limit) for
+// something to come. False once the connection is gone.
+bool DispatchFor(int timeoutMs) {
+    wl_display* display = session->display;
+    while (wl_display_prepare_read(display) != 0)
+        if (wl_display_dispatch_pending(display) < 0) return false;
+    if (wl_display_flush(display) < 0 && errno != EAGAIN) {
+        wl_display_cancel_read(display);
+        return false;
+    }
+    pollfd fd{wl_display_get_fd(display), POLLIN, 0};
+    const int ready = poll(&fd, 1, timeoutMs);
+    if (ready > 0) {
+        if (wl_display_read_events(display) < 0) return false;
+    } else {
+        wl_display_cancel_read(display);
+        if (ready < 0 && errno != EINTR) return false;
+    }
+    return wl_display_dispatch_pending(display) >= 0;
+}
+
+}  // namespace
+
+bool OpenOutputSurfaces(std::string_view title, std::string& why) {
+    why.clear();
+    const char* name = std::getenv("WAYLAND_DISPLAY");
+    if (session || !name || !*name) return false;
+    if (ForcedAway()) {
+        why = "VELMORA_FORCE_XWAYLAND is set";
+        return false;
+    }
+    wl_display* display = wl_display_connect(nullptr);
+    if (!display) {
+        why = "no compositor answers at WAYLAND_DISPLAY";
+        return false;
+    }
+    session = new Session;
+    session->display = display;
+    if (Open(title, why) && !session->closed) return true;
+    if (why.empty()) why = "the compositor closed the surfaces at once";
+    DestroySession();
+    return false;
+}
+
+const std::vector<OutputSurface>& OutputSurfaces() {
+    return shown;
+}
+
+void DrawOnOutputSurface(std::size_t index) {
+    if (!session || index >= session->surfaces.size()) return;
+    const EGLSurface target = session->surfaces[index]->eglSurface;
+    eglMakeCurrent(session->egl, target, target, session->context);
+}
+
+void ShowOutputSurface(std::size_t index) {
+    if (!session || index >= session->surfaces.size()) return;
+    Surface& s = *session->surfaces[index];
+    if (!s.frame) {
+        s.frame = wl_surface_frame(s.surface);
+        wl_callback_add_listener(s.frame, &kFrameListener, &s);
+    }
+    shown[index].wantsFrame = false;
+    // The swap commits the surface, with the frame callback asked for above.
+    eglSwapBuffers(session->egl, s.eglSurface);
+}
+
+SurfaceNews WaitForOutputSurfaces() {
+    if (!session) return SurfaceNews::Closed;
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point firstReady{};
+    for (;;) {
+        if (session->escape) return SurfaceNews::Escape;
+        if (session->closed) return SurfaceNews::Closed;
+        const auto wanting = std::count_if(shown.begin(), shown.end(),
+                                           [](const OutputSurface& s) { return s.wantsFrame; });
+        const auto now = Clock::now();
+        if (wanting > 0 && firstReady == Clock::time_point{}) firstReady = now;
+        const auto late = firstReady + kLateSurfaceWait;
+        if (wanting == static_cast<long>(shown.size()) || (wanting > 0 && now >= late))
+            return SurfaceNews::Draw;
+        const int timeout =
+            wanting > 0
+                ? static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(late - now).count())
+                : -1;
+        if (!DispatchFor(timeout)) return SurfaceNews::Closed;
+    }
+}
+
+void CloseOutputSurfaces() {
+    DestroySession();
+}
+
+}  // namespace platform

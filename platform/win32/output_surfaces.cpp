@@ -1,0 +1,27 @@
+// Surfaces on the outputs (see OpenOutputSurfaces in platform.h): Windows shows a per-monitor
+// DPI aware program's window 1:1 on every monitor, so the renderer keeps its one window there.
+#include "platform/platform.h"
+
+namespace platform {
+
+bool OpenOutputSurfaces(std::string_view, std::string& why) {
+    why.clear();
+    return false;
+}
+
+const std::vector<OutputSurface>& OutputSurfaces() {
+    static const std::vector<OutputSurface> none;
+    return none;
+}
+
+void DrawOnOutputSurface(std::size_t) {}
+
+void ShowOutputSurface(std::size_t) {}
+
+SurfaceNews WaitForOutputSurfaces() {
+    return SurfaceNews::Closed;
+}
+
+void CloseOutputSurfaces() {}
+
+}  // namespace platform

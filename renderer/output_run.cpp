@@ -1,0 +1,66 @@
+// The run on the outputs' own surfaces (see output_run.h).
+#include "renderer/output_run.h"
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "renderer/scene.h"
+#include "shared/names.h"
+#include "shared/trace.h"
+
+namespace renderer {
+namespace {
+
+// Frames between two "frames-<count>" marks, as in the one-window run.
+constexpr long kFramesPerMark = 64;
+
+void markFrames(long frames) {
+    if (frames % kFramesPerMark != 0 || !trace::Enabled()) return;
+    trace::Mark(("frames-" + std::to_string(frames)).c_str());
+}
+
+// One frame on every surface that wants one; the picture's first frames are black while it is
+// still being read.
+void drawOutputs(long& frames) {
+    const std::vector<platform::OutputSurface>& surfaces = platform::OutputSurfaces();
+    platform::DrawOnOutputSurface(0);
+    const bool animated = startOutputsFrame();
+    for (std::size_t i = 0; i < surfaces.size(); ++i) {
+        if (!surfaces[i].wantsFrame) continue;
+        platform::DrawOnOutputSurface(i);
+        drawOnOutput(i, surfaces[i].pixelWidth, surfaces[i].pixelHeight);
+        platform::ShowOutputSurface(i);
+    }
+    if (!animated) return;
+    endOutputsFrame();
+    markFrames(++frames);
+}
+
+}  // namespace
+
+bool runOnOutputSurfaces() {
+    std::string why;
+    if (!platform::OpenOutputSurfaces(names::kRendererTitle, why)) {
+        if (!why.empty()) trace::Mark("surfaces-refused", why);
+        return false;
+    }
+    const std::vector<platform::OutputSurface>& surfaces = platform::OutputSurfaces();
+    std::vector<platform::MonitorRect> places;
+    std::vector<platform::ScreenSize> sizes;
+    for (const platform::OutputSurface& s : surfaces) {
+        places.push_back(s.place);
+        sizes.push_back({s.pixelWidth, s.pixelHeight});
+    }
+    trace::Mark("surfaces-opened");
+    useOutputSurfaces(places, sizes);
+    startLoadingTexture();
+    platform::DrawOnOutputSurface(0);
+    setFixedView(surfaces.front().pixelWidth, surfaces.front().pixelHeight);
+    long frames = 0;
+    while (platform::WaitForOutputSurfaces() == platform::SurfaceNews::Draw) drawOutputs(frames);
+    platform::CloseOutputSurfaces();
+    return true;
+}
+
+}  // namespace renderer
