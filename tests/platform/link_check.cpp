@@ -33,12 +33,13 @@ int main(int argc, char**) {
         &Translate, &FillIn,
         // Message box, windows, pointer, screen
         &ShowMessageBox, &WindowWithTitleExists, &WindowWithAnyTitleExists,
-        &WatchedWindowWithTitleExists, &ShowCursor, &WindowUnderPointer, &PrimaryScreenSize,
-        &TwipsPerPixel, &Monitors, &WindowScreenRect, &EmbedWindow, &CaptureScreen,
-        &CaptureFailureReason, &AnimateZoom,
+        &WatchedWindowWithTitleExists, &WindowSearchMissesSurfaces, &ShowCursor,
+        &WindowUnderPointer, &PrimaryScreenSize, &TwipsPerPixel, &Monitors, &WindowScreenRect,
+        &EmbedWindow, &CaptureScreen, &CaptureFailureReason, &AnimateZoom,
         // OpenGL, settings file, web
-        &CoverMonitors, &RequestSwapControl, &DisplayRefreshRate, &ReadIniValue, &WriteIniValue,
-        &OpenWebAddress);
+        &CoverMonitors, &RequestSwapControl, &DisplayRefreshRate, &OpenOutputSurfaces,
+        &OutputSurfaces, &DrawOnOutputSurface, &ShowOutputSurface, &WaitForOutputSurfaces,
+        &CloseOutputSurfaces, &ReadIniValue, &WriteIniValue, &OpenWebAddress);
     if (argc > 1000) {  // never true: the mapped file's constructor and destructor linked
         const MappedFile file("");
         return file.Ok() ? static_cast<int>(sum & 1) : 2;
