@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "forms/forms.h"
@@ -69,8 +70,16 @@ class FullScreenForm : public forms::Form {
         const int width = desktop.width, height = desktop.height;
         SetBounds({0, 0, width, height});
         Display->SetBounds({0, 0, width, height});
+        // Where the outputs have more pixels than the layout's units (a Wayland session at a
+        // scale above 1) the picture keeps all of them, in a picture box of its own that is
+        // shown nowhere: the renderer shows it.
+        const platform::ScreenSize picture = platform::DesktopPictureSize();
+        std::unique_ptr<forms::PictureBox> fullSize;
+        if (picture.width != width || picture.height != height)
+            fullSize = std::make_unique<forms::PictureBox>(0, 0, picture.width, picture.height);
         std::string why;
-        if (!Zentrova_B::CaptureDesktop(*Display, names::kHandOffBitmap, &why)) {
+        if (!Zentrova_B::CaptureDesktop(fullSize ? *fullSize : *Display, names::kHandOffBitmap,
+                                        &why)) {
             trace::Mark("capture-failed", why);
             EndWithoutPicture(why);
         }

@@ -67,4 +67,11 @@ ScreenSize SurfacePixelSize(int logicalWidth, int logicalHeight, int scale120);
 std::vector<MonitorRect> ScaledToPicture(std::span<const MonitorRect> logical, int width,
                                          int height);
 
+// `rect` (in the desktop's logical layout) in a picture of the logical box `box` drawn at
+// `scale` pixels per logical unit, the picture's (0, 0) at the box's top-left: each edge's
+// offset from the box's start times the scale, rounded to the nearest pixel, so that
+// neighbouring rectangles meet without a gap or an overlap. A scale of 1 only moves `rect`.
+// Scales that are not positive or not finite count as 1.
+MonitorRect ScaledRect(const MonitorRect& rect, const MonitorRect& box, double scale);
+
 }  // namespace platform

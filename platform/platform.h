@@ -387,10 +387,18 @@ bool EmbedWindow(NativeWindow child, NativeWindow parent, int x, int y, std::fun
 // ---- Desktop capture (x11/capture.cpp) ----------------------------------------------------------
 
 // Copies the bounding box of Monitors() 1:1 into `rgb` (rows top to bottom, 3 bytes a pixel,
-// `stride` bytes a row), the box's top-left at the bitmap's (0, 0); parts of the box that no
-// monitor shows are black. Only the top-left `width` x `height` pixels of the box are read; the
-// part of the bitmap beyond the box is left as it was. False when nothing could be read.
+// `stride` bytes a row), the box's top-left at the bitmap's (0, 0), at the size that
+// DesktopPictureSize gives; parts of the box that no monitor shows are black. Only the top-left
+// `width` x `height` pixels of the box are read; the part of the bitmap beyond the box is left
+// as it was. False when nothing could be read.
 bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride);
+
+// The size of the bitmap that CaptureScreen fills with every pixel the monitors show: the
+// bounding box of Monitors(), times the largest scale among the outputs where the compositor
+// draws them at more pixels than their logical size (a Wayland session at scale 2 gives twice
+// the box on each side; outputs at a smaller scale are enlarged into it). The box itself on X11
+// and Windows, where the monitors are already in pixels.
+ScreenSize DesktopPictureSize();
 
 // Why the latest CaptureScreen that returned false failed, in words for the user ("the desktop
 // portal refused the screenshot"). In a Wayland session CaptureScreen asks the compositor

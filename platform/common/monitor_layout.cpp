@@ -2,6 +2,7 @@
 #include "platform/monitor_layout.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace platform {
@@ -126,6 +127,16 @@ std::vector<MonitorRect> ScaledToPicture(std::span<const MonitorRect> logical, i
         parts[i] = {left, top, right - left, bottom - top};
     }
     return parts;
+}
+
+MonitorRect ScaledRect(const MonitorRect& rect, const MonitorRect& box, double scale) {
+    if (!(scale > 0.0) || !std::isfinite(scale)) scale = 1.0;
+    const auto edge = [scale](std::int64_t offset) {
+        const double at = std::round(static_cast<double>(offset) * scale);
+        return static_cast<int>(std::clamp(at, double{INT32_MIN}, double{INT32_MAX}));
+    };
+    const int left = edge(std::int64_t{rect.x} - box.x), top = edge(std::int64_t{rect.y} - box.y);
+    return {left, top, edge(Right(rect) - box.x) - left, edge(Bottom(rect) - box.y) - top};
 }
 
 }  // namespace platform

@@ -3,11 +3,16 @@
 #include <wayland-client.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
 
 #include "platform/monitor_layout.h"
 #include "platform/platform.h"
 #include "platform/wayland/wayland_capture.h"
+#include "xdg-output-unstable-v1-client-protocol.h"
 
 namespace platform::wayland {
 
@@ -22,9 +27,104 @@ bool InSession() {
     return true;
 }
 
-bool CaptureDesktop(std::span<const MonitorRect> monitors, RgbTarget& target, std::string& why) {
+namespace {
+
+// An output's current mode and logical size, for DesktopScale.
+struct ScaledOutput {
+    wl_output* output = nullptr;
+    zxdg_output_v1* xdg = nullptr;
+    int modeWidth = 0, modeHeight = 0;
+    int logicalWidth = 0, logicalHeight = 0;
+
+    // Pixels per logical unit; the longer sides are compared, so that a turned output counts
+    // the same. 0 while either is unknown.
+    double Scale() const {
+        const int mode = std::max(modeWidth, modeHeight);
+        const int logical = std::max(logicalWidth, logicalHeight);
+        return mode > 0 && logical > 0 ? static_cast<double>(mode) / logical : 0.0;
+    }
+};
+
+struct ScaleQuery {
+    zxdg_output_manager_v1* xdgOutputs = nullptr;
+    std::vector<std::unique_ptr<ScaledOutput>> outputs;
+};
+
+void OnGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                std::int32_t, const char*, const char*, std::int32_t) {}
+void OnMode(void* data, wl_output*, std::uint32_t flags, std::int32_t width, std::int32_t height,
+            std::int32_t) {
+    if (!(flags & WL_OUTPUT_MODE_CURRENT)) return;
+    auto* o = static_cast<ScaledOutput*>(data);
+    o->modeWidth = width;
+    o->modeHeight = height;
+}
+void OnDone(void*, wl_output*) {}
+void OnScale(void*, wl_output*, std::int32_t) {}
+const wl_output_listener kOutputListener{OnGeometry, OnMode, OnDone, OnScale, nullptr, nullptr};
+
+void OnLogicalPosition(void*, zxdg_output_v1*, std::int32_t, std::int32_t) {}
+void OnLogicalSize(void* data, zxdg_output_v1*, std::int32_t width, std::int32_t height) {
+    auto* o = static_cast<ScaledOutput*>(data);
+    o->logicalWidth = width;
+    o->logicalHeight = height;
+}
+void OnXdgDone(void*, zxdg_output_v1*) {}
+void OnXdgName(void*, zxdg_output_v1*, const char*) {}
+void OnXdgDescription(void*, zxdg_output_v1*, const char*) {}
+const zxdg_output_v1_listener kXdgListener{OnLogicalPosition, OnLogicalSize, OnXdgDone, OnXdgName,
+                                           OnXdgDescription};
+
+void OnGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+              std::uint32_t version) {
+    auto* query = static_cast<ScaleQuery*>(data);
+    if (std::strcmp(interface, wl_output_interface.name) == 0) {
+        auto o = std::make_unique<ScaledOutput>();
+        // Version 2 at most: the listener answers the events up to its scale.
+        o->output = static_cast<wl_output*>(
+            wl_registry_bind(registry, name, &wl_output_interface, std::min(version, 2u)));
+        wl_output_add_listener(o->output, &kOutputListener, o.get());
+        query->outputs.push_back(std::move(o));
+    } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0) {
+        query->xdgOutputs = static_cast<zxdg_output_manager_v1*>(wl_registry_bind(
+            registry, name, &zxdg_output_manager_v1_interface, std::min(version, 2u)));
+    }
+}
+void OnGlobalRemove(void*, wl_registry*, std::uint32_t) {}
+const wl_registry_listener kRegistryListener{OnGlobal, OnGlobalRemove};
+
+}  // namespace
+
+double DesktopScale() {
+    wl_display* display = wl_display_connect(nullptr);
+    if (!display) return 1.0;
+    ScaleQuery query;
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &kRegistryListener, &query);
+    double scale = 1.0;
+    if (wl_display_roundtrip(display) >= 0 && query.xdgOutputs) {
+        for (auto& o : query.outputs) {
+            o->xdg = zxdg_output_manager_v1_get_xdg_output(query.xdgOutputs, o->output);
+            zxdg_output_v1_add_listener(o->xdg, &kXdgListener, o.get());
+        }
+        if (wl_display_roundtrip(display) >= 0)
+            for (const auto& o : query.outputs) scale = std::max(scale, o->Scale());
+    }
+    for (auto& o : query.outputs) {
+        if (o->xdg) zxdg_output_v1_destroy(o->xdg);
+        wl_output_destroy(o->output);
+    }
+    if (query.xdgOutputs) zxdg_output_manager_v1_destroy(query.xdgOutputs);
+    wl_registry_destroy(registry);
+    wl_display_disconnect(display);
+    // No picture beyond what the reader takes: a scale from a broken report stays sane.
+    return std::min(scale, 8.0);
+}
+
+bool CaptureDesktop(std::span<const MonitorRect> monitors, RgbTarget& target, std::string& why,
+                    double scale) {
     std::string screenCopyWhy;
-    switch (CaptureWithScreenCopy(monitors, target, screenCopyWhy)) {
+    switch (CaptureWithScreenCopy(monitors, target, screenCopyWhy, scale)) {
         case RouteResult::Captured:
             return true;
         case RouteResult::Failed:
@@ -35,7 +135,7 @@ bool CaptureDesktop(std::span<const MonitorRect> monitors, RgbTarget& target, st
             break;
     }
     std::string portalWhy;
-    if (CaptureWithPortal(monitors, target, portalWhy) == RouteResult::Captured) return true;
+    if (CaptureWithPortal(monitors, target, portalWhy, scale) == RouteResult::Captured) return true;
     why = screenCopyWhy + "; " + portalWhy;
     return false;
 }
@@ -47,12 +147,14 @@ bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride, std::st
     }
     const std::vector<MonitorRect> monitors = Monitors();
     const MonitorRect box = BoundingBox(monitors);
-    RgbTarget target{rgb, std::min(width, box.width), std::min(height, box.height), stride};
+    const double scale = DesktopScale();
+    const MonitorRect picture = ScaledRect(box, box, scale);
+    RgbTarget target{rgb, std::min(width, picture.width), std::min(height, picture.height), stride};
     if (target.width <= 0 || target.height <= 0) {
         why = platform::Translate("the display names no monitor");
         return false;
     }
-    return CaptureDesktop(monitors, target, why);
+    return CaptureDesktop(monitors, target, why, scale);
 }
 
 }  // namespace platform::wayland

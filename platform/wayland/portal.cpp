@@ -13,6 +13,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/monitor_layout.h"
 #include "platform/platform.h"
 #include "platform/portal_request.h"
 #include "platform/wayland/bus_error.h"
@@ -325,7 +326,7 @@ bool TakePortalFile(const std::string& path, std::string& bytes, std::string& wh
 }
 
 RouteResult CaptureWithPortal(std::span<const MonitorRect> monitors, RgbTarget& target,
-                              std::string& why) {
+                              std::string& why, double scale) {
     sd_bus* bus = nullptr;
     if (sd_bus_open_user(&bus) < 0) {
         why = platform::Translate("there is no session bus to reach the desktop portal");
@@ -343,7 +344,11 @@ RouteResult CaptureWithPortal(std::span<const MonitorRect> monitors, RgbTarget& 
         why = platform::Translate("the portal's picture is not a readable PNG");
         return RouteResult::Failed;
     }
-    if (!CropDesktop(png->View(), monitors, target)) {
+    // The monitors' places in the picture, whose (0, 0) is the box's top-left.
+    const MonitorRect box = BoundingBox(monitors);
+    std::vector<MonitorRect> places;
+    for (const MonitorRect& m : monitors) places.push_back(ScaledRect(m, box, scale));
+    if (!CropDesktop(png->View(), places, target)) {
         why = platform::Translate("the portal's picture does not fit the monitors");
         return RouteResult::Failed;
     }

@@ -320,7 +320,7 @@ bool PlacedPictures(const Session& s, std::vector<OutputPicture>& pictures, std:
 }  // namespace
 
 RouteResult CaptureWithScreenCopy(std::span<const MonitorRect> monitors, RgbTarget& target,
-                                  std::string& why) {
+                                  std::string& why, double scale) {
     const auto deadline = Clock::now() + kScreenCopyTimeout;
     Session s;
     if (const RouteResult bound = BindGlobals(s, deadline, why); bound != RouteResult::Captured)
@@ -328,7 +328,10 @@ RouteResult CaptureWithScreenCopy(std::span<const MonitorRect> monitors, RgbTarg
     std::vector<OutputPicture> pictures;
     if (!CopyFrames(s, deadline, why) || !PlacedPictures(s, pictures, why))
         return RouteResult::Failed;
-    ComposeOutputs(pictures, BoundingBox(monitors), target);
+    // The outputs' places in the picture, whose (0, 0) is the box's top-left.
+    const MonitorRect box = BoundingBox(monitors);
+    for (OutputPicture& picture : pictures) picture.place = ScaledRect(picture.place, box, scale);
+    ComposeOutputs(pictures, ScaledRect(box, box, scale), target);
     return RouteResult::Captured;
 }
 

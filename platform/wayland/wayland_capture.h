@@ -1,8 +1,9 @@
 // The capture of the desktop in a Wayland session, where XWayland's root window has no
 // contents: the picture comes from the compositor instead, through the wlroots screen-copy
 // protocol where the compositor offers it, else through the desktop portal's Screenshot call.
-// The X11 backend's CaptureScreen hands over to it when WAYLAND_DISPLAY is set; the windows stay
-// on XWayland, so the monitors are XWayland's (the outputs in the compositor's logical layout).
+// The X11 backend's CaptureScreen hands over to it when WAYLAND_DISPLAY is set; the monitors are
+// XWayland's (the outputs in the compositor's logical layout), the picture holds them at the
+// largest output scale.
 #pragma once
 
 #include <chrono>
@@ -33,14 +34,20 @@ enum class RouteResult {
     Failed       // the route was tried and failed, was refused or timed out; `why` says so
 };
 
+// The largest number of pixels per logical unit among the outputs (an output's current mode
+// over its logical size, xdg-output): 2 for an output at scale 2, 1.5 at 150 %; 1 when the
+// compositor does not say, or no output is drawn at more than its logical size.
+double DesktopScale();
+
 // Copies every output through zwlr_screencopy_manager_v1 into `target`, whose (0, 0) is the
-// top-left of the bounding box of `monitors`: each output at its logical place (xdg-output),
-// scaled to its logical size, so that an output at scale 2 comes out at the size XWayland's
-// windows have there. Parts no output covers are black. NotOffered without the protocol (or
-// without xdg-output or shared memory); Failed when the compositor refuses a frame or does not
-// answer within kScreenCopyTimeout.
+// top-left of the bounding box of `monitors` and which holds that box at `scale` pixels per
+// logical unit: each output at its logical place (xdg-output) times the scale, so that at the
+// largest output scale (DesktopScale) an output at that scale comes out 1:1 and one at a smaller
+// scale enlarged; at 1 every output comes out at its logical size. Parts no output covers are
+// black. NotOffered without the protocol (or without xdg-output or shared memory); Failed when
+// the compositor refuses a frame or does not answer within kScreenCopyTimeout.
 RouteResult CaptureWithScreenCopy(std::span<const MonitorRect> monitors, RgbTarget& target,
-                                  std::string& why);
+                                  std::string& why, double scale = 1.0);
 
 // Asks the desktop portal (org.freedesktop.portal.Screenshot, not interactive) on the session
 // bus for a picture of the desktop, takes the PNG it names (TakePortalFile) and crops it to the
@@ -49,16 +56,19 @@ RouteResult CaptureWithScreenCopy(std::span<const MonitorRect> monitors, RgbTarg
 // PortalAnswerWait's, after which the request is closed, so that a question the desktop still
 // shows goes away before the caller shows its own. NotOffered without a session bus or portal;
 // Failed when screenshots are not allowed, or the portal refuses, fails, names an unusable file
-// or does not answer in time.
+// or does not answer in time. The monitors are laid out at `scale` as CaptureWithScreenCopy
+// lays them.
 RouteResult CaptureWithPortal(std::span<const MonitorRect> monitors, RgbTarget& target,
-                              std::string& why);
+                              std::string& why, double scale = 1.0);
 
 // The routes in order: screen-copy, else the portal. True when one captured the desktop; false
 // with the reasons of the routes tried in `why`.
-bool CaptureDesktop(std::span<const MonitorRect> monitors, RgbTarget& target, std::string& why);
+bool CaptureDesktop(std::span<const MonitorRect> monitors, RgbTarget& target, std::string& why,
+                    double scale = 1.0);
 
-// CaptureScreen of platform.h in a Wayland session: CaptureDesktop into the top-left `width` x
-// `height` pixels of the bounding box of Monitors() (XWayland's). False with the reason in `why`.
+// CaptureScreen of platform.h in a Wayland session: CaptureDesktop at DesktopScale into the
+// top-left `width` x `height` pixels of the bounding box of Monitors() (XWayland's). False with
+// the reason in `why`.
 bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride, std::string& why);
 
 // Takes the file the portal wrote at `path`, a place other programs can write too: opened

@@ -67,6 +67,11 @@ std::string CaptureFailureReason() {
     return "the system did not hand out the screen's pixels";
 }
 
+ScreenSize DesktopPictureSize() {
+    const MonitorRect box = BoundingBox(Monitors());
+    return {box.width, box.height};
+}
+
 bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride) {
     if (!rgb || width <= 0 || height <= 0 || stride < width * 3) return false;
     const std::vector<MonitorRect> monitors = Monitors();

@@ -119,6 +119,13 @@ std::string CaptureFailureReason() {
     return captureFailure;
 }
 
+ScreenSize DesktopPictureSize() {
+    const MonitorRect box = BoundingBox(Monitors());
+    if (!wayland::InSession()) return {box.width, box.height};
+    const MonitorRect picture = ScaledRect(box, box, wayland::DesktopScale());
+    return {picture.width, picture.height};
+}
+
 bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride) {
     // In a Wayland session XWayland's root window has no contents: the compositor hands out the
     // picture instead.

@@ -1,12 +1,13 @@
 // Whole screensaver runs in a headless sway session: the run's bitmap shows what the compositor
 // draws (its background and a native Wayland window) through screen copy and, with screen copy
-// hidden from the program, through the desktop portal; an output at scale 2 comes out at the
-// size XWayland's windows have; without a route, or with a portal that says no or never
-// answers, the run ends with a message box instead of a black desktop (an unanswered request
-// closed before the box shows). The renderer draws on a surface of its own at the output's full
-// resolution (fine detail survives at scale 2, where XWayland's window, the forced fallback,
-// blurs it), ends with Escape, shows its "Error" box over the session, and the host follows its
-// process. The programs run as the session's user.
+// hidden from the program, through the desktop portal; an output at scale 2 comes out at its
+// full resolution, and outputs of different scales at the largest, each showing its own part;
+// without a route, or with a portal that says no or never answers, the run ends with a message
+// box instead of a black desktop (an unanswered request closed before the box shows). The
+// renderer draws on a surface of its own at the output's full resolution (fine detail survives
+// at scale 2, where XWayland's window, the forced fallback, blurs it), ends with Escape, shows
+// its "Error" box over the session, and the host follows its process. The programs run as the
+// session's user.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -176,16 +177,27 @@ class WaylandRun : public ::testing::Test {
               "/c' && chmod -R 0700 '" + root_ + "/c' && chmod 0600 '" + BitmapPath() + "'");
     }
 
+    // Makes sway paint one-pixel black and white squares behind every window of `output`, at
+    // the output's full resolution.
+    void CheckerboardWallpaper(const std::string& output) {
+        const std::string png = session_->UserFolder("wallpaper") + "/squares.png";
+        Shell("convert -size 2x2 xc:black -fill white -draw 'point 1,0' -draw 'point 0,1' '" + png +
+              "' && chmod 0644 '" + png + "'");
+        session_->UserShell("swaymsg output " + output + " bg '" + png + "' tile");
+    }
+
     // How much of a one-pixel checkerboard the screen keeps near each corner of a `width` x
     // `height` screenshot (inside the black bands the swirl may leave at the top and bottom):
     // the mean difference of horizontally neighbouring pixels, 0 to 1. About 0.25 where the
     // squares reach the screen nearly 1:1; a picture blurred to half resolution stays below 0.05.
-    std::vector<double> CornerDetail(const std::string& png, int width, int height) {
+    // `left` is where the screen's part lies in the screenshot (an output's x in pixels).
+    std::vector<double> CornerDetail(const std::string& png, int width, int height, int left = 0) {
         std::vector<double> detail;
         const int w = width / 12, h = height / 12, insetX = width / 32, insetY = height / 14;
-        for (const auto& [x, y] : {std::pair{insetX, insetY}, std::pair{width - insetX - w, insetY},
-                                   std::pair{insetX, height - insetY - h},
-                                   std::pair{width - insetX - w, height - insetY - h}}) {
+        for (const auto& [x, y] :
+             {std::pair{left + insetX, insetY}, std::pair{left + width - insetX - w, insetY},
+              std::pair{left + insetX, height - insetY - h},
+              std::pair{left + width - insetX - w, height - insetY - h}}) {
             const std::string region = std::to_string(w) + "x" + std::to_string(h) + "+" +
                                        std::to_string(x) + "+" + std::to_string(y);
             const std::string value =
@@ -226,21 +238,22 @@ class WaylandRun : public ::testing::Test {
         return window;
     }
 
-    // A run over the coloured window: its bitmap, kept among the pictures as `name`, is
-    // 640 x 480 with the background and the window where the desktop shows them; Escape ends the
-    // run and its window.
-    void ExpectRunShowsTheDesktop(const std::string& name) {
+    // A run over the coloured window on a 640 x 480 desktop (in the layout's units) whose
+    // outputs are at `scale` at most: its bitmap, kept among the pictures as `name`, is the
+    // desktop at that scale, with the background and the window where the desktop shows them;
+    // Escape ends the run and its window.
+    void ExpectRunShowsTheDesktop(const std::string& name, int scale = 1) {
         auto host = StartRun();
         ASSERT_TRUE(WaitUntil([&] { return RendererShown(); }, 20s)) << ReadFile(root_ + "/trace");
         const SavedBitmap bitmap(BitmapPath());
         Shell("convert '" + BitmapPath() + "' '" + ArtifactFolder() + "/" + name +
               ".png' 2>/dev/null");
-        ASSERT_EQ(bitmap.width, 640);
-        ASSERT_EQ(bitmap.height, 480);
-        EXPECT_EQ(bitmap.Pixel(20, 20), kBackground);
-        EXPECT_EQ(bitmap.Pixel(630, 470), kBackground);
-        EXPECT_EQ(bitmap.Pixel(110, 110), kWindowColour);
-        EXPECT_EQ(bitmap.Pixel(290, 240), kWindowColour);
+        ASSERT_EQ(bitmap.width, 640 * scale);
+        ASSERT_EQ(bitmap.height, 480 * scale);
+        EXPECT_EQ(bitmap.Pixel(20 * scale, 20 * scale), kBackground);
+        EXPECT_EQ(bitmap.Pixel(630 * scale, 470 * scale), kBackground);
+        EXPECT_EQ(bitmap.Pixel(110 * scale, 110 * scale), kWindowColour);
+        EXPECT_EQ(bitmap.Pixel(290 * scale, 240 * scale), kWindowColour);
         EscapeRenderer();
         EXPECT_EQ(host->Wait(10s), 0);
         EXPECT_FALSE(RendererShown());
@@ -293,10 +306,17 @@ TEST_F(WaylandRun, ThePortalShowsTheDesktopWhenScreenCopyIsHidden) {
     EXPECT_FALSE(fs::exists("/tmp/out.png"));
 }
 
-TEST_F(WaylandRun, AnOutputAtScaleTwoIsCapturedAtTheSizeXWaylandsWindowsHave) {
+TEST_F(WaylandRun, AnOutputAtScaleTwoIsCapturedAtFullResolution) {
     Begin({.width = 1280, .height = 960, .scale = 2});
     OpenColouredWindow();
-    ExpectRunShowsTheDesktop("wayland-run-scale2");
+    ExpectRunShowsTheDesktop("wayland-run-scale2", 2);
+}
+
+// The same through the portal, whose picture is the desktop at full resolution already.
+TEST_F(WaylandRun, ThePortalKeepsFullResolutionAtScaleTwo) {
+    Begin({.width = 1280, .height = 960, .scale = 2, .screencopy = false});
+    OpenColouredWindow();
+    ExpectRunShowsTheDesktop("wayland-run-portal-scale2", 2);
 }
 
 TEST_F(WaylandRun, WithoutScreenCopyOrPortalTheRunEndsWithAMessage) {
@@ -379,4 +399,69 @@ TEST_F(WaylandRun, TheHostEndsTheRunWhenTheRendererEnds) {
     EXPECT_TRUE(host->Wait(5s).has_value());
     const std::string trace = ReadFile(root_ + "/trace");
     EXPECT_NE(trace.find("run-end"), std::string::npos) << trace;
+}
+
+// A whole run at scale 2 over a desktop of one-pixel squares: the capture keeps every pixel and
+// the renderer shows them 1:1, so the squares survive near every corner of the screen.
+TEST_F(WaylandRun, ARunAtScaleTwoShowsTheDesktopsFineDetail) {
+    Begin({.width = 1280, .height = 720, .scale = 2, .portal = false});
+    CheckerboardWallpaper("HEADLESS-1");
+    auto host = StartRun();
+    const std::string trace = root_ + "/trace";
+    ASSERT_TRUE(
+        WaitUntil([&] { return ReadFile(trace).find("frames-64") != std::string::npos; }, 30s))
+        << ReadFile(trace);
+    KeepScreen("wayland-run-scale2-detail");
+    for (const double detail :
+         CornerDetail(session_->UserFolder("shots") + "/wayland-run-scale2-detail.png", 1280, 720))
+        EXPECT_GT(detail, 0.15);
+    const SavedBitmap bitmap(BitmapPath());
+    EXPECT_EQ(bitmap.width, 1280);
+    EXPECT_EQ(bitmap.height, 720);
+    EscapeRenderer();
+    EXPECT_EQ(host->Wait(10s), 0);
+}
+
+// Two outputs, at scale 2 (1280 x 960 pixels, 640 x 480 in the layout) and at scale 1 (640 x 480
+// to its right): the bitmap holds the layout at scale 2 (the second output enlarged into it),
+// each output gets a surface of its own showing its own part, both keep their detail, and
+// Escape ends the run.
+TEST_F(WaylandRun, TwoOutputsOfDifferentScalesEachShowTheirOwnPart) {
+    Begin({.width = 1280, .height = 960, .scale = 2, .portal = false});
+    OpenColouredWindow();
+    // sway places a new output left of the others: both places are set.
+    session_->UserShell("swaymsg create_output");
+    session_->UserShell("swaymsg output HEADLESS-1 position 0 0");
+    session_->UserShell("swaymsg output HEADLESS-2 resolution 640x480 scale 1 position 640 0");
+    CheckerboardWallpaper("HEADLESS-1");
+    CheckerboardWallpaper("HEADLESS-2");
+    auto host = StartRun();
+    const std::string trace = root_ + "/trace";
+    ASSERT_TRUE(
+        WaitUntil([&] { return ReadFile(trace).find("frames-64") != std::string::npos; }, 30s))
+        << ReadFile(trace);
+    // Both surfaces are up: sway lists the renderer's title on each output.
+    const std::string tree = session_->UserShell("swaymsg -t get_tree");
+    const auto first = tree.find("\"name\": \"Zentrova_VC\"");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_NE(tree.find("\"name\": \"Zentrova_VC\"", first + 1), std::string::npos) << tree;
+    KeepScreen("wayland-run-two-scales");
+    const std::string shot = session_->UserFolder("shots") + "/wayland-run-two-scales.png";
+    for (const double detail : CornerDetail(shot, 1280, 960)) EXPECT_GT(detail, 0.15);
+    // The second output on its own, at its own scale.
+    const std::string second = session_->UserFolder("shots") + "/wayland-run-two-scales-2.png";
+    session_->UserShell("WAYLAND_DISPLAY=" + session_->Get("COMPOSITOR_DISPLAY") +
+                        " grim -o HEADLESS-2 '" + second + "'");
+    for (const double detail : CornerDetail(second, 640, 480)) EXPECT_GT(detail, 0.15);
+
+    const SavedBitmap bitmap(BitmapPath());
+    Shell("convert '" + BitmapPath() + "' '" + ArtifactFolder() +
+          "/wayland-run-two-scales-bitmap.png'");
+    ASSERT_EQ(bitmap.width, 2560);
+    ASSERT_EQ(bitmap.height, 960);
+    EXPECT_EQ(bitmap.Pixel(220, 220), kWindowColour);
+    EXPECT_EQ(bitmap.Pixel(580, 480), kWindowColour);
+    EscapeRenderer();
+    EXPECT_EQ(host->Wait(10s), 0);
+    EXPECT_FALSE(RendererShown());
 }

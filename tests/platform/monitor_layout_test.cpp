@@ -186,3 +186,19 @@ TEST(MonitorLayout, ScaledToPictureKeepsTheLayoutAtThePicturesScale) {
     EXPECT_TRUE(ListIs(platform::ScaledToPicture(mixed, 0, 720), {{}, {}}));
     EXPECT_TRUE(ListIs(platform::ScaledToPicture({}, 100, 100), {}));
 }
+
+// A capture laid out at the largest output scale: at 2 every edge doubles from the box's
+// corner; at 1.5 neighbours still meet (the shared edge rounds the same for both); at 1 the
+// rectangle only moves; a nonsense scale counts as 1.
+TEST(MonitorLayout, ScaledRectPlacesTheLayoutInAPictureAtAScale) {
+    const MonitorRect box{-640, 0, 1920, 720};
+    EXPECT_TRUE(Same(platform::ScaledRect({0, 0, 1280, 720}, box, 2.0), {1280, 0, 2560, 1440}));
+    EXPECT_TRUE(Same(platform::ScaledRect(box, box, 2.0), {0, 0, 3840, 1440}));
+    const MonitorRect left = platform::ScaledRect({-640, 0, 641, 480}, box, 1.5);
+    const MonitorRect right = platform::ScaledRect({1, 0, 1279, 720}, box, 1.5);
+    EXPECT_EQ(left.x + left.width, right.x);
+    EXPECT_TRUE(Same(left, {0, 0, 962, 720}));
+    EXPECT_TRUE(Same(platform::ScaledRect({0, 0, 1280, 720}, box, 1.0), {640, 0, 1280, 720}));
+    EXPECT_TRUE(Same(platform::ScaledRect({0, 0, 1280, 720}, box, 0.0), {640, 0, 1280, 720}));
+    EXPECT_TRUE(Same(platform::ScaledRect({0, 0, 1280, 720}, box, -2.0), {640, 0, 1280, 720}));
+}
