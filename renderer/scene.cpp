@@ -36,6 +36,8 @@ std::vector<MonitorView> views;
 // The outputs in the desktop's logical layout when the renderer draws on their own surfaces;
 // empty when it draws in one window over the monitors.
 std::vector<platform::MonitorRect> outputPlaces;
+// Their surfaces' sizes in pixels, in the same order.
+std::vector<platform::ScreenSize> outputSizes;
 // True when textures keep the picture's own sides (on the outputs' surfaces, whose OpenGL takes
 // any size): every pixel of the desktop reaches the screen unresampled.
 bool exactSides = false;
@@ -100,6 +102,11 @@ std::int64_t largestSide() {
     // Several monitors may each have a texture of their own: the picture keeps every pixel of
     // their box, up to what the reader takes at all.
     const std::int64_t limit = monitors.size() > 1 ? kMaxSide : 16384;
+    // One window over several outputs of a Wayland session (XWayland's, in the outputs' logical
+    // units) while the capture holds them at their scale: the picture comes down to the
+    // window's units, where each monitor's part lies.
+    if (monitors.size() > 1 && outputPlaces.empty() && platform::WindowSearchMissesSurfaces())
+        return std::max(desktop.width, desktop.height);
     return std::clamp<std::int64_t>(std::max(desktop.width, desktop.height), 2048, limit);
 }
 
@@ -194,7 +201,8 @@ bool pictureReady() {
     // The outputs' parts as the capture laid them out, at its scale.
     if (!outputPlaces.empty())
         monitors = platform::ScaledToPicture(outputPlaces, picture->width, picture->height);
-    views = makeMonitorViews(*picture, monitors);
+    views = outputPlaces.size() > 1 ? makeOutputViews(*picture, monitors, outputSizes)
+                                    : makeMonitorViews(*picture, monitors);
     // With a texture for each monitor the whole picture's is never sampled.
     if (views.empty() || views.front().name == 0) uploadBaseLevel(*picture, loaded);
     uploaded = true;
@@ -267,6 +275,37 @@ std::vector<MonitorView> makeMonitorViews(const RgbImage& image,
     return made;
 }
 
+std::vector<MonitorView> makeOutputViews(const RgbImage& image,
+                                         std::span<const platform::MonitorRect> parts,
+                                         std::span<const platform::ScreenSize> sizes) {
+    std::vector<MonitorView> made;
+    const platform::MonitorRect whole{0, 0, image.width, image.height};
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        MonitorView view;
+        view.part = platform::Intersection(parts[i], whole);
+        if (view.part.width > 0 && view.part.height > 0) {
+            RgbImage cut = cutOut(image, view.part);
+            // A part with more pixels than its output shows (an output at a smaller scale,
+            // enlarged into the picture) comes back to the output's own pixels.
+            if (i < sizes.size() && sizes[i].width > 0 && sizes[i].height > 0 &&
+                sizes[i].width < cut.width && sizes[i].height < cut.height) {
+                cut.pixels = makeBaseLevel({cut.pixels.data(), cut.width, cut.height},
+                                           sizes[i].width, sizes[i].height);
+                cut.width = sizes[i].width;
+                cut.height = sizes[i].height;
+            }
+            GLuint name = 0;
+            glGenTextures(1, &name);
+            view.name = name;
+            LoadedPicture prepared;
+            prepareBaseLevel(cut, prepared, exactSides);
+            uploadBaseLevel(cut, prepared, name);
+        }
+        made.push_back(view);
+    }
+    return made;
+}
+
 void drawMonitorViews(const std::vector<MonitorView>& list, int windowHeight, float power,
                       float twist) {
     evaluateMesh(power, twist, mesh);
@@ -285,6 +324,7 @@ void drawMonitorViews(const std::vector<MonitorView>& list, int windowHeight, fl
 void useOutputSurfaces(std::vector<platform::MonitorRect> places,
                        const std::vector<platform::ScreenSize>& pixelSizes) {
     outputPlaces = std::move(places);
+    outputSizes = pixelSizes;
     exactSides = true;
     // The picture the outputs need: their logical box at the largest scale among them.
     const platform::MonitorRect box = platform::BoundingBox(outputPlaces);

@@ -66,6 +66,15 @@ std::vector<MonitorView> makeMonitorViews(const RgbImage& image,
                                           std::span<const platform::MonitorRect> monitors,
                                           int maxTextureSide = 0);
 
+// What each output's own surface shows of `image` (bottom-up rows): `parts` are the outputs'
+// places in the picture, `sizes` their surfaces' sizes in pixels, in the same order. Every
+// output gets a texture of its own (needs a current OpenGL context), at its part's resolution,
+// or at its surface's where the part has more pixels than that (an output at a smaller scale
+// than the picture's). A part outside the picture gives a view that shows nothing.
+std::vector<MonitorView> makeOutputViews(const RgbImage& image,
+                                         std::span<const platform::MonitorRect> parts,
+                                         std::span<const platform::ScreenSize> sizes);
+
 // Evaluates the mesh for the given parameters and draws it once per view, each in its own
 // viewport and scissor box of a window `windowHeight` pixels high: one frame on every monitor.
 // Leaves the viewport at the last view's.
