@@ -1,6 +1,7 @@
 // Preloaded into Velmora.scr and Velmora.dll by the start-up benchmark: marks, in the file named
 // by $VELMORA_TIMING, when each program starts and exits, when the hand-off bitmap is written and
-// read, when the texture upload runs and when the first frame is presented, how many frames
+// read, when the texture upload runs and when the first frame (GLX or EGL) and the first frame
+// with the picture are presented, how many frames
 // a program presented and how evenly (the median and 99th percentile of the time between two
 // presented frames). The programs themselves are not changed; each wrapper forwards to the
 // real function.
@@ -52,7 +53,7 @@ bool InWorkFolder(const char* path) {
     return path && strstr(path, "/tolvik");
 }
 
-bool writeBegun = false, loadBegun = false, frameShown = false;
+bool writeBegun = false, loadBegun = false, frameShown = false, pictureShown = false;
 long swaps = 0;
 constexpr long kWarmUpSwaps = 20;
 
@@ -78,9 +79,9 @@ int SpreadLines(char* out, int size) {
     const long count = stamped - 1;
     for (long i = 0; i < count; ++i) gaps[i] = stamps[i + 1] - stamps[i];
     std::sort(gaps, gaps + count);
-    const int n = snprintf(out, size, "frame-p50 %lld %d\nframe-p99 %lld %d\n", gaps[count / 2],
-                           static_cast<int>(getpid()), gaps[count * 99 / 100],
-                           static_cast<int>(getpid()));
+    const int n =
+        snprintf(out, size, "frame-p50 %lld %d\nframe-p99 %lld %d\n", gaps[count / 2],
+                 static_cast<int>(getpid()), gaps[count * 99 / 100], static_cast<int>(getpid()));
     return n > 0 && n < size ? n : 0;
 }
 
@@ -276,14 +277,30 @@ void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei widt
     if (counted) UploadEnd();
 }
 
+// A presented frame: the first is marked, the first after the picture's upload too.
+static void Presented() {
+    MarkOnce(frameShown, "first-frame");
+    if (uploadMarked) MarkOnce(pictureShown, "picture-frame");
+}
+
 void glXSwapBuffers(void* display, unsigned long drawable) {
     static const auto real = Real<void (*)(void*, unsigned long)>("glXSwapBuffers");
     real(display, drawable);
-    MarkOnce(frameShown, "first-frame");
+    Presented();
     // The frame rate counts from the warm-up frame on: the first frames pay for shader
     // compilation and the switch to full screen.
     if (++swaps == kWarmUpSwaps) Mark("swap-warm");
     if (swaps >= kSpreadFrom && stamped < kMostStamps) stamps[stamped++] = Now();
+}
+
+// The renderer's own surfaces in a Wayland session present through EGL.
+unsigned eglSwapBuffers(void* display, void* surface) {
+    static const auto real = Real<unsigned (*)(void*, void*)>("eglSwapBuffers");
+    const unsigned result = real(display, surface);
+    Presented();
+    if (++swaps == kWarmUpSwaps) Mark("swap-warm");
+    if (swaps >= kSpreadFrom && stamped < kMostStamps) stamps[stamped++] = Now();
+    return result;
 }
 
 }  // extern "C"
