@@ -14,7 +14,9 @@ bench_start run-wayland "${1:?build folder}" Velmora.dll velmora_timed_launch \
 runs=${VELMORA_BENCH_RUNS:-3}
 size=${VELMORA_BENCH_SIZE:-1920x1080}
 watch_seconds=${VELMORA_BENCH_WATCH:-5}
-session=$tmp/session
+session=$tmp/session-1
+# The session's own user must reach its folder.
+chmod 0755 "$tmp"
 
 stop_session() {
   "$here/tests/support/wayland-session.sh" stop "$session" >/dev/null 2>&1 || true
@@ -53,6 +55,7 @@ convert -size 2x2 xc:black -fill white -draw 'point 1,0' -draw 'point 0,1' -writ
 printf "%-8s %-10s %12s %10s\n" scale path startup-ms cpu-%
 for scale in 1 2; do
   stop_session
+  session=$tmp/session-$scale
   "$here/tests/support/wayland-session.sh" start "$session" --size "$size" --scale "$scale" \
     --no-portal --owner $$ >"$tmp/env"
   set -a && . "$tmp/env" && set +a
