@@ -16,17 +16,6 @@
 
 namespace platform::wayland {
 
-bool InSession() {
-    const char* name = std::getenv("WAYLAND_DISPLAY");
-    if (!name || !*name) return false;
-    // A name left over from another session (an X session started from a Wayland one, a stale
-    // environment) leads nowhere: the X server's own picture is the desktop then.
-    wl_display* display = wl_display_connect(nullptr);
-    if (!display) return false;
-    wl_display_disconnect(display);
-    return true;
-}
-
 namespace {
 
 // An output's current mode and logical size, for DesktopScale.

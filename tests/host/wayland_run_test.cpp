@@ -433,7 +433,7 @@ TEST_F(WaylandRun, ARunAtScaleTwoShowsTheDesktopsFineDetail) {
         << ReadFile(trace);
     std::string seen;
     EXPECT_TRUE(WaitUntil(
-        [&] { return DetailShown("wayland-run-scale2-detail", 1280, 720, "", seen); }, 10s))
+        [&] { return DetailShown("wayland-run-scale2-detail", 1280, 720, "", seen); }, 30s))
         << seen;
     const SavedBitmap bitmap(BitmapPath());
     EXPECT_EQ(bitmap.width, 1280);
@@ -469,10 +469,10 @@ TEST_F(WaylandRun, TwoOutputsOfDifferentScalesEachShowTheirOwnPart) {
     // at its own scale.
     std::string seen;
     EXPECT_TRUE(
-        WaitUntil([&] { return DetailShown("wayland-run-two-scales", 1280, 960, "", seen); }, 10s))
+        WaitUntil([&] { return DetailShown("wayland-run-two-scales", 1280, 960, "", seen); }, 30s))
         << seen;
     EXPECT_TRUE(WaitUntil(
-        [&] { return DetailShown("wayland-run-two-scales-2", 640, 480, "HEADLESS-2", seen); }, 10s))
+        [&] { return DetailShown("wayland-run-two-scales-2", 640, 480, "HEADLESS-2", seen); }, 30s))
         << seen;
 
     const SavedBitmap bitmap(BitmapPath());
