@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/common/words.h"
+#include "platform/words.h"
 
 namespace forms {
 namespace {

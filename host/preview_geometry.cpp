@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/common/words.h"
+#include "platform/words.h"
 
 namespace Zentrova_R {
 namespace {

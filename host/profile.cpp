@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "platform/common/words.h"
 #include "platform/platform.h"
+#include "platform/words.h"
 
 namespace profile {
 namespace {

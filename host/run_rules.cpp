@@ -1,8 +1,8 @@
 // The display-free decisions of a full-screen run (see run_rules.h).
 #include "host/run_rules.h"
 
-#include "platform/common/words.h"
 #include "platform/platform.h"
+#include "platform/words.h"
 #include "shared/names.h"
 
 namespace run {

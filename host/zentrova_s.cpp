@@ -18,8 +18,8 @@
 #include "host/zentrova_b.h"
 #include "platform/monitor_layout.h"
 #include "platform/platform.h"
+#include "platform/trace.h"
 #include "shared/names.h"
-#include "shared/trace.h"
 
 namespace Zentrova_S {
 namespace {

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/trace.h"
 #include "renderer/scene.h"
 #include "shared/names.h"
-#include "shared/trace.h"
 
 namespace renderer {
 namespace {

@@ -7,9 +7,9 @@
 #include <optional>
 
 #include "platform/platform.h"
+#include "platform/trace.h"
 #include "renderer/frame_pacing.h"
 #include "renderer/scene.h"
-#include "shared/trace.h"
 
 namespace renderer {
 namespace {

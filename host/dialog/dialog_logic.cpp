@@ -7,8 +7,8 @@
 
 #include "host/settings.h"
 #include "host/zentrova_b.h"
-#include "platform/common/words.h"
 #include "platform/platform.h"
+#include "platform/words.h"
 
 namespace Zentrova_P {
 namespace {

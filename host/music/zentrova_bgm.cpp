@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "host/zentrova_b.h"
-#include "platform/common/words.h"
 #include "platform/platform.h"
 #include "platform/sound.h"
+#include "platform/words.h"
 
 namespace Zentrova_BGM {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/common/words.h"
 #include "platform/platform.h"
+#include "platform/words.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
 // Telling charset names apart (see platform.h): the same on every system.
-#include "platform/common/words.h"
 #include "platform/platform.h"
+#include "platform/words.h"
 
 namespace platform {
 

@@ -1,8 +1,8 @@
 // The desktop portal's request protocol (see portal_request.h).
 #include "platform/portal_request.h"
 
-#include "platform/common/words.h"
 #include "platform/platform.h"
+#include "platform/words.h"
 
 namespace platform {
 namespace {

@@ -1,5 +1,5 @@
 // Small word rules shared by every layer (see words.h).
-#include "platform/common/words.h"
+#include "platform/words.h"
 
 namespace platform {
 

@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/common/words.h"
 #include "platform/platform.h"
+#include "platform/words.h"
 
 namespace platform {
 namespace {

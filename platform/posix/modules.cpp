@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
-#include "shared/trace.h"
+#include "platform/trace.h"
 
 namespace platform::modules {
 

@@ -2,8 +2,8 @@
 // music, CD sectors mixed into the output after SDL_mixer's own mix, and the wave channel.
 #include "platform/sound/sound_devices.h"
 
-#include "platform/common/words.h"
 #include "platform/sound/sound_wave.h"
+#include "platform/words.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "platform/common/words.h"
 #include "platform/sound/mci_errors.h"
+#include "platform/words.h"
 
 namespace sound {
 

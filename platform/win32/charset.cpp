@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "platform/common/words.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_text.h"
+#include "platform/words.h"
 
 namespace platform {
 namespace {

@@ -3,8 +3,8 @@
 // After windows.h: the GL header needs its types.
 #include <GL/gl.h>
 
-#include "platform/common/words.h"
 #include "platform/platform.h"
+#include "platform/words.h"
 
 namespace platform {
 namespace {

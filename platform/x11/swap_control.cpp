@@ -2,8 +2,8 @@
 // extensions the server offers sets a swap interval of one refresh.
 #include <GL/glx.h>
 
-#include "platform/common/words.h"
 #include "platform/platform.h"
+#include "platform/words.h"
 #include "x11_display.h"
 
 namespace platform {

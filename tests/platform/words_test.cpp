@@ -1,8 +1,8 @@
 // The word rules every layer shares: extension lists, charset names, blanks and letter case.
 #include <gtest/gtest.h>
 
-#include "platform/common/words.h"
 #include "platform/platform.h"
+#include "platform/words.h"
 
 using platform::ListHasName;
 

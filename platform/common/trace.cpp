@@ -1,5 +1,5 @@
 // Timing marks (see trace.h).
-#include "shared/trace.h"
+#include "platform/trace.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-// Timing marks for the benchmarks and the display tests, written by both programs. When
-// $VELMORA_TIMING names a file, each mark appends one line "<label> <monotonic clock in ns>
-// <pid>" to it; without it a mark costs one check.
+// Timing marks for the benchmarks and the display tests, written by both programs and the
+// platform's module loader. When $VELMORA_TIMING names a file, each mark appends one line
+// "<label> <monotonic clock in ns> <pid>" to it; without it a mark costs one check.
 #pragma once
 
 #include <string_view>
