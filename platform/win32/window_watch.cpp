@@ -1,4 +1,6 @@
-// Finding a top-level window by its exact title, shown or hidden.
+// The window queries by exact title (see platform.h): a top-level window, shown or hidden. The
+// question costs little here, so the watch asks it each time and nothing is kept between
+// calls; x11/window_watch.cpp keeps the window found last where a search costs more.
 #include <windows.h>
 
 #include "platform/platform.h"
