@@ -92,24 +92,19 @@ bool SavePicture(const Picture& picture, const std::string& path, std::string* w
     // never left in a folder that others can write or that belongs to someone else.
     const std::string file = platform::MapDrivePath(path);
     const auto slash = file.find_last_of("/\\");
-    const std::string unsafe =
-        slash == std::string::npos
-            ? "no folder for " + file
-            : platform::UnsafeFolderReason(file.substr(0, slash == 0 ? 1 : slash));
-    if (!unsafe.empty()) {
-        if (why) *why = unsafe;
+    if (slash == std::string::npos) {
+        if (why) *why = "no folder for " + file;
         return false;
     }
+    if (!platform::FolderIsSafe(file.substr(0, slash == 0 ? 1 : slash), why)) return false;
     // Made anew for every run and read by the renderer at once: waiting for the disk would
     // only delay the picture. A picture that cannot be encoded leaves the old file as it was.
-    const bool saved = platform::ReplaceFileFrom(
+    return platform::ReplaceFileFrom(
         file,
         [&picture](const platform::ByteSink& sink) {
             return bitmap_file::Encode24To(picture, sink);
         },
-        platform::FileAccess::OwnerOnly, platform::Durability::Passing);
-    if (!saved && why) *why = platform::LastErrorText();
-    return saved;
+        platform::FileAccess::OwnerOnly, platform::Durability::Passing, why);
 }
 
 }  // namespace forms

@@ -18,7 +18,12 @@ namespace {
 // A settings file is a few lines; anything far larger is not ours and is left alone.
 constexpr std::size_t kMaxFileBytes = 1 << 20;
 
-std::string lastSaveError;
+// A write that failed for `reason`: LastApiResult says so and `why` gets the reason.
+bool SaveFailed(const std::string& reason, std::string* why) {
+    LastApiResult = 0;
+    if (why) *why = reason;
+    return false;
+}
 
 void LoadNumber(std::string_view key, std::int16_t& into, const std::string& path) {
     IniValue = GetIniString(kSection, key, path);
@@ -53,25 +58,23 @@ SettingsFiles LocateSettings() {
     return LocateSettingsIn(platform::ProgramFolder());
 }
 
-std::optional<std::string> PrepareSettingsSave(const SettingsFiles& files) {
-    if (files.write == files.read) return std::nullopt;
+bool PrepareSettingsSave(const SettingsFiles& files, std::string* why) {
+    if (files.write == files.read) return true;
     const std::string folder = FolderOf(files.write);
-    if (!folder.empty() && !platform::MakePrivateFolders(folder))
-        return platform::FillIn(platform::Translate("the folder %s cannot be made (%s)"),
-                                {folder, platform::LastErrorText()});
+    if (std::string problem; !folder.empty() && !platform::MakePrivateFolders(folder, &problem)) {
+        if (why)
+            *why = platform::FillIn(platform::Translate("the folder %s cannot be made (%s)"),
+                                    {folder, problem});
+        return false;
+    }
     std::string bytes;
     if (platform::ReadRegularFile(files.write, bytes, kMaxFileBytes) !=
         platform::ReadResult::Missing)
-        return std::nullopt;  // there already (what can't be read, PutIniString refuses)
+        return true;  // there already (what can't be read, PutIniString refuses)
     if (platform::ReadRegularFile(files.read, bytes, kMaxFileBytes) != platform::ReadResult::Ok)
-        return std::nullopt;  // no starting point: the save makes a new file
-    if (!platform::ReplaceFile(files.write, bytes, platform::FileAccess::KeepOrUserDefault))
-        return platform::LastErrorText();
-    return std::nullopt;
-}
-
-std::string LastSaveError() {
-    return lastSaveError;
+        return true;  // no starting point: the save makes a new file
+    return platform::ReplaceFile(files.write, bytes, platform::FileAccess::KeepOrUserDefault,
+                                 platform::Durability::Lasting, why);
 }
 
 std::string SaveFailedMessage(const std::string& path, const std::string& reason) {
@@ -82,24 +85,27 @@ std::string SaveFailedMessage(const std::string& path, const std::string& reason
 
 std::string GetIniString(std::string_view section, std::string_view key, const std::string& path) {
     // Where the system keeps such files itself, it reads them.
-    if (auto value = platform::ReadIniValue(section, key, path)) return *value;
+    if (std::string value;
+        platform::ReadIniValue(section, key, path, value) == platform::ProfileCall::Done)
+        return value;
     std::string bytes;
     if (platform::ReadRegularFile(path, bytes, kMaxFileBytes) != platform::ReadResult::Ok)
         return {};
     return profile::Read(bytes, section, key, platform::LocaleCharset());
 }
 
-std::string PutIniString(std::string_view section, std::string_view key, std::string_view value,
-                         const std::string& path) {
-    LastApiResult = 0;
-    lastSaveError.clear();
+bool PutIniString(std::string_view section, std::string_view key, std::string_view value,
+                  const std::string& path, std::string* why) {
+    std::string reason;
     // Where the system keeps such files itself, it writes them.
-    if (const auto written = platform::WriteIniValue(section, key, value, path)) {
-        if (*written)
+    switch (platform::WriteIniValue(section, key, value, path, &reason)) {
+        case platform::ProfileCall::Done:
             LastApiResult = 1;
-        else
-            lastSaveError = platform::LastErrorText();
-        return {};
+            return true;
+        case platform::ProfileCall::Refused:
+            return SaveFailed(reason, why);
+        case platform::ProfileCall::NotOffered:
+            break;
     }
     // A settings file that is a symbolic link (kept with the user's other configuration, say)
     // is updated at the link's target, and the link stays.
@@ -107,21 +113,21 @@ std::string PutIniString(std::string_view section, std::string_view key, std::st
     std::string bytes;
     const auto read = platform::ReadRegularFile(target, bytes, kMaxFileBytes);
     if (read == platform::ReadResult::Failed) {  // never replace what we could not read
-        lastSaveError = platform::Translate(
+        reason = platform::Translate(
             "it is not a file that can be read (a folder, a device, no rights?)");
-        return {};
+        return SaveFailed(reason, why);
     }
     const auto updated = profile::Write(bytes, section, key, value, platform::LocaleCharset());
     if (!updated) {
-        lastSaveError = platform::Translate(
+        reason = platform::Translate(
             "the text has a line break or a character that your locale's charset can't carry");
-        return {};
+        return SaveFailed(reason, why);
     }
-    if (platform::ReplaceFile(target, *updated, platform::FileAccess::KeepOrUserDefault))
-        LastApiResult = 1;
-    else
-        lastSaveError = platform::LastErrorText();
-    return {};
+    if (!platform::ReplaceFile(target, *updated, platform::FileAccess::KeepOrUserDefault,
+                               platform::Durability::Lasting, &reason))
+        return SaveFailed(reason, why);
+    LastApiResult = 1;
+    return true;
 }
 
 void LoadSettings() {

@@ -37,11 +37,9 @@ SettingsFiles LocateSettings();
 
 // Makes `files.write` ready for PutIniString: creates the user's settings folder when missing and,
 // while the file to write does not exist, starts it as a copy of `files.read` (when that exists),
-// so that nothing of the starting point is lost. Nothing on success, else the reason.
-std::optional<std::string> PrepareSettingsSave(const SettingsFiles& files);
-
-// Why the latest PutIniString failed, in words for the user; empty after a success.
-std::string LastSaveError();
+// so that nothing of the starting point is lost. False when it can't, with why in words for the
+// user.
+bool PrepareSettingsSave(const SettingsFiles& files, std::string* why = nullptr);
 
 // The message shown when saving to `path` failed for `reason`.
 std::string SaveFailedMessage(const std::string& path, const std::string& reason);
@@ -51,10 +49,10 @@ std::string SaveFailedMessage(const std::string& path, const std::string& reason
 std::string GetIniString(std::string_view section, std::string_view key, const std::string& path);
 
 // Writes one value, creating the file, section and key when missing; the file is replaced as a
-// whole through a rename, so a failed write leaves it as it was. LastApiResult becomes 1 on
-// success, 0 on failure. Always returns the empty string.
-std::string PutIniString(std::string_view section, std::string_view key, std::string_view value,
-                         const std::string& path);
+// whole through a rename, so a failed write leaves it as it was. True when written; false
+// otherwise, with why in words for the user. LastApiResult mirrors the result: 1 or 0.
+bool PutIniString(std::string_view section, std::string_view key, std::string_view value,
+                  const std::string& path, std::string* why = nullptr);
 
 // Fills BgmMode, BgmRepeat, BgmFile, BgmFolder and IniValue from the settings file
 // (LocateSettings().read). Afterwards

@@ -49,27 +49,28 @@ std::string_view SourceName(Source source) {
     return "?";
 }
 
-std::string NoSourceText(const Session& session, const std::vector<Source>& tried,
-                         const std::vector<std::string>& reasons, const std::string& waylandError) {
+std::string NoSourceText(const Session& session, const std::vector<Attempt>& attempts,
+                         const std::string& waylandError) {
     const std::vector<Source> all = Candidates(session);
     if (all.empty())
         return platform::Translate("no display: neither WAYLAND_DISPLAY nor DISPLAY is set");
     std::string text = waylandError.empty() ? "" : waylandError + "; ";
     text += platform::Translate("no source of idle time; looked for");
     for (std::size_t i = 0; i < all.size(); ++i) {
-        const auto at = std::find(tried.begin(), tried.end(), all[i]);
-        const auto n = static_cast<std::size_t>(at - tried.begin());
+        const auto at = std::find_if(attempts.begin(), attempts.end(),
+                                     [&](const Attempt& a) { return a.source == all[i]; });
         text += std::string(i == 0 ? " " : "; ") + std::string(SourceName(all[i])) + ": " +
-                (n < reasons.size()      ? reasons[n]
+                (at != attempts.end()    ? at->error
                  : !waylandError.empty() ? platform::Translate("the compositor was not reached")
                                          : platform::Translate("not offered by the compositor"));
     }
     return text;
 }
 
-int NoSourceStatus(const std::vector<bool>& lasting) {
-    const bool allLast = std::all_of(lasting.begin(), lasting.end(), [](bool b) { return b; });
-    return !lasting.empty() && allLast ? kNoSourceStatus : 1;
+int NoSourceStatus(const std::vector<Attempt>& attempts, const std::string& waylandError) {
+    const bool allLast =
+        std::all_of(attempts.begin(), attempts.end(), [](const Attempt& a) { return a.lasting; });
+    return !attempts.empty() && allLast && waylandError.empty() ? kNoSourceStatus : 1;
 }
 
 }  // namespace idle

@@ -25,16 +25,22 @@ std::vector<platform::idle::Source> SourcesToTry(const platform::idle::Session& 
 // How the source is named to the user (its protocol, extension or bus interface).
 std::string_view SourceName(platform::idle::Source source);
 
-// The line said when no source could be opened: every source looked for in `session`, each with
-// why it could not be had: the reason of its attempt in `tried` (`reasons` in the same order),
-// else that the compositor was not reached (`waylandError`, said first, tells why) or does not
-// offer it.
-std::string NoSourceText(const platform::idle::Session& session,
-                         const std::vector<platform::idle::Source>& tried,
-                         const std::vector<std::string>& reasons, const std::string& waylandError);
+// A source that was tried and did not open.
+struct Attempt {
+    platform::idle::Source source;
+    std::string error;    // why, in a few words
+    bool lasting = true;  // false when a display or bus did not answer, which may change
+};
 
-// The exit status without a source: kNoSourceStatus when every failure in `lasting` (one per
-// attempt, false for a display or bus that did not answer) lasts, else 1 (worth trying again).
-int NoSourceStatus(const std::vector<bool>& lasting);
+// The line said when no source could be opened: every source looked for in `session`, each with
+// why it could not be had: the error of its attempt in `attempts`, else that the compositor was
+// not reached (`waylandError`, said first, tells why) or does not offer it.
+std::string NoSourceText(const platform::idle::Session& session,
+                         const std::vector<Attempt>& attempts, const std::string& waylandError);
+
+// The exit status without a source: kNoSourceStatus when there were attempts and every one
+// failed for good, with the compositor reached (`waylandError` empty), else 1 (worth trying
+// again).
+int NoSourceStatus(const std::vector<Attempt>& attempts, const std::string& waylandError);
 
 }  // namespace idle

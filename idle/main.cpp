@@ -65,7 +65,7 @@ int Watch(pidle::Monitor& monitor, pidle::Waiter& waiter, const std::string& pro
         wasGoing = going;
         if (step.startRun) {
             std::string error;
-            if (run.Start(program, "/s", error)) {
+            if (run.Start(program, "/s", &error)) {
                 Log(idle::RunLogLine(++runs, monitor.IdleMs(), run.pid()));
                 wasGoing = true;
             } else {
@@ -89,21 +89,17 @@ std::unique_ptr<pidle::Monitor> OpenFirstSource(std::int64_t idleMs, int& status
     const pidle::Session session = pidle::CurrentSession();
     std::vector<std::string> globals;
     std::string waylandError;
-    std::vector<bool> lasting;
-    if (session.wayland) {
-        if (auto offered = pidle::WaylandGlobals(waylandError)) globals = std::move(*offered);
-        if (!waylandError.empty()) lasting.push_back(false);
+    if (session.wayland) pidle::WaylandGlobals(globals, &waylandError);
+    std::vector<idle::Attempt> attempts;
+    for (pidle::Source source : idle::SourcesToTry(session, globals)) {
+        std::unique_ptr<pidle::Monitor> monitor;
+        std::string error;
+        const pidle::Opening opening = pidle::OpenMonitor(source, idleMs, monitor, &error);
+        if (opening == pidle::Opening::Opened) return monitor;
+        attempts.push_back({source, error, opening == pidle::Opening::Absent});
     }
-    const std::vector<pidle::Source> sources = idle::SourcesToTry(session, globals);
-    std::vector<std::string> reasons;
-    for (pidle::Source source : sources) {
-        pidle::Opened opened = pidle::OpenMonitor(source, idleMs);
-        if (opened.monitor) return std::move(opened.monitor);
-        reasons.push_back(opened.error);
-        lasting.push_back(opened.lasting);
-    }
-    Log("velmora-idle: " + idle::NoSourceText(session, sources, reasons, waylandError));
-    status = idle::NoSourceStatus(lasting);
+    Log("velmora-idle: " + idle::NoSourceText(session, attempts, waylandError));
+    status = idle::NoSourceStatus(attempts, waylandError);
     return nullptr;
 }
 
@@ -128,7 +124,7 @@ int main(int argc, char** argv) {
     const std::string program =
         platform::PathInFolder(platform::ProgramFolder(), names::kHostFileName);
     pidle::Waiter waiter;
-    if (!pidle::CanRun(program, error) || !waiter.Open(error)) {
+    if (!pidle::CanRun(program, &error) || !waiter.Open(&error)) {
         Log("velmora-idle: " + error);
         return 1;
     }

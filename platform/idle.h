@@ -1,6 +1,7 @@
 // The idle companion's view of the user's session (Linux): how long it has been free of input, as
 // the X server or the Wayland compositor tells it, whether another program's full-screen window is
-// in front, the runs it starts, and one wait for all of that and the signals that end it.
+// in front, the runs it starts, and one wait for all of that and the signals that end it. A call
+// that can fail says so in its result and writes why, in a few words, to its `why` when given.
 #pragma once
 
 #include <cstdint>
@@ -30,10 +31,10 @@ struct Session {
 };
 Session CurrentSession();
 
-// The interface names of the globals the Wayland compositor ($WAYLAND_DISPLAY) offers, in the
-// order it announced them; nothing, with `error` set, when it can't be reached.
-// (wayland/idle.cpp)
-std::optional<std::vector<std::string>> WaylandGlobals(std::string& error);
+// Fills `globals` with the interface names of the globals the Wayland compositor
+// ($WAYLAND_DISPLAY) offers, in the order it announced them. False, with why, when it can't be
+// reached. (wayland/idle.cpp)
+bool WaylandGlobals(std::vector<std::string>& globals, std::string* why = nullptr);
 
 // ---- Watching the session (x11/idle.cpp, wayland/idle.cpp, wayland/mutter_idle.cpp) ----------
 
@@ -57,15 +58,17 @@ class Monitor {
     virtual bool FullScreenInFront(std::span<const std::string_view> ownTitles) = 0;
 };
 
-// A source opened, or why not.
-struct Opened {
-    std::unique_ptr<Monitor> monitor;  // nothing when it could not be opened; then:
-    std::string error;                 // why, in a few words
-    bool lasting = true;  // false when a display or bus did not answer, which may change
+// How opening a source went.
+enum class Opening {
+    Opened,     // the source is open
+    Absent,     // the session has no such source, and asking again will not change that
+    Unanswered  // a display or bus did not answer, which may change
 };
 
-// Opens `source`, told that runs start after `idleMs` without input (1 ms to 2^32 - 1 ms).
-Opened OpenMonitor(Source source, std::int64_t idleMs);
+// Opens `source` into `monitor`, told that runs start after `idleMs` without input (1 ms to
+// 2^32 - 1 ms). Anything but Opened leaves `monitor` empty and says why.
+Opening OpenMonitor(Source source, std::int64_t idleMs, std::unique_ptr<Monitor>& monitor,
+                    std::string* why = nullptr);
 
 // What to do when an X connection breaks in the middle of a call, where Xlib can't go on: `hook`
 // runs, then the program ends with status 0.
@@ -73,8 +76,8 @@ void OnConnectionLostInCall(void (*hook)());
 
 // ---- Runs (posix/idle_run.cpp) -------------------------------------------------------------
 
-// Whether `program` is there and may be run; `error` says why not.
-bool CanRun(const std::string& program, std::string& error);
+// Whether `program` is there and may be run; false with why when not.
+bool CanRun(const std::string& program, std::string* why = nullptr);
 
 // One run of the screensaver: a program started as a process group of its own (the host and the
 // renderer it starts), watched without blocking, and ended on request.
@@ -86,8 +89,8 @@ class Run {
     Run& operator=(const Run&) = delete;
 
     // Starts `program` with the single argument `argument`, with default signal handling and an
-    // empty signal mask whatever ours are. False, with `error` set, when it could not be started.
-    bool Start(const std::string& program, const std::string& argument, std::string& error);
+    // empty signal mask whatever ours are. False, with why, when it could not be started.
+    bool Start(const std::string& program, const std::string& argument, std::string* why = nullptr);
     std::int32_t pid() const { return pid_; }
     // True while the started program has not ended; reaps it once it has.
     bool Going();
@@ -113,8 +116,8 @@ class Waiter {
     Waiter(const Waiter&) = delete;
     Waiter& operator=(const Waiter&) = delete;
 
-    // Takes the signals over. False, with `error` set, when it can't.
-    bool Open(std::string& error);
+    // Takes the signals over. False, with why, when it can't.
+    bool Open(std::string* why = nullptr);
 
     struct Woken {
         bool endRequested = false;    // one of the ending signals arrived

@@ -10,6 +10,13 @@
 
 namespace platform::idle {
 
+// A source opened, or why not: what OpenMonitor hands on as its Opening and `why`.
+struct Opened {
+    std::unique_ptr<Monitor> monitor;  // nothing when it could not be opened; then:
+    std::string error;                 // why, in a few words
+    bool lasting = true;  // false when a display or bus did not answer, which may change
+};
+
 // MIT-SCREEN-SAVER on $DISPLAY (x11/idle.cpp).
 Opened OpenXScreenSaver();
 

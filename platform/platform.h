@@ -3,6 +3,10 @@
 // topic: platform/posix (files, text, processes, clock) and platform/x11 (display, windows,
 // screen) on Linux; platform/common holds what is the same everywhere. The sound layer has its
 // own header, platform/sound.h.
+//
+// Failures reach the caller one way: a call that can fail returns false (or, where the caller
+// tells more than two outcomes apart, a named enum) and writes why, in words for the user with
+// the system's own words where they help, to its last parameter `why` when that is given.
 #pragma once
 
 #include <cstddef>
@@ -37,7 +41,7 @@ std::string PathInFolder(std::string_view folder, std::string_view name);
 
 // Where drive paths such as "C:\tolvik" live on this system: $VELMORA_ROOT when set, else
 // $XDG_RUNTIME_DIR/velmora, else $HOME/.cache/velmora, else /tmp/velmora-<uid> (which, like
-// every root, is only used when it is the user's own: see UnsafeFolderReason).
+// every root, is only used when it is the user's own: see FolderIsSafe).
 std::string DriveRoot();
 
 // Maps a drive path ("c:\tolvik\Zentrova.bmp") below `root`: the drive letter selects
@@ -49,14 +53,14 @@ std::string MapDrivePathUnder(std::string_view root, std::string_view path);
 // drive letters mean nothing to the system, `path` itself where they do.
 std::string MapDrivePath(std::string_view path);
 
-// Why the folder `path` can't be trusted with the user's files, in one line; empty when it can.
-// When `path` lies below the drive root, the root and every folder on the way down count too:
-// each must be a real folder (not a symbolic link) of the user's own that no one else can write.
-std::string UnsafeFolderReason(const std::string& path);
+// True when the folder `path` can be trusted with the user's files; otherwise false, with why
+// in one line. When `path` lies below the drive root, the root and every folder on the way down
+// count too: each must be a real folder (not a symbolic link) of the user's own that no one else
+// can write.
+bool FolderIsSafe(const std::string& path, std::string* why = nullptr);
 
 // Creates `path` and any missing parents, private to the user (0700). True when the folder
-// exists afterwards and UnsafeFolderReason finds nothing; otherwise false, with the reason in
-// `why` when given.
+// exists afterwards and is safe (FolderIsSafe); otherwise false, with why.
 bool MakePrivateFolders(const std::string& path, std::string* why = nullptr);
 
 // The folder for the user's own settings of Velmora, not created here: $XDG_CONFIG_HOME/velmora
@@ -68,7 +72,8 @@ std::string UserSettingsFolder();
 bool FolderWritable(const std::string& folder);
 
 // The system's words for why the latest failed call of this thread failed ("Permission
-// denied"), to show to the user.
+// denied"): where the backends take the system's words for `why` from. A caller learns of a
+// failure through the failing call's own `why`.
 std::string LastErrorText();
 
 // ---- Files (posix/files.cpp) --------------------------------------------------------------------
@@ -101,9 +106,10 @@ enum class Durability {
 // temporary file in the same folder, reach the disk (Durability::Lasting), and take the place
 // of `path` in one step (which also works where renaming over an existing file is refused). A
 // failure at any point leaves the old file as it was and no temporary file behind. A symbolic
-// link at `path` is replaced, not written through.
+// link at `path` is replaced, not written through. False on failure, with why (the system's
+// words).
 bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess access,
-                 Durability durability = Durability::Lasting);
+                 Durability durability = Durability::Lasting, std::string* why = nullptr);
 
 // Takes the next piece of a file being written; false once a write has failed (the writer then
 // stops: nothing it gives later is kept).
@@ -111,9 +117,10 @@ using ByteSink = std::function<bool(std::string_view piece)>;
 
 // ReplaceFile for bytes made as they are written: `produce` hands them to the sink in order,
 // piece by piece, and returns false when it cannot make them all. The old file stays unless
-// `produce` returned true and every piece was written.
+// `produce` returned true and every piece was written; false otherwise, with why.
 bool ReplaceFileFrom(const std::string& path, const std::function<bool(const ByteSink&)>& produce,
-                     FileAccess access, Durability durability = Durability::Lasting);
+                     FileAccess access, Durability durability = Durability::Lasting,
+                     std::string* why = nullptr);
 
 // Where a write meant for `path` should go: the final target when `path` is a symbolic link
 // (so that the link stays), else `path` itself.
@@ -121,8 +128,8 @@ std::string WriteTarget(const std::string& path);
 
 // Appends `bytes` to the file at `path` in a single write, creating it private to the user.
 // Writes from several processes never interleave within one call's bytes. Never follows a
-// symbolic link at `path`. False on failure.
-bool AppendToFile(const std::string& path, std::string_view bytes);
+// symbolic link at `path`. False on failure, with why.
+bool AppendToFile(const std::string& path, std::string_view bytes, std::string* why = nullptr);
 
 // A regular file's bytes, readable while the object lives (mapped into memory, not copied).
 // Opening never blocks: a FIFO, device or folder is refused without being read. Empty and
@@ -269,8 +276,9 @@ enum class ProgramTie {
 // Starts `path` as a new process with the path as its only argument and does not wait for it.
 // The program gets standard input, output and error and no other descriptor or handle of ours.
 // Nothing started (id 0) when the program could not be started (missing, not executable), with
-// the reason for LastErrorText.
-Process StartProgram(const std::string& path, ProgramTie tie = ProgramTie::Untied);
+// why (the system's words).
+Process StartProgram(const std::string& path, ProgramTie tie = ProgramTie::Untied,
+                     std::string* why = nullptr);
 
 // How `process` stands now; never waits. The first answer that it has ended is kept in
 // `process.ending` (on POSIX the process is reaped then) and every later call returns it again
@@ -449,11 +457,11 @@ struct OutputSurface {
 // Opens one full-screen surface titled `title` on every output of the session, each drawn
 // through OpenGL (one context shared by all, the version-1 drawing calls available) at its
 // output's full pixel size, with the pointer hidden over them. False where the session has no
-// such surfaces or they can't be made: `why` is empty where the system never has them (X11,
-// Windows), otherwise it says why they were not made (nothing stays open then), and the caller
-// uses an ordinary window. $VELMORA_FORCE_XWAYLAND set to anything but "" or "0" makes it
+// such surfaces or they can't be made: `why` is made empty where the system never has them
+// (X11, Windows), otherwise it says why they were not made (nothing stays open then), and the
+// caller uses an ordinary window. $VELMORA_FORCE_XWAYLAND set to anything but "" or "0" makes it
 // refuse, for tests.
-bool OpenOutputSurfaces(std::string_view title, std::string& why);
+bool OpenOutputSurfaces(std::string_view title, std::string* why = nullptr);
 
 // The surfaces that OpenOutputSurfaces opened, in the order of the outputs; empty before. Sizes
 // may change after WaitForOutputSurfaces.
@@ -484,21 +492,28 @@ void CloseOutputSurfaces();
 
 // ---- Settings file (win32/profile.cpp; posix/profile.cpp has no such calls) -------------------
 
-// The value of `key` in the first `section` of the INI file at `path`, read by the system's
-// own profile calls: names in any letter case, blanks and matching quotes around the value
-// removed, at most 255 bytes of the ANSI code page. Names and values are UTF-8 here. Empty when
-// the file, section or key is missing. std::nullopt where the system has no profile calls (POSIX):
-// the caller then reads the file itself.
-std::optional<std::string> ReadIniValue(std::string_view section, std::string_view key,
-                                        const std::string& path);
+// How a call on the system's profile calls went.
+enum class ProfileCall {
+    Done,       // the system read or wrote the value
+    Refused,    // the value could not be written (see `why`); the file is as it was
+    NotOffered  // the system has no profile calls (POSIX): the caller reads or writes the file
+};
+
+// Reads into `value` the value of `key` in the first `section` of the INI file at `path`, by
+// the system's own profile calls: names in any letter case, blanks and matching quotes around
+// the value removed, at most 255 bytes of the ANSI code page. Names and values are UTF-8 here.
+// Done, with `value` empty when the file, section or key is missing; NotOffered (and `value`
+// untouched) where the system has no profile calls.
+ProfileCall ReadIniValue(std::string_view section, std::string_view key, const std::string& path,
+                         std::string& value);
 
 // Sets `key` in `section` of the INI file at `path` to `value` through the system's profile
-// calls, creating what is missing and leaving the other keys as they were. False, with the file
-// as it was and the reason for LastErrorText, when the value can't be written: an empty name, a
-// line break, text the ANSI code page can't carry, a folder that is not there or refuses the
-// write. std::nullopt where the system has no profile calls (POSIX).
-std::optional<bool> WriteIniValue(std::string_view section, std::string_view key,
-                                  std::string_view value, const std::string& path);
+// calls, creating what is missing and leaving the other keys as they were. Refused, with why,
+// when the value can't be written: an empty name, a line break, text the ANSI code page can't
+// carry, a folder that is not there or refuses the write. NotOffered where the system has no
+// profile calls.
+ProfileCall WriteIniValue(std::string_view section, std::string_view key, std::string_view value,
+                          const std::string& path, std::string* why = nullptr);
 
 // ---- Web (posix/web.cpp) ------------------------------------------------------------------------
 

@@ -41,7 +41,7 @@ void drawOutputs(long& frames) {
 
 bool runOnOutputSurfaces() {
     std::string why;
-    if (!platform::OpenOutputSurfaces(names::kRendererTitle, why)) {
+    if (!platform::OpenOutputSurfaces(names::kRendererTitle, &why)) {
         if (!why.empty()) trace::Mark("surfaces-refused", why);
         return false;
     }

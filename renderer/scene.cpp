@@ -178,7 +178,7 @@ void startLoadingTexture() {
     const std::string path = platform::MapDrivePath(names::kHandOffBitmap);
     // A folder that others can write may hold anyone's picture: read as no picture at all.
     const std::string folder = path.substr(0, path.find_last_of("/\\"));
-    if (const std::string why = platform::UnsafeFolderReason(folder); !why.empty()) {
+    if (std::string why; !platform::FolderIsSafe(folder, &why)) {
         std::fputs(
             platform::FillIn(platform::Translate("Velmora: working folder refused: %s\n"), {why})
                 .c_str(),

@@ -84,7 +84,7 @@ void onIdle() {
 std::string WhyNoPicture() {
     const std::string path = platform::MapDrivePath(names::kHandOffBitmap);
     const std::string folder = path.substr(0, path.find_last_of("/\\"));
-    if (const std::string why = platform::UnsafeFolderReason(folder); !why.empty())
+    if (std::string why; !platform::FolderIsSafe(folder, &why))
         return "working folder refused: " + why;
     const renderer::LoadedPicture picture = renderer::loadPicture(path);
     return picture.image ? std::string() : picture.failure;

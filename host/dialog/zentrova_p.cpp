@@ -249,17 +249,18 @@ void SettingsDialog::Cmd_File_Click() {
 
 void SettingsDialog::Cmd_Set_Click() {
     const auto files = Zentrova_B::LocateSettings();
-    auto failure = Zentrova_B::PrepareSettingsSave(files);
-    if (!failure)
+    std::string why;
+    bool saved = Zentrova_B::PrepareSettingsSave(files, &why);
+    if (saved)
         SaveSettings(BGM_Repeat->Text(), [&](std::string_view key, const std::string& value) {
-            if (failure) return;  // the first failure ends the save
-            Zentrova_B::PutIniString(Zentrova_B::kSection, key, value, files.write);
-            if (Zentrova_B::LastApiResult == 0) failure = Zentrova_B::LastSaveError();
+            // The first failure ends the save.
+            saved = saved &&
+                    Zentrova_B::PutIniString(Zentrova_B::kSection, key, value, files.write, &why);
         });
-    if (failure) {
+    if (!saved) {
         // The dialog stays open: nothing the user chose is lost, and Settings can be tried again.
         forms::MsgBox(platform::Translate("Error"),
-                      Zentrova_B::SaveFailedMessage(files.write, *failure));
+                      Zentrova_B::SaveFailedMessage(files.write, why));
         return;
     }
     Unload();

@@ -4,9 +4,9 @@
 namespace platform {
 
 bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess access,
-                 Durability durability) {
+                 Durability durability, std::string* why) {
     return ReplaceFileFrom(
-        path, [bytes](const ByteSink& sink) { return sink(bytes); }, access, durability);
+        path, [bytes](const ByteSink& sink) { return sink(bytes); }, access, durability, why);
 }
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/platform.h"
 
@@ -43,6 +44,13 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 // The permissions a new file gets from the user's defaults (0666 less the umask).
+// A failed call: `reason` stays the thread's errno (LastErrorText) and its words go to `why`.
+bool Failed(int reason, std::string* why) {
+    errno = reason;
+    if (why) *why = std::strerror(reason);
+    return false;
+}
+
 mode_t UserDefaultMode() {
     const mode_t mask = umask(0);
     umask(mask);
@@ -90,16 +98,16 @@ bool IsReadableRegularFile(const std::string& path) {
 }
 
 bool ReplaceFileFrom(const std::string& path, const std::function<bool(const ByteSink&)>& produce,
-                     FileAccess access, Durability durability) {
+                     FileAccess access, Durability durability, std::string* why) {
     const auto slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.empty()) return false;
+    if (name.empty()) return Failed(EISDIR, why);
     std::string temp = folder + (folder == "." ? "/." : ".") + name + ".XXXXXX";
     // mkostemp creates a new file (O_EXCL): it never follows a link planted at the temp name.
     const mode_t mode = ModeFor(path, access);
     const int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) return Failed(errno, why);
     bool written = true;
     const ByteSink sink = [&](std::string_view piece) {
         return written = written && WriteAll(fd, piece);
@@ -109,11 +117,11 @@ bool ReplaceFileFrom(const std::string& path, const std::function<bool(const Byt
     ok = (close(fd) == 0) && ok;
     if (ok) ok = rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) {
-        const int reason = errno;  // the failure's, for LastErrorText
+        const int reason = errno;  // the failure's, not the clean-up's
         unlink(temp.c_str());
-        errno = reason;
+        return Failed(reason, why);
     }
-    return ok;
+    return true;
 }
 
 std::string WriteTarget(const std::string& path) {
@@ -126,13 +134,15 @@ std::string WriteTarget(const std::string& path) {
     return target;
 }
 
-bool AppendToFile(const std::string& path, std::string_view bytes) {
+bool AppendToFile(const std::string& path, std::string_view bytes, std::string* why) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) return false;
+    if (fd < 0) return Failed(errno, why);
     // One write to a file opened for appending: lines of several programs never interleave.
     const ssize_t written = write(fd, bytes.data(), bytes.size());
+    const int reason = written < 0 ? errno : ENOSPC;  // a short write: the disk is full
     close(fd);
-    return written == static_cast<ssize_t>(bytes.size());
+    if (written == static_cast<ssize_t>(bytes.size())) return true;
+    return Failed(reason, why);
 }
 
 }  // namespace platform

@@ -26,14 +26,15 @@ void SleepMs(std::int64_t ms) {
 
 }  // namespace
 
-bool CanRun(const std::string& program, std::string& error) {
+bool CanRun(const std::string& program, std::string* why) {
     if (access(program.c_str(), X_OK) == 0) return true;
-    error =
-        platform::FillIn(platform::Translate("cannot run %s: %s"), {program, std::strerror(errno)});
+    if (why)
+        *why = platform::FillIn(platform::Translate("cannot run %s: %s"),
+                                {program, std::strerror(errno)});
     return false;
 }
 
-bool Run::Start(const std::string& program, const std::string& argument, std::string& error) {
+bool Run::Start(const std::string& program, const std::string& argument, std::string* why) {
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t none, all;
@@ -50,8 +51,9 @@ bool Run::Start(const std::string& program, const std::string& argument, std::st
     const int result = posix_spawn(&pid, program.c_str(), nullptr, &attributes, argv, environ);
     posix_spawnattr_destroy(&attributes);
     if (result != 0) {
-        error = platform::FillIn(platform::Translate("cannot start %s: %s"),
-                                 {program, std::strerror(result)});
+        if (why)
+            *why = platform::FillIn(platform::Translate("cannot start %s: %s"),
+                                    {program, std::strerror(result)});
         return false;
     }
     pid_ = pid;

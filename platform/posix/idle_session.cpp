@@ -14,13 +14,8 @@ bool Named(const char* variable) {
     return value && *value;
 }
 
-}  // namespace
-
-Session CurrentSession() {
-    return {Named("WAYLAND_DISPLAY"), Named("DISPLAY")};
-}
-
-Opened OpenMonitor(Source source, std::int64_t idleMs) {
+// The backend's source for `source`.
+Opened OpenBackend(Source source, std::int64_t idleMs) {
     if (idleMs < 1 || idleMs > 0xffffffffLL)
         return {nullptr, platform::Translate("the idle time is out of range")};
     switch (source) {
@@ -33,6 +28,21 @@ Opened OpenMonitor(Source source, std::int64_t idleMs) {
             return OpenMutterIdle(idleMs);
     }
     return {nullptr, platform::Translate("not built in")};
+}
+
+}  // namespace
+
+Session CurrentSession() {
+    return {Named("WAYLAND_DISPLAY"), Named("DISPLAY")};
+}
+
+Opening OpenMonitor(Source source, std::int64_t idleMs, std::unique_ptr<Monitor>& monitor,
+                    std::string* why) {
+    Opened opened = OpenBackend(source, idleMs);
+    monitor = std::move(opened.monitor);
+    if (monitor) return Opening::Opened;
+    if (why) *why = opened.error;
+    return opened.lasting ? Opening::Absent : Opening::Unanswered;
 }
 
 }  // namespace platform::idle

@@ -32,15 +32,15 @@ Waiter::~Waiter() {
     if (signals_ >= 0) close(signals_);
 }
 
-bool Waiter::Open(std::string& error) {
+bool Waiter::Open(std::string* why) {
     sigset_t set;
     sigemptyset(&set);
     for (int s : {SIGTERM, SIGINT, SIGHUP, SIGCHLD}) sigaddset(&set, s);
     if (sigprocmask(SIG_BLOCK, &set, nullptr) == 0)
         signals_ = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
-    if (signals_ < 0)
-        error = platform::FillIn(platform::Translate("cannot watch signals: %s"),
-                                 {std::strerror(errno)});
+    if (signals_ < 0 && why)
+        *why = platform::FillIn(platform::Translate("cannot watch signals: %s"),
+                                {std::strerror(errno)});
     return signals_ >= 0;
 }
 

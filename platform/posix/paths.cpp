@@ -77,13 +77,20 @@ std::string FolderProblem(const std::string& folder) {
     return {};
 }
 
-}  // namespace
-
-std::string UnsafeFolderReason(const std::string& path) {
+// Why `path` or a folder above it can't hold the user's files, or nothing when they can.
+std::string PathProblem(const std::string& path) {
     if (path.empty()) return platform::Translate("no working folder");
     for (const auto& folder : FoldersFromRoot(path))
         if (auto problem = FolderProblem(folder); !problem.empty()) return problem;
     return {};
+}
+
+}  // namespace
+
+bool FolderIsSafe(const std::string& path, std::string* why) {
+    const std::string problem = PathProblem(path);
+    if (why) *why = problem;
+    return problem.empty();
 }
 
 bool MakePrivateFolders(const std::string& path, std::string* why) {
@@ -92,9 +99,7 @@ bool MakePrivateFolders(const std::string& path, std::string* why) {
         const std::string part = path.substr(0, pos);
         if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) break;
     }
-    std::string problem = UnsafeFolderReason(path);
-    if (why) *why = problem;
-    return problem.empty();
+    return FolderIsSafe(path, why);
 }
 
 std::string UserSettingsFolder() {

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstring>
 #include <string>
 
 #include "platform/platform.h"
@@ -61,6 +62,14 @@ ProgramEnding EndingOf(int status) {
     return {ProgramEnding::How::Killed, WTERMSIG(status)};
 }
 
+// Nothing started, for `reason`: it stays the thread's errno (LastErrorText) and its words go
+// to `why`.
+Process NotStarted(int reason, std::string* why) {
+    errno = reason;
+    if (why) *why = std::strerror(reason);
+    return {};
+}
+
 // Waits for `process` to be reaped, at most `ms` milliseconds (forever when negative).
 void WaitFor(Process& process, std::int64_t ms) {
     const std::int64_t end = MonotonicNanoseconds() + ms * 1000000;
@@ -70,11 +79,11 @@ void WaitFor(Process& process, std::int64_t ms) {
 
 }  // namespace
 
-Process StartProgram(const std::string& path, ProgramTie tie) {
+Process StartProgram(const std::string& path, ProgramTie tie, std::string* why) {
     std::string program = path;
     char* const argv[] = {program.data(), nullptr};
     int report[2];
-    if (pipe2(report, O_CLOEXEC) != 0) return {};
+    if (pipe2(report, O_CLOEXEC) != 0) return NotStarted(errno, why);
     const pid_t starter = getpid();
     const pid_t pid = fork();
     if (pid == 0) {
@@ -85,17 +94,15 @@ Process StartProgram(const std::string& path, ProgramTie tie) {
     close(report[1]);
     if (pid < 0) {
         close(report[0]);
-        errno = forkError;
-        return {};
+        return NotStarted(forkError, why);
     }
-    const int why = ReadStartReport(report[0]);
+    const int failure = ReadStartReport(report[0]);
     close(report[0]);
-    if (why != 0) {
+    if (failure != 0) {
         // The child has ended already: reap it so that no zombie stays.
         while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
         }
-        errno = why;
-        return {};
+        return NotStarted(failure, why);
     }
     return {static_cast<std::uintptr_t>(pid), static_cast<std::int32_t>(pid), {}};
 }

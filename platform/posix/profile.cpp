@@ -4,13 +4,13 @@
 
 namespace platform {
 
-std::optional<std::string> ReadIniValue(std::string_view, std::string_view, const std::string&) {
-    return std::nullopt;
+ProfileCall ReadIniValue(std::string_view, std::string_view, const std::string&, std::string&) {
+    return ProfileCall::NotOffered;
 }
 
-std::optional<bool> WriteIniValue(std::string_view, std::string_view, std::string_view,
-                                  const std::string&) {
-    return std::nullopt;
+ProfileCall WriteIniValue(std::string_view, std::string_view, std::string_view, const std::string&,
+                          std::string*) {
+    return ProfileCall::NotOffered;
 }
 
 }  // namespace platform

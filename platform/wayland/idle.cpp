@@ -202,12 +202,17 @@ void OnResumed(WaylandMonitor* self) {
 
 }  // namespace
 
-std::optional<std::vector<std::string>> WaylandGlobals(std::string& error) {
+bool WaylandGlobals(std::vector<std::string>& globals, std::string* why) {
     Registry registry;
+    std::string error;
     wl_display* display = Connect(registry, error);
-    if (!display) return std::nullopt;
+    if (!display) {
+        if (why) *why = error;
+        return false;
+    }
     wl_display_disconnect(display);
-    return registry.names;
+    globals = std::move(registry.names);
+    return true;
 }
 
 Opened OpenWaylandIdle(Source source, std::int64_t idleMs) {

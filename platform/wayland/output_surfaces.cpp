@@ -476,10 +476,8 @@ bool DispatchFor(int timeoutMs) {
     return wl_display_dispatch_pending(display) >= 0;
 }
 
-}  // namespace
-
-bool OpenOutputSurfaces(std::string_view title, std::string& why) {
-    why.clear();
+// OpenOutputSurfaces with `why` at hand.
+bool TryOpen(std::string_view title, std::string& why) {
     const char* name = std::getenv("WAYLAND_DISPLAY");
     if (session || !name || !*name) return false;
     if (ForcedAway()) {
@@ -497,6 +495,15 @@ bool OpenOutputSurfaces(std::string_view title, std::string& why) {
     if (why.empty()) why = "the compositor closed the surfaces at once";
     DestroySession();
     return false;
+}
+
+}  // namespace
+
+bool OpenOutputSurfaces(std::string_view title, std::string* why) {
+    std::string reason;
+    const bool opened = TryOpen(title, reason);
+    if (why) *why = reason;
+    return opened;
 }
 
 const std::vector<OutputSurface>& OutputSurfaces() {

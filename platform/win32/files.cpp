@@ -15,6 +15,15 @@
 namespace platform {
 namespace {
 
+// A failed call: `reason` stays the thread's last error (LastErrorText) and its words go to
+// `why`.
+bool Failed(DWORD reason, std::string* why) {
+    SetLastError(reason);
+    if (why) *why = LastErrorText();
+    SetLastError(reason);
+    return false;
+}
+
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 bool IsSeparator(wchar_t c) {
@@ -138,16 +147,16 @@ bool IsReadableRegularFile(const std::string& path) {
 }
 
 bool ReplaceFileFrom(const std::string& path, const std::function<bool(const ByteSink&)>& produce,
-                     FileAccess access, Durability durability) {
+                     FileAccess access, Durability durability, std::string* why) {
     const std::wstring target = win32::Widen(path);
-    if (target.empty() || IsSeparator(target.back())) return false;
+    if (target.empty() || IsSeparator(target.back())) return Failed(ERROR_INVALID_NAME, why);
     const std::wstring temp = TemporaryBeside(target);
     win32::PrivateSecurity security;
     // CREATE_NEW never opens what is already there, a link planted at the name included.
     HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0,
                               access == FileAccess::OwnerOnly ? security.Get() : nullptr,
                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) return Failed(GetLastError(), why);
     bool written = true;
     const ByteSink sink = [&](std::string_view piece) {
         return written = written && WriteAll(file, piece);
@@ -157,11 +166,11 @@ bool ReplaceFileFrom(const std::string& path, const std::function<bool(const Byt
     ok = CloseHandle(file) && ok;
     if (ok) ok = MoveIntoPlace(temp, target, access, durability);
     if (!ok) {
-        const DWORD reason = GetLastError();  // the failure's, for LastErrorText
+        const DWORD reason = GetLastError();  // the failure's, not the clean-up's
         DeleteFileW(temp.c_str());
-        SetLastError(reason);
+        return Failed(reason, why);
     }
-    return ok;
+    return true;
 }
 
 std::string WriteTarget(const std::string& path) {
@@ -183,23 +192,27 @@ std::string WriteTarget(const std::string& path) {
     return win32::Narrow(final);
 }
 
-bool AppendToFile(const std::string& path, std::string_view bytes) {
+bool AppendToFile(const std::string& path, std::string_view bytes, std::string* why) {
     const std::wstring wide = win32::Widen(path);
-    if (wide.empty() || bytes.size() > 0x7fffffff) return false;
+    if (wide.empty() || bytes.size() > 0x7fffffff) return Failed(ERROR_INVALID_PARAMETER, why);
     win32::PrivateSecurity security;
     // Append access alone makes each write land whole at the end, whoever else appends; a link
     // at the path is opened as itself and refused, never followed.
     HANDLE file =
         CreateFileW(wide.c_str(), FILE_APPEND_DATA, kShareAll, security.Get(), OPEN_ALWAYS,
                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) return Failed(GetLastError(), why);
+    if (IsLinkOrJunction(wide)) {
+        CloseHandle(file);
+        return Failed(ERROR_CANT_ACCESS_FILE, why);
+    }
     DWORD written = 0;
-    const bool ok =
-        !IsLinkOrJunction(wide) &&
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-        written == bytes.size();
+    const BOOL wrote =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    const DWORD reason = wrote ? ERROR_DISK_FULL : GetLastError();  // short: the disk is full
     CloseHandle(file);
-    return ok;
+    if (wrote && written == bytes.size()) return true;
+    return Failed(reason, why);
 }
 
 }  // namespace platform

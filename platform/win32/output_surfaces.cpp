@@ -4,8 +4,8 @@
 
 namespace platform {
 
-bool OpenOutputSurfaces(std::string_view, std::string& why) {
-    why.clear();
+bool OpenOutputSurfaces(std::string_view, std::string* why) {
+    if (why) why->clear();
     return false;
 }
 

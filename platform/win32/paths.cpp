@@ -63,6 +63,14 @@ std::string FolderProblem(const std::wstring& folder) {
     return name + ": its owner and rights can't be read";
 }
 
+// Why `path` or a folder above it can't hold the user's files, or nothing when they can.
+std::string PathProblem(const std::string& path) {
+    if (path.empty()) return "no working folder";
+    for (const auto& folder : FoldersFromRoot(win32::Widen(path)))
+        if (auto problem = FolderProblem(folder); !problem.empty()) return problem;
+    return {};
+}
+
 }  // namespace
 
 std::string ProgramFolder() {
@@ -112,16 +120,13 @@ bool MakePrivateFolders(const std::string& path, std::string* why) {
         if (part.back() == L':' || IsFolder(part)) continue;
         CreateDirectoryW(part.c_str(), security.Get());
     }
-    std::string problem = UnsafeFolderReason(path);
-    if (why) *why = problem;
-    return problem.empty();
+    return FolderIsSafe(path, why);
 }
 
-std::string UnsafeFolderReason(const std::string& path) {
-    if (path.empty()) return "no working folder";
-    for (const auto& folder : FoldersFromRoot(win32::Widen(path)))
-        if (auto problem = FolderProblem(folder); !problem.empty()) return problem;
-    return {};
+bool FolderIsSafe(const std::string& path, std::string* why) {
+    const std::string problem = PathProblem(path);
+    if (why) *why = problem;
+    return problem.empty();
 }
 
 std::string UserSettingsFolder() {

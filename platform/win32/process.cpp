@@ -36,11 +36,20 @@ ProgramEnding EndingOf(DWORD code) {
     return {ProgramEnding::How::Exited, static_cast<int>(code)};
 }
 
+// Nothing started, for `reason`: it stays the thread's last error (LastErrorText) and its words
+// go to `why`.
+Process NotStarted(DWORD reason, std::string* why) {
+    SetLastError(reason);
+    if (why) *why = LastErrorText();
+    SetLastError(reason);
+    return {};
+}
+
 }  // namespace
 
-Process StartProgram(const std::string& path, ProgramTie tie) {
+Process StartProgram(const std::string& path, ProgramTie tie, std::string* why) {
     const std::wstring program = win32::Widen(path);
-    if (program.empty()) return {};
+    if (program.empty()) return NotStarted(ERROR_INVALID_NAME, why);
     // The command line is the quoted path alone, as the program's only argument.
     std::wstring commandLine = L"\"" + program + L"\"";
     STARTUPINFOW startup{};
@@ -53,7 +62,7 @@ Process StartProgram(const std::string& path, ProgramTie tie) {
     const DWORD flags = job ? CREATE_SUSPENDED : 0;
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags,
                         nullptr, nullptr, &startup, &info))
-        return {};
+        return NotStarted(GetLastError(), why);
     // A job refused (this process may sit in a job that allows no other) leaves the program
     // untied: it still runs.
     if (job) AssignProcessToJobObject(job, info.hProcess);

@@ -13,8 +13,9 @@ namespace {
 constexpr UINT kJapaneseCodePage = 932;
 
 // A section or key name in the ANSI code page. A name that code page can't carry (the
-// Japanese key names on a western system) keeps the Japanese bytes it has always been written
-// with, so that the keys stay distinct and the file reads the same on every system.
+// Japanese key names on a western system) is written in its Japanese bytes (code page 932),
+// the bytes a Japanese system gives it, so that the keys stay distinct and the file reads the
+// same on every system.
 bool NameBytes(std::string_view utf8, std::string& out) {
     if (win32::Utf8ToAnsi(utf8, out)) return true;
     const std::wstring wide = win32::Widen(utf8);
@@ -40,37 +41,42 @@ bool PathBytes(const std::string& utf8, std::string& out) {
     return win32::Utf8ToAnsi(win32::Narrow(shortPath), out);
 }
 
-// A refused write, with its reason left for LastErrorText.
-bool Refused(DWORD reason) {
+// A refused write, with the system's words for `reason`.
+ProfileCall Refused(DWORD reason, std::string* why) {
     SetLastError(reason);
-    return false;
+    if (why) *why = LastErrorText();
+    SetLastError(reason);
+    return ProfileCall::Refused;
 }
 
 }  // namespace
 
-std::optional<std::string> ReadIniValue(std::string_view section, std::string_view key,
-                                        const std::string& path) {
+ProfileCall ReadIniValue(std::string_view section, std::string_view key, const std::string& path,
+                         std::string& value) {
+    value.clear();
     std::string s, k, p;
-    if (!NameBytes(section, s) || !NameBytes(key, k) || !PathBytes(path, p)) return std::string();
+    if (!NameBytes(section, s) || !NameBytes(key, k) || !PathBytes(path, p))
+        return ProfileCall::Done;
     // 256 bytes with the NUL: values come back cut to 255 bytes, blanks and quotes removed.
-    char value[256] = {};
+    char bytes[256] = {};
     const DWORD n =
-        GetPrivateProfileStringA(s.c_str(), k.c_str(), "", value, sizeof value, p.c_str());
-    std::string text;
-    if (!win32::AnsiToUtf8(std::string_view(value, n), text)) text.clear();
-    return text;
+        GetPrivateProfileStringA(s.c_str(), k.c_str(), "", bytes, sizeof bytes, p.c_str());
+    if (!win32::AnsiToUtf8(std::string_view(bytes, n), value)) value.clear();
+    return ProfileCall::Done;
 }
 
-std::optional<bool> WriteIniValue(std::string_view section, std::string_view key,
-                                  std::string_view value, const std::string& path) {
+ProfileCall WriteIniValue(std::string_view section, std::string_view key, std::string_view value,
+                          const std::string& path, std::string* why) {
     std::string s, k, v, p;
     // A line break would start a line of its own.
     if (section.empty() || key.empty() || value.find_first_of("\r\n") != std::string::npos)
-        return Refused(ERROR_INVALID_PARAMETER);
+        return Refused(ERROR_INVALID_PARAMETER, why);
     if (!NameBytes(section, s) || !NameBytes(key, k) || !win32::Utf8ToAnsi(value, v) ||
         !PathBytes(path, p))
-        return Refused(ERROR_NO_UNICODE_TRANSLATION);
-    return WritePrivateProfileStringA(s.c_str(), k.c_str(), v.c_str(), p.c_str()) != 0;
+        return Refused(ERROR_NO_UNICODE_TRANSLATION, why);
+    if (WritePrivateProfileStringA(s.c_str(), k.c_str(), v.c_str(), p.c_str()) == 0)
+        return Refused(GetLastError(), why);
+    return ProfileCall::Done;
 }
 
 }  // namespace platform

@@ -203,7 +203,7 @@ TEST_F(SettingsFile, PutAndGetThroughTheFileWithAValueOf300Bytes) {
     using namespace Zentrova_B;
     EXPECT_EQ(GetIniString(kSection, kKeyBgmMode, ini), "");  // no file
     LastApiResult = 0;
-    EXPECT_EQ(PutIniString(kSection, kKeyBgmMode, " 2", ini), "");
+    EXPECT_TRUE(PutIniString(kSection, kKeyBgmMode, " 2", ini));
     EXPECT_EQ(LastApiResult, 1);
     PutIniString(kSection, kKeyBgmFile, std::string(300, 'p'), ini);
     EXPECT_EQ(Slurp(ini), "[Section]\nBGM区分= 2\nBGMﾌｧｲﾙ=" + std::string(300, 'p') + "\n");
@@ -239,7 +239,7 @@ TEST_F(SettingsFile, FirstSaveToTheUsersFileStartsFromTheProgramFoldersAndLeaves
     const std::string start = "; chosen by the administrator\n[Section]\nBGM区分= 1\n";
     Spit(ini, start);
     const SettingsFiles files{ini, temp.path() + "/config/velmora/Velmora.ini"};
-    EXPECT_EQ(PrepareSettingsSave(files), std::nullopt);
+    EXPECT_TRUE(PrepareSettingsSave(files));
     struct stat info {};
     ASSERT_EQ(stat((temp.path() + "/config/velmora").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
@@ -248,12 +248,12 @@ TEST_F(SettingsFile, FirstSaveToTheUsersFileStartsFromTheProgramFoldersAndLeaves
     EXPECT_EQ(Slurp(files.write), start + "BGMﾘﾋﾟｰﾄ= 3\n");
     EXPECT_EQ(Slurp(ini), start);
     // Later saves build on the user's own file, never on the starting point again.
-    EXPECT_EQ(PrepareSettingsSave(files), std::nullopt);
+    EXPECT_TRUE(PrepareSettingsSave(files));
     EXPECT_EQ(Slurp(files.write), start + "BGMﾘﾋﾟｰﾄ= 3\n");
 
     // Without a starting point the first save makes a new file.
     const SettingsFiles fresh{temp.path() + "/none.ini", temp.path() + "/other/Velmora.ini"};
-    EXPECT_EQ(PrepareSettingsSave(fresh), std::nullopt);
+    EXPECT_TRUE(PrepareSettingsSave(fresh));
     EXPECT_FALSE(fs::exists(fresh.write));
     PutIniString(kSection, kKeyBgmMode, " 0", fresh.write);
     EXPECT_EQ(Slurp(fresh.write), "[Section]\nBGM区分= 0\n");
@@ -263,21 +263,21 @@ TEST_F(SettingsFile, AFailedSaveSaysWhy) {
     using namespace Zentrova_B;
     Spit(temp.path() + "/plain", "a file where a folder should be");
     const SettingsFiles blocked{ini, temp.path() + "/plain/velmora/Velmora.ini"};
-    const auto why = PrepareSettingsSave(blocked);
-    ASSERT_TRUE(why.has_value());
-    EXPECT_NE(why->find(temp.path() + "/plain/velmora"), std::string::npos) << *why;
+    std::string why;
+    ASSERT_FALSE(PrepareSettingsSave(blocked, &why));
+    EXPECT_NE(why.find(temp.path() + "/plain/velmora"), std::string::npos) << why;
 
     fs::create_directory(ini);  // a folder in the file's place
-    PutIniString(kSection, kKeyBgmMode, " 1", ini);
+    why.clear();
+    EXPECT_FALSE(PutIniString(kSection, kKeyBgmMode, " 1", ini, &why));
     EXPECT_EQ(LastApiResult, 0);
-    EXPECT_FALSE(LastSaveError().empty());
-    const std::string message = SaveFailedMessage(ini, LastSaveError());
+    EXPECT_FALSE(why.empty());
+    const std::string message = SaveFailedMessage(ini, why);
     EXPECT_NE(message.find(ini), std::string::npos);
-    EXPECT_NE(message.find(LastSaveError()), std::string::npos);
+    EXPECT_NE(message.find(why), std::string::npos);
 
-    PutIniString(kSection, kKeyBgmMode, " 1", temp.path() + "/fine.ini");
+    EXPECT_TRUE(PutIniString(kSection, kKeyBgmMode, " 1", temp.path() + "/fine.ini"));
     EXPECT_EQ(LastApiResult, 1);
-    EXPECT_EQ(LastSaveError(), "");
 }
 
 // LocateSettingsIn as a user without rights to the program folder sees it: root (as in CI) looks

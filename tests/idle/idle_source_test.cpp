@@ -41,33 +41,36 @@ TEST(IdleSource, AnXSessionCountsWithTheXServerWhateverGlobalsAreNamed) {
 
 TEST(IdleSource, NamesEverySourceLookedForWithWhyItWasNotHad) {
     const std::string wayland =
-        idle::NoSourceText(kWayland, {Source::kMutterIdleMonitor}, {"not on the session bus"}, "");
+        idle::NoSourceText(kWayland, {{Source::kMutterIdleMonitor, "not on the session bus"}}, "");
     EXPECT_EQ(wayland,
               "no source of idle time; looked for ext_idle_notifier_v1: not offered by the "
               "compositor; org_kde_kwin_idle: not offered by the compositor; "
               "org.gnome.Mutter.IdleMonitor: not on the session bus");
     // A compositor that could not be reached is named as such, not as offering nothing.
-    const std::string unreached = idle::NoSourceText(kWayland, {Source::kMutterIdleMonitor},
-                                                     {"no session bus"}, "cannot connect");
+    const std::string unreached = idle::NoSourceText(
+        kWayland, {{Source::kMutterIdleMonitor, "no session bus", false}}, "cannot connect");
     EXPECT_EQ(unreached.rfind("cannot connect; no source of idle time; looked for "
                               "ext_idle_notifier_v1: the compositor was not reached;",
                               0),
               0u)
         << unreached;
     EXPECT_NE(unreached.find("org.gnome.Mutter.IdleMonitor: no session bus"), std::string::npos);
-    EXPECT_EQ(idle::NoSourceText(kX11, {Source::kXScreenSaver}, {"no extension"}, ""),
+    EXPECT_EQ(idle::NoSourceText(kX11, {{Source::kXScreenSaver, "no extension"}}, ""),
               "no source of idle time; looked for MIT-SCREEN-SAVER: no extension");
-    EXPECT_NE(idle::NoSourceText({false, false}, {}, {}, "")
+    EXPECT_NE(idle::NoSourceText({false, false}, {}, "")
                   .find("neither WAYLAND_DISPLAY nor "
                         "DISPLAY"),
               std::string::npos);
 }
 
 TEST(IdleSource, OnlyAFailureThatLastsIsNotTriedAgain) {
-    EXPECT_EQ(idle::NoSourceStatus({true, true}), idle::kNoSourceStatus);
+    const idle::Attempt absent{Source::kKdeIdle, "not offered", true};
+    const idle::Attempt unanswered{Source::kMutterIdleMonitor, "no session bus", false};
+    EXPECT_EQ(idle::NoSourceStatus({absent, absent}, ""), idle::kNoSourceStatus);
     // A bus or display that did not answer may be there when the service starts again.
-    EXPECT_EQ(idle::NoSourceStatus({true, false}), 1);
-    EXPECT_EQ(idle::NoSourceStatus({}), 1);  // no display named at all
+    EXPECT_EQ(idle::NoSourceStatus({absent, unanswered}, ""), 1);
+    EXPECT_EQ(idle::NoSourceStatus({absent}, "cannot connect"), 1);
+    EXPECT_EQ(idle::NoSourceStatus({}, ""), 1);  // no display named at all
 }
 
 }  // namespace

@@ -22,9 +22,9 @@ int main(int argc, char**) {
     const std::uintptr_t sum = Keep(
         // Memory, paths, files
         &PreferLargePages, &ProgramFolder, &PathInFolder, &DriveRoot, &MapDrivePathUnder,
-        &MapDrivePath, &UnsafeFolderReason, &MakePrivateFolders, &UserSettingsFolder,
-        &FolderWritable, &LastErrorText, &ReadRegularFile, &IsReadableRegularFile, &ReplaceFile,
-        &ReplaceFileFrom, &WriteTarget, &AppendToFile,
+        &MapDrivePath, &FolderIsSafe, &MakePrivateFolders, &UserSettingsFolder, &FolderWritable,
+        &LastErrorText, &ReadRegularFile, &IsReadableRegularFile, &ReplaceFile, &ReplaceFileFrom,
+        &WriteTarget, &AppendToFile,
         // Text, clock, process
         &LocaleCharset, &IsUtf8, &ConvertText, &ConvertTextLossy, &CutBytes, &MonotonicNanoseconds,
         &CurrentProcessId, &SleepUntil, &StartProgram, &ProgramStatus, &ProgramEnded, &EndProgram,

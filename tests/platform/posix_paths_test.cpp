@@ -11,6 +11,18 @@
 #include "platform/platform.h"
 #include "test_support.h"
 
+namespace {
+
+// Why FolderIsSafe refuses `path`; empty when it takes it.
+std::string Refusal(const std::string& path) {
+    std::string why;
+    const bool safe = platform::FolderIsSafe(path, &why);
+    EXPECT_EQ(safe, why.empty()) << why;
+    return why;
+}
+
+}  // namespace
+
 TEST(DrivePaths, RootComesFromTheEnvironment) {
     setenv("VELMORA_ROOT", "/some/where", 1);
     EXPECT_EQ(platform::MapDrivePath("C:\\tolvik"), "/some/where/c/tolvik");
@@ -46,7 +58,7 @@ class UnsafeFolders : public ::testing::Test {
         EXPECT_FALSE(platform::MakePrivateFolders(folder_, &why));
         EXPECT_NE(why.find(words), std::string::npos) << why;
         EXPECT_EQ(why.find('\n'), std::string::npos);
-        EXPECT_EQ(platform::UnsafeFolderReason(folder_), why);
+        EXPECT_EQ(Refusal(folder_), why);
     }
 
     testsupport::TempFolder temp_;
@@ -57,7 +69,7 @@ TEST_F(UnsafeFolders, FoldersOfOurOwnAreMadeAndAccepted) {
     std::string why = "stale";
     EXPECT_TRUE(platform::MakePrivateFolders(folder_, &why));
     EXPECT_EQ(why, "");
-    EXPECT_EQ(platform::UnsafeFolderReason(root_ + "/c"), "");
+    EXPECT_EQ(Refusal(root_ + "/c"), "");
     // Folders above the root are not looked at: /tmp itself is writable by everyone.
     chmod(temp_.path().c_str(), 01777);
     EXPECT_TRUE(platform::MakePrivateFolders(folder_));
@@ -103,7 +115,7 @@ TEST(DrivePaths, TheLastFallbackIsAPerUserFolderThatMustBeOurOwn) {
     EXPECT_EQ(root, "/tmp/velmora-" + std::to_string(getuid()));
     struct stat info {};
     if (lstat(root.c_str(), &info) == 0 && info.st_uid != geteuid()) {
-        EXPECT_NE(platform::UnsafeFolderReason(root), "");
+        EXPECT_NE(Refusal(root), "");
     }
     for (std::size_t i = 0; i < values.size(); ++i)
         if (values[i]) setenv(saved[i], values[i]->c_str(), 1);

@@ -183,6 +183,14 @@ bool SetAccessList(const std::string& path, const wchar_t* sddl) {
     return result == ERROR_SUCCESS;
 }
 
+// Why FolderIsSafe refuses `path`; empty when it takes it.
+std::string Refusal(const std::string& path) {
+    std::string why;
+    const bool safe = platform::FolderIsSafe(path, &why);
+    EXPECT_EQ(safe, why.empty()) << why;
+    return why;
+}
+
 TEST(Win32Paths, WorkingFoldersBelowTheRootAreRefusedWhenAnyLevelIsNotTheUsersAlone) {
     TempFolder temp;
     const std::string root = temp.path() + "\\root";
@@ -191,27 +199,25 @@ TEST(Win32Paths, WorkingFoldersBelowTheRootAreRefusedWhenAnyLevelIsNotTheUsersAl
     std::string why = "untouched";
     ASSERT_TRUE(platform::MakePrivateFolders(work, &why)) << why;
     EXPECT_EQ(why, "");
-    EXPECT_EQ(platform::UnsafeFolderReason(work), "");
-    EXPECT_NE(platform::UnsafeFolderReason(root + "\\c\\missing"), "");
-    EXPECT_EQ(platform::UnsafeFolderReason(""), "no working folder");
+    EXPECT_EQ(Refusal(work), "");
+    EXPECT_NE(Refusal(root + "\\c\\missing"), "");
+    EXPECT_EQ(Refusal(""), "no working folder");
 
     // Everyone may add files to the root: every folder below it is refused, and making it
     // again does not hide that.
     ASSERT_TRUE(SetAccessList(root, L"D:P(A;OICI;FA;;;WD)"));
-    EXPECT_NE(platform::UnsafeFolderReason(work).find("can be written by other users"),
-              std::string::npos)
-        << platform::UnsafeFolderReason(work);
+    EXPECT_NE(Refusal(work).find("can be written by other users"), std::string::npos)
+        << Refusal(work);
     EXPECT_FALSE(platform::MakePrivateFolders(work, &why));
     EXPECT_NE(why.find(root), std::string::npos) << why;
 
     // Read-only for others is fine, and so is a folder outside the root (only it counts).
     ASSERT_TRUE(SetAccessList(root, L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FRFX;;;WD)"));
-    EXPECT_EQ(platform::UnsafeFolderReason(temp.path()), "");
+    EXPECT_EQ(Refusal(temp.path()), "");
 
     // A file where a folder should be.
     WriteBytes(root + "\\c\\file", "x");
-    EXPECT_NE(platform::UnsafeFolderReason(root + "\\c\\file").find("is not a folder"),
-              std::string::npos);
+    EXPECT_NE(Refusal(root + "\\c\\file").find("is not a folder"), std::string::npos);
 }
 
 // Makes `link` a junction (a mount point) to the folder `target`; false where that can't be done.
@@ -254,8 +260,7 @@ TEST(Win32Paths, AJunctionAsAWorkingFolderIsRefused) {
     if (!MakeJunction(link, platform::win32::Widen(temp.path() + "\\elsewhere")) ||
         !IsReparsePoint(link))
         GTEST_SKIP() << "no junctions here";  // Wine 8 answers ERROR_NOT_SUPPORTED
-    EXPECT_NE(platform::UnsafeFolderReason(temp.path() + "\\c").find("link or junction"),
-              std::string::npos);
+    EXPECT_NE(Refusal(temp.path() + "\\c").find("link or junction"), std::string::npos);
     EXPECT_FALSE(platform::MakePrivateFolders(temp.path() + "\\c\\tolvik"));
 }
 
@@ -286,34 +291,46 @@ TEST(Win32Text, AnsiConversionRefusesWhatTheCodePageCannotCarry) {
 
 // ---- The settings file --------------------------------------------------------------------------
 
+// The value ReadIniValue reads, which the system's profile calls always read.
+std::string IniValue(std::string_view section, std::string_view key, const std::string& path) {
+    std::string value;
+    EXPECT_EQ(platform::ReadIniValue(section, key, path, value), platform::ProfileCall::Done);
+    return value;
+}
+
 TEST(Win32Profile, ValuesRoundTripAndOtherLinesStay) {
     TempFolder temp;
     const std::string ini = temp.path() + "\\Velmora.ini";
     WriteBytes(ini, "; mine\r\n[Section]\r\nBGM区分=1\r\nother=  \"quoted value\"  \r\n");
-    EXPECT_EQ(platform::ReadIniValue("Section", "other", ini), "quoted value");
-    EXPECT_EQ(platform::ReadIniValue("section", "OTHER", ini), "quoted value");
-    EXPECT_EQ(platform::ReadIniValue("Section", "missing", ini), "");
-    EXPECT_EQ(platform::ReadIniValue("Section", "other", temp.path() + "\\none.ini"), "");
+    EXPECT_EQ(IniValue("Section", "other", ini), "quoted value");
+    EXPECT_EQ(IniValue("section", "OTHER", ini), "quoted value");
+    EXPECT_EQ(IniValue("Section", "missing", ini), "");
+    EXPECT_EQ(IniValue("Section", "other", temp.path() + "\\none.ini"), "");
 
-    ASSERT_EQ(platform::WriteIniValue("Section", "BGMﾌｧｲﾙ", "C:\\music\\a b.mp3", ini), true);
-    ASSERT_EQ(platform::WriteIniValue("Section", "BGMﾘﾋﾟｰﾄ", "3", ini), true);
-    EXPECT_EQ(platform::ReadIniValue("Section", "BGMﾌｧｲﾙ", ini), "C:\\music\\a b.mp3");
-    EXPECT_EQ(platform::ReadIniValue("Section", "BGMﾘﾋﾟｰﾄ", ini), "3");
+    ASSERT_EQ(platform::WriteIniValue("Section", "BGMﾌｧｲﾙ", "C:\\music\\a b.mp3", ini),
+              platform::ProfileCall::Done);
+    ASSERT_EQ(platform::WriteIniValue("Section", "BGMﾘﾋﾟｰﾄ", "3", ini),
+              platform::ProfileCall::Done);
+    EXPECT_EQ(IniValue("Section", "BGMﾌｧｲﾙ", ini), "C:\\music\\a b.mp3");
+    EXPECT_EQ(IniValue("Section", "BGMﾘﾋﾟｰﾄ", ini), "3");
     // The three Japanese keys stay apart whatever the code page.
-    EXPECT_EQ(platform::ReadIniValue("Section", "BGM区分", ini), "");
+    EXPECT_EQ(IniValue("Section", "BGM区分", ini), "");
     EXPECT_NE(ReadBytes(ini).find("; mine"), std::string::npos);
-    EXPECT_EQ(platform::ReadIniValue("Section", "other", ini), "quoted value");
+    EXPECT_EQ(IniValue("Section", "other", ini), "quoted value");
 }
 
 TEST(Win32Profile, LongValuesAreCutAndUnwritableOnesRefused) {
     TempFolder temp;
     const std::string ini = temp.path() + "\\Velmora.ini";
-    ASSERT_EQ(platform::WriteIniValue("Section", "long", std::string(300, 'x'), ini), true);
-    EXPECT_EQ(platform::ReadIniValue("Section", "long", ini), std::string(255, 'x'));
-    EXPECT_EQ(platform::WriteIniValue("Section", "k", "two\r\nlines", ini), false);
+    ASSERT_EQ(platform::WriteIniValue("Section", "long", std::string(300, 'x'), ini),
+              platform::ProfileCall::Done);
+    EXPECT_EQ(IniValue("Section", "long", ini), std::string(255, 'x'));
+    EXPECT_EQ(platform::WriteIniValue("Section", "k", "two\r\nlines", ini),
+              platform::ProfileCall::Refused);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));  // for the message
-    EXPECT_EQ(platform::WriteIniValue("Section", "", "v", ini), false);
-    EXPECT_EQ(platform::WriteIniValue("Section", "k", "v", temp.path() + "\\no\\such.ini"), false);
+    EXPECT_EQ(platform::WriteIniValue("Section", "", "v", ini), platform::ProfileCall::Refused);
+    EXPECT_EQ(platform::WriteIniValue("Section", "k", "v", temp.path() + "\\no\\such.ini"),
+              platform::ProfileCall::Refused);
 }
 
 // ---- Processes ----------------------------------------------------------------------------------
