@@ -184,8 +184,8 @@ void PictureBox::SetBounds(const Rect& bounds) {
 
 // ---- Programs, screen --------------------------------------------------------------------------
 
-platform::Process Shell(const std::string& path) {
-    return platform::StartProgram(path, platform::ProgramTie::EndsWithStarter);
+platform::Process Shell(const std::string& path, std::string* why) {
+    return platform::StartProgram(path, platform::ProgramTie::EndsWithStarter, why);
 }
 
 const std::string& CommandLine() {

@@ -191,10 +191,10 @@ std::optional<std::string> ChooseFile(const FileRequest& request);
 
 // ---- Program, screen, loop ---------------------------------------------------------------------
 
-// Starts a program as a new process and returns it (nothing started on failure); no waiting.
-// The program never outlives this one: it is ended by the system when this program ends, by
-// whatever means (platform::ProgramTie::EndsWithStarter). Call it from the main thread.
-platform::Process Shell(const std::string& path);
+// Starts a program as a new process and returns it (nothing started on failure, with why); no
+// waiting. The program never outlives this one: it is ended by the system when this program
+// ends, by whatever means (platform::ProgramTie::EndsWithStarter). Call it from the main thread.
+platform::Process Shell(const std::string& path, std::string* why = nullptr);
 
 // The command line after the program name (arguments joined by blanks).
 const std::string& CommandLine();

@@ -15,8 +15,10 @@ extern std::string BgmFolder;   // start folder of the music-file chooser
 extern std::string IniValue;    // last value read from the settings file
 
 // Result of the most recent system call whose result the host keeps (the capture's save, the
-// renderer start, settings writes, the music unit's commands). Nothing in the program reads it:
-// it is kept as the design keeps it, and the tests read it to see what a step reported.
+// renderer start, settings writes, the music unit's commands): a mirror, written where each step
+// writes it. No unit reads it: a step's result reaches its caller as the step's own return
+// value (PutIniString's bool, the music unit's codes); the tests read it to see what a step
+// kept.
 extern std::int32_t LastApiResult;
 
 extern std::int32_t CursorCount;  // display counter returned by ShowCursor

@@ -138,11 +138,12 @@ class FullScreenForm : public forms::Form {
 
     // The renderer as a process that ends with the host, whatever ends the host.
     void StartRenderer() {
-        renderer_ = forms::Shell(Zentrova_B::RendererPath);
+        std::string why;
+        renderer_ = forms::Shell(Zentrova_B::RendererPath, &why);
         Zentrova_B::LastApiResult = renderer_.id;
         if (!renderer_.Started())
             std::fputs(platform::FillIn(platform::Translate("Velmora: cannot start %s: %s\n"),
-                                        {Zentrova_B::RendererPath, platform::LastErrorText()})
+                                        {Zentrova_B::RendererPath, why})
                            .c_str(),
                        stderr);
         trace::Mark("renderer-started");

@@ -24,7 +24,8 @@ char errorBuffer[256];
 char cdModeBuffer[256];
 char mp3ModeBuffer[30];
 
-constexpr std::uint32_t kCdModeSize = 255;  // one less than the buffer, as the watch always did
+// One less than the buffer: its last byte stays a NUL, whatever the reply.
+constexpr std::uint32_t kCdModeSize = 255;
 constexpr std::uint32_t kPlayLooped = platform::kWaveAsync | platform::kWaveLoop;
 
 const char* const kNoCommand = "コマンド文字列が指定されていません";
@@ -88,6 +89,11 @@ std::string ModeText(const char* buffer, std::size_t size) {
     return BufferText(buffer, size).substr(0, 7);
 }
 
+// The result of two commands sent one after the other: the first failure's code, else 0.
+std::int32_t FirstFailure(std::int32_t first, std::int32_t second) {
+    return first != 0 ? first : second;
+}
+
 }  // namespace
 
 SoundApi PlatformSoundApi() {
@@ -132,10 +138,11 @@ std::int32_t MciPlay(const std::string& device, const std::string& from, const s
     return MciSend(command, MciReply);
 }
 
-void CdOpen() {
-    Zentrova_B::LastApiResult = SendBare("open cdaudio");
+std::int32_t CdOpen() {
+    const std::int32_t opened = Zentrova_B::LastApiResult = SendBare("open cdaudio");
     // Positions in tracks/minutes/seconds/frames, the form "play cdaudio from <track>" reads.
     Zentrova_B::LastApiResult = SendBare("set cdaudio time format tmsf");
+    return FirstFailure(opened, Zentrova_B::LastApiResult);
 }
 
 void CdWatch() {
@@ -170,15 +177,17 @@ void CdWatch() {
     }
 }
 
-void CdClose() {
-    Zentrova_B::LastApiResult = SendBare("stop cdaudio");
+std::int32_t CdClose() {
+    const std::int32_t stopped = Zentrova_B::LastApiResult = SendBare("stop cdaudio");
     Zentrova_B::LastApiResult = SendBare("close cdaudio");
+    return FirstFailure(stopped, Zentrova_B::LastApiResult);
 }
 
-void Mp3Open() {
+std::int32_t Mp3Open() {
     std::string command =
         "open \"" + QuotedName(Zentrova_B::BgmFile) + "\" type MPEGVideo Alias MP3Play";
-    if (SendBare(command) == 0) SendBare("play MP3Play");
+    const std::int32_t opened = SendBare(command);
+    return opened != 0 ? opened : SendBare("play MP3Play");
 }
 
 bool Mp3IsPlaying() {
@@ -192,18 +201,20 @@ void Mp3Watch() {
     SendBare("play MP3Play from 0");
 }
 
-void Mp3Close() {
-    SendBare("stop MP3Play");
-    SendBare("close MP3Play");
+std::int32_t Mp3Close() {
+    const std::int32_t stopped = SendBare("stop MP3Play");
+    return FirstFailure(stopped, SendBare("close MP3Play"));
 }
 
-void WavPlay() {
-    if (Api().outputCount() == 0) return;
+bool WavPlay() {
+    if (Api().outputCount() == 0) return false;
     Zentrova_B::LastApiResult = Api().playWave(ToAnsi(Zentrova_B::BgmFile).c_str(), 0, kPlayLooped);
+    return Zentrova_B::LastApiResult != 0;
 }
 
-void WavStop() {
+bool WavStop() {
     Zentrova_B::LastApiResult = Api().playWave(nullptr, 0, 0);
+    return Zentrova_B::LastApiResult != 0;
 }
 
 }  // namespace Zentrova_BGM

@@ -27,20 +27,26 @@ std::string MciQuery(const std::string& command);
 // Sends "play <device>[ from <from>][ to <to>]" (empty from / to are left out).
 std::int32_t MciPlay(const std::string& device, const std::string& from, const std::string& to);
 
+// The procedures that send commands return what became of them: 0 when every command went
+// through, else the error number of the first that failed (each command is sent all the same).
+// The watches have no result: a watch that fails tries again at its next tick, or ends itself.
+
 // Audio CD: open the device at run start, keep it playing every 200 ms, close it at run end.
-void CdOpen();
+std::int32_t CdOpen();
 void CdWatch();
-void CdClose();
+std::int32_t CdClose();
 
 // MP3 file (Zentrova_B::BgmFile): open and play, restart when finished (every 1000 ms), close.
-void Mp3Open();
+// Mp3Open sends the play only when the open went through.
+std::int32_t Mp3Open();
 bool Mp3IsPlaying();
 void Mp3Watch();
-void Mp3Close();
+std::int32_t Mp3Close();
 
-// WAV file (Zentrova_B::BgmFile): looped by the wave-sound player; stop.
-void WavPlay();
-void WavStop();
+// WAV file (Zentrova_B::BgmFile): looped by the wave-sound player; stop. True when the player
+// took the request; WavPlay is false without a sound output, where it asks the player nothing.
+bool WavPlay();
+bool WavStop();
 
 // The four platform operations the unit calls, replaceable so that tests can record them. The
 // text arguments are in the locale's charset, as the platform receives them.
