@@ -11,9 +11,9 @@
 namespace sound {
 
 // Splits a command into words: blanks separate, double quotes hold a word with blanks, and a
-// double quote written twice inside them is one double quote of the word (before, such a
-// command was refused). False with `error` set for a quote that is not closed or not followed
-// by a blank.
+// double quote written twice inside them is one double quote of the word (the form in which
+// the music unit quotes a file name that holds one). False with `error` set for a quote that is
+// not closed or not followed by a blank.
 bool SplitWords(std::string_view command, std::vector<std::string>& words, std::int32_t& error);
 
 // A decimal number of at most `maxDigits` digits; nothing for any other text.

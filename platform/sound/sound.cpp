@@ -49,7 +49,7 @@ std::int32_t PlayWaveSound(const char* name, std::uintptr_t /*module*/, std::uin
         CloseOutputIfIdle(Devices().OpenDevices() > 0);
         return 1;
     }
-    // Looping only makes sense in the background: refused, as the player always has.
+    // A loop in the foreground would never give the caller back: refused.
     if ((flags & platform::kWaveLoop) && !(flags & platform::kWaveAsync)) return 0;
     bool played = PlayWave(name, flags & platform::kWaveLoop, !(flags & platform::kWaveAsync));
     CloseOutputIfIdle(Devices().OpenDevices() > 0);
