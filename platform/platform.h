@@ -216,7 +216,7 @@ void SleepUntil(std::int64_t deadline);
 // the call returns at once.
 void ShowMessageBox(std::string_view title, std::string_view text);
 
-// ---- Windows (x11/windows.cpp) ------------------------------------------------------------------
+// ---- Windows (x11/window_watch.cpp, its search in x11/windows.cpp) ------------------------------
 
 // True when any window of the display, mapped or not, carries exactly this title.
 bool WindowWithTitleExists(std::string_view title);
@@ -227,14 +227,14 @@ bool WindowWithAnyTitleExists(std::initializer_list<std::string_view> titles);
 // The same question for a watch that asks it every tick of the forms' event loop (the host's
 // watch on the renderer): the window found last is followed by what the window system tells the
 // loop about it, so a tick in which nothing happened to it asks the window system nothing. A
-// change is seen once the loop has read its news: the answer may lag by a tick or two.
-// (x11/window_watch.cpp; on Windows the question itself is cheap and is asked each time.)
+// change is seen once the loop has read its news: the answer may lag by a tick or two. On
+// Windows the question itself is cheap and is asked each time.
 bool WatchedWindowWithTitleExists(std::string_view title);
 
 // True where the window search above can miss a program's full-screen surfaces: in a Wayland
 // session, where the renderer may draw on surfaces of its own over the outputs
 // (OpenOutputSurfaces), which the X11 window list never holds. A watch on such a program follows
-// its process instead. Asks the session once; false on Windows. (x11/window_watch.cpp)
+// its process instead. Asks the session once; false on Windows.
 bool WindowSearchMissesSurfaces();
 
 // ---- Processes (posix/process.cpp) --------------------------------------------------------------

@@ -1,8 +1,11 @@
-// Watching for a window by its exact title from the lent event loop: the window found last is
-// followed through the events the server sends about it, so a quiet tick asks nothing; in a
-// Wayland session such a watch follows the process instead.
+// The window queries by exact title (see platform.h), answered by one WindowWatch object: the
+// window found last is asked again in one round trip instead of a search, and a watch that asks
+// every tick of the lent event loop follows that window through the events the server sends
+// about it, so a quiet tick asks nothing. In a Wayland session such a watch follows the process
+// instead (WindowSearchMissesSurfaces).
 #include <X11/Xlib.h>
 
+#include <span>
 #include <string>
 
 #include "platform/platform.h"
@@ -12,38 +15,95 @@
 namespace platform {
 namespace {
 
-struct Watch {
-    std::string title;
-    x11::TitledWindow found;
-    // Whether the events say nothing of `found` since its title was last read. Only a window
-    // of another program is followed this way: selecting events on one of the loop's own
-    // windows would replace the loop's own selection.
-    bool followed = false;
-    bool quiet = false;
+using Titles = std::span<const std::string_view>;
+
+class WindowWatch {
+  public:
+    // Whether a window carries exactly `title`: the window found last for it is asked first.
+    bool Exists(Display* d, std::string_view title) {
+        if (title_ == title && x11::StillTitled(d, found_, title)) return true;
+        Forget();
+        title_ = title;
+        found_ = x11::FindTitledWindow(d, title);
+        return found_.window != 0;
+    }
+
+    // Whether a window carries one of `titles`: one search for all of them, nothing kept.
+    static bool AnyExists(Display* d, Titles titles) {
+        return !titles.empty() && x11::FindTitledWindow(d, titles).window != 0;
+    }
+
+    // Exists, for a caller that asks every tick of `loop`: the window found is followed through
+    // its events, and while none came, the answer is yes without asking the server.
+    bool Watched(Display* d, const x11::EventLoop& loop, std::string_view title) {
+        if (title_ == title && found_.window != 0) {
+            if (quiet_) return true;
+            // Quiet again from here: an event that comes while the title is read is not lost.
+            quiet_ = followed_;
+            if (x11::StillTitled(d, found_, title)) return true;
+        }
+        Forget();
+        title_ = title;
+        found_ = x11::FindTitledWindow(d, title);
+        if (found_.window == 0) return false;
+        if (Follow(d, loop)) return true;
+        // Renamed or destroyed between the search and the read: look once more; the next tick
+        // searches again and follows what it finds.
+        Forget();
+        return x11::FindTitledWindow(d, title).window != 0;
+    }
+
+    // Sees every event of the connection before the loop does: any event about the followed
+    // window (its title or another property changed, destroyed, unmapped, moved) ends the
+    // quiet, and the next tick reads its title again. True when the event was about it.
+    bool Notice(const XEvent& e) {
+        if (!followed_ || e.xany.window != found_.window) return false;
+        quiet_ = false;
+        return true;
+    }
+
+  private:
+    // Follows the window just found: events are selected first, then its title is read once
+    // more, so that no change after that read goes unseen. Only a window of another program is
+    // followed this way: selecting events on one of the loop's own windows would replace the
+    // loop's own selection. False when it has already lost the title.
+    bool Follow(Display* d, const x11::EventLoop& loop) {
+        followed_ = !loop.ownsWindow(found_.window);
+        if (followed_) XSelectInput(d, found_.window, StructureNotifyMask | PropertyChangeMask);
+        quiet_ = followed_;
+        return x11::StillTitled(d, found_, title_);
+    }
+
+    void Forget() {
+        title_.clear();
+        found_ = {};
+        followed_ = quiet_ = false;
+    }
+
+    std::string title_;
+    x11::TitledWindow found_;
+    bool followed_ = false;  // events about `found_` are selected and watched
+    bool quiet_ = false;     // and none came since its title was last read
 };
-Watch watch;
 
-// Sees every event of the connection before the loop does: any event about the
-// followed window (its title or another property changed, destroyed, unmapped, moved) ends the
-// quiet, and the next tick reads its title again.
+WindowWatch watch;
+
 int OnXEvent(void* event, void*) {
-    const auto* e = static_cast<const XEvent*>(event);
-    if (!watch.followed || e->xany.window != watch.found.window) return 0;
-    watch.quiet = false;
-    return 1;  // the loop knows nothing of another program's window
-}
-
-// Follows the window just found: events are selected first, then its title is read once more,
-// so that no change after that read goes unseen. False when it has already lost the title.
-bool Follow(Display* d, const x11::EventLoop& loop, std::string_view title) {
-    watch.followed = !loop.ownsWindow(watch.found.window);
-    if (watch.followed)
-        XSelectInput(d, watch.found.window, StructureNotifyMask | PropertyChangeMask);
-    watch.quiet = watch.followed;
-    return x11::StillTitled(d, watch.found, title);
+    // The loop knows nothing of another program's window: an event about it stops here.
+    return watch.Notice(*static_cast<const XEvent*>(event)) ? 1 : 0;
 }
 
 }  // namespace
+
+bool WindowWithTitleExists(std::string_view title) {
+    Display* d = x11::Connection();
+    return d && watch.Exists(d, title);
+}
+
+bool WindowWithAnyTitleExists(std::initializer_list<std::string_view> titles) {
+    Display* d = x11::Connection();
+    return d && WindowWatch::AnyExists(d, Titles(titles.begin(), titles.size()));
+}
 
 bool WatchedWindowWithTitleExists(std::string_view title) {
     Display* d = x11::Connection();
@@ -51,22 +111,7 @@ bool WatchedWindowWithTitleExists(std::string_view title) {
     if (!d || !loop) return WindowWithTitleExists(title);
     static const bool filterAdded = (loop->addFilter(OnXEvent, nullptr), true);
     (void)filterAdded;
-    if (watch.title == title && watch.found.window != 0) {
-        if (watch.quiet) return true;
-        // Quiet again from here: an event that comes while the title is read is not lost.
-        watch.quiet = watch.followed;
-        if (x11::StillTitled(d, watch.found, title)) return true;
-    }
-    watch.title = title;
-    watch.followed = watch.quiet = false;
-    watch.found = x11::FindTitledWindow(d, title);
-    if (watch.found.window == 0) return false;
-    if (Follow(d, *loop, title)) return true;
-    // Renamed or destroyed between the search and the read: look once more; the next tick
-    // searches again and follows what it finds.
-    watch.found = {};
-    watch.followed = watch.quiet = false;
-    return x11::FindTitledWindow(d, title).window != 0;
+    return watch.Watched(d, *loop, title);
 }
 
 bool WindowSearchMissesSurfaces() {

@@ -80,11 +80,6 @@ bool SearchTree(Display* d, Window w, Titles titles, int depth, TitledWindow& fo
     return false;
 }
 
-// The window found last for its title: asking it again is one round trip, where the search
-// asks every top-level window twice.
-std::string lastTitle;
-TitledWindow lastFound;
-
 }  // namespace
 
 namespace x11 {
@@ -146,20 +141,5 @@ bool StillTitled(Display* d, const TitledWindow& w, std::string_view title) {
 }
 
 }  // namespace x11
-
-bool WindowWithTitleExists(std::string_view title) {
-    Display* d = x11::Connection();
-    if (!d) return false;
-    if (lastTitle == title && x11::StillTitled(d, lastFound, title)) return true;
-    lastTitle = title;
-    lastFound = x11::FindTitledWindow(d, title);
-    return lastFound.window != 0;
-}
-
-bool WindowWithAnyTitleExists(std::initializer_list<std::string_view> titles) {
-    Display* d = x11::Connection();
-    return d && titles.size() > 0 &&
-           x11::FindTitledWindow(d, Titles(titles.begin(), titles.size())).window != 0;
-}
 
 }  // namespace platform
