@@ -36,7 +36,7 @@ Session CurrentSession();
 // reached. (wayland/idle.cpp)
 bool WaylandGlobals(std::vector<std::string>& globals, std::string* why = nullptr);
 
-// ---- Watching the session (x11/idle.cpp, wayland/idle.cpp, wayland/mutter_idle.cpp) ----------
+// ---- Watching the session (x11/idle.cpp, wayland/idle.cpp, dbus/mutter_idle.cpp) -------------
 
 // An open source of the input-free time, with the connection it came over.
 class Monitor {

@@ -23,7 +23,7 @@ Opened OpenXScreenSaver();
 // The compositor's ext_idle_notifier_v1 or org_kde_kwin_idle (wayland/idle.cpp).
 Opened OpenWaylandIdle(Source source, std::int64_t idleMs);
 
-// org.gnome.Mutter.IdleMonitor on the session bus (wayland/mutter_idle.cpp).
+// org.gnome.Mutter.IdleMonitor on the session bus (dbus/mutter_idle.cpp).
 Opened OpenMutterIdle(std::int64_t idleMs);
 
 }  // namespace platform::idle

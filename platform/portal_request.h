@@ -1,6 +1,6 @@
 // The desktop portal's request protocol as the Screenshot call uses it: where the answer will
 // come from, and what the answer means. Pure: the D-Bus traffic itself is the Wayland backend's
-// (platform/wayland/portal.cpp).
+// (platform/dbus/portal.cpp).
 #pragma once
 
 #include <chrono>

@@ -10,7 +10,7 @@
 #include "platform/idle.h"
 #include "platform/idle_backends.h"
 #include "platform/platform.h"
-#include "platform/wayland/bus_error.h"
+#include "platform/dbus/bus_error.h"
 
 namespace platform::idle {
 namespace {

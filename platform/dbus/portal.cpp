@@ -16,7 +16,7 @@
 #include "platform/monitor_layout.h"
 #include "platform/platform.h"
 #include "platform/portal_request.h"
-#include "platform/wayland/bus_error.h"
+#include "platform/dbus/bus_error.h"
 #include "platform/wayland/wayland_capture.h"
 
 namespace platform::wayland {
