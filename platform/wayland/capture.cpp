@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <vector>
 
 #include "platform/monitor_layout.h"
 #include "platform/platform.h"
+#include "platform/wayland/client.h"
 #include "platform/wayland/wayland_capture.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 
@@ -64,39 +64,34 @@ void OnXdgDescription(void*, zxdg_output_v1*, const char*) {}
 const zxdg_output_v1_listener kXdgListener{OnLogicalPosition, OnLogicalSize, OnXdgDone, OnXdgName,
                                            OnXdgDescription};
 
-void OnGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
-              std::uint32_t version) {
-    auto* query = static_cast<ScaleQuery*>(data);
-    if (std::strcmp(interface, wl_output_interface.name) == 0) {
+// The globals DesktopScale binds into `query`: every output, at version 2 at most (the listener
+// answers the events up to its scale), and the xdg-output manager.
+std::vector<WantedGlobal> ScaleGlobals(ScaleQuery& query) {
+    const auto addOutput = [&query](void* proxy, std::uint32_t, std::uint32_t) {
         auto o = std::make_unique<ScaledOutput>();
-        // Version 2 at most: the listener answers the events up to its scale.
-        o->output = static_cast<wl_output*>(
-            wl_registry_bind(registry, name, &wl_output_interface, std::min(version, 2u)));
+        o->output = static_cast<wl_output*>(proxy);
         wl_output_add_listener(o->output, &kOutputListener, o.get());
-        query->outputs.push_back(std::move(o));
-    } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0) {
-        query->xdgOutputs = static_cast<zxdg_output_manager_v1*>(wl_registry_bind(
-            registry, name, &zxdg_output_manager_v1_interface, std::min(version, 2u)));
-    }
+        query.outputs.push_back(std::move(o));
+    };
+    return {{&wl_output_interface, 2, addOutput, true},
+            {&zxdg_output_manager_v1_interface, 2, BindInto(query.xdgOutputs)}};
 }
-void OnGlobalRemove(void*, wl_registry*, std::uint32_t) {}
-const wl_registry_listener kRegistryListener{OnGlobal, OnGlobalRemove};
 
 }  // namespace
 
 double DesktopScale() {
-    wl_display* display = wl_display_connect(nullptr);
-    if (!display) return 1.0;
+    Client client;
+    if (!client.Connect()) return 1.0;
+    // The capture's own wait: a compositor that does not answer in time leaves the scale at 1.
+    const auto deadline = Clock::now() + kScreenCopyTimeout;
     ScaleQuery query;
-    wl_registry* registry = wl_display_get_registry(display);
-    wl_registry_add_listener(registry, &kRegistryListener, &query);
     double scale = 1.0;
-    if (wl_display_roundtrip(display) >= 0 && query.xdgOutputs) {
+    if (client.ReadGlobals(ScaleGlobals(query), deadline) && query.xdgOutputs) {
         for (auto& o : query.outputs) {
             o->xdg = zxdg_output_manager_v1_get_xdg_output(query.xdgOutputs, o->output);
             zxdg_output_v1_add_listener(o->xdg, &kXdgListener, o.get());
         }
-        if (wl_display_roundtrip(display) >= 0)
+        if (client.RoundTrip(deadline))
             for (const auto& o : query.outputs) scale = std::max(scale, o->Scale());
     }
     for (auto& o : query.outputs) {
@@ -104,8 +99,6 @@ double DesktopScale() {
         wl_output_destroy(o->output);
     }
     if (query.xdgOutputs) zxdg_output_manager_v1_destroy(query.xdgOutputs);
-    wl_registry_destroy(registry);
-    wl_display_disconnect(display);
     // No picture beyond what the reader takes: a scale from a broken report stays sane.
     return std::min(scale, 8.0);
 }

@@ -1,27 +1,22 @@
 // The Wayland capture's first route: the wlroots screen-copy protocol, one shared-memory frame
 // per output, placed by xdg-output (see wayland_capture.h).
-#include <poll.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #include <wayland-client.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <vector>
 
 #include "platform/monitor_layout.h"
 #include "platform/platform.h"
+#include "platform/wayland/client.h"
 #include "platform/wayland/wayland_capture.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 
 namespace platform::wayland {
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // One output and its frame, from the first event to the copied pixels.
 struct Output {
@@ -51,49 +46,20 @@ struct Output {
 
 // The globals the route needs and the outputs, for the life of one capture.
 struct Session {
-    wl_display* display = nullptr;
-    wl_registry* registry = nullptr;
+    Client client;
     wl_shm* shm = nullptr;
     zwlr_screencopy_manager_v1* screencopy = nullptr;
     zxdg_output_manager_v1* xdgOutputs = nullptr;
     std::vector<std::unique_ptr<Output>> outputs;
 
+    // The proxies go before the connection does (the client is the first member).
     ~Session() {
         outputs.clear();
         if (screencopy) zwlr_screencopy_manager_v1_destroy(screencopy);
         if (xdgOutputs) zxdg_output_manager_v1_destroy(xdgOutputs);
         if (shm) wl_shm_destroy(shm);
-        if (registry) wl_registry_destroy(registry);
-        if (display) wl_display_disconnect(display);
     }
 };
-
-void OnGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
-              std::uint32_t version) {
-    auto& s = *static_cast<Session*>(data);
-    (void)version;
-    if (std::strcmp(interface, wl_shm_interface.name) == 0 && !s.shm) {
-        s.shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
-    } else if (std::strcmp(interface, zwlr_screencopy_manager_v1_interface.name) == 0 &&
-               !s.screencopy) {
-        // Version 1 is all this route needs: shared-memory frames, copied whole.
-        s.screencopy = static_cast<zwlr_screencopy_manager_v1*>(
-            wl_registry_bind(registry, name, &zwlr_screencopy_manager_v1_interface, 1));
-    } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0 &&
-               !s.xdgOutputs) {
-        s.xdgOutputs = static_cast<zxdg_output_manager_v1*>(
-            wl_registry_bind(registry, name, &zxdg_output_manager_v1_interface, 1));
-    } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
-        auto output = std::make_unique<Output>();
-        output->output =
-            static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 1));
-        s.outputs.push_back(std::move(output));
-    }
-}
-
-void OnGlobalRemove(void*, wl_registry*, std::uint32_t) {}
-
-const wl_registry_listener kRegistryListener = {OnGlobal, OnGlobalRemove};
 
 void OnLogicalPosition(void* data, zxdg_output_v1*, std::int32_t x, std::int32_t y) {
     auto& o = *static_cast<Output*>(data);
@@ -167,56 +133,6 @@ bool StartCopy(Session& s, Output& o) {
     return ok;
 }
 
-// Reads and dispatches the compositor's events until `done` holds or `deadline` passes. False on
-// a timeout or a broken connection.
-template <typename Done>
-bool DispatchUntil(wl_display* display, Clock::time_point deadline, Done done) {
-    while (!done()) {
-        while (wl_display_prepare_read(display) != 0)
-            if (wl_display_dispatch_pending(display) < 0) return false;
-        if (done()) {
-            wl_display_cancel_read(display);
-            return true;
-        }
-        if (wl_display_flush(display) < 0 && errno != EAGAIN) {
-            wl_display_cancel_read(display);
-            return false;
-        }
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) {
-            wl_display_cancel_read(display);
-            return false;
-        }
-        pollfd p{wl_display_get_fd(display), POLLIN, 0};
-        const int n = poll(&p, 1, static_cast<int>(left.count()));
-        if (n <= 0) {
-            wl_display_cancel_read(display);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return false;
-            continue;
-        }
-        if (wl_display_read_events(display) < 0) return false;
-        if (wl_display_dispatch_pending(display) < 0) return false;
-    }
-    return true;
-}
-
-void OnSyncDone(void* data, wl_callback*, std::uint32_t) {
-    *static_cast<bool*>(data) = true;
-}
-const wl_callback_listener kSyncListener = {OnSyncDone};
-
-// A round trip to the compositor, bounded by `deadline`.
-bool RoundTrip(wl_display* display, Clock::time_point deadline) {
-    bool done = false;
-    wl_callback* callback = wl_display_sync(display);
-    wl_callback_add_listener(callback, &kSyncListener, &done);
-    const bool ok = DispatchUntil(display, deadline, [&] { return done; });
-    wl_callback_destroy(callback);
-    return ok;
-}
-
 bool LayoutOf(std::uint32_t format, PixelLayout& layout) {
     switch (format) {
         case WL_SHM_FORMAT_XRGB8888:
@@ -235,14 +151,22 @@ bool LayoutOf(std::uint32_t format, PixelLayout& layout) {
 // Connects and binds the globals the route needs: Captured (ready to copy) when all are there,
 // NotOffered without them.
 RouteResult BindGlobals(Session& s, Clock::time_point deadline, std::string& why) {
-    s.display = wl_display_connect(nullptr);
-    if (!s.display) {
+    if (!s.client.Connect()) {
         why = platform::Translate("the Wayland display could not be reached");
         return RouteResult::NotOffered;
     }
-    s.registry = wl_display_get_registry(s.display);
-    wl_registry_add_listener(s.registry, &kRegistryListener, &s);
-    if (!RoundTrip(s.display, deadline)) {
+    const auto addOutput = [&s](void* proxy, std::uint32_t, std::uint32_t) {
+        s.outputs.push_back(std::make_unique<Output>());
+        s.outputs.back()->output = static_cast<wl_output*>(proxy);
+    };
+    // Version 1 of each is all this route needs: shared-memory frames, copied whole.
+    const WantedGlobal wanted[] = {
+        {&wl_shm_interface, 1, BindInto(s.shm)},
+        {&zwlr_screencopy_manager_v1_interface, 1, BindInto(s.screencopy)},
+        {&zxdg_output_manager_v1_interface, 1, BindInto(s.xdgOutputs)},
+        {&wl_output_interface, 1, addOutput, true},
+    };
+    if (!s.client.ReadGlobals(wanted, deadline)) {
         why = platform::Translate("the compositor did not answer");
         return RouteResult::Failed;
     }
@@ -270,7 +194,7 @@ bool CopyFrames(Session& s, Clock::time_point deadline, std::string& why) {
             if (o->state == Output::State::Waiting && o->size == 0) return false;
         return true;
     };
-    if (!DispatchUntil(s.display, deadline, allSized)) {
+    if (!s.client.DispatchUntil(deadline, allSized)) {
         why = platform::Translate("the compositor did not offer the screen's frames in time");
         return false;
     }
@@ -286,7 +210,7 @@ bool CopyFrames(Session& s, Clock::time_point deadline, std::string& why) {
             if (o->state == Output::State::Waiting) return false;
         return true;
     };
-    if (!DispatchUntil(s.display, deadline, allDone)) {
+    if (!s.client.DispatchUntil(deadline, allDone)) {
         why = platform::Translate("the compositor did not copy the screen in time");
         return false;
     }

@@ -1,9 +1,8 @@
 // Whether the program runs in a Wayland session (see wayland_capture.h): a file of its own, so
 // that asking pulls in nothing of the capture.
-#include <wayland-client.h>
-
 #include <cstdlib>
 
+#include "platform/wayland/client.h"
 #include "platform/wayland/wayland_capture.h"
 
 namespace platform::wayland {
@@ -13,10 +12,7 @@ bool InSession() {
     if (!name || !*name) return false;
     // A name left over from another session (an X session started from a Wayland one, a stale
     // environment) leads nowhere: the X server's own picture is the desktop then.
-    wl_display* display = wl_display_connect(nullptr);
-    if (!display) return false;
-    wl_display_disconnect(display);
-    return true;
+    return Client().Connect();
 }
 
 }  // namespace platform::wayland
