@@ -69,15 +69,12 @@ void Toplevels::Release() {
     manager_ = nullptr;
 }
 
-const char* Toplevels::InterfaceName() {
-    return zwlr_foreign_toplevel_manager_v1_interface.name;
-}
-
-void Toplevels::Bind(wl_registry* registry, std::uint32_t name, std::uint32_t version) {
-    if (manager_) return;
-    manager_ = static_cast<zwlr_foreign_toplevel_manager_v1*>(wl_registry_bind(
-        registry, name, &zwlr_foreign_toplevel_manager_v1_interface, std::min(version, 3u)));
-    zwlr_foreign_toplevel_manager_v1_add_listener(manager_, &kManagerListener, this);
+WantedGlobal Toplevels::Wanted() {
+    return {&zwlr_foreign_toplevel_manager_v1_interface, 3,
+            [this](void* proxy, std::uint32_t, std::uint32_t) {
+                manager_ = static_cast<zwlr_foreign_toplevel_manager_v1*>(proxy);
+                zwlr_foreign_toplevel_manager_v1_add_listener(manager_, &kManagerListener, this);
+            }};
 }
 
 bool Toplevels::FullScreenActive(std::span<const std::string_view> ownTitles) const {

@@ -9,7 +9,8 @@
 #include <string_view>
 #include <vector>
 
-struct wl_registry;
+#include "platform/wayland/client.h"
+
 struct zwlr_foreign_toplevel_manager_v1;
 struct zwlr_foreign_toplevel_handle_v1;
 
@@ -23,11 +24,10 @@ class Toplevels {
     Toplevels(const Toplevels&) = delete;
     Toplevels& operator=(const Toplevels&) = delete;
 
-    // The interface name the registry announces the manager by.
-    static const char* InterfaceName();
-    // Binds the manager announced as global `name` (at most version 3); the list then follows
-    // what the compositor sends as its events are dispatched.
-    void Bind(wl_registry* registry, std::uint32_t name, std::uint32_t version);
+    // The manager as a global to bind (at most version 3); the list then follows what the
+    // compositor sends as its events are dispatched. The object must stay where it is while
+    // the globals are read.
+    WantedGlobal Wanted();
     bool Bound() const { return manager_ != nullptr; }
     // Destroys the manager and the windows' handles, and forgets them. Must come before the
     // display they were bound on is disconnected: a proxy can't be destroyed once its display

@@ -1,9 +1,11 @@
 // velmora-idle in a headless sway session: the compositor's idle notifications start one run after
 // quiet and none while keys arrive through the compositor (wtype), and Escape typed the same way
-// ends the run that shows on the renderer's own surface.
+// ends the run that shows on the renderer's own surface. A compositor that stops answering holds
+// the companion up for seconds, never for good.
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <filesystem>
 #include <thread>
 
 #include "idle_companion.h"
@@ -20,11 +22,31 @@ class WaylandIdleCompanion : public CompanionTest {
         CompanionTest::SetUp();
     }
 
-    std::map<std::string, std::string> Environment() const override {
-        return session_.Environment(ProgramEnvironment());
+    void TearDown() override {
+        CompanionTest::TearDown();
+        filter_.reset();
     }
 
+    std::map<std::string, std::string> Environment() const override {
+        auto environment = session_.Environment(ProgramEnvironment());
+        if (filter_) environment["WAYLAND_DISPLAY"] = filtered_;
+        return environment;
+    }
+
+    // The programs started from here on reach the compositor through the test filter, which
+    // passes everything on until StopAnswering.
+    void ThroughFilter() {
+        filter_ = std::make_unique<Child>(
+            std::vector<std::string>{VELMORA_BIN_DIR "/velmora_wayland_filter",
+                                     session_.Get("COMPOSITOR_DISPLAY"), filtered_});
+        ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(filtered_); }, 5000ms));
+    }
+    // From now on the compositor's answers to round trips never arrive; its other events do.
+    void StopAnswering() { kill(filter_->pid(), SIGUSR1); }
+
     WaylandSession session_{{.portal = false}};
+    std::string filtered_ = temp_.path() + "/wayland-filtered";
+    std::unique_ptr<Child> filter_;
 };
 
 TEST_F(WaylandIdleCompanion, StartsOneRunAfterQuietAndNoneWhileKeysArrive) {
@@ -86,6 +108,32 @@ TEST_F(WaylandIdleCompanion, AnActiveFullScreenWindowKeepsTheRunAway) {
     EXPECT_EQ(RunsLogged(), 0) << ReadFile(log_);
     game.Kill();  // the game is over: the next look finds nothing in front
     EXPECT_TRUE(WaitUntil([&] { return RunsLogged() == 1; }, 5000ms)) << ReadFile(log_);
+}
+
+// A compositor that does not answer at the start: the companion gives up on it after a few
+// seconds, says so and ends with the status of a session that may still change.
+TEST_F(WaylandIdleCompanion, GivesUpOnACompositorThatDoesNotAnswerAtTheStart) {
+    ThroughFilter();
+    StopAnswering();
+    StartCompanion("--seconds 1");
+    EXPECT_EQ(companion_->Wait(15000ms), 1) << ReadFile(log_);
+    EXPECT_NE(ReadFile(log_).find("the compositor did not answer"), std::string::npos)
+        << ReadFile(log_);
+}
+
+// A compositor that stops answering while the companion watches: its idle events still come,
+// and the look at its window list before a run waits for the answer a second at most, then
+// the run starts as the list last stood.
+TEST_F(WaylandIdleCompanion, AStalledWindowListDelaysTheNextRunOnlyBriefly) {
+    ThroughFilter();
+    StartCompanion("--seconds 1");
+    ASSERT_TRUE(WaitForRuns(1, 8000ms)) << ReadFile(log_);
+    StopAnswering();
+    kill(-LastRunPid(), SIGKILL);                   // the run's process group
+    ASSERT_TRUE(session_.Type({"-k", "Shift_L"}));  // input, so that quiet may start a run again
+    EXPECT_TRUE(WaitForRuns(2, 10000ms)) << ReadFile(log_);
+    kill(companion_->pid(), SIGTERM);
+    EXPECT_EQ(companion_->Wait(5000ms), 0) << ReadFile(log_);
 }
 
 }  // namespace

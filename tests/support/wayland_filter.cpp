@@ -1,10 +1,14 @@
 // velmora_wayland_filter REAL_SOCKET FILTER_SOCKET INTERFACE...: a Wayland proxy for the tests.
 // Clients that connect to FILTER_SOCKET reach the compositor at REAL_SOCKET as usual, except
 // that the compositor's globals named INTERFACE never reach them: the test session uses it to
-// turn a protocol off (screen copy) for the program under test alone. Messages are passed on
-// byte for byte with their file descriptors; only wl_registry.global events (and the
-// global_remove of the globals hidden) are dropped. Runs until killed.
+// turn a protocol off (screen copy) for the program under test alone. Once the filter gets
+// SIGUSR1, the compositor's answers to the clients' round trips (wl_callback.done for a
+// wl_display.sync) are held back for good, as from a compositor that has stopped answering,
+// while its other events still pass. Messages are passed on byte for byte with their file
+// descriptors; only wl_registry.global events (and the global_remove of the globals hidden) and
+// held answers are dropped. Runs until killed.
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -20,6 +24,11 @@
 namespace {
 
 std::set<std::string> hidden;
+volatile sig_atomic_t holdingAnswers = 0;
+
+void HoldAnswers(int) {
+    holdingAnswers = 1;
+}
 
 // A stream socket and the address of `path` for it; -1 when the path is too long for an
 // address or no socket is given.
@@ -130,6 +139,7 @@ struct Pair {
     std::vector<int> clientFds, serverFds;
     std::set<std::uint32_t> registries;   // the client's wl_registry objects
     std::set<std::uint32_t> hiddenNames;  // the globals it never saw
+    std::set<std::uint32_t> syncs;        // the callbacks of its round trips not yet answered
 
     ~Pair() {
         if (client >= 0) close(client);
@@ -138,14 +148,17 @@ struct Pair {
         for (int fd : serverFds) close(fd);
     }
 
-    // Whole messages from the client, passed on; wl_display.get_registry noted.
+    // Whole messages from the client, passed on; wl_display.sync and get_registry noted.
     bool FromClient() {
         std::vector<std::uint8_t> out;
         std::size_t at = 0;
         while (fromClient.size() - at >= 8) {
             const std::uint32_t size = Word(fromClient, at + 4) >> 16;
             if (size < 8 || fromClient.size() - at < size) break;
-            if (Word(fromClient, at) == 1 && (Word(fromClient, at + 4) & 0xFFFF) == 1 && size >= 12)
+            const std::uint32_t opcode = Word(fromClient, at + 4) & 0xFFFF;
+            if (Word(fromClient, at) == 1 && opcode == 0 && size >= 12)
+                syncs.insert(Word(fromClient, at + 8));
+            if (Word(fromClient, at) == 1 && opcode == 1 && size >= 12)
                 registries.insert(Word(fromClient, at + 8));
             at += size;
         }
@@ -154,7 +167,8 @@ struct Pair {
         return out.empty() && clientFds.empty() ? true : Send(server, out, clientFds);
     }
 
-    // Whole messages from the compositor, passed on but for the hidden globals.
+    // Whole messages from the compositor, passed on but for the hidden globals and, once
+    // holding, the answers to round trips.
     bool FromServer() {
         std::vector<std::uint8_t> out;
         std::size_t at = 0;
@@ -177,6 +191,9 @@ struct Pair {
                 }
             } else if (registries.count(object) && opcode == 1 && size >= 12) {
                 drop = hiddenNames.count(Word(fromServer, at + 8)) > 0;
+            } else if (syncs.count(object) && opcode == 0) {
+                drop = holdingAnswers != 0;
+                syncs.erase(object);  // answered or held: the id may name another object next
             }
             if (!drop)
                 out.insert(out.end(), fromServer.begin() + static_cast<std::ptrdiff_t>(at),
@@ -196,6 +213,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     for (int i = 3; i < argc; ++i) hidden.insert(argv[i]);
+    // Restarted calls: a signal in the middle of passing a message on must not end the
+    // connection.
+    struct sigaction hold = {};
+    hold.sa_handler = HoldAnswers;
+    hold.sa_flags = SA_RESTART;
+    sigaction(SIGUSR1, &hold, nullptr);
     const std::string real = argv[1];
     const int listener = Listen(argv[2]);
     if (listener < 0) {
