@@ -4,13 +4,11 @@
 // viewporter where the compositor offers both), paced by the compositor's frame callbacks.
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
-#include <poll.h>
 #include <unistd.h>
 #include <wayland-client.h>
 #include <wayland-egl.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -22,6 +20,7 @@
 #include "fractional-scale-v1-client-protocol.h"
 #include "platform/monitor_layout.h"
 #include "platform/platform.h"
+#include "platform/wayland/client.h"
 #include "viewporter-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
@@ -29,10 +28,16 @@
 namespace platform {
 namespace {
 
+using wayland::Clock;
+
 // The evdev code of Escape, which wl_keyboard's key events carry as they are: no keymap needed.
 constexpr std::uint32_t kEscapeKey = 1;
 // How long the other surfaces are waited for once one wants a frame: about two refreshes.
 constexpr std::chrono::milliseconds kLateSurfaceWait{34};
+// How long opening may wait for the compositor's answers (its globals, the outputs' places, the
+// surfaces' first configure); ample for a busy compositor, and one that has stopped answering
+// sends the renderer to XWayland instead of keeping it for good.
+constexpr std::chrono::seconds kOpenWait{10};
 
 struct Output {
     wl_output* output = nullptr;
@@ -58,9 +63,9 @@ struct Surface {
     bool configured = false;
 };
 
+// The connection is the first member: it closes after DestroySession has let go of the rest.
 struct Session {
-    wl_display* display = nullptr;
-    wl_registry* registry = nullptr;
+    wayland::Client client;
     wl_compositor* compositor = nullptr;
     xdg_wm_base* shell = nullptr;
     wl_seat* seat = nullptr;
@@ -166,37 +171,41 @@ void OnSeatCapabilities(void*, wl_seat* seat, std::uint32_t capabilities) {
 void OnSeatName(void*, wl_seat*, const char*) {}
 const wl_seat_listener kSeatListener{OnSeatCapabilities, OnSeatName};
 
-void OnGlobal(void*, wl_registry* registry, std::uint32_t name, const char* interface,
-              std::uint32_t version) {
-    const auto bind = [&](const wl_interface* wanted, std::uint32_t highest) {
-        return wl_registry_bind(registry, name, wanted, std::min(version, highest));
-    };
-    if (std::strcmp(interface, wl_compositor_interface.name) == 0) {
-        session->compositor = static_cast<wl_compositor*>(bind(&wl_compositor_interface, 4));
-    } else if (std::strcmp(interface, xdg_wm_base_interface.name) == 0) {
-        session->shell = static_cast<xdg_wm_base*>(bind(&xdg_wm_base_interface, 1));
-        xdg_wm_base_add_listener(session->shell, &kShellListener, nullptr);
-    } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !session->seat) {
-        session->seat = static_cast<wl_seat*>(bind(&wl_seat_interface, 5));
-        wl_seat_add_listener(session->seat, &kSeatListener, nullptr);
-    } else if (std::strcmp(interface, wl_output_interface.name) == 0 && version >= 2) {
-        auto output = std::make_unique<Output>();
-        output->name = name;
-        output->output = static_cast<wl_output*>(bind(&wl_output_interface, 2));
-        wl_output_add_listener(output->output, &kOutputListener, output.get());
-        session->outputs.push_back(std::move(output));
-    } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0) {
-        session->xdgOutputs =
-            static_cast<zxdg_output_manager_v1*>(bind(&zxdg_output_manager_v1_interface, 2));
-    } else if (std::strcmp(interface, wp_viewporter_interface.name) == 0) {
-        session->viewporter = static_cast<wp_viewporter*>(bind(&wp_viewporter_interface, 1));
-    } else if (std::strcmp(interface, wp_fractional_scale_manager_v1_interface.name) == 0) {
-        session->fractionalScales = static_cast<wp_fractional_scale_manager_v1*>(
-            bind(&wp_fractional_scale_manager_v1_interface, 1));
-    }
+void AddOutput(void* proxy, std::uint32_t name, std::uint32_t) {
+    auto output = std::make_unique<Output>();
+    output->name = name;
+    output->output = static_cast<wl_output*>(proxy);
+    wl_output_add_listener(output->output, &kOutputListener, output.get());
+    session->outputs.push_back(std::move(output));
 }
-void OnGlobalRemove(void*, wl_registry*, std::uint32_t) {}
-const wl_registry_listener kRegistryListener{OnGlobal, OnGlobalRemove};
+
+// The globals the surfaces need, at the versions whose events the listeners above answer.
+std::vector<wayland::WantedGlobal> WantedGlobals() {
+    using wayland::BindInto;
+    return {
+        {&wl_compositor_interface, 4, BindInto(session->compositor)},
+        {&xdg_wm_base_interface, 1,
+         [](void* proxy, std::uint32_t, std::uint32_t) {
+             session->shell = static_cast<xdg_wm_base*>(proxy);
+             xdg_wm_base_add_listener(session->shell, &kShellListener, nullptr);
+         }},
+        {&wl_seat_interface, 5,
+         [](void* proxy, std::uint32_t, std::uint32_t) {
+             session->seat = static_cast<wl_seat*>(proxy);
+             wl_seat_add_listener(session->seat, &kSeatListener, nullptr);
+         }},
+        {&wl_output_interface, 2, AddOutput, true, 2},
+        {&zxdg_output_manager_v1_interface, 2, BindInto(session->xdgOutputs)},
+        {&wp_viewporter_interface, 1, BindInto(session->viewporter)},
+        {&wp_fractional_scale_manager_v1_interface, 1, BindInto(session->fractionalScales)},
+    };
+}
+
+// Why opening stopped when the compositor's answer did not come.
+const char* Unanswered() {
+    return session->client.Broken() ? "the compositor went away"
+                                    : "the compositor did not answer in time";
+}
 
 // ---- Sizes -------------------------------------------------------------------------------------
 
@@ -308,8 +317,6 @@ void DestroySession() {
     if (session->seat) wl_seat_destroy(session->seat);
     if (session->shell) xdg_wm_base_destroy(session->shell);
     if (session->compositor) wl_compositor_destroy(session->compositor);
-    if (session->registry) wl_registry_destroy(session->registry);
-    wl_display_disconnect(session->display);
     delete session;
     session = nullptr;
     shown.clear();
@@ -321,7 +328,7 @@ bool ForcedAway() {
 }
 
 // The outputs' places in the logical layout (xdg-output); false when none has one.
-bool PlaceOutputs(std::string& why) {
+bool PlaceOutputs(Clock::time_point deadline, std::string& why) {
     if (!session->xdgOutputs) {
         why = "the compositor offers no zxdg_output_manager_v1";
         return false;
@@ -330,8 +337,8 @@ bool PlaceOutputs(std::string& why) {
         o->xdg = zxdg_output_manager_v1_get_xdg_output(session->xdgOutputs, o->output);
         zxdg_output_v1_add_listener(o->xdg, &kXdgOutputListener, o.get());
     }
-    if (wl_display_roundtrip(session->display) < 0) {
-        why = "the compositor went away";
+    if (!session->client.RoundTrip(deadline)) {
+        why = Unanswered();
         return false;
     }
     std::erase_if(session->outputs, [](const std::unique_ptr<Output>& o) {
@@ -345,7 +352,8 @@ bool PlaceOutputs(std::string& why) {
 }
 
 bool StartEgl(std::string& why) {
-    session->egl = eglGetPlatformDisplay(EGL_PLATFORM_WAYLAND_KHR, session->display, nullptr);
+    session->egl =
+        eglGetPlatformDisplay(EGL_PLATFORM_WAYLAND_KHR, session->client.Display(), nullptr);
     if (session->egl == EGL_NO_DISPLAY || !eglInitialize(session->egl, nullptr, nullptr)) {
         why = "EGL does not start on this display";
         return false;
@@ -411,13 +419,13 @@ bool AllConfigured() {
 }
 
 // Waits for the first configure of every surface, then makes their EGL windows.
-bool MakeSurfaces(std::string_view title, std::string& why) {
+bool MakeSurfaces(std::string_view title, Clock::time_point deadline, std::string& why) {
     for (auto& o : session->outputs) AddSurface(*o, title);
-    while (!AllConfigured() && !session->closed)
-        if (wl_display_dispatch(session->display) < 0) {
-            why = "the compositor went away";
-            return false;
-        }
+    if (!session->client.DispatchUntil(deadline,
+                                       [] { return AllConfigured() || session->closed; })) {
+        why = Unanswered();
+        return false;
+    }
     shown.resize(session->surfaces.size());
     for (std::size_t i = 0; i < session->surfaces.size(); ++i) {
         Surface& s = *session->surfaces[i];
@@ -440,40 +448,16 @@ bool MakeSurfaces(std::string_view title, std::string& why) {
 }
 
 bool Open(std::string_view title, std::string& why) {
-    session->registry = wl_display_get_registry(session->display);
-    wl_registry_add_listener(session->registry, &kRegistryListener, nullptr);
-    if (wl_display_roundtrip(session->display) < 0) {
-        why = "the compositor went away";
+    const auto deadline = Clock::now() + kOpenWait;
+    if (!session->client.ReadGlobals(WantedGlobals(), deadline)) {
+        why = Unanswered();
         return false;
     }
     if (!session->compositor || !session->shell) {
         why = "the compositor offers no xdg_wm_base";
         return false;
     }
-    return PlaceOutputs(why) && StartEgl(why) && MakeSurfaces(title, why);
-}
-
-// ---- Waiting -----------------------------------------------------------------------------------
-
-// Reads and handles what the compositor has sent, waiting at most `timeout` (-1: no limit) for
-// something to come. False once the connection is gone.
-bool DispatchFor(int timeoutMs) {
-    wl_display* display = session->display;
-    while (wl_display_prepare_read(display) != 0)
-        if (wl_display_dispatch_pending(display) < 0) return false;
-    if (wl_display_flush(display) < 0 && errno != EAGAIN) {
-        wl_display_cancel_read(display);
-        return false;
-    }
-    pollfd fd{wl_display_get_fd(display), POLLIN, 0};
-    const int ready = poll(&fd, 1, timeoutMs);
-    if (ready > 0) {
-        if (wl_display_read_events(display) < 0) return false;
-    } else {
-        wl_display_cancel_read(display);
-        if (ready < 0 && errno != EINTR) return false;
-    }
-    return wl_display_dispatch_pending(display) >= 0;
+    return PlaceOutputs(deadline, why) && StartEgl(why) && MakeSurfaces(title, deadline, why);
 }
 
 // OpenOutputSurfaces with `why` at hand.
@@ -484,13 +468,13 @@ bool TryOpen(std::string_view title, std::string& why) {
         why = "VELMORA_FORCE_XWAYLAND is set";
         return false;
     }
-    wl_display* display = wl_display_connect(nullptr);
-    if (!display) {
+    session = new Session;
+    if (!session->client.Connect()) {
+        delete session;
+        session = nullptr;
         why = "no compositor answers at WAYLAND_DISPLAY";
         return false;
     }
-    session = new Session;
-    session->display = display;
     if (Open(title, why) && !session->closed) return true;
     if (why.empty()) why = "the compositor closed the surfaces at once";
     DestroySession();
@@ -530,7 +514,6 @@ void ShowOutputSurface(std::size_t index) {
 
 SurfaceNews WaitForOutputSurfaces() {
     if (!session) return SurfaceNews::Closed;
-    using Clock = std::chrono::steady_clock;
     Clock::time_point firstReady{};
     for (;;) {
         if (session->escape) return SurfaceNews::Escape;
@@ -542,11 +525,9 @@ SurfaceNews WaitForOutputSurfaces() {
         const auto late = firstReady + kLateSurfaceWait;
         if (wanting == static_cast<long>(shown.size()) || (wanting > 0 && now >= late))
             return SurfaceNews::Draw;
-        const int timeout =
-            wanting > 0
-                ? static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(late - now).count())
-                : -1;
-        if (!DispatchFor(timeout)) return SurfaceNews::Closed;
+        // Without a surface that wants a frame, only the compositor's news ends the wait.
+        if (!session->client.DispatchOnce(wanting > 0 ? late : wayland::kNoDeadline))
+            return SurfaceNews::Closed;
     }
 }
 
