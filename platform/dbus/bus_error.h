@@ -1,5 +1,5 @@
-// The words for a failed sd-bus call, shared by the Wayland backend's two users of the session
-// bus (the portal capture and GNOME's idle monitor).
+// The words for a failed sd-bus call, shared by the backend's two users of the session bus (the
+// portal's capture route and GNOME's idle monitor).
 #pragma once
 
 #include <systemd/sd-bus.h>
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-namespace platform::wayland {
+namespace platform::dbus {
 
 // The bus's own message for `error` when it has one, else the system's words for the error
 // number `r` that the call returned (negative or not).
@@ -16,4 +16,4 @@ inline std::string BusErrorWords(const sd_bus_error& error, int r) {
     return std::strerror(r < 0 ? -r : r);
 }
 
-}  // namespace platform::wayland
+}  // namespace platform::dbus

@@ -7,10 +7,10 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/dbus/bus_error.h"
 #include "platform/idle.h"
 #include "platform/idle_backends.h"
 #include "platform/platform.h"
-#include "platform/dbus/bus_error.h"
 
 namespace platform::idle {
 namespace {
@@ -106,7 +106,7 @@ class MutterMonitor final : public Monitor {
                                          *interval)
                     : sd_bus_call_method(bus_, kService, kPath, kInterface, method, &e, &reply, "");
         if (r >= 0) r = sd_bus_message_read(reply, "u", &id);
-        if (r < 0) error = std::string(method) + " failed: " + wayland::BusErrorWords(e, r);
+        if (r < 0) error = std::string(method) + " failed: " + dbus::BusErrorWords(e, r);
         sd_bus_message_unref(reply);
         sd_bus_error_free(&e);
         return r >= 0;

@@ -13,10 +13,10 @@
 #include <span>
 #include <vector>
 
+#include "platform/dbus/bus_error.h"
 #include "platform/monitor_layout.h"
 #include "platform/platform.h"
 #include "platform/portal_request.h"
-#include "platform/dbus/bus_error.h"
 #include "platform/wayland/wayland_capture.h"
 
 namespace platform::wayland {
@@ -170,7 +170,7 @@ RouteResult CallScreenshot(sd_bus* bus, const std::string& token, Clock::time_po
     } else {
         why =
             platform::FillIn(platform::Translate("the desktop portal's screenshot call failed: %s"),
-                             {BusErrorWords(error, r)});
+                             {dbus::BusErrorWords(error, r)});
     }
     sd_bus_error_free(&error);
     sd_bus_message_unref(reply);
