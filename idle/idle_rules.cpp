@@ -31,37 +31,36 @@ std::pair<std::string_view, std::optional<std::string_view>> SplitWord(std::stri
 
 }  // namespace
 
-std::optional<Options> ParseOptions(const std::vector<std::string_view>& arguments,
-                                    std::string& error) {
-    Options options;
+bool ParseOptions(const std::vector<std::string_view>& arguments, Options& options,
+                  std::string* why) {
+    options = {};
+    const auto refuse = [why](std::string reason) {
+        if (why) *why = std::move(reason);
+        return false;
+    };
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         auto [name, value] = SplitWord(arguments[i]);
         if (name == "--help" || name == "-h") {
             options.help = true;
             continue;
         }
-        if (name != "--minutes" && name != "--seconds") {
-            error = platform::FillIn(platform::Translate("unknown argument: %s"), {arguments[i]});
-            return std::nullopt;
-        }
+        if (name != "--minutes" && name != "--seconds")
+            return refuse(
+                platform::FillIn(platform::Translate("unknown argument: %s"), {arguments[i]}));
         if (!value) {
-            if (i + 1 == arguments.size()) {
-                error = platform::FillIn(platform::Translate("%s needs a number"), {name});
-                return std::nullopt;
-            }
+            if (i + 1 == arguments.size())
+                return refuse(platform::FillIn(platform::Translate("%s needs a number"), {name}));
             value = arguments[++i];
         }
         const bool minutes = name == "--minutes";
         const auto count = ReadCount(*value, minutes ? kMaxMinutes : kMaxSeconds);
-        if (!count) {
-            error = platform::FillIn(
+        if (!count)
+            return refuse(platform::FillIn(
                 platform::Translate("%s takes a whole number from 1 to %s, not \"%s\""),
-                {name, std::to_string(minutes ? kMaxMinutes : kMaxSeconds), *value});
-            return std::nullopt;
-        }
+                {name, std::to_string(minutes ? kMaxMinutes : kMaxSeconds), *value}));
         options.idleMs = *count * (minutes ? 60 * 1000 : 1000);
     }
-    return options;
+    return true;
 }
 
 std::string HelpText() {

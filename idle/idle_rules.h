@@ -18,10 +18,11 @@ struct Options {
     bool help = false;
 };
 
-// The options, or nothing with `error` set to a one-line reason. Accepts --minutes N (1 to 1440)
-// and --seconds N (1 to 86400), also as --minutes=N; the last one given wins; --help / -h.
-std::optional<Options> ParseOptions(const std::vector<std::string_view>& arguments,
-                                    std::string& error);
+// Reads the options into `options`; false, with why in one line, when the words are not ones it
+// takes. Accepts --minutes N (1 to 1440) and --seconds N (1 to 86400), also as --minutes=N; the
+// last one given wins; --help / -h.
+bool ParseOptions(const std::vector<std::string_view>& arguments, Options& options,
+                  std::string* why = nullptr);
 
 // The text --help prints.
 std::string HelpText();

@@ -108,8 +108,8 @@ std::unique_ptr<pidle::Monitor> OpenFirstSource(std::int64_t idleMs, int& status
 int main(int argc, char** argv) {
     std::vector<std::string_view> arguments(argv + 1, argv + argc);
     std::string error;
-    const auto options = idle::ParseOptions(arguments, error);
-    if (!options) {
+    idle::Options options;
+    if (!idle::ParseOptions(arguments, options, &error)) {
         std::fputs(
             platform::FillIn(platform::Translate("velmora-idle: %s\nTry 'velmora-idle --help'.\n"),
                              {error})
@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
             stderr);
         return 2;
     }
-    if (options->help) {
+    if (options.help) {
         std::fputs(idle::HelpText().c_str(), stdout);
         return 0;
     }
@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     int status = 0;
-    const auto monitor = OpenFirstSource(options->idleMs, status);
+    const auto monitor = OpenFirstSource(options.idleMs, status);
     if (!monitor) return status;
-    return Watch(*monitor, waiter, program, options->idleMs);
+    return Watch(*monitor, waiter, program, options.idleMs);
 }

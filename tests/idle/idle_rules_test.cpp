@@ -11,9 +11,8 @@ using idle::Surroundings;
 
 std::optional<idle::Options> Parse(std::vector<std::string_view> words,
                                    std::string* why = nullptr) {
-    std::string error;
-    auto options = idle::ParseOptions(words, error);
-    if (why) *why = error;
+    idle::Options options;
+    if (!idle::ParseOptions(words, options, why)) return std::nullopt;
     return options;
 }
 
