@@ -170,14 +170,19 @@ TEST_F(MusicUnit, MciPlayBuildsItsFourShapes) {
 
 TEST_F(MusicUnit, CdOpenAndCloseSendTheirPairsAndKeepTheLastResult) {
     sound.answers["set cdaudio time format tmsf"] = {282, ""};
-    Zentrova_BGM::CdOpen();
+    EXPECT_EQ(Zentrova_BGM::CdOpen(), 282);
     EXPECT_EQ(Zentrova_B::LastApiResult, 282);
     sound.answers["close cdaudio"] = {263, ""};
-    Zentrova_BGM::CdClose();
+    EXPECT_EQ(Zentrova_BGM::CdClose(), 263);
     EXPECT_EQ(Zentrova_B::LastApiResult, 263);
     EXPECT_EQ(sound.Take(),
               (Calls{"open cdaudio [no reply]", "set cdaudio time format tmsf [no reply]",
                      "stop cdaudio [no reply]", "close cdaudio [no reply]"}));
+    // The result names the first failure; the mirror keeps the last command's result.
+    sound.answers["open cdaudio"] = {275, ""};
+    EXPECT_EQ(Zentrova_BGM::CdOpen(), 275);
+    EXPECT_EQ(Zentrova_B::LastApiResult, 282);
+    EXPECT_EQ(sound.Take().size(), 2u);
 }
 
 TEST_F(MusicUnit, WholeDiscIsLeftAloneWhilePlayingAndRestartedWhenStopped) {
@@ -264,7 +269,7 @@ TEST_F(MusicUnit, FailedModeQueryKeepsTheModeOfTheTickBefore) {
 
 TEST_F(MusicUnit, Mp3OpensQuotedAndPlaysOnlyWhenTheOpenWorked) {
     Zentrova_B::BgmFile = "/home/me/My Music/曲 1.mp3";
-    Zentrova_BGM::Mp3Open();
+    EXPECT_EQ(Zentrova_BGM::Mp3Open(), 0);
     EXPECT_EQ(sound.Take(),
               (Calls{"open \"/home/me/My Music/曲 1.mp3\" type MPEGVideo Alias MP3Play [no reply]",
                      "play MP3Play [no reply]"}));
@@ -272,10 +277,10 @@ TEST_F(MusicUnit, Mp3OpensQuotedAndPlaysOnlyWhenTheOpenWorked) {
 
     sound.answers["open \"/x.mp3\" type MPEGVideo Alias MP3Play"] = {275, ""};
     Zentrova_B::BgmFile = "/x.mp3";
-    Zentrova_BGM::Mp3Open();
+    EXPECT_EQ(Zentrova_BGM::Mp3Open(), 275);
     EXPECT_EQ(sound.Take().size(), 1u);
 
-    Zentrova_BGM::Mp3Close();
+    EXPECT_EQ(Zentrova_BGM::Mp3Close(), 0);
     EXPECT_EQ(sound.Take(), (Calls{"stop MP3Play [no reply]", "close MP3Play [no reply]"}));
 
     // A double quote in the name is written twice, so that the name stays one word.
@@ -308,16 +313,16 @@ TEST_F(MusicUnit, Mp3WatchRestartsFromTheStartUnlessPlaying) {
 TEST_F(MusicUnit, WavLoopsThroughTheSoundPlayerWhenThereIsAnOutput) {
     Zentrova_B::BgmFile = "/m/a b.wav";
     sound.playResult = 0;
-    Zentrova_BGM::WavPlay();
+    EXPECT_FALSE(Zentrova_BGM::WavPlay());
     EXPECT_EQ(sound.Take(), (Calls{"outputs", "sound /m/a b.wav 0 9"}));
     EXPECT_EQ(Zentrova_B::LastApiResult, 0);
     sound.playResult = 1;
-    Zentrova_BGM::WavStop();
+    EXPECT_TRUE(Zentrova_BGM::WavStop());
     EXPECT_EQ(sound.Take(), (Calls{"sound (none) 0 0"}));
     EXPECT_EQ(Zentrova_B::LastApiResult, 1);
 
     sound.outputs = 0;
-    Zentrova_BGM::WavPlay();
+    EXPECT_FALSE(Zentrova_BGM::WavPlay());
     EXPECT_EQ(sound.Take(), (Calls{"outputs"}));
 }
 
