@@ -8,7 +8,7 @@
 
 #include "platform/platform.h"
 #include "platform/trace.h"
-#include "renderer/frame_pacing.h"
+#include "renderer/pacing_rules.h"
 #include "renderer/scene.h"
 
 namespace renderer {

@@ -1,6 +1,6 @@
 // The pace of the renderer's main loop: one frame per display refresh. Where buffer swaps wait
 // for the refresh, the loop runs as fast as they let it, as it always has; where they return at
-// once, the loop waits for each refresh itself (the rules are in frame_pacing.h). Needs the
+// once, the loop waits for each refresh itself (the rules are in pacing_rules.h). Needs the
 // window's OpenGL context to be current.
 #pragma once
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "renderer/frame_pacing.h"
+#include "renderer/pacing_rules.h"
 
 namespace {
 

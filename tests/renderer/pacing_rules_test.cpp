@@ -8,7 +8,7 @@
 #include <limits>
 #include <vector>
 
-#include "renderer/frame_pacing.h"
+#include "renderer/pacing_rules.h"
 
 using renderer::FrameSchedule;
 using renderer::PacingDecision;

@@ -1,5 +1,5 @@
-// The pacing verdict and the frame grid (see frame_pacing.h).
-#include "renderer/frame_pacing.h"
+// The pacing verdict and the frame grid (see pacing_rules.h).
+#include "renderer/pacing_rules.h"
 
 #include <cmath>
 
