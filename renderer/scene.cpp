@@ -138,7 +138,7 @@ RgbImage cutOut(const RgbImage& image, const platform::MonitorRect& part) {
 
 // Sets the texture matrix so that the mesh's coordinates 0 to 1 fall on `r`, then goes back to
 // the projection matrix, which the rest of the program works on.
-void useTextureRect(const platform::TextureRect& r) {
+void useTextureRect(const TextureRect& r) {
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
     glTranslatef(r.s0, r.t0, 0.0f);
@@ -200,7 +200,7 @@ bool pictureReady() {
     picture = std::move(loaded.image);
     // The outputs' parts as the capture laid them out, at its scale.
     if (!outputPlaces.empty())
-        monitors = platform::ScaledToPicture(outputPlaces, picture->width, picture->height);
+        monitors = scaledToPicture(outputPlaces, picture->width, picture->height);
     views = outputPlaces.size() > 1 ? makeOutputViews(*picture, monitors, outputSizes)
                                     : makeMonitorViews(*picture, monitors);
     // With a texture for each monitor the whole picture's is never sampled.
@@ -254,12 +254,11 @@ std::vector<MonitorView> makeMonitorViews(const RgbImage& image,
     const bool whole = maxTextureSide > 0 ? nearestPowerOfTwo(image.width) <= maxTextureSide &&
                                                 nearestPowerOfTwo(image.height) <= maxTextureSide
                                           : takesWhole(image.width, image.height);
-    for (const platform::MonitorRect& part :
-         platform::MonitorsInPicture(list, image.width, image.height)) {
+    for (const platform::MonitorRect& part : monitorsInPicture(list, image.width, image.height)) {
         MonitorView view;
         view.part = part;
         if (whole) {
-            view.texture = platform::TextureRectOf(part, image.width, image.height);
+            view.texture = textureRectOf(part, image.width, image.height);
         } else {
             // Too large for one texture: this monitor's part gets its own, at full resolution.
             GLuint name = 0;
@@ -311,7 +310,7 @@ void drawMonitorViews(const std::vector<MonitorView>& list, int windowHeight, fl
     evaluateMesh(power, twist, mesh);
     glEnable(GL_SCISSOR_TEST);
     for (const MonitorView& view : list) {
-        const platform::GlRect at = platform::ViewportOf(view.part, windowHeight);
+        const GlRect at = viewportOf(view.part, windowHeight);
         glViewport(at.x, at.y, at.width, at.height);
         glScissor(at.x, at.y, at.width, at.height);
         useTextureRect(view.texture);
@@ -333,8 +332,8 @@ void useOutputSurfaces(std::vector<platform::MonitorRect> places,
         if (outputPlaces[i].width <= 0) continue;
         scale = std::max(scale, static_cast<double>(pixelSizes[i].width) / outputPlaces[i].width);
     }
-    monitors = platform::ScaledToPicture(outputPlaces, static_cast<int>(box.width * scale + 0.5),
-                                         static_cast<int>(box.height * scale + 0.5));
+    monitors = scaledToPicture(outputPlaces, static_cast<int>(box.width * scale + 0.5),
+                               static_cast<int>(box.height * scale + 0.5));
 }
 
 bool startOutputsFrame() {

@@ -5,8 +5,8 @@
 #include <span>
 #include <vector>
 
-#include "platform/monitor_layout.h"
 #include "renderer/dib_reader.h"
+#include "renderer/picture_layout.h"
 #include "renderer/warp.h"
 
 namespace renderer {
@@ -51,9 +51,9 @@ void useMonitors(std::vector<platform::MonitorRect> monitors);
 
 // A monitor's share of the window and of the picture.
 struct MonitorView {
-    platform::MonitorRect part;     // in the window and in the picture, top-left origin
-    platform::TextureRect texture;  // where the part lies in its texture
-    unsigned name = 0;              // its texture object; 0 is the default, the whole picture
+    platform::MonitorRect part;  // in the window and in the picture, top-left origin
+    TextureRect texture;         // where the part lies in its texture
+    unsigned name = 0;           // its texture object; 0 is the default, the whole picture
 };
 
 // What each of `monitors` shows of `image` (bottom-up rows; the picture's (0, 0) at the top-left

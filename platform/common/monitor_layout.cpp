@@ -66,36 +66,6 @@ std::vector<MonitorRect> DistinctMonitors(std::span<const MonitorRect> monitors)
     return distinct;
 }
 
-std::vector<MonitorRect> MonitorsInPicture(std::span<const MonitorRect> monitors, int width,
-                                           int height) {
-    if (width <= 0 || height <= 0) return {};
-    const MonitorRect box = BoundingBox(monitors);
-    std::vector<MonitorRect> parts;
-    for (const MonitorRect& m : monitors) {
-        if (!HasPixels(m)) continue;
-        // Moved and cut in 64 bits: a far-off monitor lands far outside and is dropped.
-        const std::int64_t x = std::int64_t{m.x} - box.x, y = std::int64_t{m.y} - box.y;
-        const std::int64_t left = std::max<std::int64_t>(x, 0), top = std::max<std::int64_t>(y, 0);
-        const std::int64_t right = std::min<std::int64_t>(x + m.width, width);
-        const std::int64_t bottom = std::min<std::int64_t>(y + m.height, height);
-        if (right <= left || bottom <= top) continue;
-        parts.push_back({static_cast<int>(left), static_cast<int>(top),
-                         static_cast<int>(right - left), static_cast<int>(bottom - top)});
-    }
-    if (parts.empty()) parts.push_back({0, 0, width, height});
-    return parts;
-}
-
-GlRect ViewportOf(const MonitorRect& part, int windowHeight) {
-    return {part.x, windowHeight - part.y - part.height, part.width, part.height};
-}
-
-TextureRect TextureRectOf(const MonitorRect& part, int width, int height) {
-    const float w = static_cast<float>(width), h = static_cast<float>(height);
-    return {static_cast<float>(part.x) / w, static_cast<float>(height - part.y - part.height) / h,
-            static_cast<float>(part.x + part.width) / w, static_cast<float>(height - part.y) / h};
-}
-
 ScreenSize SurfacePixelSize(int logicalWidth, int logicalHeight, int scale120) {
     const std::int64_t scale = scale120 >= 1 ? scale120 : 120;
     // Halves round away from zero: (side * scale + 60) / 120 for positive sides.
@@ -105,28 +75,6 @@ ScreenSize SurfacePixelSize(int logicalWidth, int logicalHeight, int scale120) {
         return static_cast<int>(std::min<std::int64_t>(pixels, INT32_MAX));
     };
     return {side(logicalWidth), side(logicalHeight)};
-}
-
-std::vector<MonitorRect> ScaledToPicture(std::span<const MonitorRect> logical, int width,
-                                         int height) {
-    std::vector<MonitorRect> parts(logical.size());
-    const MonitorRect box = BoundingBox(logical);
-    if (!HasPixels(box) || width <= 0 || height <= 0) return parts;
-    // An edge at logical offset `at` from the box's start, on an axis `boxSide` logical units
-    // and `pictureSide` pixels long; rounded to the nearest pixel.
-    const auto edge = [](std::int64_t at, std::int64_t boxSide, std::int64_t pictureSide) {
-        return static_cast<int>((at * pictureSide * 2 + boxSide) / (boxSide * 2));
-    };
-    for (std::size_t i = 0; i < logical.size(); ++i) {
-        const MonitorRect& m = logical[i];
-        if (!HasPixels(m)) continue;
-        const int left = edge(m.x - std::int64_t{box.x}, box.width, width);
-        const int top = edge(m.y - std::int64_t{box.y}, box.height, height);
-        const int right = edge(Right(m) - box.x, box.width, width);
-        const int bottom = edge(Bottom(m) - box.y, box.height, height);
-        parts[i] = {left, top, right - left, bottom - top};
-    }
-    return parts;
 }
 
 MonitorRect ScaledRect(const MonitorRect& rect, const MonitorRect& box, double scale) {

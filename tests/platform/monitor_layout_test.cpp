@@ -1,5 +1,5 @@
-// The monitor geometry: the desktop's bounding box, the monitors cut to the picture that was
-// captured, and each monitor's viewport and texture rectangle.
+// The monitor geometry the platform and the product share: the desktop's bounding box, the parts
+// a capture reads, a surface's pixel size and a rectangle at a scale.
 #include "platform/monitor_layout.h"
 
 #include <gtest/gtest.h>
@@ -73,79 +73,6 @@ TEST(MonitorLayout, DistinctMonitorsLeaveOutMirrorsAndMonitorsInsideEarlierOnes)
     EXPECT_TRUE(platform::DistinctMonitors({}).empty());
 }
 
-// The list the capture used: every monitor moved to the picture's origin, nothing cut.
-TEST(MonitorLayout, MatchingListIsOnlyMovedToThePicture) {
-    const std::vector<MonitorRect> three = {
-        {1280, 100, 1024, 768}, {0, 0, 1280, 1024}, {2304, 300, 800, 600}};
-    EXPECT_TRUE(ListIs(platform::MonitorsInPicture(three, 3104, 1024),
-                       {{1280, 100, 1024, 768}, {0, 0, 1280, 1024}, {2304, 300, 800, 600}}));
-    const std::vector<MonitorRect> negative = {{0, 0, 1920, 1080}, {-1280, 0, 1280, 1024}};
-    EXPECT_TRUE(ListIs(platform::MonitorsInPicture(negative, 3200, 1080),
-                       {{1280, 0, 1920, 1080}, {0, 0, 1280, 1024}}));
-    const std::vector<MonitorRect> one = {{0, 0, 1024, 768}};
-    EXPECT_TRUE(ListIs(platform::MonitorsInPicture(one, 1024, 768), {{0, 0, 1024, 768}}));
-}
-
-// A monitor plugged in after the capture (the picture is smaller than the monitors' box), or a
-// picture that is larger: the parts never reach outside the picture, and a monitor the picture
-// does not hold at all is left out.
-TEST(MonitorLayout, ListThatDoesNotMatchThePictureIsCutToIt) {
-    const std::vector<MonitorRect> two = {{0, 0, 1280, 1024}, {1280, 0, 1024, 768}};
-    EXPECT_TRUE(ListIs(platform::MonitorsInPicture(two, 1280, 1024), {{0, 0, 1280, 1024}}));
-    EXPECT_TRUE(ListIs(platform::MonitorsInPicture(two, 1500, 700),
-                       {{0, 0, 1280, 700}, {1280, 0, 220, 700}}));
-    EXPECT_TRUE(ListIs(platform::MonitorsInPicture(two, 4000, 2000),
-                       {{0, 0, 1280, 1024}, {1280, 0, 1024, 768}}));
-    // An unplugged primary: the remaining monitor's box starts at its own corner.
-    const std::vector<MonitorRect> right = {{1280, 0, 1024, 768}};
-    EXPECT_TRUE(ListIs(platform::MonitorsInPicture(right, 2304, 1024), {{0, 0, 1024, 768}}));
-}
-
-TEST(MonitorLayout, NoUsableMonitorMeansTheWholePictureAndNoPictureMeansNothing) {
-    EXPECT_TRUE(ListIs(platform::MonitorsInPicture({}, 640, 480), {{0, 0, 640, 480}}));
-    const std::vector<MonitorRect> empty = {{10, 10, 0, 0}};
-    EXPECT_TRUE(ListIs(platform::MonitorsInPicture(empty, 640, 480), {{0, 0, 640, 480}}));
-    const std::vector<MonitorRect> one = {{0, 0, 1024, 768}};
-    EXPECT_TRUE(platform::MonitorsInPicture(one, 0, 768).empty());
-    EXPECT_TRUE(platform::MonitorsInPicture(one, 1024, -1).empty());
-    const std::vector<MonitorRect> huge = {{INT_MIN, INT_MIN, INT_MAX, INT_MAX},
-                                           {INT_MAX - 10, INT_MAX - 10, 10, 10}};
-    for (const MonitorRect& m : platform::MonitorsInPicture(huge, 100, 100)) {
-        EXPECT_GE(m.x, 0);
-        EXPECT_GE(m.y, 0);
-        EXPECT_LE(m.x + m.width, 100);
-        EXPECT_LE(m.y + m.height, 100);
-    }
-}
-
-// OpenGL counts rows from the bottom of the window; the picture's rows run bottom-up in the
-// texture.
-TEST(MonitorLayout, ViewportAndTextureRectangleOfEachMonitor) {
-    // LEFT 1280x1024+0+0 and RIGHT 1024x768+1280+0 in a 2304x1024 window.
-    const platform::GlRect left = platform::ViewportOf({0, 0, 1280, 1024}, 1024);
-    EXPECT_EQ(left.x, 0);
-    EXPECT_EQ(left.y, 0);
-    EXPECT_EQ(left.width, 1280);
-    EXPECT_EQ(left.height, 1024);
-    const platform::GlRect right = platform::ViewportOf({1280, 0, 1024, 768}, 1024);
-    EXPECT_EQ(right.x, 1280);
-    EXPECT_EQ(right.y, 256);
-    EXPECT_EQ(right.width, 1024);
-    EXPECT_EQ(right.height, 768);
-
-    const platform::TextureRect r = platform::TextureRectOf({1280, 0, 1024, 768}, 2304, 1024);
-    EXPECT_FLOAT_EQ(r.s0, 1280.0f / 2304.0f);
-    EXPECT_FLOAT_EQ(r.s1, 1.0f);
-    EXPECT_FLOAT_EQ(r.t0, 256.0f / 1024.0f);
-    EXPECT_FLOAT_EQ(r.t1, 1.0f);
-    // The whole picture is exactly the unit square: one monitor draws as it always has.
-    const platform::TextureRect whole = platform::TextureRectOf({0, 0, 1366, 768}, 1366, 768);
-    EXPECT_EQ(whole.s0, 0.0f);
-    EXPECT_EQ(whole.t0, 0.0f);
-    EXPECT_EQ(whole.s1, 1.0f);
-    EXPECT_EQ(whole.t1, 1.0f);
-}
-
 // Surfaces at integer and fractional scales: a 1280 x 800 output at 2 is drawn on 2560 x 1600
 // pixels; at 1.25 a side that falls on half a pixel rounds up (1366 x 1.25 = 1707.5); sides and
 // scales that make no sense give no pixels or count as 1 instead of wrapping round.
@@ -163,28 +90,6 @@ TEST(MonitorLayout, SurfacePixelSizeFollowsTheScale) {
     EXPECT_EQ(size(1280, 720, -240), "1280x720");
     EXPECT_EQ(size(0, -5, 240), "0x0");
     EXPECT_EQ(size(INT_MAX, 1, 240), std::to_string(INT_MAX) + "x2");
-}
-
-// Outputs of different scales in one picture: the logical layout at the picture's scale, edges
-// rounded so that neighbours meet exactly, whatever the scale (a halved capture of old, the
-// largest output scale, or a picture that is not an integer multiple); an offset layout moves
-// to the picture's origin; outputs without pixels keep their place in the list.
-TEST(MonitorLayout, ScaledToPictureKeepsTheLayoutAtThePicturesScale) {
-    const std::vector<MonitorRect> mixed = {{0, 0, 1280, 720}, {1280, 0, 960, 540}};
-    EXPECT_TRUE(ListIs(platform::ScaledToPicture(mixed, 2240, 720), mixed));
-    EXPECT_TRUE(ListIs(platform::ScaledToPicture(mixed, 4480, 1440),
-                       {{0, 0, 2560, 1440}, {2560, 0, 1920, 1080}}));
-    EXPECT_TRUE(ListIs(platform::ScaledToPicture(mixed, 1120, 360),
-                       {{0, 0, 640, 360}, {640, 0, 480, 270}}));
-    const std::vector<MonitorRect> thirds = {{0, 0, 100, 10}, {100, 0, 100, 10}, {200, 0, 100, 10}};
-    const std::vector<MonitorRect> parts = platform::ScaledToPicture(thirds, 451, 15);
-    EXPECT_TRUE(ListIs(parts, {{0, 0, 150, 15}, {150, 0, 151, 15}, {301, 0, 150, 15}}));
-    const std::vector<MonitorRect> offset = {
-        {-1000, 300, 1000, 500}, {0, 0, 0, 0}, {0, 0, 800, 800}};
-    EXPECT_TRUE(ListIs(platform::ScaledToPicture(offset, 3600, 1600),
-                       {{0, 600, 2000, 1000}, {0, 0, 0, 0}, {2000, 0, 1600, 1600}}));
-    EXPECT_TRUE(ListIs(platform::ScaledToPicture(mixed, 0, 720), {{}, {}}));
-    EXPECT_TRUE(ListIs(platform::ScaledToPicture({}, 100, 100), {}));
 }
 
 // A capture laid out at the largest output scale: at 2 every edge doubles from the box's

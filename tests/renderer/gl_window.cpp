@@ -54,7 +54,7 @@ Level ReadBaseLevel(GLuint name) {
     return level;
 }
 
-std::vector<std::uint8_t> ReadPixels(const platform::GlRect& rect) {
+std::vector<std::uint8_t> ReadPixels(const renderer::GlRect& rect) {
     glFinish();
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(rect.width) * rect.height * 3);
     glReadBuffer(GL_BACK);

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/monitor_layout.h"
+#include "renderer/picture_layout.h"
 #include "renderer/scene.h"
 
 namespace testgl {
@@ -37,7 +37,7 @@ struct Level {
 Level ReadBaseLevel(GLuint name = 0);
 
 // The back buffer's pixels in `rect` (the whole window when left out), once all drawing is done.
-std::vector<std::uint8_t> ReadPixels(const platform::GlRect& rect = {0, 0, kWindowWidth,
+std::vector<std::uint8_t> ReadPixels(const renderer::GlRect& rect = {0, 0, kWindowWidth,
                                                                      kWindowHeight});
 
 }  // namespace testgl

@@ -45,7 +45,7 @@ TEST_F(MonitorViews, TooLargeForOneTextureEachMonitorDrawsItsOwnPartAsIfAlone) {
     renderer::drawMonitorViews(views, kWindowHeight, power, twist);
     std::vector<std::vector<std::uint8_t>> drawn;
     for (const auto& view : views)
-        drawn.push_back(testgl::ReadPixels(platform::ViewportOf(view.part, kWindowHeight)));
+        drawn.push_back(testgl::ReadPixels(renderer::viewportOf(view.part, kWindowHeight)));
 
     for (std::size_t i = 0; i < views.size(); ++i) {
         SCOPED_TRACE("monitor " + std::to_string(i));
@@ -60,7 +60,7 @@ TEST_F(MonitorViews, TooLargeForOneTextureEachMonitorDrawsItsOwnPartAsIfAlone) {
         EXPECT_EQ(own.width, renderer::nearestPowerOfTwo(alone.width));
         EXPECT_EQ(own.height, renderer::nearestPowerOfTwo(alone.height));
         EXPECT_TRUE(own.rgb == reference.rgb) << "the monitor's texture differs from its part's";
-        const platform::GlRect at = platform::ViewportOf(views[i].part, kWindowHeight);
+        const renderer::GlRect at = renderer::viewportOf(views[i].part, kWindowHeight);
         glClear(GL_COLOR_BUFFER_BIT);
         glViewport(at.x, at.y, at.width, at.height);
         renderer::warpMesh(power, twist);
