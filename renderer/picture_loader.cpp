@@ -1,6 +1,7 @@
 // The picture's preparation off the main thread (see picture_loader.h).
 #include "renderer/picture_loader.h"
 
+#include <chrono>
 #include <cstring>
 #include <utility>
 
@@ -57,6 +58,29 @@ LoadedPicture loadPicture(const std::string& path, std::int64_t maxSide, bool ex
 std::future<LoadedPicture> startLoadingPicture(const std::string& path, std::int64_t maxSide,
                                                bool exactSides) {
     return std::async(std::launch::async, loadPicture, path, maxSide, exactSides);
+}
+
+PictureRead::~PictureRead() {
+    if (state_ != PictureState::Loading) delete pending_;
+}
+
+void PictureRead::start(const std::string& path, std::int64_t maxSide, bool exactSides) {
+    pending_ = new std::future<LoadedPicture>(startLoadingPicture(path, maxSide, exactSides));
+}
+
+void PictureRead::refuse(std::string failure) {
+    result_ = {};
+    result_.failure = std::move(failure);
+    state_ = PictureState::Failed;
+}
+
+PictureState PictureRead::poll() {
+    if (state_ != PictureState::Loading || !pending_ ||
+        pending_->wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return state_;
+    result_ = pending_->get();
+    state_ = result_.image ? PictureState::Ready : PictureState::Failed;
+    return state_;
 }
 
 }  // namespace renderer

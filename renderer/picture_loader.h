@@ -38,4 +38,41 @@ std::future<LoadedPicture> startLoadingPicture(const std::string& path,
                                                std::int64_t maxSide = kMaxSide,
                                                bool exactSides = false);
 
+// Where the read of a picture stands.
+enum class PictureState {
+    Loading,  // still being read, or not started
+    Ready,    // read: the picture is in PictureRead::result()
+    Failed,   // no picture: PictureRead::result().failure says why
+};
+
+// The read of one picture on a second thread, asked about without ever waiting for it.
+class PictureRead {
+  public:
+    PictureRead() = default;
+    PictureRead(const PictureRead&) = delete;
+    PictureRead& operator=(const PictureRead&) = delete;
+    // Leaves a read that is still going to the process's end.
+    ~PictureRead();
+
+    // Starts `loadPicture(path, maxSide, exactSides)` on a second thread; once per read.
+    void start(const std::string& path, std::int64_t maxSide, bool exactSides);
+
+    // Makes the read fail with `failure` (a message for the user) without reading anything.
+    void refuse(std::string failure);
+
+    // Where the read stands now; never waits. Ready and Failed are final.
+    PictureState poll();
+
+    // What the read gave, once poll answered Ready or Failed (empty before); the caller may move
+    // the picture out.
+    LoadedPicture& result() { return result_; }
+
+  private:
+    // Destroyed only once the read is over: the future of std::async waits for its thread when
+    // it goes, and an Escape during a long read must end the program at once.
+    std::future<LoadedPicture>* pending_ = nullptr;
+    LoadedPicture result_;
+    PictureState state_ = PictureState::Loading;
+};
+
 }  // namespace renderer

@@ -1,12 +1,16 @@
 // The DIB reader on generated files: every depth and header form, the offsets of the pixel
-// data, pictures stored top-down, compressed data, and files that are cut short or lie.
+// data, pictures stored top-down, compressed data, and files that are cut short or lie; the read
+// on a second thread, asked about without waiting.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
+#include <thread>
 
 #include "dib_builder.h"
 #include "renderer/dib_reader.h"
+#include "renderer/picture_loader.h"
 #include "test_support.h"
 
 using renderer::DibError;
@@ -437,6 +441,45 @@ TEST(DibReader, LoadDibFileReportsOnceWithTheMessageForTheFailure) {
     EXPECT_TRUE(reports.empty());
     EXPECT_EQ(PixelAt(*image, 0, 0), (Colour{0, 0, 255}));
     EXPECT_EQ(PixelAt(*image, 7, 5), (Colour{0, 255, 0}));
+}
+
+// The run asks after its picture on every frame: the read answers at once whether it is still
+// going, has the picture or has failed (its reason kept for the user), and stays so; a refused
+// read fails without reading.
+TEST(DibReader, PictureReadIsAskedWithoutWaiting) {
+    using renderer::PictureState;
+    testsupport::TempFolder folder;
+    const auto settled = [](renderer::PictureRead& read) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        PictureState state = read.poll();
+        for (; state == PictureState::Loading && std::chrono::steady_clock::now() < deadline;
+             state = read.poll())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return state;
+    };
+    renderer::PictureRead unstarted;
+    EXPECT_EQ(unstarted.poll(), PictureState::Loading);
+
+    const std::string good = folder.path() + "/good.bmp";
+    testdib::WriteFile(good, testdib::QuadrantPicture(8, 6));
+    renderer::PictureRead read;
+    read.start(good, renderer::kMaxSide, false);
+    ASSERT_EQ(settled(read), PictureState::Ready);
+    ASSERT_NE(read.result().image, nullptr);
+    EXPECT_EQ(read.result().image->width, 8);
+    read.result().image.reset();  // taken by the caller
+    EXPECT_EQ(read.poll(), PictureState::Ready);
+
+    const std::string missing = folder.path() + "/absent.bmp";
+    renderer::PictureRead failed;
+    failed.start(missing, renderer::kMaxSide, false);
+    EXPECT_EQ(settled(failed), PictureState::Failed);
+    EXPECT_EQ(failed.result().failure, "Failed to open DIB file " + missing + ".\n");
+
+    renderer::PictureRead refused;
+    refused.refuse("refused");
+    EXPECT_EQ(refused.poll(), PictureState::Failed);
+    EXPECT_EQ(refused.result().failure, "refused");
 }
 
 // ---- Pictures scaled down while they are read ---------------------------------------------
