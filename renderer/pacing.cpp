@@ -73,7 +73,7 @@ void requestDisplayPacing() {
 }
 
 void paceFrame() {
-    if (!pictureReady()) return;
+    if (!uploadPictureOnceRead()) return;
     const std::int64_t now = platform::MonotonicNanoseconds();
     // The frame's own cost, without the wait for its refresh.
     if (pacer.frameStart != 0) countFrame(now - pacer.waited);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/monitor_layout.h"
+#include "renderer/dib_reader.h"
 
 namespace renderer {
 namespace {
@@ -67,6 +68,13 @@ std::vector<MonitorRect> scaledToPicture(std::span<const MonitorRect> logical, i
         parts[i] = {left, top, right - left, bottom - top};
     }
     return parts;
+}
+
+std::int64_t largestPictureSide(std::span<const MonitorRect> monitors, bool windowInLogicalUnits) {
+    const MonitorRect desktop = platform::BoundingBox(monitors);
+    const std::int64_t side = std::max(desktop.width, desktop.height);
+    if (monitors.size() > 1 && windowInLogicalUnits) return side;
+    return std::clamp<std::int64_t>(side, 2048, monitors.size() > 1 ? kMaxSide : 16384);
 }
 
 }  // namespace renderer

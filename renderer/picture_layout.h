@@ -3,6 +3,7 @@
 // OpenGL viewport and texture rectangle. Pure geometry, the same on every system.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -49,5 +50,16 @@ TextureRect textureRectOf(const platform::MonitorRect& part, int width, int heig
 // Monitors without pixels come out without pixels; an empty box or picture gives all zero.
 std::vector<platform::MonitorRect> scaledToPicture(std::span<const platform::MonitorRect> logical,
                                                    int width, int height);
+
+// The longest side the picture of `monitors` keeps when it is read: no more than the screen shows
+// (a bigger picture would only cost memory and time before the first frame), never less than
+// 2048 so that a small screen still gets a sharp picture, and no more than the largest texture
+// common OpenGL drivers take (16384), or, over several monitors, which may each have a texture of
+// their own, than the reader takes at all (kMaxSide). `windowInLogicalUnits`: one window over
+// several monitors whose places are in the desktop's logical units while the picture holds them
+// at their scale; the picture then comes down to the monitors' box, where each monitor's part
+// lies.
+std::int64_t largestPictureSide(std::span<const platform::MonitorRect> monitors,
+                                bool windowInLogicalUnits);
 
 }  // namespace renderer

@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <future>
 #include <thread>
 #include <utility>
 
@@ -24,27 +23,33 @@
 namespace renderer {
 namespace {
 
-Animation animation;
-Mesh mesh;
-// The loaded picture, kept for the whole run; the process's end releases it.
-std::unique_ptr<RgbImage> picture;
-// The monitors the window covers, as the window system told them at the start.
-std::vector<platform::MonitorRect> monitors;
-// What each monitor shows once the picture is uploaded; empty with one monitor, which shows
-// the whole picture over the whole window as the renderer always has.
-std::vector<MonitorView> views;
-// The outputs in the desktop's logical layout when the renderer draws on their own surfaces;
-// empty when it draws in one window over the monitors.
-std::vector<platform::MonitorRect> outputPlaces;
-// Their surfaces' sizes in pixels, in the same order.
-std::vector<platform::ScreenSize> outputSizes;
-// True when textures keep the picture's own sides (on the outputs' surfaces, whose OpenGL takes
-// any size): every pixel of the desktop reaches the screen unresampled.
-bool exactSides = false;
+// Everything the run's drawing keeps, from the start to the process's end.
+struct Scene {
+    Animation animation;
+    Mesh mesh;
+    // The monitors the window covers, as the window system told them at the start; on the
+    // outputs' own surfaces, their parts of the picture.
+    std::vector<platform::MonitorRect> monitors;
+    // The outputs in the desktop's logical layout when the renderer draws on their own
+    // surfaces; empty when it draws in one window over the monitors.
+    std::vector<platform::MonitorRect> outputPlaces;
+    // Their surfaces' sizes in pixels, in the same order.
+    std::vector<platform::ScreenSize> outputSizes;
+    // True when textures keep the picture's own sides (on the outputs' surfaces, whose OpenGL
+    // takes any size): every pixel of the desktop reaches the screen unresampled.
+    bool exactSides = false;
+    // The hand-off bitmap's read, started before the window is made (see startLoadingTexture).
+    PictureRead read;
+    // The picture once it is read, kept for the whole run.
+    std::unique_ptr<RgbImage> picture;
+    // What each monitor shows once the picture is uploaded; empty with one monitor, which shows
+    // the whole picture over the whole window.
+    std::vector<MonitorView> views;
+    bool uploaded = false;
+};
 
-}  // namespace
-
-namespace {
+// The one scene of the process: the toolkit's callbacks take no argument to reach it by.
+Scene scene;
 
 // The sides the mipmap builder settles on: its power-of-two sides, halved together until
 // OpenGL takes the texture (asked through the proxy texture at level 1, as the builder asks).
@@ -61,9 +66,11 @@ void fittingSides(int& width, int& height) {
     }
 }
 
-// Uploads the base level of `image` (bottom-up rows), made beforehand in `prepared` at the
-// sides OpenGL is expected to take, or now when it takes smaller ones only.
-void uploadBaseLevel(const RgbImage& image, LoadedPicture& prepared, GLuint name = 0) {
+// Uploads the base level of `image` (bottom-up rows) into texture `name`, made beforehand in
+// `prepared` at the sides OpenGL is expected to take, or now when it takes smaller ones only:
+// the picture's own sides with `exactSides`, else the mipmap builder's power-of-two sides.
+void uploadBaseLevel(const RgbImage& image, LoadedPicture& prepared, bool exactSides,
+                     GLuint name = 0) {
     if (image.width <= 0 || image.height <= 0) return;
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -84,30 +91,22 @@ void uploadBaseLevel(const RgbImage& image, LoadedPicture& prepared, GLuint name
     glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
 }
 
-// The picture being read while the window is made and the first frames are shown (see
-// startLoadingTexture). Never destroyed: the future of std::async waits for its thread when it
-// goes, and an Escape during a long read must end the program at once.
-std::future<LoadedPicture>* pending = nullptr;
-// Why the picture is not even read (a working folder others could write), when it is not.
-std::string refused;
-bool uploaded = false;
+// The monitors the window is to cover: those given to useMonitors or useOutputSurfaces, else
+// the window system's, asked once.
+const std::vector<platform::MonitorRect>& coveredMonitors() {
+    if (scene.monitors.empty()) scene.monitors = platform::Monitors();
+    return scene.monitors;
+}
 
-// The longest side a picture keeps: no more than the screen shows (a bigger picture would only
-// cost memory and time before the first frame), never less than 2048 so that a small screen
-// still gets a sharp picture, and no more than the largest texture common OpenGL drivers take
-// (the upload halves it further where the driver takes less).
+// The longest side the picture is read at (the upload halves it further where the driver takes
+// less).
 std::int64_t largestSide() {
-    if (monitors.empty()) monitors = platform::Monitors();
-    const platform::MonitorRect desktop = platform::BoundingBox(monitors);
-    // Several monitors may each have a texture of their own: the picture keeps every pixel of
-    // their box, up to what the reader takes at all.
-    const std::int64_t limit = monitors.size() > 1 ? kMaxSide : 16384;
+    const std::vector<platform::MonitorRect>& monitors = coveredMonitors();
     // One window over several outputs of a Wayland session (XWayland's, in the outputs' logical
-    // units) while the capture holds them at their scale: the picture comes down to the
-    // window's units, where each monitor's part lies.
-    if (monitors.size() > 1 && outputPlaces.empty() && platform::WindowSearchMissesSurfaces())
-        return std::max(desktop.width, desktop.height);
-    return std::clamp<std::int64_t>(std::max(desktop.width, desktop.height), 2048, limit);
+    // units) while the capture holds them at their scale.
+    const bool logicalWindow =
+        scene.outputPlaces.empty() && monitors.size() > 1 && platform::WindowSearchMissesSurfaces();
+    return largestPictureSide(monitors, logicalWindow);
 }
 
 // True when OpenGL takes the whole picture's base level at its power-of-two sides.
@@ -151,7 +150,7 @@ void drawMesh(GLuint name) {
     glBindTexture(GL_TEXTURE_2D, name);
     glBegin(GL_TRIANGLES);
     glColor3f(1.0f, 1.0f, 1.0f);
-    forEachMeshVertex(mesh, [](const MeshVertex& v) {
+    forEachMeshVertex(scene.mesh, [](const MeshVertex& v) {
         glTexCoord2f(v.s, v.t);
         glVertex3f(v.x, v.y, 0.0f);
     });
@@ -165,13 +164,29 @@ void drawMesh(GLuint name) {
     std::exit(1);
 }
 
+// Makes what each monitor shows of the read picture and uploads it (OpenGL context current).
+void uploadPicture(LoadedPicture& loaded) {
+    scene.picture = std::move(loaded.image);
+    const RgbImage& picture = *scene.picture;
+    // The outputs' parts as the capture laid them out, at its scale.
+    if (!scene.outputPlaces.empty())
+        scene.monitors = scaledToPicture(scene.outputPlaces, picture.width, picture.height);
+    scene.views = scene.outputPlaces.size() > 1
+                      ? makeOutputViews(picture, scene.monitors, scene.outputSizes)
+                      : makeMonitorViews(picture, scene.monitors);
+    // With a texture for each monitor the whole picture's is never sampled.
+    if (scene.views.empty() || scene.views.front().name == 0)
+        uploadBaseLevel(picture, loaded, scene.exactSides);
+    scene.uploaded = true;
+}
+
 }  // namespace
 
 void uploadTexture(const RgbImage& image) {
     RgbImage copy = image;
     LoadedPicture prepared;
     prepareBaseLevel(copy, prepared);
-    uploadBaseLevel(copy, prepared);
+    uploadBaseLevel(copy, prepared, false);
 }
 
 void startLoadingTexture() {
@@ -183,29 +198,23 @@ void startLoadingTexture() {
             platform::FillIn(platform::Translate("Velmora: working folder refused: %s\n"), {why})
                 .c_str(),
             stderr);
-        refused = dibErrorMessage(DibError::OpenFailed, path);
+        scene.read.refuse(dibErrorMessage(DibError::OpenFailed, path));
         return;
     }
-    pending = new std::future<LoadedPicture>(startLoadingPicture(path, largestSide(), exactSides));
+    scene.read.start(path, largestSide(), scene.exactSides);
 }
 
-bool pictureReady() {
-    if (uploaded) return true;
-    if (!refused.empty()) fail(refused);
-    if (!pending) startLoadingTexture();
-    if (!pending || pending->wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-        return false;
-    LoadedPicture loaded = pending->get();
-    if (!loaded.image) fail(loaded.failure);
-    picture = std::move(loaded.image);
-    // The outputs' parts as the capture laid them out, at its scale.
-    if (!outputPlaces.empty())
-        monitors = scaledToPicture(outputPlaces, picture->width, picture->height);
-    views = outputPlaces.size() > 1 ? makeOutputViews(*picture, monitors, outputSizes)
-                                    : makeMonitorViews(*picture, monitors);
-    // With a texture for each monitor the whole picture's is never sampled.
-    if (views.empty() || views.front().name == 0) uploadBaseLevel(*picture, loaded);
-    uploaded = true;
+bool uploadPictureOnceRead() {
+    if (scene.uploaded) return true;
+    switch (scene.read.poll()) {
+        case PictureState::Loading:
+            return false;
+        case PictureState::Failed:
+            fail(scene.read.result().failure);
+        case PictureState::Ready:
+            break;
+    }
+    uploadPicture(scene.read.result());
     return true;
 }
 
@@ -223,7 +232,7 @@ void setFixedView(int viewportWidth, int viewportHeight) {
 
 void initScene() {
     setFixedView(1024, 768);
-    if (monitors.empty()) monitors = platform::Monitors();
+    const std::vector<platform::MonitorRect>& monitors = coveredMonitors();
     // One monitor: the toolkit's own full screen. Several: the window covers all of them.
     if (monitors.size() < 2 || !platform::CoverMonitors(monitors)) glutFullScreen();
     glutSetCursor(GLUT_CURSOR_NONE);
@@ -238,12 +247,12 @@ void finishDrawing() {
 }
 
 void warpMesh(float power, float twist) {
-    evaluateMesh(power, twist, mesh);
+    evaluateMesh(power, twist, scene.mesh);
     drawMesh(0);
 }
 
 void useMonitors(std::vector<platform::MonitorRect> list) {
-    monitors = std::move(list);
+    scene.monitors = std::move(list);
 }
 
 std::vector<MonitorView> makeMonitorViews(const RgbImage& image,
@@ -266,8 +275,8 @@ std::vector<MonitorView> makeMonitorViews(const RgbImage& image,
             view.name = name;
             RgbImage cut = cutOut(image, part);
             LoadedPicture prepared;
-            prepareBaseLevel(cut, prepared, exactSides);
-            uploadBaseLevel(cut, prepared, name);
+            prepareBaseLevel(cut, prepared);
+            uploadBaseLevel(cut, prepared, false, name);
         }
         made.push_back(view);
     }
@@ -297,8 +306,8 @@ std::vector<MonitorView> makeOutputViews(const RgbImage& image,
             glGenTextures(1, &name);
             view.name = name;
             LoadedPicture prepared;
-            prepareBaseLevel(cut, prepared, exactSides);
-            uploadBaseLevel(cut, prepared, name);
+            prepareBaseLevel(cut, prepared, true);
+            uploadBaseLevel(cut, prepared, true, name);
         }
         made.push_back(view);
     }
@@ -307,7 +316,7 @@ std::vector<MonitorView> makeOutputViews(const RgbImage& image,
 
 void drawMonitorViews(const std::vector<MonitorView>& list, int windowHeight, float power,
                       float twist) {
-    evaluateMesh(power, twist, mesh);
+    evaluateMesh(power, twist, scene.mesh);
     glEnable(GL_SCISSOR_TEST);
     for (const MonitorView& view : list) {
         const GlRect at = viewportOf(view.part, windowHeight);
@@ -322,34 +331,35 @@ void drawMonitorViews(const std::vector<MonitorView>& list, int windowHeight, fl
 
 void useOutputSurfaces(std::vector<platform::MonitorRect> places,
                        const std::vector<platform::ScreenSize>& pixelSizes) {
-    outputPlaces = std::move(places);
-    outputSizes = pixelSizes;
-    exactSides = true;
+    scene.outputPlaces = std::move(places);
+    scene.outputSizes = pixelSizes;
+    scene.exactSides = true;
+    const std::vector<platform::MonitorRect>& placed = scene.outputPlaces;
     // The picture the outputs need: their logical box at the largest scale among them.
-    const platform::MonitorRect box = platform::BoundingBox(outputPlaces);
+    const platform::MonitorRect box = platform::BoundingBox(placed);
     double scale = 1.0;
-    for (std::size_t i = 0; i < outputPlaces.size() && i < pixelSizes.size(); ++i) {
-        if (outputPlaces[i].width <= 0) continue;
-        scale = std::max(scale, static_cast<double>(pixelSizes[i].width) / outputPlaces[i].width);
+    for (std::size_t i = 0; i < placed.size() && i < pixelSizes.size(); ++i) {
+        if (placed[i].width <= 0) continue;
+        scale = std::max(scale, static_cast<double>(pixelSizes[i].width) / placed[i].width);
     }
-    monitors = scaledToPicture(outputPlaces, static_cast<int>(box.width * scale + 0.5),
-                               static_cast<int>(box.height * scale + 0.5));
+    scene.monitors = scaledToPicture(placed, static_cast<int>(box.width * scale + 0.5),
+                                     static_cast<int>(box.height * scale + 0.5));
 }
 
 bool startOutputsFrame() {
-    if (!pictureReady()) return false;
-    advanceAnimation(animation);
-    evaluateMesh(animation.lensPower, animation.twistAmount, mesh);
+    if (!uploadPictureOnceRead()) return false;
+    advanceAnimation(scene.animation);
+    evaluateMesh(scene.animation.lensPower, scene.animation.twistAmount, scene.mesh);
     return true;
 }
 
 void drawOnOutput(std::size_t index, int width, int height) {
     glViewport(0, 0, width, height);
     glClear(GL_COLOR_BUFFER_BIT);
-    if (!uploaded) return;
-    if (index < views.size()) {
-        useTextureRect(views[index].texture);
-        drawMesh(views[index].name);
+    if (!scene.uploaded) return;
+    if (index < scene.views.size()) {
+        useTextureRect(scene.views[index].texture);
+        drawMesh(scene.views[index].name);
         useTextureRect({});
     } else {
         drawMesh(0);
@@ -357,7 +367,7 @@ void drawOnOutput(std::size_t index, int width, int height) {
 }
 
 void endOutputsFrame() {
-    finishFrame(animation);
+    finishFrame(scene.animation);
 }
 
 void drawFrame() {
@@ -365,19 +375,20 @@ void drawFrame() {
     // clearing it cost a full-screen fill a frame (about a tenth of a frame at 1920x1080 with
     // a software rasteriser).
     glClear(GL_COLOR_BUFFER_BIT);
-    if (!pictureReady()) {
+    if (!uploadPictureOnceRead()) {
         // Black until the picture is there; the animation starts with it. The pause leaves the
         // processor to the reader while keys are still handled at once.
         glutSwapBuffers();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         return;
     }
+    Animation& animation = scene.animation;
     advanceAnimation(animation);
-    if (views.empty()) {
+    if (scene.views.empty()) {
         warpMesh(animation.lensPower, animation.twistAmount);
     } else {
         // Every monitor shows the same frame, each about its own centre.
-        drawMonitorViews(views, glutGet(GLUT_WINDOW_HEIGHT), animation.lensPower,
+        drawMonitorViews(scene.views, glutGet(GLUT_WINDOW_HEIGHT), animation.lensPower,
                          animation.twistAmount);
     }
     waitForRefresh();

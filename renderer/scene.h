@@ -18,13 +18,14 @@ void uploadTexture(const RgbImage& image);
 
 // Starts reading the hand-off bitmap, scaled down to what the screen shows, and making its base
 // level on a second thread; needs no window. Call it first, so that the work overlaps the
-// window's creation. A working folder that others could write counts as a failed read.
+// window's creation, and once. A working folder that others could write counts as a failed read.
 void startLoadingTexture();
 
-// True once the picture is uploaded (uploading it when its read has just finished; starting the
-// read when nobody did); never waits for the read. When the read failed, shows the reason in
-// an "Error" box and ends the program with exit code 1 once the box is dismissed.
-bool pictureReady();
+// What the run does with the picture's read, which it never waits for: true once the picture is
+// uploaded, uploading it when its read has just finished; false while it is still being read.
+// When the read failed, shows the reason in an "Error" box and ends the program with exit code
+// 1 once the box is dismissed. Call after startLoadingTexture, with the OpenGL context current.
+bool uploadPictureOnceRead();
 
 // The fixed state of the scene: texturing on, the viewport, the perspective with the scene's
 // translation, smooth shading, black clear colour.

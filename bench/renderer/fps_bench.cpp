@@ -124,7 +124,9 @@ int main(int argc, char** argv) {
     if (mode == Mode::Warp) {
         // The renderer reads the picture where the host leaves it (the run script puts it
         // there), as it does in a run; the frames are counted once it is on screen.
-        while (!renderer::pictureReady()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        renderer::startLoadingTexture();
+        while (!renderer::uploadPictureOnceRead())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     } else if (mode == Mode::Quad) {
         const auto image = renderer::loadDibFile(
             argv[3], [](const std::string& m) { std::fprintf(stderr, "%s\n", m.c_str()); });

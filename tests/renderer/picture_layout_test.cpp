@@ -1,5 +1,6 @@
 // Where the monitors lie in the renderer's picture: the monitors cut to the picture that was
-// captured or placed in it at its scale, and each monitor's viewport and texture rectangle.
+// captured or placed in it at its scale, each monitor's viewport and texture rectangle, and how
+// large the picture is read.
 #include "renderer/picture_layout.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,8 @@
 #include <climits>
 #include <string>
 #include <vector>
+
+#include "renderer/dib_reader.h"
 
 namespace {
 
@@ -122,4 +125,24 @@ TEST(PictureLayout, ScaledToPictureKeepsTheLayoutAtThePicturesScale) {
                        {{0, 600, 2000, 1000}, {0, 0, 0, 0}, {2000, 0, 1600, 1600}}));
     EXPECT_TRUE(ListIs(renderer::scaledToPicture(mixed, 0, 720), {{}, {}}));
     EXPECT_TRUE(ListIs(renderer::scaledToPicture({}, 100, 100), {}));
+}
+
+// The picture is read no larger than the monitors need: a small screen still gets 2048, one
+// monitor stops at the common texture limit, several at the reader's, and a window in logical
+// units over several monitors takes their box as it is.
+TEST(PictureLayout, LargestPictureSideFollowsTheMonitors) {
+    const std::vector<MonitorRect> small = {{0, 0, 1024, 768}};
+    EXPECT_EQ(renderer::largestPictureSide(small, false), 2048);
+    EXPECT_EQ(renderer::largestPictureSide(small, true), 2048);
+    const std::vector<MonitorRect> wide = {{0, 0, 20000, 2000}};
+    EXPECT_EQ(renderer::largestPictureSide(wide, false), 16384);
+    const std::vector<MonitorRect> two = {{0, 0, 1280, 720}, {1280, 0, 1280, 720}};
+    EXPECT_EQ(renderer::largestPictureSide(two, false), 2560);
+    EXPECT_EQ(renderer::largestPictureSide(two, true), 2560);
+    const std::vector<MonitorRect> twoSmall = {{0, 0, 800, 600}, {800, 0, 800, 600}};
+    EXPECT_EQ(renderer::largestPictureSide(twoSmall, false), 2048);
+    EXPECT_EQ(renderer::largestPictureSide(twoSmall, true), 1600);
+    const std::vector<MonitorRect> huge = {{0, 0, 30000, 1000}, {30000, 0, 30000, 1000}};
+    EXPECT_EQ(renderer::largestPictureSide(huge, false), renderer::kMaxSide);
+    EXPECT_EQ(renderer::largestPictureSide({}, false), 2048);
 }
