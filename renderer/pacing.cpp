@@ -2,6 +2,8 @@
 // timing marks that the benchmarks and the display tests read.
 #include "renderer/pacing.h"
 
+#include <GL/freeglut.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -9,7 +11,6 @@
 #include "platform/platform.h"
 #include "platform/trace.h"
 #include "renderer/pacing_rules.h"
-#include "renderer/scene.h"
 
 namespace renderer {
 namespace {
@@ -69,11 +70,10 @@ void countFrame(std::int64_t now) {
 }  // namespace
 
 void requestDisplayPacing() {
-    trace::Mark(requestSwapControl() ? "swap-interval-set" : "swap-interval-unset");
+    trace::Mark(platform::RequestSwapControl() ? "swap-interval-set" : "swap-interval-unset");
 }
 
 void paceFrame() {
-    if (!uploadPictureOnceRead()) return;
     const std::int64_t now = platform::MonotonicNanoseconds();
     // The frame's own cost, without the wait for its refresh.
     if (pacer.frameStart != 0) countFrame(now - pacer.waited);
@@ -86,7 +86,7 @@ void waitForRefresh() {
     // The frame is drawn to the end first, so that what is left after the wait (the swap) takes
     // about the same time on every frame: frames reach the screen one refresh apart however
     // long each took to draw.
-    finishDrawing();
+    glFinish();
     const std::int64_t ready = platform::MonotonicNanoseconds();
     platform::SleepUntil(pacer.schedule->nextFrame(ready));
     pacer.waited = platform::MonotonicNanoseconds() - ready;

@@ -1,6 +1,6 @@
 // When the renderer waits between frames, and until when: pure arithmetic on the monotonic
 // clock (nanoseconds), so that the rules are tested without a display. Where buffer swaps wait
-// for the display's refresh, the renderer draws as it always has; where they return at once
+// for the display's refresh, the renderer draws as fast as they let it; where they return at once
 // (software OpenGL, vsync off, a virtual display), it waits for the next refresh itself, so
 // that the animation keeps its speed and the run costs no more than the display shows.
 #pragma once

@@ -238,14 +238,6 @@ void initScene() {
     glutSetCursor(GLUT_CURSOR_NONE);
 }
 
-bool requestSwapControl() {
-    return platform::RequestSwapControl();
-}
-
-void finishDrawing() {
-    glFinish();
-}
-
 void warpMesh(float power, float twist) {
     evaluateMesh(power, twist, scene.mesh);
     drawMesh(0);

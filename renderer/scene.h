@@ -35,13 +35,6 @@ void setFixedView(int viewportWidth, int viewportHeight);
 // with the first frames once it is read).
 void initScene();
 
-// Asks for buffer swaps in step with the display refresh, where the system offers that; true
-// when the swap interval was set (drivers may still ignore it).
-bool requestSwapControl();
-
-// Waits until OpenGL has drawn everything asked of it so far.
-void finishDrawing();
-
 // Evaluates the mesh for the given parameters and draws it as textured triangles, with the
 // whole picture in the default texture over the whole viewport.
 void warpMesh(float power, float twist);

@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
     glutInit(&glutArgc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow("renderer_fps_bench");
-    renderer::requestSwapControl();
+    platform::RequestSwapControl();
     glutDisplayFunc(mode == Mode::Warp   ? renderer::drawFrame
                     : mode == Mode::Quad ? quad
                                          : clearOnly);

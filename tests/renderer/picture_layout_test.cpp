@@ -97,7 +97,7 @@ TEST(PictureLayout, ViewportAndTextureRectangleOfEachMonitor) {
     EXPECT_FLOAT_EQ(r.s1, 1.0f);
     EXPECT_FLOAT_EQ(r.t0, 256.0f / 1024.0f);
     EXPECT_FLOAT_EQ(r.t1, 1.0f);
-    // The whole picture is exactly the unit square: one monitor draws as it always has.
+    // The whole picture is exactly the unit square: one monitor draws the whole texture.
     const renderer::TextureRect whole = renderer::textureRectOf({0, 0, 1366, 768}, 1366, 768);
     EXPECT_EQ(whole.s0, 0.0f);
     EXPECT_EQ(whole.t0, 0.0f);
