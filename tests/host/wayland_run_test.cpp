@@ -177,13 +177,17 @@ class WaylandRun : public ::testing::Test {
               "/c' && chmod -R 0700 '" + root_ + "/c' && chmod 0600 '" + BitmapPath() + "'");
     }
 
-    // Makes sway paint one-pixel black and white squares behind every window of `output`, at
-    // the output's full resolution.
-    void CheckerboardWallpaper(const std::string& output) {
+    // Makes sway paint one-pixel black and white squares behind every window of `output`
+    // (`width` x `height` pixels), at the output's full resolution; true once the screen shows
+    // them (the wallpaper's client draws some time after sway was told).
+    bool CheckerboardWallpaper(const std::string& output, int width, int height) {
         const std::string png = session_->UserFolder("wallpaper") + "/squares.png";
         Shell("convert -size 2x2 xc:black -fill white -draw 'point 1,0' -draw 'point 0,1' '" + png +
               "' && chmod 0644 '" + png + "'");
         session_->UserShell("swaymsg output " + output + " bg '" + png + "' tile");
+        std::string seen;
+        return WaitUntil(
+            [&] { return DetailShown("wallpaper-" + output, width, height, output, seen); }, 30s);
     }
 
     // How much of a one-pixel checkerboard the screen keeps near each corner of a `width` x
@@ -424,7 +428,7 @@ TEST_F(WaylandRun, TheHostEndsTheRunWhenTheRendererEnds) {
 // A whole run at scale 2 over a desktop of one-pixel squares: the capture keeps every pixel.
 TEST_F(WaylandRun, ARunAtScaleTwoCapturesTheDesktopsFineDetail) {
     Begin({.width = 1280, .height = 720, .scale = 2, .portal = false});
-    CheckerboardWallpaper("HEADLESS-1");
+    ASSERT_TRUE(CheckerboardWallpaper("HEADLESS-1", 1280, 720));
     auto host = StartRun();
     const std::string trace = root_ + "/trace";
     ASSERT_TRUE(
@@ -455,8 +459,8 @@ TEST_F(WaylandRun, TwoOutputsOfDifferentScalesEachShowTheirOwnPart) {
     session_->UserShell("swaymsg create_output");
     session_->UserShell("swaymsg output HEADLESS-1 position 0 0");
     session_->UserShell("swaymsg output HEADLESS-2 resolution 640x480 scale 1 position 640 0");
-    CheckerboardWallpaper("HEADLESS-1");
-    CheckerboardWallpaper("HEADLESS-2");
+    ASSERT_TRUE(CheckerboardWallpaper("HEADLESS-1", 1280, 960));
+    ASSERT_TRUE(CheckerboardWallpaper("HEADLESS-2", 640, 480));
     auto host = StartRun();
     const std::string trace = root_ + "/trace";
     ASSERT_TRUE(
