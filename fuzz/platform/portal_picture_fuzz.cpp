@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/desktop_picture.h"
-#include "platform/portal_request.h"
+#include "platform/dbus/portal_request.h"
+#include "platform/wayland/desktop_picture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "platform/dbus/bus_error.h"
+#include "platform/dbus/portal_request.h"
 #include "platform/monitor_layout.h"
 #include "platform/platform.h"
-#include "platform/portal_request.h"
 #include "platform/wayland/wayland_capture.h"
 
 namespace platform::wayland {

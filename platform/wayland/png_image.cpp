@@ -1,7 +1,7 @@
 // PNG files decoded to RGB with libpng's simplified reader (see desktop_picture.h).
 #include <png.h>
 
-#include "platform/desktop_picture.h"
+#include "platform/wayland/desktop_picture.h"
 
 namespace platform {
 

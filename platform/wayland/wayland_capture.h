@@ -10,8 +10,8 @@
 #include <span>
 #include <string>
 
-#include "platform/desktop_picture.h"
 #include "platform/platform.h"
+#include "platform/wayland/desktop_picture.h"
 
 namespace platform::wayland {
 

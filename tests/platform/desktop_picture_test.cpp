@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/desktop_picture.h"
+#include "platform/wayland/desktop_picture.h"
 
 using platform::ImageView;
 using platform::MonitorRect;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/portal_request.h"
+#include "platform/dbus/portal_request.h"
 #include "platform/wayland/wayland_capture.h"
 #include "test_support.h"
 

@@ -1,7 +1,7 @@
 // Pictures of the desktop as compositors hand them out (one image per output, or one image of
 // the whole desktop at the outputs' scale) turned into the capture's bitmap: the monitors'
-// bounding box, 1:1 with the desktop coordinates the windows use. Pure: the same on every
-// system, tested without a display.
+// bounding box, 1:1 with the desktop coordinates the windows use. Pure: no Wayland call, tested
+// without a display.
 #pragma once
 
 #include <cstdint>

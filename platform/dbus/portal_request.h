@@ -1,6 +1,5 @@
 // The desktop portal's request protocol as the Screenshot call uses it: where the answer will
-// come from, and what the answer means. Pure: the D-Bus traffic itself is the Wayland backend's
-// (platform/dbus/portal.cpp).
+// come from, and what the answer means. Pure: the D-Bus traffic itself is portal.cpp's.
 #pragma once
 
 #include <chrono>

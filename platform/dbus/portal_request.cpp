@@ -1,5 +1,5 @@
 // The desktop portal's request protocol (see portal_request.h).
-#include "platform/portal_request.h"
+#include "platform/dbus/portal_request.h"
 
 #include "platform/platform.h"
 #include "platform/words.h"

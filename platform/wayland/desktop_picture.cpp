@@ -1,5 +1,5 @@
 // Compositors' pictures of the desktop turned into the capture's bitmap (see desktop_picture.h).
-#include "platform/desktop_picture.h"
+#include "platform/wayland/desktop_picture.h"
 
 #include <algorithm>
 #include <cstring>
