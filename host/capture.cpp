@@ -7,14 +7,15 @@
 
 namespace Zentrova_B {
 
-bool CaptureDesktop(forms::PictureBox& display, const std::string& file, std::string* why) {
+bool CaptureDesktop(forms::PictureBox& display, std::span<const platform::MonitorRect> monitors,
+                    const std::string& file, std::string* why) {
     display.SetBackColour(0x000000);
     display.Cls();
     forms::Picture& image = display.Image();
     if (image.width > 0 && image.height > 0 &&
-        !platform::CaptureScreen(image.rgb.data(), image.width, image.height, image.width * 3)) {
+        !platform::CaptureScreen(monitors, image.rgb.data(), image.width, image.height,
+                                 image.width * 3, why)) {
         LastApiResult = 0;
-        if (why) *why = platform::CaptureFailureReason();
         return false;
     }
     display.Redraw();

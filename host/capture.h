@@ -2,20 +2,24 @@
 // persistent image and saved as the hand-off bitmap that the renderer reads.
 #pragma once
 
+#include <span>
 #include <string>
 
 #include "forms/controls.h"
+#include "platform/platform.h"
 #include "shared/names.h"
 
 namespace Zentrova_B {
 
-// Clears `display` to black, copies every monitor into the box's image (their bounding box from
-// its top-left corner, clipped to the image; what no monitor shows stays black) and saves the
-// image to `file`. LastApiResult holds the save's result (1 written, 0 failed). False when the
-// screen could not be read at all or its picture could not be saved: then there is no picture
-// of this desktop to hand on (a black picture, or an earlier run's file left in place, must not
-// stand in for it), LastApiResult is 0 and `why`, when given, says why in words for the user.
-bool CaptureDesktop(forms::PictureBox& display, const std::string& file = names::kHandOffBitmap,
-                    std::string* why = nullptr);
+// Clears `display` to black, copies `monitors` (as platform::Monitors() gives them) into the
+// box's image (their bounding box from its top-left corner, at the size that
+// platform::DesktopPictureSize gives, clipped to the image; what no monitor shows stays black)
+// and saves the image to `file`. LastApiResult holds the save's result (1 written, 0 failed).
+// False when the screen could not be read at all or its picture could not be saved: then there
+// is no picture of this desktop to hand on (a black picture, or an earlier run's file left in
+// place, must not stand in for it), LastApiResult is 0 and `why`, when given, says why in words
+// for the user.
+bool CaptureDesktop(forms::PictureBox& display, std::span<const platform::MonitorRect> monitors,
+                    const std::string& file = names::kHandOffBitmap, std::string* why = nullptr);
 
 }  // namespace Zentrova_B

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "forms/forms.h"
 #include "host/capture.h"
@@ -65,21 +66,23 @@ class FullScreenForm : public forms::Form {
 
     void Form_Load() override {
         trace::Mark("form-load");
-        // The screen is every monitor: the capture surface is their bounding box.
-        const platform::MonitorRect desktop = platform::BoundingBox(platform::Monitors());
+        // The screen is every monitor: the capture surface is their bounding box. The list is
+        // read once, so that the form and the picture agree on it.
+        const std::vector<platform::MonitorRect> monitors = platform::Monitors();
+        const platform::MonitorRect desktop = platform::BoundingBox(monitors);
         const int width = desktop.width, height = desktop.height;
         SetBounds({0, 0, width, height});
         Display->SetBounds({0, 0, width, height});
         // Where the outputs have more pixels than the layout's units (a Wayland session at a
         // scale above 1) the picture keeps all of them, in a picture box of its own that is
         // shown nowhere: the renderer shows it.
-        const platform::ScreenSize picture = platform::DesktopPictureSize();
+        const platform::ScreenSize picture = platform::DesktopPictureSize(monitors);
         std::unique_ptr<forms::PictureBox> fullSize;
         if (picture.width != width || picture.height != height)
             fullSize = std::make_unique<forms::PictureBox>(0, 0, picture.width, picture.height);
         std::string why;
-        if (!Zentrova_B::CaptureDesktop(fullSize ? *fullSize : *Display, names::kHandOffBitmap,
-                                        &why)) {
+        if (!Zentrova_B::CaptureDesktop(fullSize ? *fullSize : *Display, monitors,
+                                        names::kHandOffBitmap, &why)) {
             trace::Mark("capture-failed", why);
             EndWithoutPicture(why);
         }

@@ -392,26 +392,27 @@ std::optional<WindowRect> WindowScreenRect(NativeWindow id);
 // parent or child, no forms shown yet); `gone` is then never run.
 bool EmbedWindow(NativeWindow child, NativeWindow parent, int x, int y, std::function<void()> gone);
 
-// ---- Desktop capture (x11/capture.cpp) ----------------------------------------------------------
+// ---- Desktop capture (common/capture.cpp; the reads in x11/, win32/ and wayland/capture.cpp) --
 
-// Copies the bounding box of Monitors() 1:1 into `rgb` (rows top to bottom, 3 bytes a pixel,
-// `stride` bytes a row), the box's top-left at the bitmap's (0, 0), at the size that
-// DesktopPictureSize gives; parts of the box that no monitor shows are black. Only the top-left
-// `width` x `height` pixels of the box are read; the part of the bitmap beyond the box is left
-// as it was. False when nothing could be read.
-bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride);
+// Copies the bounding box of `monitors` (as Monitors() gives them) into `rgb` (rows top to
+// bottom, 3 bytes a pixel, `stride` bytes a row), the box's top-left at the bitmap's (0, 0), at
+// the size that DesktopPictureSize gives: 1:1 on X11 and Windows; in a Wayland session, where
+// the compositor hands out the picture (its screen copy, else the desktop portal, each within a
+// few seconds), at the largest output scale. Parts of the box that no monitor shows are black.
+// Only the top-left `width` x `height` pixels of the picture are written; the part of the bitmap
+// beyond it is left as it was. False when there is no bitmap to fill (no pixels, a stride
+// shorter than a row), no monitor, or nothing could be read; then `why`, when given, says why in
+// words for the user ("the desktop portal refused the screenshot"; in a Wayland session the
+// reasons of every route tried, joined by "; ").
+bool CaptureScreen(std::span<const MonitorRect> monitors, std::uint8_t* rgb, int width, int height,
+                   int stride, std::string* why = nullptr);
 
-// The size of the bitmap that CaptureScreen fills with every pixel the monitors show: the
-// bounding box of Monitors(), times the largest scale among the outputs where the compositor
-// draws them at more pixels than their logical size (a Wayland session at scale 2 gives twice
-// the box on each side; outputs at a smaller scale are enlarged into it). The box itself on X11
-// and Windows, where the monitors are already in pixels.
-ScreenSize DesktopPictureSize();
-
-// Why the latest CaptureScreen that returned false failed, in words for the user ("the desktop
-// portal refused the screenshot"). In a Wayland session CaptureScreen asks the compositor
-// (platform/wayland): its screen copy, else the desktop portal, each within a few seconds.
-std::string CaptureFailureReason();
+// The size of the bitmap that CaptureScreen fills with every pixel `monitors` show: their
+// bounding box, times the largest scale among the outputs where the compositor draws them at
+// more pixels than their logical size (a Wayland session at scale 2 gives twice the box on each
+// side; outputs at a smaller scale are enlarged into it). The box itself on X11 and Windows,
+// where the monitors are already in pixels.
+ScreenSize DesktopPictureSize(std::span<const MonitorRect> monitors);
 
 // ---- Zoom animation (x11/zoom.cpp) --------------------------------------------------------------
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "forms/bitmap_file.h"
-#include "host/capture.h"
 #include "forms/forms.h"
+#include "host/capture.h"
 #include "platform/platform.h"
 
 namespace {
@@ -69,10 +69,11 @@ int main(int argc, char** argv) {
     std::printf("screen %dx%d\n", w, h);
 
     forms::PictureBox display(0, 0, w, h);
+    const std::vector<platform::MonitorRect> monitors = platform::Monitors();
     Run("capture + write (CaptureDesktop)", rounds,
-        [&] { Zentrova_B::CaptureDesktop(display, file); });
+        [&] { Zentrova_B::CaptureDesktop(display, monitors, file); });
     Run("capture only (XGetImage + conversion)", rounds,
-        [&] { platform::CaptureScreen(display.Image().rgb.data(), w, h, w * 3); });
+        [&] { platform::CaptureScreen(monitors, display.Image().rgb.data(), w, h, w * 3); });
     Run("plain XGetImage (no conversion)", rounds, [&] {
         XImage* image = XGetImage(d, DefaultRootWindow(d), 0, 0, w, h, AllPlanes, ZPixmap);
         if (image) XDestroyImage(image);

@@ -57,16 +57,14 @@ int main(int argc, char** argv) {
         "screen copy", rounds,
         [&] {
             std::string why;
-            return platform::wayland::CaptureWithScreenCopy(monitors, target, why) ==
-                   platform::wayland::RouteResult::Captured;
+            return platform::wayland::CaptureWithScreenCopy(monitors, target, 1.0, &why);
         },
         grim);
     Run(
         "portal Screenshot + PNG", rounds,
         [&] {
             std::string why;
-            const bool ok = platform::wayland::CaptureWithPortal(monitors, target, why) ==
-                            platform::wayland::RouteResult::Captured;
+            const bool ok = platform::wayland::CaptureWithPortal(monitors, target, 1.0, &why);
             if (!ok) std::fprintf(stderr, "portal: %s\n", why.c_str());
             return ok;
         },

@@ -132,11 +132,11 @@ Clock::duration AnswerWait(StoredScreenshotAnswer stored) {
     return wait;
 }
 
-// Calls Screenshot; the request's object path in `handle`. NotOffered when no portal answers
-// the call at all; `late` true when the call was not answered before `deadline`.
-RouteResult CallScreenshot(sd_bus* bus, const std::string& token, Clock::time_point deadline,
-                           StoredScreenshotAnswer stored, std::string& handle, bool& late,
-                           std::string& why) {
+// Calls Screenshot; true with the request's object path in `handle`. `late` true when the call
+// was not answered before `deadline`.
+bool CallScreenshot(sd_bus* bus, const std::string& token, Clock::time_point deadline,
+                    StoredScreenshotAnswer stored, std::string& handle, bool& late,
+                    std::string& why) {
     sd_bus_message* call = nullptr;
     sd_bus_message* reply = nullptr;
     sd_bus_error error = SD_BUS_ERROR_NULL;
@@ -149,20 +149,18 @@ RouteResult CallScreenshot(sd_bus* bus, const std::string& token, Clock::time_po
     const auto left =
         std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
     if (r >= 0) r = sd_bus_call(bus, call, std::max<std::int64_t>(left.count(), 1), &error, &reply);
-    RouteResult result = RouteResult::Failed;
+    bool called = false;
     const char* path = nullptr;
     if (r >= 0 && sd_bus_message_read(reply, "o", &path) >= 0 && path) {
         handle = path;
-        result = RouteResult::Captured;
+        called = true;
     } else if (sd_bus_error_has_names(&error, SD_BUS_ERROR_SERVICE_UNKNOWN,
                                       SD_BUS_ERROR_NAME_HAS_NO_OWNER)) {
         why = platform::Translate("no desktop portal answers on the session bus");
-        result = RouteResult::NotOffered;
     } else if (sd_bus_error_has_names(&error, SD_BUS_ERROR_UNKNOWN_METHOD,
                                       SD_BUS_ERROR_UNKNOWN_INTERFACE,
                                       SD_BUS_ERROR_UNKNOWN_OBJECT)) {
         why = platform::Translate("the desktop portal offers no screenshots");
-        result = RouteResult::NotOffered;
     } else if (r == -ETIMEDOUT || sd_bus_error_has_name(&error, SD_BUS_ERROR_TIMEOUT) ||
                sd_bus_error_has_name(&error, SD_BUS_ERROR_NO_REPLY)) {
         why = PortalNoAnswerWords(stored);
@@ -175,7 +173,7 @@ RouteResult CallScreenshot(sd_bus* bus, const std::string& token, Clock::time_po
     sd_bus_error_free(&error);
     sd_bus_message_unref(reply);
     sd_bus_message_unref(call);
-    return result;
+    return called;
 }
 
 // Tells the portal that the request at `handle` is no longer wanted, and waits (briefly) until
@@ -206,14 +204,15 @@ bool WaitForAnswer(sd_bus* bus, const Answer& answer, Clock::time_point deadline
     return true;
 }
 
-// Waits for the answer to the request at `handle` and reads it: the PNG's path in `path`.
-RouteResult AwaitPicture(sd_bus* bus, const std::string& handle, const Answer& answer,
-                         Clock::time_point deadline, StoredScreenshotAnswer stored,
-                         std::string& path, std::string& why) {
+// Waits for the answer to the request at `handle` and reads it: true with the PNG's path in
+// `path`.
+bool AwaitPicture(sd_bus* bus, const std::string& handle, const Answer& answer,
+                  Clock::time_point deadline, StoredScreenshotAnswer stored, std::string& path,
+                  std::string& why) {
     if (!WaitForAnswer(bus, answer, deadline)) {
         CloseRequest(bus, handle);
         why = PortalNoAnswerWords(stored);
-        return RouteResult::Failed;
+        return false;
     }
     const PortalAnswer read = ReadPortalAnswer(answer.response, answer.uri);
     if (read.kind != PortalAnswer::Kind::Picture) {
@@ -221,25 +220,25 @@ RouteResult AwaitPicture(sd_bus* bus, const std::string& handle, const Answer& a
         const bool refusedNow =
             answer.response != 0 && LookUpStoredAnswer(bus) == StoredScreenshotAnswer::No;
         why = refusedNow ? ScreenshotNotAllowedWords() : read.why;
-        return RouteResult::Failed;
+        return false;
     }
     path = read.path;
-    return RouteResult::Captured;
+    return true;
 }
 
-// Asks for the screenshot, unless "no" is stored, and waits for the answer; the PNG's path in
-// `path`.
-RouteResult RequestScreenshot(sd_bus* bus, std::string& path, std::string& why) {
+// Asks for the screenshot, unless "no" is stored, and waits for the answer: true with the PNG's
+// path in `path`.
+bool RequestScreenshot(sd_bus* bus, std::string& path, std::string& why) {
     const StoredScreenshotAnswer stored = LookUpStoredAnswer(bus);
     if (stored == StoredScreenshotAnswer::No) {
         why = ScreenshotNotAllowedWords();
-        return RouteResult::Failed;
+        return false;
     }
     const auto deadline = Clock::now() + AnswerWait(stored);
     const char* unique = nullptr;
     if (sd_bus_get_unique_name(bus, &unique) < 0 || !unique) {
         why = platform::Translate("the session bus gave this program no name");
-        return RouteResult::Failed;
+        return false;
     }
     const std::string token = NewToken();
     const auto expected = PortalRequestPath(unique, token);
@@ -248,26 +247,25 @@ RouteResult RequestScreenshot(sd_bus* bus, std::string& path, std::string& why) 
     // The answer can come as soon as the call is made: listen first.
     if (!expected || !Listen(bus, *expected, answer, &slot)) {
         why = platform::Translate(kListenRefused);
-        return RouteResult::Failed;
+        return false;
     }
     std::string handle;
     bool late = false;
-    RouteResult result = CallScreenshot(bus, token, deadline, stored, handle, late, why);
+    bool ok = CallScreenshot(bus, token, deadline, stored, handle, late, why);
     if (late) CloseRequest(bus, *expected);  // the request may exist all the same
-    if (result == RouteResult::Captured && handle != *expected) {
+    if (ok && handle != *expected) {
         // A portal older than the handle_token rule: listen where it says.
         sd_bus_slot_unref(slot);
         slot = nullptr;
         if (!Listen(bus, handle, answer, &slot)) {
             CloseRequest(bus, handle);
             why = platform::Translate(kListenRefused);
-            result = RouteResult::Failed;
+            ok = false;
         }
     }
-    if (result == RouteResult::Captured)
-        result = AwaitPicture(bus, handle, answer, deadline, stored, path, why);
+    if (ok) ok = AwaitPicture(bus, handle, answer, deadline, stored, path, why);
     sd_bus_slot_unref(slot);
-    return result;
+    return ok;
 }
 
 // Opens `path` without following a link, and only as a regular file of the running user of at
@@ -325,24 +323,27 @@ bool TakePortalFile(const std::string& path, std::string& bytes, std::string& wh
     return true;
 }
 
-RouteResult CaptureWithPortal(std::span<const MonitorRect> monitors, RgbTarget& target,
-                              std::string& why, double scale) {
+namespace {
+
+// The portal's picture of the desktop cropped to `monitors` at `scale` into `target`.
+bool CapturePortalPicture(std::span<const MonitorRect> monitors, RgbTarget& target, double scale,
+                          std::string& why) {
     sd_bus* bus = nullptr;
     if (sd_bus_open_user(&bus) < 0) {
         why = platform::Translate("there is no session bus to reach the desktop portal");
-        return RouteResult::NotOffered;
+        return false;
     }
     std::string path;
-    RouteResult result = RequestScreenshot(bus, path, why);
+    const bool requested = RequestScreenshot(bus, path, why);
     sd_bus_flush_close_unref(bus);
-    if (result != RouteResult::Captured) return result;
+    if (!requested) return false;
     std::string bytes;
-    if (!TakePortalFile(path, bytes, why)) return RouteResult::Failed;
+    if (!TakePortalFile(path, bytes, why)) return false;
     const auto png =
         DecodePng(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
     if (!png) {
         why = platform::Translate("the portal's picture is not a readable PNG");
-        return RouteResult::Failed;
+        return false;
     }
     // The monitors' places in the picture, whose (0, 0) is the box's top-left.
     const MonitorRect box = BoundingBox(monitors);
@@ -350,9 +351,19 @@ RouteResult CaptureWithPortal(std::span<const MonitorRect> monitors, RgbTarget& 
     for (const MonitorRect& m : monitors) places.push_back(ScaledRect(m, box, scale));
     if (!CropDesktop(png->View(), places, target)) {
         why = platform::Translate("the portal's picture does not fit the monitors");
-        return RouteResult::Failed;
+        return false;
     }
-    return RouteResult::Captured;
+    return true;
+}
+
+}  // namespace
+
+bool CaptureWithPortal(std::span<const MonitorRect> monitors, RgbTarget& target, double scale,
+                       std::string* why) {
+    std::string reason;
+    const bool ok = CapturePortalPicture(monitors, target, scale, reason);
+    if (!ok && why) *why = reason;
+    return ok;
 }
 
 }  // namespace platform::wayland

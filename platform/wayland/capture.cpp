@@ -1,15 +1,14 @@
-// The desktop capture in a Wayland session: the compositor's routes in order (see
-// wayland_capture.h).
+// The desktop capture in a Wayland session: the outputs' largest scale, and the compositor's
+// routes in the order the capture's front door tries them (see wayland_capture.h).
 #include <wayland-client.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <vector>
 
-#include "platform/monitor_layout.h"
-#include "platform/platform.h"
+#include "platform/common/capture_reads.h"
 #include "platform/wayland/client.h"
 #include "platform/wayland/wayland_capture.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
@@ -103,40 +102,14 @@ double DesktopScale() {
     return std::min(scale, 8.0);
 }
 
-bool CaptureDesktop(std::span<const MonitorRect> monitors, RgbTarget& target, std::string& why,
-                    double scale) {
-    std::string screenCopyWhy;
-    switch (CaptureWithScreenCopy(monitors, target, screenCopyWhy, scale)) {
-        case RouteResult::Captured:
-            return true;
-        case RouteResult::Failed:
-            // A compositor that offers screen copy and fails at it would not do better for the
-            // portal, which asks the same compositor; but the portal may be another program
-            // with other rights, so it still gets its turn.
-        case RouteResult::NotOffered:
-            break;
-    }
-    std::string portalWhy;
-    if (CaptureWithPortal(monitors, target, portalWhy, scale) == RouteResult::Captured) return true;
-    why = screenCopyWhy + "; " + portalWhy;
-    return false;
-}
-
-bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride, std::string& why) {
-    if (!rgb || width <= 0 || height <= 0 || stride < width * 3) {
-        why = platform::Translate("there is no picture to capture into");
-        return false;
-    }
-    const std::vector<MonitorRect> monitors = Monitors();
-    const MonitorRect box = BoundingBox(monitors);
-    const double scale = DesktopScale();
-    const MonitorRect picture = ScaledRect(box, box, scale);
-    RgbTarget target{rgb, std::min(width, picture.width), std::min(height, picture.height), stride};
-    if (target.width <= 0 || target.height <= 0) {
-        why = platform::Translate("the display names no monitor");
-        return false;
-    }
-    return CaptureDesktop(monitors, target, why, scale);
-}
-
 }  // namespace platform::wayland
+
+namespace platform {
+
+std::optional<Compositor> SessionCompositor() {
+    if (!wayland::InSession()) return std::nullopt;
+    return Compositor{wayland::DesktopScale(),
+                      {&wayland::CaptureWithScreenCopy, &wayland::CaptureWithPortal}};
+}
+
+}  // namespace platform

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/capture_reads.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -35,14 +36,6 @@ struct ImageView {
 // True when `image` names pixels and its stride holds a whole row (so that `height` rows of it
 // lie within height * stride bytes).
 bool IsWellFormed(const ImageView& image);
-
-// An RGB bitmap being filled: rows top to bottom, 3 bytes a pixel, `stride` bytes a row.
-struct RgbTarget {
-    std::uint8_t* rgb = nullptr;
-    int width = 0;
-    int height = 0;
-    int stride = 0;
-};
 
 // Draws the part `from` of `image` (its pixels) into the part `to` of `target`, scaled to fit
 // `to` exactly: each target pixel is the average of the source pixels it covers, so a 2x2 block

@@ -148,12 +148,11 @@ bool LayoutOf(std::uint32_t format, PixelLayout& layout) {
     }
 }
 
-// Connects and binds the globals the route needs: Captured (ready to copy) when all are there,
-// NotOffered without them.
-RouteResult BindGlobals(Session& s, Clock::time_point deadline, std::string& why) {
+// Connects and binds the globals the route needs: true when all are there, ready to copy.
+bool BindGlobals(Session& s, Clock::time_point deadline, std::string& why) {
     if (!s.client.Connect()) {
         why = platform::Translate("the Wayland display could not be reached");
-        return RouteResult::NotOffered;
+        return false;
     }
     const auto addOutput = [&s](void* proxy, std::uint32_t, std::uint32_t) {
         s.outputs.push_back(std::make_unique<Output>());
@@ -168,15 +167,15 @@ RouteResult BindGlobals(Session& s, Clock::time_point deadline, std::string& why
     };
     if (!s.client.ReadGlobals(wanted, deadline)) {
         why = platform::Translate("the compositor did not answer");
-        return RouteResult::Failed;
+        return false;
     }
     if (!s.screencopy || !s.xdgOutputs || !s.shm || s.outputs.empty()) {
         why = s.screencopy
                   ? platform::Translate("the compositor does not say where its outputs are")
                   : platform::Translate("the compositor offers no screen copy");
-        return RouteResult::NotOffered;
+        return false;
     }
-    return RouteResult::Captured;
+    return true;
 }
 
 // Asks for every output's place and frame and waits until each frame is copied or refused.
@@ -243,20 +242,22 @@ bool PlacedPictures(const Session& s, std::vector<OutputPicture>& pictures, std:
 
 }  // namespace
 
-RouteResult CaptureWithScreenCopy(std::span<const MonitorRect> monitors, RgbTarget& target,
-                                  std::string& why, double scale) {
+bool CaptureWithScreenCopy(std::span<const MonitorRect> monitors, RgbTarget& target, double scale,
+                           std::string* why) {
     const auto deadline = Clock::now() + kScreenCopyTimeout;
     Session s;
-    if (const RouteResult bound = BindGlobals(s, deadline, why); bound != RouteResult::Captured)
-        return bound;
     std::vector<OutputPicture> pictures;
-    if (!CopyFrames(s, deadline, why) || !PlacedPictures(s, pictures, why))
-        return RouteResult::Failed;
+    std::string reason;
+    if (!BindGlobals(s, deadline, reason) || !CopyFrames(s, deadline, reason) ||
+        !PlacedPictures(s, pictures, reason)) {
+        if (why) *why = reason;
+        return false;
+    }
     // The outputs' places in the picture, whose (0, 0) is the box's top-left.
     const MonitorRect box = BoundingBox(monitors);
     for (OutputPicture& picture : pictures) picture.place = ScaledRect(picture.place, box, scale);
     ComposeOutputs(pictures, ScaledRect(box, box, scale), target);
-    return RouteResult::Captured;
+    return true;
 }
 
 }  // namespace platform::wayland

@@ -1,9 +1,10 @@
 // The capture of the desktop in a Wayland session, where XWayland's root window has no
 // contents: the picture comes from the compositor instead, through the wlroots screen-copy
 // protocol where the compositor offers it, else through the desktop portal's Screenshot call.
-// The X11 backend's CaptureScreen hands over to it when WAYLAND_DISPLAY is set; the monitors are
-// XWayland's (the outputs in the compositor's logical layout), the picture holds them at the
-// largest output scale.
+// These are the routes of SessionCompositor (common/capture_reads.h), which the capture's front
+// door takes where a compositor answers at WAYLAND_DISPLAY; the monitors are XWayland's (the
+// outputs in the compositor's logical layout), the picture holds them at the largest output
+// scale.
 #pragma once
 
 #include <chrono>
@@ -27,13 +28,6 @@ inline constexpr std::chrono::seconds kScreenCopyTimeout{5};
 // second of the portal's wait last that long instead (its words still name whole seconds).
 inline constexpr const char* kPortalSecondVariable = "VELMORA_TEST_PORTAL_SECOND_MS";
 
-// The result of one route.
-enum class RouteResult {
-    Captured,    // `target` holds the desktop
-    NotOffered,  // the route is not there (no such protocol, no portal); `why` says so
-    Failed       // the route was tried and failed, was refused or timed out; `why` says so
-};
-
 // The largest number of pixels per logical unit among the outputs (an output's current mode
 // over its logical size, xdg-output): 2 for an output at scale 2, 1.5 at 150 %; 1 when the
 // compositor does not say, or no output is drawn at more than its logical size.
@@ -44,32 +38,23 @@ double DesktopScale();
 // logical unit: each output at its logical place (xdg-output) times the scale, so that at the
 // largest output scale (DesktopScale) an output at that scale comes out 1:1 and one at a smaller
 // scale enlarged; at 1 every output comes out at its logical size. Parts no output covers are
-// black. NotOffered without the protocol (or without xdg-output or shared memory); Failed when
-// the compositor refuses a frame or does not answer within kScreenCopyTimeout.
-RouteResult CaptureWithScreenCopy(std::span<const MonitorRect> monitors, RgbTarget& target,
-                                  std::string& why, double scale = 1.0);
+// black. A CompositorRoute: false, with the reason in `why` when given, without the protocol (or
+// without xdg-output or shared memory), or when the compositor refuses a frame or does not
+// answer within kScreenCopyTimeout.
+bool CaptureWithScreenCopy(std::span<const MonitorRect> monitors, RgbTarget& target, double scale,
+                           std::string* why = nullptr);
 
 // Asks the desktop portal (org.freedesktop.portal.Screenshot, not interactive) on the session
 // bus for a picture of the desktop, takes the PNG it names (TakePortalFile) and crops it to the
 // monitors (CropDesktop). The permission store's answer for screenshots is looked up first: with
 // "no" stored the portal is not called (the answer is never changed here); otherwise the wait is
 // PortalAnswerWait's, after which the request is closed, so that a question the desktop still
-// shows goes away before the caller shows its own. NotOffered without a session bus or portal;
-// Failed when screenshots are not allowed, or the portal refuses, fails, names an unusable file
-// or does not answer in time. The monitors are laid out at `scale` as CaptureWithScreenCopy
-// lays them.
-RouteResult CaptureWithPortal(std::span<const MonitorRect> monitors, RgbTarget& target,
-                              std::string& why, double scale = 1.0);
-
-// The routes in order: screen-copy, else the portal. True when one captured the desktop; false
-// with the reasons of the routes tried in `why`.
-bool CaptureDesktop(std::span<const MonitorRect> monitors, RgbTarget& target, std::string& why,
-                    double scale = 1.0);
-
-// CaptureScreen of platform.h in a Wayland session: CaptureDesktop at DesktopScale into the
-// top-left `width` x `height` pixels of the bounding box of Monitors() (XWayland's). False with
-// the reason in `why`.
-bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride, std::string& why);
+// shows goes away before the caller shows its own. The monitors are laid out at `scale` as
+// CaptureWithScreenCopy lays them. A CompositorRoute: false, with the reason in `why` when given,
+// without a session bus or portal, or when screenshots are not allowed, or the portal refuses,
+// fails, names an unusable file or does not answer in time.
+bool CaptureWithPortal(std::span<const MonitorRect> monitors, RgbTarget& target, double scale,
+                       std::string* why = nullptr);
 
 // Takes the file the portal wrote at `path`, a place other programs can write too: opened
 // without following a link, accepted only as a regular file of the running user of at most

@@ -1,13 +1,14 @@
-// Reading every monitor's pixels: BitBlt (with layered windows, CAPTUREBLT) of each monitor of
-// the virtual screen into one 24-bit DIB section the size of their bounding box, then rows
-// turned from BGR into RGB. The section starts zeroed: what no monitor shows stays black.
+// The window system's read of the monitors for the capture (see common/capture_reads.h): BitBlt
+// (with layered windows, CAPTUREBLT) of each monitor's part of the virtual screen into one 24-bit
+// DIB section the size of the area asked for, then rows turned from BGR into RGB. The section
+// starts zeroed: what no monitor shows stays black.
 #include <windows.h>
 
-#include <algorithm>
-#include <cstring>
-#include <vector>
+#include <optional>
+#include <span>
+#include <string>
 
-#include "platform/monitor_layout.h"
+#include "platform/common/capture_reads.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -27,9 +28,9 @@ void CopyRows(const std::uint8_t* bits, int width, int height, std::uint8_t* rgb
     }
 }
 
-// Blits each monitor's part of `area` (virtual-screen coordinates) into a new DIB section of
-// the area's size and copies it out.
-bool Blit(HDC screen, const std::vector<MonitorRect>& monitors, const MonitorRect& area,
+// Blits `parts` (virtual-screen coordinates, inside `area`) into a new DIB section of the area's
+// size and copies it out.
+bool Blit(HDC screen, std::span<const MonitorRect> parts, const MonitorRect& area,
           std::uint8_t* rgb, int stride) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -44,13 +45,10 @@ bool Blit(HDC screen, const std::vector<MonitorRect>& monitors, const MonitorRec
     bool ok = false;
     if (HDC memory = CreateCompatibleDC(screen)) {
         HGDIOBJ old = SelectObject(memory, section);
-        for (const MonitorRect& monitor : DistinctMonitors(monitors)) {
-            const MonitorRect part = Intersection(monitor, area);
-            if (part.width <= 0 || part.height <= 0) continue;
+        for (const MonitorRect& part : parts)
             if (BitBlt(memory, part.x - area.x, part.y - area.y, part.width, part.height, screen,
                        part.x, part.y, SRCCOPY | CAPTUREBLT))
                 ok = true;
-        }
         GdiFlush();
         if (ok)
             CopyRows(static_cast<const std::uint8_t*>(bits), area.width, area.height, rgb, stride);
@@ -63,26 +61,18 @@ bool Blit(HDC screen, const std::vector<MonitorRect>& monitors, const MonitorRec
 
 }  // namespace
 
-std::string CaptureFailureReason() {
-    return "the system did not hand out the screen's pixels";
-}
-
-ScreenSize DesktopPictureSize() {
-    const MonitorRect box = BoundingBox(Monitors());
-    return {box.width, box.height};
-}
-
-bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride) {
-    if (!rgb || width <= 0 || height <= 0 || stride < width * 3) return false;
-    const std::vector<MonitorRect> monitors = Monitors();
-    const MonitorRect box = BoundingBox(monitors);
-    const MonitorRect area{box.x, box.y, std::min(width, box.width), std::min(height, box.height)};
-    if (area.width <= 0 || area.height <= 0) return false;
+bool ReadMonitors(std::span<const MonitorRect> parts, const MonitorRect& area,
+                  const RgbTarget& target, std::string* why) {
     HDC screen = GetDC(nullptr);
-    if (!screen) return false;
-    const bool ok = Blit(screen, monitors, area, rgb, stride);
-    ReleaseDC(nullptr, screen);
+    const bool ok = screen && Blit(screen, parts, area, target.rgb, target.stride);
+    if (screen) ReleaseDC(nullptr, screen);
+    if (!ok && why) *why = "the system did not hand out the screen's pixels";
     return ok;
+}
+
+// Windows draws its desktop itself: the screen's read sees every monitor.
+std::optional<Compositor> SessionCompositor() {
+    return std::nullopt;
 }
 
 }  // namespace platform

@@ -1,17 +1,18 @@
-// Reading every monitor's pixels with XGetImage into one picture of their bounding box, a band
-// of rows at a time, each channel converted through the visual's masks; what no monitor shows
-// stays black. A one-shot MIT-SHM read is slower here: its segment is
-// fresh memory that both the server and we fault in page by page (about 50 ms at 1920x1080 on a
-// virtual machine), while XGetImage's replies land in one heap block, reused from band to band.
+// The window system's read of the monitors for the capture (see common/capture_reads.h): each
+// monitor's pixels with XGetImage, a band of rows at a time, each channel converted through the
+// visual's masks. A one-shot MIT-SHM read is slower here: its segment is fresh memory that both
+// the server and we fault in page by page (about 50 ms at 1920x1080 on a virtual machine), while
+// XGetImage's replies land in one heap block, reused from band to band.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <algorithm>
-#include <cstring>
+#include <span>
+#include <string>
 
+#include "platform/common/capture_reads.h"
 #include "platform/monitor_layout.h"
 #include "platform/platform.h"
-#include "platform/wayland/wayland_capture.h"
 #include "x11_display.h"
 
 namespace platform {
@@ -110,51 +111,28 @@ bool ReadWithGetImage(Display* d, Window root, Visual* visual, const MonitorRect
     return true;
 }
 
-// Why the latest capture failed.
-std::string captureFailure;
-
 }  // namespace
 
-std::string CaptureFailureReason() {
-    return captureFailure;
-}
-
-ScreenSize DesktopPictureSize() {
-    const MonitorRect box = BoundingBox(Monitors());
-    if (!wayland::InSession()) return {box.width, box.height};
-    const MonitorRect picture = ScaledRect(box, box, wayland::DesktopScale());
-    return {picture.width, picture.height};
-}
-
-bool CaptureScreen(std::uint8_t* rgb, int width, int height, int stride) {
-    // In a Wayland session XWayland's root window has no contents: the compositor hands out the
-    // picture instead.
-    if (wayland::InSession())
-        return wayland::CaptureScreen(rgb, width, height, stride, captureFailure);
-    captureFailure = platform::Translate("the X server did not hand out the screen's pixels");
+bool ReadMonitors(std::span<const MonitorRect> parts, const MonitorRect& area,
+                  const RgbTarget& target, std::string* why) {
     Display* d = x11::Connection();
-    if (!d || !rgb || width <= 0 || height <= 0 || stride < width * 3) return false;
-    const Window root = DefaultRootWindow(d);
+    const Window root = d ? DefaultRootWindow(d) : 0;
     XWindowAttributes attributes{};
-    if (!XGetWindowAttributes(d, root, &attributes)) return false;
-    const std::vector<MonitorRect> monitors = x11::MonitorList(d);
-    const MonitorRect box = BoundingBox(monitors);
-    // The part of the box that is asked for, black until a monitor's pixels cover it.
-    const MonitorRect asked{box.x, box.y, std::min(width, box.width), std::min(height, box.height)};
-    if (asked.width <= 0 || asked.height <= 0) return false;
-    for (int y = 0; y < asked.height; ++y)
-        std::memset(rgb + static_cast<std::ptrdiff_t>(y) * stride, 0,
-                    static_cast<std::size_t>(asked.width) * 3);
-    const MonitorRect rootArea{0, 0, attributes.width, attributes.height};
     bool read = false;
-    for (const MonitorRect& monitor : DistinctMonitors(monitors)) {
-        // Never outside the root window (a stale monitor list), nor beyond what is asked for.
-        const MonitorRect a = Intersection(Intersection(monitor, asked), rootArea);
-        if (a.width <= 0 || a.height <= 0) continue;
-        std::uint8_t* at = rgb + static_cast<std::ptrdiff_t>(a.y - box.y) * stride +
-                           static_cast<std::ptrdiff_t>(a.x - box.x) * 3;
-        if (ReadWithGetImage(d, root, attributes.visual, a, at, stride)) read = true;
+    if (d && XGetWindowAttributes(d, root, &attributes)) {
+        const MonitorRect rootArea{0, 0, attributes.width, attributes.height};
+        for (const MonitorRect& part : parts) {
+            // Never outside the root window (a stale monitor list).
+            const MonitorRect a = Intersection(part, rootArea);
+            if (a.width <= 0 || a.height <= 0) continue;
+            std::uint8_t* at = target.rgb +
+                               static_cast<std::ptrdiff_t>(a.y - area.y) * target.stride +
+                               static_cast<std::ptrdiff_t>(a.x - area.x) * 3;
+            if (ReadWithGetImage(d, root, attributes.visual, a, at, target.stride)) read = true;
+        }
     }
+    if (!read && why)
+        *why = platform::Translate("the X server did not hand out the screen's pixels");
     return read;
 }
 

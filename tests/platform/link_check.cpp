@@ -35,7 +35,7 @@ int main(int argc, char**) {
         &ShowMessageBox, &WindowWithTitleExists, &WindowWithAnyTitleExists,
         &WatchedWindowWithTitleExists, &WindowSearchMissesSurfaces, &ShowCursor,
         &WindowUnderPointer, &PrimaryScreenSize, &TwipsPerPixel, &Monitors, &WindowScreenRect,
-        &EmbedWindow, &CaptureScreen, &DesktopPictureSize, &CaptureFailureReason, &AnimateZoom,
+        &EmbedWindow, &CaptureScreen, &DesktopPictureSize, &AnimateZoom,
         // OpenGL, settings file, web
         &CoverMonitors, &RequestSwapControl, &DisplayRefreshRate, &OpenOutputSurfaces,
         &OutputSurfaces, &DrawOnOutputSurface, &ShowOutputSurface, &WaitForOutputSurfaces,
