@@ -89,6 +89,10 @@ wait_for() {
   done
 }
 
+has_keyboard() {
+  as_user swaymsg -t get_inputs 2>/dev/null | grep -q '"type": "keyboard"'
+}
+
 name_on_bus() {
   as_user dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
     org.freedesktop.DBus.NameHasOwner string:"$1" 2>/dev/null | grep -q 'boolean true'
@@ -182,6 +186,12 @@ EOF
   [ -n "$WAYLAND_DISPLAY" ] || die "sway made no Wayland socket"
   SWAYSOCK=$(ls "$runtime"/sway-ipc.*.sock 2>/dev/null | head -1)
   wait_for 10 as_user xhost +si:localuser:root >/dev/null || die "XWayland did not answer"
+
+  # A keyboard for the whole session, as a desktop has: the headless backend has none, and a
+  # keyboard that only comes with each wtype call may type its keys before a busy client has
+  # taken the seat's new keyboard, which then never sees them. This virtual one only waits.
+  spawn_as_user keyboard wtype -s 2000000000 -k Shift_L
+  wait_for 10 has_keyboard || die "the session's keyboard did not appear"
 
   # The session bus, which root may join too. Started after sway, so that the services it
   # starts on demand (the GTK portal) find the displays in their environment.
