@@ -1,9 +1,9 @@
-// Whether the program runs in a Wayland session (see wayland_capture.h): a file of its own, so
-// that asking pulls in nothing of the capture.
+// Whether the program runs in a Wayland session (see session.h): a file of its own, so that
+// asking pulls in nothing of the capture.
 #include <cstdlib>
 
 #include "platform/wayland/client.h"
-#include "platform/wayland/wayland_capture.h"
+#include "platform/wayland/session.h"
 
 namespace platform::wayland {
 

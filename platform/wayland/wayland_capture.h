@@ -13,12 +13,9 @@
 
 #include "platform/platform.h"
 #include "platform/wayland/desktop_picture.h"
+#include "platform/wayland/session.h"
 
 namespace platform::wayland {
-
-// True when the program runs in a Wayland session: WAYLAND_DISPLAY is set and a compositor
-// answers there.
-bool InSession();
 
 // How long screen copy may take before the capture gives up on it. The portal's wait depends on
 // the desktop's stored answer (PortalAnswerWait of portal_request.h).

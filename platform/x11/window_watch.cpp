@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "platform/wayland/wayland_capture.h"
+#include "platform/wayland/session.h"
 #include "x11_display.h"
 
 namespace platform {
