@@ -138,6 +138,12 @@ class WaylandRun : public ::testing::Test {
     }
 
     // Types Escape into the renderer once it has the keyboard.
+    // True once the renderer's timing trace at `trace` tells of 64 frames drawn (within 30 s).
+    bool FramesShown(const std::string& trace) {
+        return WaitUntil([&] { return ReadFile(trace).find("frames-64") != std::string::npos; },
+                         30s);
+    }
+
     void EscapeRenderer() {
         ASSERT_TRUE(WaitUntil([&] { return Focused("Zentrova_VC"); }, 10s));
         ASSERT_TRUE(session_->Type({"-k", "Escape"}));
@@ -243,9 +249,7 @@ class WaylandRun : public ::testing::Test {
         PlaceCheckerboard(width, height);
         auto renderer = StartRenderer(extra);
         const std::string trace = root_ + "/trace";
-        EXPECT_TRUE(
-            WaitUntil([&] { return ReadFile(trace).find("frames-64") != std::string::npos; }, 30s))
-            << ReadFile(trace);
+        EXPECT_TRUE(FramesShown(trace)) << ReadFile(trace);
         KeepScreen(name);
         const std::vector<double> detail =
             CornerDetail(session_->UserFolder("shots") + "/" + name + ".png", width, height);
@@ -431,9 +435,7 @@ TEST_F(WaylandRun, ARunAtScaleTwoCapturesTheDesktopsFineDetail) {
     ASSERT_TRUE(CheckerboardWallpaper("HEADLESS-1", 1280, 720));
     auto host = StartRun();
     const std::string trace = root_ + "/trace";
-    ASSERT_TRUE(
-        WaitUntil([&] { return ReadFile(trace).find("frames-64") != std::string::npos; }, 30s))
-        << ReadFile(trace);
+    ASSERT_TRUE(FramesShown(trace)) << ReadFile(trace);
     // The screen is kept to be looked at; the detail itself is asserted where the renderer
     // draws a bitmap of the same size on its own (TheRenderersOwnSurfaceKeeps...), since a
     // screenshot taken while the host and renderer share two busy cores is not always complete.
@@ -463,9 +465,7 @@ TEST_F(WaylandRun, TwoOutputsOfDifferentScalesEachShowTheirOwnPart) {
     ASSERT_TRUE(CheckerboardWallpaper("HEADLESS-2", 640, 480));
     auto host = StartRun();
     const std::string trace = root_ + "/trace";
-    ASSERT_TRUE(
-        WaitUntil([&] { return ReadFile(trace).find("frames-64") != std::string::npos; }, 30s))
-        << ReadFile(trace);
+    ASSERT_TRUE(FramesShown(trace)) << ReadFile(trace);
     // Both surfaces are up: sway lists the renderer's title on each output.
     const std::string tree = session_->UserShell("swaymsg -t get_tree");
     const auto first = tree.find("\"name\": \"Zentrova_VC\"");
