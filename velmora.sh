@@ -30,9 +30,12 @@ packages=(
   wayland-protocols plasma-wayland-protocols
 )
 
+# What the package test checks the package with.
+package_test_packages=(lintian appstream desktop-file-utils)
+
 # The packages above, those missing installed (tools/apt.sh).
 . "$here/tools/apt.sh"
-install_packages() { apt_install "${packages[@]}"; }
+install_packages() { apt_install "${packages[@]}" "$@"; }
 
 build() {
   cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -52,7 +55,7 @@ case "${1:-}" in
     # The display tests start their own X and Wayland servers: a desktop session around them
     # (WAYLAND_DISPLAY) would send the capture to its compositor instead of theirs.
     exec env -u WAYLAND_DISPLAY ctest --output-on-failure -j"$(nproc)" --timeout 300 ;;
-  package-test) install_packages; build; exec "$here/packaging/package-test.sh" "$build" ;;
+  package-test) install_packages "${package_test_packages[@]}"; build; exec "$here/packaging/package-test.sh" "$build" ;;
   sanitize) install_packages; exec "$here/tools/sanitize.sh" "${@:2}" ;;
   *) sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
 esac

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the Debian package, installs it with apt, runs the installed `velmora /s` from /usr under
-# Xvfb, ends it with Escape, checks the other installed files, then purges the package and checks
-# that none of its files is left. Changes the system (root, or sudo for apt), so it is not part of
-# ctest.
+# Builds the Debian package and has lintian check it (no error, no warning), installs it with apt,
+# validates the installed AppStream metadata and desktop entries, runs the installed `velmora /s`
+# from /usr under Xvfb, ends it with Escape, checks the other installed files, then purges the
+# package and checks that none of its files is left. Changes the system (root, or sudo for apt), so
+# it is not part of ctest. Needs lintian, appstream and desktop-file-utils (velmora.sh installs
+# them for package-test).
 #   packaging/package-test.sh <build folder>
 set -euo pipefail
 build=$(cd "${1:?usage: package-test.sh <build folder>}" && pwd)
@@ -33,6 +35,17 @@ rm -f "$build"/package/velmora_*.deb
 deb=$(ls "$build"/package/velmora_*_amd64.deb 2>/dev/null | head -n1)
 [ -f "$deb" ] || fail "no velmora_*_amd64.deb in $build/package"
 step "$(basename "$deb"): $(du -k "$deb" | cut -f1) KiB; $(dpkg-deb -f "$deb" Depends)"
+# The dynamic libraries' packages that dpkg-shlibdeps found, beside the fixed ones.
+dpkg-deb -f "$deb" Depends | grep -q "libsdl2-mixer" || fail "no shlibs-derived Depends"
+for script in postinst postrm; do
+  dpkg-deb -I "$deb" "$script" >/dev/null 2>&1 && fail "the package has a $script"
+done
+
+step "lintian"
+# Every tag of every severity, so that the log shows the informational ones too.
+lintian --display-level '>=pedantic' --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 || true
+sed 's/^/  /' "$work/lintian.log"
+grep -qE '^[EW]: ' "$work/lintian.log" && fail "lintian reports errors or warnings"
 
 # Every path the package holds, for the check after the purge (folders it shares with the rest
 # of the system, such as /usr/bin, stay).
@@ -48,7 +61,7 @@ step "checking the installed layout"
 [ "$(readlink /usr/bin/velmora)" = "../lib/velmora/Velmora.scr" ] || fail "bin/velmora link"
 for f in /usr/lib/velmora/Velmora.scr /usr/lib/velmora/Velmora.dll /usr/lib/velmora/velmora-idle \
   /usr/lib/velmora/velmora_sound.so /usr/lib/velmora/velmora_message_box.so \
-  /usr/share/applications/velmora-settings.desktop /usr/share/man/man1/velmora.1 \
+  /usr/share/applications/velmora-settings.desktop /usr/share/man/man1/velmora.1.gz \
   /usr/share/icons/hicolor/48x48/apps/velmora.png /usr/share/systemd/user/velmora-idle.service \
   /usr/share/velmora/velmora-idle.desktop; do
   [ -e "$f" ] || fail "missing $f"
@@ -59,6 +72,28 @@ grep -qx "ExecStart=/usr/bin/velmora-idle --minutes 10" /usr/share/systemd/user/
   || fail "the unit does not start /usr/bin/velmora-idle"
 velmora-idle --help | grep -q "systemctl --user enable" || fail "velmora-idle --help"
 [ ! -e /etc/xdg/autostart/velmora-idle.desktop ] || fail "the companion must not start by itself"
+
+# Manual pages and the change log compressed; the licence in Debian's machine-readable form.
+for f in /usr/share/man/man1/velmora.1.gz /usr/share/man/man1/velmora-idle.1.gz \
+  /usr/share/doc/velmora/changelog.gz; do
+  gzip -t "$f" 2>/dev/null || fail "$f is not a whole gzip file"
+done
+[ ! -e /usr/share/man/man1/velmora.1 ] || fail "an uncompressed manual page is installed"
+head -n1 /usr/share/doc/velmora/copyright | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+  || fail "the copyright file is not machine-readable"
+grep -qx 'License: GPL-3+' /usr/share/doc/velmora/copyright || fail "no GPL-3+ in the copyright file"
+
+step "validating the AppStream metadata and the desktop entries"
+metainfo=/usr/share/metainfo/org.example.velmora.metainfo.xml
+appstreamcli validate --no-net --pedantic "$metainfo" >"$work/appstream.log" 2>&1 \
+  || { cat "$work/appstream.log"; fail "appstreamcli validate"; }
+for language in de fr es pt_BR ja; do
+  grep -q "<summary xml:lang=\"$language\">" "$metainfo" || fail "no $language summary in $metainfo"
+done
+grep -q '<launchable type="desktop-id">velmora-settings.desktop</launchable>' "$metainfo" \
+  || fail "the metadata does not launch the settings entry"
+desktop-file-validate /usr/share/applications/velmora-settings.desktop \
+  /usr/share/velmora/velmora-idle.desktop || fail "desktop-file-validate"
 
 step "running the installed velmora /s under Xvfb"
 Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp -noreset 5>"$work/display" 2>/dev/null &

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes po/velmora.pot anew from the sources (every text given to platform::Translate, and the
-# desktop entries' names and comments) and merges it into each po/<language>.po, so that new
+# desktop entries' names and comments, the AppStream metadata's texts) and merges it into each po/<language>.po, so that new
 # texts show there untranslated and changed ones as fuzzy, ready to be translated. `tools/update-translations.sh --template-to FILE` only writes
 # the template to FILE (the catalog test compares it with po/velmora.pot).
 set -euo pipefail
@@ -18,6 +18,10 @@ LC_ALL=C.UTF-8 xgettext --language=C++ --from-code=UTF-8 --keyword= --keyword=Tr
 # ...and the names and comments of the desktop entries, which the desktop shows.
 LC_ALL=C.UTF-8 xgettext --language=Desktop --from-code=UTF-8 --join-existing --no-location \
   --sort-output -o "$template.tmp" packaging/*.desktop.in
+# ...and the software centres' texts of the AppStream metadata (its translation rules come with
+# gettext).
+LC_ALL=C.UTF-8 xgettext --from-code=UTF-8 --join-existing --no-location --sort-output \
+  -o "$template.tmp" packaging/*.metainfo.xml.in
 # A header of our own that does not change with the day it was made.
 {
   printf '%s\n' '# The texts of Velmora that users read; made by tools/update-translations.sh.' \
