@@ -174,6 +174,8 @@ class Timer {
 // ---- Dialogs -----------------------------------------------------------------------------------
 
 // A modal box titled `title` showing `text` with one OK button; returns once it is dismissed.
+// The platform's box (platform::ShowMessageBox): its lines fit the monitor it shows on, and the
+// message also goes whole to standard error.
 void MsgBox(const std::string& title, const std::string& text);
 
 // What a file chooser is opened with: one filter entry whose patterns ("*.mp3;*.wav") match the

@@ -9,7 +9,8 @@
 
 int main(int argc, char** argv) {
     platform::PreferLargePages();  // the screen's picture and its file are large
-    // The settings file is in the charset of the user's locale.
+    // The charset of the user's locale: that of standard error, of the system's words and of the
+    // music commands.
     std::setlocale(LC_ALL, "");
     forms::SetCommandLine(argc, argv);
     Zentrova_B::CommandLine = forms::CommandLine();

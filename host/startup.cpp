@@ -60,10 +60,8 @@ void Main() {
     // without a bitmap would (nothing is saved there and the renderer reports the failure).
     if (std::string why;
         !platform::MakePrivateFolders(platform::MapDrivePath(names::kWorkingFolder), &why))
-        std::fputs(
-            platform::FillIn(platform::Translate("Velmora: working folder refused: %s\n"), {why})
-                .c_str(),
-            stderr);
+        platform::WriteToStandardError(
+            platform::FillIn(platform::Translate("Velmora: working folder refused: %s\n"), {why}));
     LoadSettings();
     if (role == Role::Configure) {
         Zentrova_P::ShowModal();

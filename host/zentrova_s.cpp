@@ -145,10 +145,9 @@ class FullScreenForm : public forms::Form {
         renderer_ = forms::Shell(Zentrova_B::RendererPath, &why);
         Zentrova_B::LastApiResult = renderer_.id;
         if (!renderer_.Started())
-            std::fputs(platform::FillIn(platform::Translate("Velmora: cannot start %s: %s\n"),
-                                        {Zentrova_B::RendererPath, why})
-                           .c_str(),
-                       stderr);
+            platform::WriteToStandardError(
+                platform::FillIn(platform::Translate("Velmora: cannot start %s: %s\n"),
+                                 {Zentrova_B::RendererPath, why}));
         trace::Mark("renderer-started");
     }
 

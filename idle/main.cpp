@@ -1,6 +1,7 @@
 // velmora-idle: starts Velmora.scr /s from its own folder once the session has been free of input
 // for the chosen time. The platform's waiter watches the session's connection, the next check,
 // a run that ended and the signals that end the companion in one wait.
+#include <clocale>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -24,8 +25,7 @@ constexpr std::string_view kOwnTitles[] = {names::kRunTitle, names::kRendererTit
 pidle::Run* currentRun = nullptr;
 
 void Log(const std::string& line) {
-    std::fprintf(stderr, "%s\n", line.c_str());
-    std::fflush(stderr);
+    platform::WriteToStandardError(line);
 }
 
 void EndAfterLostDisplay() {
@@ -106,19 +106,21 @@ std::unique_ptr<pidle::Monitor> OpenFirstSource(std::int64_t idleMs, int& status
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The charset its lines are written in (the other categories keep their C form).
+    std::setlocale(LC_CTYPE, "");
     std::vector<std::string_view> arguments(argv + 1, argv + argc);
     std::string error;
     idle::Options options;
     if (!idle::ParseOptions(arguments, options, &error)) {
-        std::fputs(
-            platform::FillIn(platform::Translate("velmora-idle: %s\nTry 'velmora-idle --help'.\n"),
-                             {error})
-                .c_str(),
-            stderr);
+        platform::WriteToStandardError(platform::FillIn(
+            platform::Translate("velmora-idle: %s\nTry 'velmora-idle --help'.\n"), {error}));
         return 2;
     }
     if (options.help) {
-        std::fputs(idle::HelpText().c_str(), stdout);
+        // Read in the user's terminal, in its charset.
+        std::fputs(platform::ConvertTextLossy(idle::HelpText(), "UTF-8", platform::LocaleCharset())
+                       .c_str(),
+                   stdout);
         return 0;
     }
     const std::string program =

@@ -72,8 +72,8 @@ std::string UserSettingsFolder();
 bool FolderWritable(const std::string& folder);
 
 // The system's words for why the latest failed call of this thread failed ("Permission
-// denied"): where the backends take the system's words for `why` from. A caller learns of a
-// failure through the failing call's own `why`.
+// denied"), in UTF-8: where the backends take the system's words for `why` from. A caller
+// learns of a failure through the failing call's own `why`.
 std::string LastErrorText();
 
 // ---- Files (posix/files.cpp) --------------------------------------------------------------------
@@ -178,6 +178,21 @@ std::string ConvertTextLossy(std::string_view in, const std::string& from, const
 // at the end.
 std::string CutBytes(std::string_view bytes, std::size_t limit, const std::string& name);
 
+// The system's words for the error number `error` (strerror: in the locale's language and
+// charset) in UTF-8, as every text inside the programs is; characters that do not convert
+// become "?".
+std::string ErrorWords(int error);
+
+// A text the system or a library wrote in the locale's charset (a loader's dlerror, say) in
+// UTF-8, the same way; empty for null.
+std::string SystemText(const char* text);
+
+// Writes `text` (UTF-8) to standard error in the locale's charset (characters it can't carry
+// become "?"), whole, with a line break after it unless it ends in one; one write, flushed, so
+// lines of several threads or programs do not interleave. Standard error and the logs made of it
+// are read in the user's terminal or journal, which show the locale's charset.
+void WriteToStandardError(std::string_view text);
+
 // ---- The user's language (posix/language.cpp, win32/language.cpp) -----------------------------
 
 // `text` in the user's language: its translation in the program's catalog (domain "velmora") for
@@ -210,11 +225,18 @@ void SleepUntil(std::int64_t deadline);
 // ---- Message box (fltk/message_box.cpp; library velmora_platform_fltk) --------------------------
 
 // A modal box titled `title` showing `text` with one OK button; returns once it is dismissed
-// (Return, Escape, Space, OK or closing the window). velmora_platform_message_box offers the
-// same box to a program without the toolkit: loaded from the program folder when first shown;
-// where it can't be loaded, the message is written to standard error as "<title>: <text>" and
-// the call returns at once.
-void ShowMessageBox(std::string_view title, std::string_view text);
+// (Return, Escape, Space, OK or closing the window). The box shows on the monitor of `owner`
+// (a window of the program that waits for it) or, without one, of the pointer, and its lines
+// are broken to fit that monitor (message_lines.h). First the message goes whole to standard
+// error as "Velmora: <title>: <text>" (WriteToStandardError), so that a box nobody saw, or one
+// too small for it, loses nothing. velmora_platform_message_box offers the same box to a
+// program without the toolkit: loaded from the program folder when first shown; where it can't
+// be loaded, the line on standard error is all, and the call returns at once.
+void ShowMessageBox(std::string_view title, std::string_view text, NativeWindow owner = 0);
+
+// The line on standard error that ShowMessageBox writes for a box, alone: for a program that
+// must not wait on a box nobody may be there to dismiss.
+void TellOnStandardError(std::string_view title, std::string_view text);
 
 // ---- Windows (x11/window_watch.cpp, its search in x11/windows.cpp) ------------------------------
 

@@ -11,7 +11,7 @@ namespace trace {
 void Mark(const char* label);
 
 // The same mark with a note after the pid, in words ("capture-failed <ns> <pid> <why>"): line
-// breaks become blanks and a long note is cut, so that the mark stays one line.
+// breaks become blanks, so that the mark stays one line; the note is kept whole, however long.
 void Mark(const char* label, std::string_view note);
 
 // True when marks are written.

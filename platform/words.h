@@ -1,6 +1,6 @@
-// Small word rules shared by every layer: blanks and trimming, ASCII letter case, and a name
-// looked up in a space-separated extension list. Pure and free of the locale: the same bytes
-// give the same answer on every system and in every locale.
+// Small word rules shared by every layer: blanks and trimming, ASCII letter case, whether bytes
+// are UTF-8, and a name looked up in a space-separated extension list. Pure and free of the locale:
+// the same bytes give the same answer on every system and in every locale.
 #pragma once
 
 #include <string>
@@ -25,6 +25,10 @@ std::string AsciiLower(std::string_view s);
 
 // Whether `a` and `b` are equal when ASCII letters are compared without their case.
 bool SameIgnoringCase(std::string_view a, std::string_view b);
+
+// True when `bytes` are UTF-8 throughout: no stray or missing continuation bytes, no overlong
+// forms, no surrogates, nothing beyond U+10FFFF. Empty text is.
+bool IsValidUtf8(std::string_view bytes);
 
 // True when `list` (names separated by single spaces, as GL, GLX and WGL give their extension
 // lists) holds `name` as a whole word. A null list holds nothing.

@@ -2,6 +2,8 @@
 // until Escape is pressed.
 #include <GL/freeglut.h>
 
+#include <clocale>
+
 #include "platform/platform.h"
 #include "renderer/output_run.h"
 #include "renderer/pacing.h"
@@ -28,6 +30,9 @@ int main(int argc, char** argv) {
     // The picture is read while the toolkit and OpenGL start; the window comes first all the
     // same, and a picture that can't be read is reported once it exists.
     platform::PreferLargePages();
+    // The charset of its lines on standard error and of the system's words in its box (the other
+    // categories keep their C form: the renderer's numbers, for one).
+    std::setlocale(LC_CTYPE, "");
     // Where the session puts the toolkit's window at less than the outputs' full resolution,
     // the renderer draws on surfaces of its own over each output.
     if (renderer::runOnOutputSurfaces()) return 0;

@@ -194,10 +194,8 @@ void startLoadingTexture() {
     // A folder that others can write may hold anyone's picture: read as no picture at all.
     const std::string folder = path.substr(0, path.find_last_of("/\\"));
     if (std::string why; !platform::FolderIsSafe(folder, &why)) {
-        std::fputs(
-            platform::FillIn(platform::Translate("Velmora: working folder refused: %s\n"), {why})
-                .c_str(),
-            stderr);
+        platform::WriteToStandardError(
+            platform::FillIn(platform::Translate("Velmora: working folder refused: %s\n"), {why}));
         scene.read.refuse(dibErrorMessage(DibError::OpenFailed, path));
         return;
     }

@@ -12,15 +12,13 @@
 
 #include "forms/fltk/chooser_filter.h"
 #include "forms/fltk/fltk_form.h"
+#include "platform/platform.h"
 
 namespace forms {
 
 void MsgBox(const std::string& title, const std::string& text) {
-    fl_message_title(title.c_str());
-    fl_close = "OK";
-    // fl_message() treats its text as a printf format: hand it over as an argument so that a
-    // "%" in a path is shown, not interpreted.
-    fl_message("%s", text.c_str());
+    // The platform's box: its lines fit the monitor, and the message goes to standard error too.
+    platform::ShowMessageBox(title, text);
 }
 
 std::optional<std::string> ChooseFile(const FileRequest& request) {

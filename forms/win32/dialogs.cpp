@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "forms/win32/win32_form.h"
+#include "platform/platform.h"
 
 namespace forms {
 namespace {
@@ -70,8 +71,7 @@ ImageData FromRgba(std::vector<std::uint8_t> rgba, int width, int height) {
 }  // namespace
 
 void MsgBox(const std::string& title, const std::string& text) {
-    MessageBoxW(OwnerWindow(), win32::Widen(text).c_str(), win32::Widen(title).c_str(),
-                MB_OK | MB_SETFOREGROUND);
+    platform::ShowMessageBox(title, text, reinterpret_cast<platform::NativeWindow>(OwnerWindow()));
 }
 
 std::optional<std::string> ChooseFile(const FileRequest& request) {

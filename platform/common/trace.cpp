@@ -37,7 +37,7 @@ void Mark(const char* label, std::string_view note) {
     std::string text(line, static_cast<std::size_t>(n) < sizeof line ? n : sizeof line - 1);
     if (!note.empty()) {
         text += ' ';
-        for (char c : note.substr(0, 400)) text += c == '\n' || c == '\r' ? ' ' : c;
+        for (char c : note) text += c == '\n' || c == '\r' ? ' ' : c;
     }
     text += '\n';
     // One append per mark: lines of both programs never interleave.

@@ -45,6 +45,38 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+bool IsValidUtf8(std::string_view bytes) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0) low = 0xA0;   // no overlong forms
+            if (lead == 0xED) high = 0x9F;  // no surrogates
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0) low = 0x90;   // no overlong forms
+            if (lead == 0xF4) high = 0x8F;  // nothing beyond U+10FFFF
+        } else {
+            return false;
+        }
+        if (bytes.size() - i < length) return false;
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        if (second < low || second > high) return false;
+        for (std::size_t k = 2; k < length; ++k)
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
+        i += length;
+    }
+    return true;
+}
+
 bool ListHasName(const char* list, std::string_view name) {
     if (!list || name.empty()) return false;
     const std::string_view all(list);

@@ -4,8 +4,9 @@
 
 #include <systemd/sd-bus.h>
 
-#include <cstring>
 #include <string>
+
+#include "platform/platform.h"
 
 namespace platform::dbus {
 
@@ -13,7 +14,7 @@ namespace platform::dbus {
 // number `r` that the call returned (negative or not).
 inline std::string BusErrorWords(const sd_bus_error& error, int r) {
     if (error.message) return error.message;
-    return std::strerror(r < 0 ? -r : r);
+    return platform::ErrorWords(r < 0 ? -r : r);
 }
 
 }  // namespace platform::dbus

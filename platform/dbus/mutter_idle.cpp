@@ -46,7 +46,7 @@ class MutterMonitor final : public Monitor {
                                     "NameOwnerChanged", OnOwnerChanged, this);
         if (r < 0) {
             error = platform::FillIn(platform::Translate("cannot subscribe to its signals: %s"),
-                                     {std::strerror(-r)});
+                                     {platform::ErrorWords(-r)});
             return false;
         }
         if (!AddWatch("AddIdleWatch", static_cast<std::uint64_t>(idleMs_), idleWatch_, error))
@@ -168,9 +168,10 @@ Opened OpenMutterIdle(std::int64_t idleMs) {
     sd_bus* bus = nullptr;
     const int r = sd_bus_open_user(&bus);
     if (r < 0)
-        return {nullptr,
-                platform::FillIn(platform::Translate("no session bus: %s"), {std::strerror(-r)}),
-                false};
+        return {
+            nullptr,
+            platform::FillIn(platform::Translate("no session bus: %s"), {platform::ErrorWords(-r)}),
+            false};
     auto monitor = std::make_unique<MutterMonitor>(bus, idleMs);
     std::string error;
     if (!monitor->Watch(error)) return {nullptr, error};

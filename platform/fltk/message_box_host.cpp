@@ -5,7 +5,8 @@
 
 namespace platform {
 
-void ShowMessageBox(std::string_view title, std::string_view text) {
+void ShowMessageBox(std::string_view title, std::string_view text, NativeWindow) {
+    TellOnStandardError(title, text);
     message_box::ShowWithToolkit(title, text);
 }
 

@@ -1,10 +1,9 @@
 // The message box for a program that needs the toolkit for nothing else (the renderer): the box
 // is in velmora_message_box.so beside the program, loaded when the first box is shown, so that
 // a normal start loads neither FLTK nor the dozen libraries it brings. A module that is missing,
-// broken or from another build loses no message: after telling why (modules.h) the message goes
-// to standard error as "<title>: <text>" instead, and the call returns as if the box had been
+// broken or from another build loses no message: it has gone to standard error first, as every
+// box's message does, and after telling why (modules.h) the call returns as if the box had been
 // dismissed.
-#include <cstdio>
 #include <string>
 
 #include "platform/fltk/message_box_module.h"
@@ -31,16 +30,13 @@ ShowFunction Loaded() {
 
 }  // namespace
 
-void ShowMessageBox(std::string_view title, std::string_view text) {
-    const std::string titleText(title);
-    const std::string message(text);
+void ShowMessageBox(std::string_view title, std::string_view text, NativeWindow) {
+    TellOnStandardError(title, text);
     if (const ShowFunction show = Loaded()) {
+        const std::string titleText(title);
+        const std::string message(text);
         show(titleText.c_str(), message.c_str());
-        return;
     }
-    const std::string line = titleText + ": " + message + (message.ends_with('\n') ? "" : "\n");
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fflush(stderr);
 }
 
 }  // namespace platform

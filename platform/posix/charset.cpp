@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "platform/platform.h"
 #include "platform/words.h"
@@ -117,6 +118,15 @@ std::string CutBytes(std::string_view bytes, std::size_t limit, const std::strin
     // Only an incomplete character at the very end is dropped; invalid bytes stay as they are.
     if (!complete && error == EINVAL) return std::string(head.substr(0, used));
     return std::string(head);
+}
+
+std::string ErrorWords(int error) {
+    return SystemText(std::strerror(error));
+}
+
+std::string SystemText(const char* text) {
+    if (!text) return {};
+    return ConvertTextLossy(text, LocaleCharset(), "UTF-8");
 }
 
 }  // namespace platform

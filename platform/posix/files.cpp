@@ -47,7 +47,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 // A failed call: `reason` stays the thread's errno (LastErrorText) and its words go to `why`.
 bool Failed(int reason, std::string* why) {
     errno = reason;
-    if (why) *why = std::strerror(reason);
+    if (why) *why = platform::ErrorWords(reason);
     return false;
 }
 

@@ -30,7 +30,7 @@ bool CanRun(const std::string& program, std::string* why) {
     if (access(program.c_str(), X_OK) == 0) return true;
     if (why)
         *why = platform::FillIn(platform::Translate("cannot run %s: %s"),
-                                {program, std::strerror(errno)});
+                                {program, platform::ErrorWords(errno)});
     return false;
 }
 
@@ -53,7 +53,7 @@ bool Run::Start(const std::string& program, const std::string& argument, std::st
     if (result != 0) {
         if (why)
             *why = platform::FillIn(platform::Translate("cannot start %s: %s"),
-                                    {program, std::strerror(result)});
+                                    {program, platform::ErrorWords(result)});
         return false;
     }
     pid_ = pid;

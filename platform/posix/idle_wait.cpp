@@ -40,7 +40,7 @@ bool Waiter::Open(std::string* why) {
         signals_ = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
     if (signals_ < 0 && why)
         *why = platform::FillIn(platform::Translate("cannot watch signals: %s"),
-                                {std::strerror(errno)});
+                                {platform::ErrorWords(errno)});
     return signals_ >= 0;
 }
 

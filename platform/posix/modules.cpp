@@ -3,7 +3,6 @@
 
 #include <dlfcn.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -12,10 +11,8 @@
 namespace platform::modules {
 
 void Refused(std::string_view file, std::string_view why) {
-    const std::string line =
-        platform::FillIn(platform::Translate("Velmora: %s not used: %s\n"), {file, why});
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fflush(stderr);
+    platform::WriteToStandardError(
+        platform::FillIn(platform::Translate("Velmora: %s not used: %s\n"), {file, why}));
     std::string mark = "module-refused:" + std::string(file) + ":" + std::string(why);
     for (char& c : mark)
         if (c == ' ' || c == '\n' || c == '\t') c = '_';
@@ -27,7 +24,7 @@ void* Open(std::string_view file, const char* versionSymbol, std::string_view ve
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* why = dlerror();
-        Refused(file, why ? why : platform::Translate("the system cannot load it"));
+        Refused(file, why ? SystemText(why) : platform::Translate("the system cannot load it"));
         return nullptr;
     }
     dlerror();
@@ -56,7 +53,7 @@ void* Find(void* module, std::string_view file, const char* name) {
     void* address = dlsym(module, name);
     if (!address) {
         const char* why = dlerror();
-        Refused(file, why ? std::string(why)
+        Refused(file, why ? SystemText(why)
                           : platform::FillIn(platform::Translate("it has no %s"), {name}));
     }
     return address;

@@ -65,7 +65,7 @@ std::vector<std::string> FoldersFromRoot(const std::string& path) {
 // Why one folder can't hold the user's files, or nothing when it can.
 std::string FolderProblem(const std::string& folder) {
     struct stat info {};
-    if (lstat(folder.c_str(), &info) != 0) return folder + ": " + std::strerror(errno);
+    if (lstat(folder.c_str(), &info) != 0) return folder + ": " + platform::ErrorWords(errno);
     if (S_ISLNK(info.st_mode))
         return platform::FillIn(platform::Translate("%s is a symbolic link"), {folder});
     if (!S_ISDIR(info.st_mode))
@@ -116,7 +116,7 @@ bool FolderWritable(const std::string& folder) {
 }
 
 std::string LastErrorText() {
-    return std::strerror(errno);
+    return ErrorWords(errno);
 }
 
 }  // namespace platform

@@ -66,7 +66,7 @@ ProgramEnding EndingOf(int status) {
 // to `why`.
 Process NotStarted(int reason, std::string* why) {
     errno = reason;
-    if (why) *why = std::strerror(reason);
+    if (why) *why = platform::ErrorWords(reason);
     return {};
 }
 

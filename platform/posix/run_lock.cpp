@@ -29,7 +29,8 @@ LockTaken HoldLockForLife(std::string_view name, std::string* why) {
     struct stat info {};
     if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         if (why)
-            *why = path + ": " + (fd < 0 ? std::strerror(errno) : Translate("not a regular file"));
+            *why = path + ": " +
+                   (fd < 0 ? platform::ErrorWords(errno) : Translate("not a regular file"));
         if (fd >= 0) close(fd);
         return LockTaken::Unavailable;
     }
@@ -40,7 +41,7 @@ LockTaken HoldLockForLife(std::string_view name, std::string* why) {
         const int reason = errno;
         close(fd);
         if (reason == EWOULDBLOCK) return LockTaken::HeldElsewhere;
-        if (why) *why = path + ": " + std::strerror(reason);
+        if (why) *why = path + ": " + platform::ErrorWords(reason);
         return LockTaken::Unavailable;
     }
     held.emplace(std::string(name), fd);

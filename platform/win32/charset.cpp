@@ -2,6 +2,7 @@
 // locale's charset is the ANSI code page.
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 #include "platform/platform.h"
@@ -94,6 +95,15 @@ std::string CutBytes(std::string_view bytes, std::size_t limit, const std::strin
         at += step;
     }
     return std::string(bytes.substr(0, at));
+}
+
+std::string ErrorWords(int error) {
+    return SystemText(std::strerror(error));
+}
+
+std::string SystemText(const char* text) {
+    if (!text) return {};
+    return ConvertTextLossy(text, LocaleCharset(), "UTF-8");
 }
 
 }  // namespace platform

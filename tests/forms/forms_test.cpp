@@ -1,11 +1,15 @@
 // The forms runtime under a private Xvfb: load/show/unload order, cancelling an unload, timers
-// ticking through the loop one at a time, a hidden form found by its caption, picture boxes.
+// ticking through the loop one at a time, a hidden form found by its caption, picture boxes, and
+// the message box: on the screen with every line, and on standard error whole.
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "desktop.h"
@@ -144,6 +148,63 @@ TEST_F(FormsTest, ModalShowReturnsWhenTheFormUnloadsItself) {
     form.ShowModal();
     EXPECT_FALSE(form.Loaded());
     EXPECT_EQ(log, (std::vector<std::string>{"load", "query", "unload"}));
+}
+
+// Long messages of the host (a path without blanks, the desktop's long permission message with
+// its commands) shown with the pointer at the screen's far corner: the box lies wholly on the
+// 640x480 screen, and the message goes whole to standard error.
+TEST_F(FormsTest, AMessageBoxFitsTheScreenWithLongPathsAndCommandsAndGoesToStandardError) {
+    const std::string path = "/run/user/1000/" + std::string(120, 'v') + "/c/tolvik/Zentrova.bmp";
+    const std::string texts[] = {
+        "The picture could not be saved.\n\nFile: " + path + "\nReason: Is a directory",
+        "the desktop portal did not answer within 60 seconds. The desktop may have been asking "
+        "whether programs may take screenshots: its question may still be on screen, but an "
+        "answer given there now changes nothing. To allow screenshots, start \"velmora /s\" by "
+        "hand and choose \"Allow\" within 60 seconds, or run: gdbus call --session --dest "
+        "org.freedesktop.impl.portal.PermissionStore --object-path "
+        "/org/freedesktop/impl/portal/PermissionStore --method "
+        "org.freedesktop.impl.portal.PermissionStore.SetPermission screenshot true screenshot '' "
+        "\"['yes']\" (on GNOME the answer holds for every program outside a sandbox)"};
+    const std::string display = display_->name();
+    testsupport::Shell("DISPLAY=" + display + " xdotool mousemove 635 475");
+    int shown = 0;
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        std::array<int, 4> place{-1, -1, -1, -1};
+        std::atomic<bool> dismissed{false};
+        std::thread watcher([&] {
+            std::uintptr_t box = 0;
+            testsupport::WaitUntil(
+                [&] { return (box = testsupport::FindVisibleWindow(display, "Error")) != 0; },
+                std::chrono::seconds(10));
+            if (!box) return;
+            // Measured once the box has settled at its place.
+            testsupport::WaitUntil(
+                [&] {
+                    place = testsupport::WindowPlace(display, box).value_or(place);
+                    return place[2] > 1 && place[0] + place[2] <= 640 && place[1] + place[3] <= 480;
+                },
+                std::chrono::seconds(5));
+            testsupport::Screenshot(display, testsupport::ArtifactFolder() + "/message-box-" +
+                                                 std::to_string(shown) + ".png");
+            // A key sent before the box has the focus is lost: again until it is gone.
+            while (!dismissed)
+                testsupport::Shell("DISPLAY=" + display + " timeout 2 xdotool windowfocus --sync " +
+                                   std::to_string(box) + " key Return 2>/dev/null");
+        });
+        testing::internal::CaptureStderr();
+        forms::MsgBox("Error", text);
+        dismissed = true;
+        const std::string said = testing::internal::GetCapturedStderr();
+        watcher.join();
+        ++shown;
+        EXPECT_GE(place[0], 0);
+        EXPECT_GE(place[1], 0);
+        EXPECT_GT(place[2], 1);
+        EXPECT_LE(place[0] + place[2], 640);
+        EXPECT_LE(place[1] + place[3], 480);
+        EXPECT_EQ(said, "Velmora: Error: " + text + "\n");
+    }
 }
 
 TEST(PictureBoxTest, ImageFollowsTheBoxAndCopiesAreClipped) {

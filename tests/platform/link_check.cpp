@@ -26,13 +26,14 @@ int main(int argc, char**) {
         &LastErrorText, &ReadRegularFile, &IsReadableRegularFile, &ReplaceFile, &ReplaceFileFrom,
         &WriteTarget, &AppendToFile,
         // Text, clock, process
-        &LocaleCharset, &IsUtf8, &ConvertText, &ConvertTextLossy, &CutBytes, &MonotonicNanoseconds,
-        &CurrentProcessId, &SleepUntil, &StartProgram, &ProgramStatus, &ProgramEnded, &EndProgram,
-        &ReleaseProgram, &CatchEndRequests, &EndRequest, &HoldLockForLife,
+        &LocaleCharset, &IsUtf8, &ConvertText, &ConvertTextLossy, &CutBytes, &ErrorWords,
+        &SystemText, &WriteToStandardError, &MonotonicNanoseconds, &CurrentProcessId, &SleepUntil,
+        &StartProgram, &ProgramStatus, &ProgramEnded, &EndProgram, &ReleaseProgram,
+        &CatchEndRequests, &EndRequest, &HoldLockForLife,
         // Language
         &Translate, &FillIn,
         // Message box, windows, pointer, screen
-        &ShowMessageBox, &WindowWithTitleExists, &WindowWithAnyTitleExists,
+        &ShowMessageBox, &TellOnStandardError, &WindowWithTitleExists, &WindowWithAnyTitleExists,
         &WatchedWindowWithTitleExists, &WindowSearchMissesSurfaces, &ShowCursor,
         &WindowUnderPointer, &PrimaryScreenSize, &TwipsPerPixel, &Monitors, &WindowScreenRect,
         &EmbedWindow, &CaptureScreen, &DesktopPictureSize, &AnimateZoom,

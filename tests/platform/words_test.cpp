@@ -1,6 +1,8 @@
-// The word rules every layer shares: extension lists, charset names, blanks and letter case.
+// The word rules every layer shares: extension lists, charset names, blanks and letter case,
+// UTF-8 checks, and the lines of a message box.
 #include <gtest/gtest.h>
 
+#include "platform/message_lines.h"
 #include "platform/platform.h"
 #include "platform/words.h"
 
@@ -49,4 +51,59 @@ TEST(LetterCase, OnlyAsciiLettersChangeAndCompareWithoutCase) {
     EXPECT_FALSE(platform::SameIgnoringCase("BGM", "BGM "));
     EXPECT_FALSE(platform::SameIgnoringCase("[", "{"));  // 0x5B and 0x7B differ by the case bit
     EXPECT_FALSE(platform::SameIgnoringCase("\xc3\xa9", "\xc3\x89"));  // é and É stay apart
+}
+
+TEST(Utf8, ValidTextPassesAndEveryKindOfMalformedSequenceFails) {
+    using platform::IsValidUtf8;
+    for (const char* good : {"", "plain", "caf\xc3\xa9", "\xe3\x81\x82", "\xf0\x9f\x98\x80",
+                             "\xef\xbf\xbf", "\xf4\x8f\xbf\xbf"})
+        EXPECT_TRUE(IsValidUtf8(good)) << good;
+    // Latin-1 "é", EUC-JP "あ", a stray continuation, a cut sequence, overlong "/",
+    // a surrogate, beyond U+10FFFF, and bytes no UTF-8 has.
+    for (const char* bad : {"caf\xe9", "\xa4\xa2", "\x80", "\xe3\x81", "\xc0\xaf", "\xe0\x80\xaf",
+                            "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xf8\x88\x80\x80\x80", "\xff"})
+        EXPECT_FALSE(IsValidUtf8(bad)) << testing::PrintToString(bad);
+}
+
+namespace {
+
+// Each byte is 10 pixels wide, a character of several bytes 10 per byte as well: widths are
+// easy to count and a split inside a character would show as a line of a wrong length.
+double TenPerByte(std::string_view text) {
+    return 10.0 * static_cast<double>(text.size());
+}
+
+}  // namespace
+
+TEST(MessageLines, LinesBreakAtBlanksAndKeepTheTextsOwnBreaks) {
+    using platform::WrapToWidth;
+    EXPECT_EQ(WrapToWidth("one two three four", 100, TenPerByte), "one two\nthree four");
+    EXPECT_EQ(WrapToWidth("short", 100, TenPerByte), "short");
+    EXPECT_EQ(WrapToWidth("a\n\nb c d e f g h", 50, TenPerByte), "a\n\nb c d\ne f g\nh");
+    EXPECT_EQ(WrapToWidth("", 50, TenPerByte), "");
+}
+
+TEST(MessageLines, AWordWiderThanALineBreaksAfterASeparatorOrBetweenCharacters) {
+    using platform::WrapToWidth;
+    // A path: after its last "/" that fits, unless that leaves less than half a line.
+    EXPECT_EQ(
+        WrapToWidth("File: /run/user/1000/velmora-root/c/tolvik/Zentrova.bmp", 200, TenPerByte),
+        "File:\n/run/user/1000/\nvelmora-root/c/\ntolvik/Zentrova.bmp");
+    EXPECT_EQ(WrapToWidth("/abcdefghijklmnop", 60, TenPerByte), "/abcde\nfghijk\nlmnop");
+    // Japanese without blanks: between characters, never inside one (3 bytes each here).
+    const std::string japanese = "\xe3\x81\x82\xe3\x81\x84\xe3\x81\x86\xe3\x81\x88\xe3\x81\x8a";
+    const std::string wrapped = WrapToWidth(japanese, 60, TenPerByte);
+    EXPECT_EQ(wrapped, "\xe3\x81\x82\xe3\x81\x84\n\xe3\x81\x86\xe3\x81\x88\n\xe3\x81\x8a");
+    // A limit narrower than one character still gives every character, one a line.
+    EXPECT_EQ(WrapToWidth("abc", 5, TenPerByte), "a\nb\nc");
+    // What follows the pieces of a long word joins its last piece where it fits.
+    EXPECT_EQ(WrapToWidth("abcdefgh ij", 50, TenPerByte), "abcde\nfgh\nij");
+    EXPECT_EQ(WrapToWidth("abcdefg h", 50, TenPerByte), "abcde\nfg h");
+}
+
+TEST(MessageLines, TheLimitLeavesRoomBesideTheLinesAndStaysReadable) {
+    EXPECT_EQ(platform::MessageLineLimit(1920), 600);
+    EXPECT_EQ(platform::MessageLineLimit(1024), 600);
+    EXPECT_EQ(platform::MessageLineLimit(640), 440);
+    EXPECT_EQ(platform::MessageLineLimit(200), 120);
 }

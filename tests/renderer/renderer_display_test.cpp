@@ -56,11 +56,13 @@ class RendererOnDisplay : public ::testing::Test {
     }
     // Presses Return in the message box `box` until `renderer` ends (a key sent before the box
     // has the focus is lost); the renderer's exit code, or nothing when it did not end.
-    std::optional<int> DismissBox(std::uintptr_t box, testsupport::Child& renderer) {
+    std::optional<int> DismissBox(std::uintptr_t box, testsupport::Child& renderer,
+                                  const testsupport::VirtualDisplay* on = nullptr) {
         std::optional<int> code;
         for (int attempt = 0; attempt < 10 && !code; ++attempt) {
-            testsupport::Shell("DISPLAY=" + display_.name() + " xdotool windowfocus --sync " +
-                               std::to_string(box) + " key Return 2>/dev/null");
+            testsupport::Shell("DISPLAY=" + (on ? on : &display_)->name() +
+                               " xdotool windowfocus --sync " + std::to_string(box) +
+                               " key Return 2>/dev/null");
             code = renderer.Wait(500ms);
         }
         return code;
@@ -181,6 +183,43 @@ TEST_F(RendererOnDisplay, WithoutItsMessageBoxModuleTheErrorGoesToStandardError)
     EXPECT_NE(testsupport::ReadFile(errors).find("Error: Failed to open DIB file " + bitmap_ + "."),
               std::string::npos)
         << testsupport::ReadFile(errors);
+}
+
+// The box for a bitmap under a long root, on a 1024-px screen with the pointer at its right
+// edge: the box lies wholly on the screen (the path broken where it must be), and its message
+// goes whole to standard error too.
+TEST_F(RendererOnDisplay, TheBoxOfALongPathFitsTheScreenAndTheMessageGoesWholeToStandardError) {
+    testsupport::VirtualDisplay wide(1024, 768);
+    ASSERT_TRUE(wide.ok());
+    const std::string root = root_.path() + "/" + std::string(150, 'r') + "/velmora";
+    std::filesystem::create_directories(root + "/c/tolvik");
+    const std::string errors = root_.path() + "/stderr";
+    testsupport::Shell("DISPLAY=" + wide.name() + " xdotool mousemove 1020 10");
+    testsupport::Child renderer(
+        {"/bin/sh", "-c",
+         "exec '" + std::string(VELMORA_BIN_DIR) + "/Velmora.dll' 2>'" + errors + "'"},
+        {{"DISPLAY", wide.name()}, {"VELMORA_ROOT", root}});
+    std::uintptr_t box = 0;
+    ASSERT_TRUE(testsupport::WaitUntil(
+        [&] { return (box = testsupport::FindVisibleWindow(wide.name(), "Error")) != 0; }, 10s));
+    std::array<int, 4> place{-1, -1, -1, -1};
+    testsupport::WaitUntil(
+        [&] {
+            place = testsupport::WindowPlace(wide.name(), box).value_or(place);
+            return place[2] > 1 && place[0] + place[2] <= 1024;
+        },
+        5s);
+    testsupport::Screenshot(wide.name(), Artifact("long-path-box.png"));
+    EXPECT_GE(place[0], 0);
+    EXPECT_GE(place[1], 0);
+    EXPECT_LE(place[0] + place[2], 1024);
+    EXPECT_LE(place[1] + place[3], 768);
+    EXPECT_EQ(DismissBox(box, renderer, &wide), std::optional<int>(1));
+    const std::string said = testsupport::ReadFile(errors);
+    EXPECT_NE(
+        said.find("Velmora: Error: Failed to open DIB file " + root + "/c/tolvik/Zentrova.bmp."),
+        std::string::npos)
+        << said;
 }
 
 // A 1-bit bottom-up picture of `side` x `side` pixels: red above, blue below. Built row by row,

@@ -146,17 +146,51 @@ std::string Shell(const std::string& command, int* exitCode) {
     return out;
 }
 
-std::uintptr_t FindWindow(const std::string& display, const std::string& title) {
-    // xdotool takes a regular expression: anchor it and escape what it would interpret.
+namespace {
+
+// `title` as an anchored pattern for xdotool, which takes a regular expression.
+std::string ExactPattern(const std::string& title) {
     std::string pattern = "^";
     for (char c : title) {
         if (std::strchr(".^$*+?()[]{}|\\", c)) pattern += '\\';
         pattern += c;
     }
-    pattern += "$";
-    const std::string out =
-        Shell("DISPLAY=" + display + " xdotool search --name '" + pattern + "' 2>/dev/null");
+    return pattern + "$";
+}
+
+}  // namespace
+
+std::uintptr_t FindWindow(const std::string& display, const std::string& title) {
+    const std::string out = Shell("DISPLAY=" + display + " xdotool search --name '" +
+                                  ExactPattern(title) + "' 2>/dev/null");
     return std::strtoul(out.c_str(), nullptr, 10);
+}
+
+std::uintptr_t FindVisibleWindow(const std::string& display, const std::string& title) {
+    const std::string out = Shell("DISPLAY=" + display + " xdotool search --onlyvisible --name '" +
+                                  ExactPattern(title) + "' 2>/dev/null");
+    return std::strtoul(out.c_str(), nullptr, 10);
+}
+
+std::optional<std::array<int, 4>> WindowPlace(const std::string& display, std::uintptr_t window) {
+    // Asked through xdotool, another process: safe from any thread of a test that runs a toolkit.
+    std::istringstream shell(Shell("DISPLAY=" + display + " xdotool getwindowgeometry --shell " +
+                                   std::to_string(window) + " 2>/dev/null"));
+    std::array<int, 4> place{};
+    int found = 0;
+    for (std::string line; std::getline(shell, line);) {
+        const auto equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string name = line.substr(0, equals);
+        const char* names[] = {"X", "Y", "WIDTH", "HEIGHT"};
+        for (int i = 0; i < 4; ++i)
+            if (name == names[i]) {
+                place[i] = std::atoi(line.c_str() + equals + 1);
+                found |= 1 << i;
+            }
+    }
+    if (found != 0xF) return std::nullopt;
+    return place;
 }
 
 std::vector<PaintedRect> Quarters(int x, int y, int width, int height,

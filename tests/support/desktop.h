@@ -90,6 +90,13 @@ std::string Shell(const std::string& command, int* exitCode = nullptr);
 // The first window id (decimal) on `display` whose name is exactly `title`, or 0.
 std::uintptr_t FindWindow(const std::string& display, const std::string& title);
 
+// The first visible (mapped) window on `display` named exactly `title`, or 0: a toolkit may keep
+// a window of that name hidden between uses.
+std::uintptr_t FindVisibleWindow(const std::string& display, const std::string& title);
+
+// Where `window` lies on the screen of `display`: x, y, width, height; nothing when it has gone.
+std::optional<std::array<int, 4>> WindowPlace(const std::string& display, std::uintptr_t window);
+
 // Sends `window` on `display` the close request a window manager's close button sends. A window
 // that has gone meanwhile is no error.
 void SendCloseRequest(const std::string& display, std::uintptr_t window);

@@ -61,4 +61,21 @@ xdotool key --window "$id" Return 2>/dev/null
 wait_exit "$renderer" 20 || fail "the Error box did not end the renderer"
 [ "$exit_code" = 1 ] || fail "the renderer ended with $exit_code for a missing bitmap"
 no_window Zentrova_VC || fail "a renderer window is left over"
+
+echo "A missing bitmap under a long root: the box's lines fit the screen, with the pointer at its edge"
+long=$work/$(printf 'r%.0s' $(seq 150))/velmora
+mkdir -p "$long/c/tolvik"
+xdotool mousemove $((width - 4)) 4
+VELMORA_ROOT=$(windows_path "$long") wine "$bin/Velmora.dll" &
+renderer=$!
+id=$(wait_window Error 30) || fail "no Error box for a long root"
+sleep 0.5
+screenshot "$artifacts/renderer-error-long-path.png"
+eval "$(xdotool getwindowgeometry --shell "$id")"
+echo "box at ${X},${Y}, ${WIDTH}x${HEIGHT} on ${width}x${height}"
+[ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le "$width" ] && [ $((Y + HEIGHT)) -le "$height" ] ||
+  fail "the box for a long path is not wholly on the screen"
+xdotool key --window "$id" Return 2>/dev/null
+wait_exit "$renderer" 20 || fail "the Error box did not end the renderer"
+[ "$exit_code" = 1 ] || fail "the renderer ended with $exit_code for a missing bitmap"
 echo "ok"
