@@ -112,6 +112,17 @@ std::string Read(std::string_view text, std::string_view section, std::string_vi
     return {};
 }
 
+std::string Recoded(std::string_view text, const std::string& from, const std::string& to) {
+    std::string out;
+    for (const Line& line : Split(text, from)) {
+        std::string bytes;
+        out +=
+            line.text && platform::ConvertText(*line.text, "UTF-8", to, bytes) ? bytes : line.raw;
+        out += line.eol;
+    }
+    return out;
+}
+
 std::optional<std::string> Write(std::string_view text, std::string_view section,
                                  std::string_view key, std::string_view value,
                                  const std::string& cs) {

@@ -21,6 +21,10 @@ constexpr std::size_t kMaxNameBytes = 127;
 std::string Read(std::string_view text, std::string_view section, std::string_view key,
                  const std::string& charset, std::size_t maxBytes = kMaxValueBytes);
 
+// `text` (in the charset `from`) in the charset `to`, line by line: a line that does not convert
+// keeps its bytes, so nothing is lost; the line breaks stay as they were.
+std::string Recoded(std::string_view text, const std::string& from, const std::string& to);
+
 // `text` with `key` in `section` set to `value`: the line of an existing key is replaced where
 // it stands, a missing key is added after the section's last line, a missing section is added
 // at the end. Names are cut to kMaxNameBytes. Nothing when the write can't be expressed in the

@@ -1,5 +1,7 @@
-// The settings file (see settings.h). The file's bytes are in the locale's charset; the host
-// works in UTF-8.
+// The settings file (see settings.h). Where the host reads and writes it itself (Linux), its
+// bytes are UTF-8, the charset of today's desktops, in every locale: a file that is not UTF-8
+// was written by an earlier version in the locale's charset, is read in that charset and is
+// written back in UTF-8 at the next save. The host works in UTF-8.
 #include "host/settings.h"
 
 #include <charconv>
@@ -10,6 +12,7 @@
 #include "host/profile.h"
 #include "host/zentrova_b.h"
 #include "platform/platform.h"
+#include "platform/words.h"
 #include "shared/names.h"
 
 namespace Zentrova_B {
@@ -17,6 +20,15 @@ namespace {
 
 // A settings file is a few lines; anything far larger is not ours and is left alone.
 constexpr std::size_t kMaxFileBytes = 1 << 20;
+
+// The charset the host writes the settings file in.
+constexpr const char* kFileCharset = "UTF-8";
+
+// The charset of a settings file's `bytes`: UTF-8, unless they are not valid UTF-8, which marks
+// a file written in the locale's charset.
+std::string CharsetOf(std::string_view bytes) {
+    return platform::IsValidUtf8(bytes) ? kFileCharset : platform::LocaleCharset();
+}
 
 // A write that failed for `reason`: LastApiResult says so and `why` gets the reason.
 bool SaveFailed(const std::string& reason, std::string* why) {
@@ -91,7 +103,7 @@ std::string GetIniString(std::string_view section, std::string_view key, const s
     std::string bytes;
     if (platform::ReadRegularFile(path, bytes, kMaxFileBytes) != platform::ReadResult::Ok)
         return {};
-    return profile::Read(bytes, section, key, platform::LocaleCharset());
+    return profile::Read(bytes, section, key, CharsetOf(bytes));
 }
 
 bool PutIniString(std::string_view section, std::string_view key, std::string_view value,
@@ -117,10 +129,12 @@ bool PutIniString(std::string_view section, std::string_view key, std::string_vi
             "it is not a file that can be read (a folder, a device, no rights?)");
         return SaveFailed(reason, why);
     }
-    const auto updated = profile::Write(bytes, section, key, value, platform::LocaleCharset());
+    // A file of an earlier version, in the locale's charset, becomes UTF-8 as a whole.
+    const std::string charset = CharsetOf(bytes);
+    if (charset != kFileCharset) bytes = profile::Recoded(bytes, charset, kFileCharset);
+    const auto updated = profile::Write(bytes, section, key, value, kFileCharset);
     if (!updated) {
-        reason = platform::Translate(
-            "the text has a line break or a character that your locale's charset can't carry");
+        reason = platform::Translate("the text has a line break, which the file cannot hold");
         return SaveFailed(reason, why);
     }
     if (!platform::ReplaceFile(target, *updated, platform::FileAccess::KeepOrUserDefault,

@@ -45,7 +45,7 @@ bool PrepareSettingsSave(const SettingsFiles& files, std::string* why = nullptr)
 std::string SaveFailedMessage(const std::string& path, const std::string& reason);
 
 // The value of `key` in `section` of the file at `path`; empty when the file, section or key
-// is missing. Values longer than 255 bytes (in the locale's charset) come back cut.
+// is missing. Values longer than 255 bytes (in the file's charset) come back cut.
 std::string GetIniString(std::string_view section, std::string_view key, const std::string& path);
 
 // Writes one value, creating the file, section and key when missing; the file is replaced as a

@@ -1,13 +1,16 @@
 // The settings file: the profile format on bytes (names, trimming, quotes, the 255-byte cut,
 // in-place writes that keep every other line, line endings, Shift-JIS), the atomic replace
 // (FIFOs, links and permissions are in files_posix_test.cpp), where the file lives and failed
-// saves, the loader's fallbacks, FolderOf and the number reading.
+// saves, the file in UTF-8 under Latin-1 and EUC-JP locales (and the system's words and standard
+// error there), the loader's fallbacks, FolderOf and the number reading.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <clocale>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -17,6 +20,7 @@
 #include "host/settings.h"
 #include "host/zentrova_b.h"
 #include "platform/platform.h"
+#include "platform/words.h"
 #include "test_support.h"
 
 namespace {
@@ -327,6 +331,83 @@ TEST_F(SettingsFile, LocatesTheFileByTheRealRightsOfTheUser) {
     EXPECT_EQ(locate(),
               userFile + "|" + userFile + "\n" + portableFile + "|" + portableFile + "\n");
     chmod(program.c_str(), 0755);
+}
+
+// ---- Locales whose charset is not UTF-8 -------------------------------------------------------
+
+// The process in `locale`, one that the test_locales fixture compiles; back in "C" afterwards.
+class InLocale : public SettingsFile {
+  protected:
+    void TearDown() override { std::setlocale(LC_ALL, "C"); }
+    static void Use(const char* locale) {
+        setenv("LOCPATH", VELMORA_TEST_LOCALES, 1);
+        ASSERT_NE(std::setlocale(LC_ALL, locale), nullptr) << locale;
+    }
+    static std::string In(const std::string& utf8, const std::string& charset) {
+        std::string out;
+        EXPECT_TRUE(platform::ConvertText(utf8, "UTF-8", charset, out)) << charset;
+        return out;
+    }
+};
+
+// Under Latin-1 and EUC-JP the file is written in UTF-8, which carries the Japanese key names
+// that those charsets cannot, and is read back; a file written under a UTF-8 locale reads too.
+TEST_F(InLocale, TheFileIsUtf8WhateverTheLocaleAndReadsBack) {
+    using namespace Zentrova_B;
+    const std::string song = "/musique/\xc3\xa9t\xc3\xa9 \xe5\xa4\x8f.mp3";  // été 夏
+    for (const char* locale : {"fr_FR.ISO-8859-1", "de_DE.ISO-8859-1", "ja_JP.EUC-JP"}) {
+        SCOPED_TRACE(locale);
+        Use(locale);
+        EXPECT_FALSE(platform::IsUtf8(platform::LocaleCharset()));
+        fs::remove(ini);
+        std::string why;
+        ASSERT_TRUE(PutIniString(kSection, kKeyBgmMode, " 2", ini, &why)) << why;
+        ASSERT_TRUE(PutIniString(kSection, kKeyBgmFile, song, ini, &why)) << why;
+        EXPECT_EQ(Slurp(ini), "[Section]\nBGM区分= 2\nBGMﾌｧｲﾙ=" + song + "\n");
+        EXPECT_EQ(GetIniString(kSection, kKeyBgmMode, ini), "2");
+        EXPECT_EQ(GetIniString(kSection, kKeyBgmFile, ini), song);
+    }
+}
+
+// A file an earlier version wrote in the locale's charset (EUC-JP, whose Japanese key names it
+// could write) is read in that charset, and the next save writes it all in UTF-8, its other
+// lines included. A file that is UTF-8 already is read as UTF-8 in a Latin-1 locale.
+TEST_F(InLocale, ALegacyFileIsReadInTheLocalesCharsetAndRewrittenInUtf8) {
+    using namespace Zentrova_B;
+    const std::string text =
+        "; \xe9\x9f\xb3\xe6\xa5\xbd\xe3\x81\xae\xe8\xa8\xad\xe5\xae\x9a\n"  // 音楽の設定
+        "[Section]\nBGM区分= 2\nBGMﾌｧｲﾙ=/\xe9\x9f\xb3\xe6\xa5\xbd/a.mp3\n";
+    Use("ja_JP.EUC-JP");
+    Spit(ini, In(text, "EUC-JP"));
+    EXPECT_FALSE(platform::IsValidUtf8(Slurp(ini)));
+    EXPECT_EQ(GetIniString(kSection, kKeyBgmFile, ini), "/\xe9\x9f\xb3\xe6\xa5\xbd/a.mp3");
+    EXPECT_EQ(GetIniString(kSection, kKeyBgmMode, ini), "2");
+    ASSERT_TRUE(PutIniString(kSection, kKeyBgmRepeat, " 3", ini));
+    EXPECT_EQ(Slurp(ini), text + "BGMﾘﾋﾟｰﾄ= 3\n");
+
+    Use("fr_FR.ISO-8859-1");
+    Spit(ini, "[Section]\nBGMﾌｧｲﾙ=/musique/\xc3\xa9t\xc3\xa9.mp3\n");
+    EXPECT_EQ(GetIniString(kSection, kKeyBgmFile, ini), "/musique/\xc3\xa9t\xc3\xa9.mp3");
+}
+
+// The system's words reach the programs' text in UTF-8 whatever the locale's charset, and what
+// goes to standard error goes in the locale's charset.
+TEST_F(InLocale, SystemWordsComeInUtf8AndStandardErrorGetsTheLocalesCharset) {
+    Use("ja_JP.UTF-8");
+    const std::string japanese = platform::ErrorWords(ENOENT);
+    if (japanese == "No such file or directory") GTEST_SKIP() << "no Japanese system words here";
+    Use("ja_JP.EUC-JP");
+    EXPECT_EQ(platform::ErrorWords(ENOENT), japanese);
+    EXPECT_TRUE(platform::IsValidUtf8(platform::SystemText(In(japanese, "EUC-JP").c_str())));
+
+    const std::string line = "Velmora: \xe9\x9f\xb3\xe6\xa5\xbd caf\xc3\xa9";  // 音楽 café
+    testing::internal::CaptureStderr();
+    platform::WriteToStandardError(line);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), In(line + "\n", "EUC-JP"));
+    Use("de_DE.ISO-8859-1");
+    testing::internal::CaptureStderr();
+    platform::WriteToStandardError(line + "\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Velmora: ?? caf\xe9\n");
 }
 
 // ---- The loader ------------------------------------------------------------------------------
