@@ -177,7 +177,8 @@ bool CallScreenshot(sd_bus* bus, const std::string& token, Clock::time_point dea
 }
 
 // Tells the portal that the request at `handle` is no longer wanted, and waits (briefly) until
-// it has taken note: a question the desktop shows for the request goes away with it.
+// it has taken note. A question the desktop shows for the request may stay on screen (GNOME 43
+// leaves it there), but what is answered there afterwards is no longer taken.
 void CloseRequest(sd_bus* bus, const std::string& handle) {
     sd_bus_message* call = nullptr;
     sd_bus_message* reply = nullptr;
@@ -277,7 +278,7 @@ int OpenOwnFile(const std::string& path, std::size_t limit, struct stat& st, std
                   ? std::string(platform::Translate("the portal's picture is a symbolic link"))
                   : platform::FillIn(
                         platform::Translate("the portal's picture could not be opened: %s"),
-                        {std::strerror(errno)});
+                        {platform::ErrorWords(errno)});
         return -1;
     }
     if (fstat(fd, &st) != 0)
@@ -325,9 +326,30 @@ bool TakePortalFile(const std::string& path, std::string& bytes, std::string& wh
 
 namespace {
 
+// On KDE Plasma, whose portal saves its picture into the pictures folder and answers only "1"
+// when that folder is missing: true with the words that say so when it is. Elsewhere false.
+bool PicturesFolderMissing(std::string& why) {
+    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+    const char* home = std::getenv("HOME");
+    if (!desktop || !IsKdeDesktop(desktop) || !home || *home != '/') return false;
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const std::string configFolder =
+        config && *config == '/' ? std::string(config) : std::string(home) + "/.config";
+    std::string userDirs;
+    if (platform::ReadRegularFile(configFolder + "/user-dirs.dirs", userDirs, 64 * 1024) !=
+        platform::ReadResult::Ok)
+        userDirs.clear();
+    const std::string folder = PicturesFolder(userDirs, home);
+    struct stat st {};
+    if (stat(folder.c_str(), &st) == 0 || errno != ENOENT) return false;
+    why = PicturesFolderMissingWords(folder);
+    return true;
+}
+
 // The portal's picture of the desktop cropped to `monitors` at `scale` into `target`.
 bool CapturePortalPicture(std::span<const MonitorRect> monitors, RgbTarget& target, double scale,
                           std::string& why) {
+    if (PicturesFolderMissing(why)) return false;
     sd_bus* bus = nullptr;
     if (sd_bus_open_user(&bus) < 0) {
         why = platform::Translate("there is no session bus to reach the desktop portal");

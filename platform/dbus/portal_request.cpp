@@ -1,6 +1,8 @@
 // The desktop portal's request protocol (see portal_request.h).
 #include "platform/dbus/portal_request.h"
 
+#include <algorithm>
+
 #include "platform/platform.h"
 #include "platform/words.h"
 
@@ -14,6 +16,20 @@ bool IsPathElement(std::string_view text) {
               c == '_'))
             return false;
     return true;
+}
+
+// The command that stores "yes" for screenshots by programs outside a sandbox.
+constexpr std::string_view kAllowCommand =
+    "gdbus call --session --dest org.freedesktop.impl.portal.PermissionStore --object-path "
+    "/org/freedesktop/impl/portal/PermissionStore --method "
+    "org.freedesktop.impl.portal.PermissionStore.SetPermission screenshot true screenshot '' "
+    "\"['yes']\"";
+
+// `text` as one word of a POSIX shell's command line, in single quotes.
+std::string ShellQuoted(std::string_view text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
 }
 
 int HexValue(char c) {
@@ -53,8 +69,7 @@ PortalAnswer ReadPortalAnswer(std::uint32_t response, const std::optional<std::s
         answer.why = platform::Translate(
             "the desktop portal did not take the screenshot (answer 2). On GNOME this usually "
             "means that \"no\" is stored as the answer to \"Allow Applications to Take "
-            "Screenshots?\"; on KDE Plasma, that the pictures folder (~/Pictures, the XDG "
-            "pictures folder) is missing, so the screenshot could not be saved");
+            "Screenshots?\"");
         return answer;
     }
     if (response != 0) {
@@ -99,26 +114,63 @@ std::string PortalNoAnswerWords(StoredScreenshotAnswer stored) {
     return platform::FillIn(
         platform::Translate(
             "the desktop portal did not answer within %s seconds. The desktop may have been "
-            "asking whether programs may take screenshots; that question is "
-            "closed now. Start \"velmora /s\" by hand once and allow it (on "
-            "GNOME the answer holds for every program outside a sandbox, not only "
-            "Velmora)"),
-        {seconds});
+            "asking whether programs may take screenshots: its question may still be on "
+            "screen, but an answer given there now changes nothing. To allow screenshots, start "
+            "\"velmora /s\" by hand and choose \"Allow\" within 60 seconds, or run: %s (on "
+            "GNOME the answer holds for every program outside a sandbox, not only Velmora)"),
+        {seconds, kAllowCommand});
 }
 
 std::string ScreenshotNotAllowedWords() {
-    return platform::Translate(
-        "screenshots are not allowed: the desktop's permission store holds \"no\" for "
-        "screenshots by programs outside a sandbox (table \"screenshot\", id \"screenshot\"; "
-        "on GNOME the answer to \"Allow Applications to Take Screenshots?\"), which holds for "
-        "every such program, not only Velmora. To allow screenshots: gdbus call --session "
-        "--dest org.freedesktop.impl.portal.PermissionStore --object-path "
-        "/org/freedesktop/impl/portal/PermissionStore --method "
-        "org.freedesktop.impl.portal.PermissionStore.SetPermission screenshot true screenshot "
-        "'' \"['yes']\". To be asked again: gdbus call --session --dest "
-        "org.freedesktop.impl.portal.PermissionStore --object-path "
-        "/org/freedesktop/impl/portal/PermissionStore --method "
-        "org.freedesktop.impl.portal.PermissionStore.Delete screenshot screenshot");
+    return platform::FillIn(
+        platform::Translate(
+            "screenshots are not allowed: the desktop's permission store holds \"no\" for "
+            "screenshots by programs outside a sandbox (table \"screenshot\", id \"screenshot\"; "
+            "on GNOME the answer to \"Allow Applications to Take Screenshots?\"), which holds for "
+            "every such program, not only Velmora. To allow screenshots: %s. To be asked again: "
+            "gdbus call --session --dest org.freedesktop.impl.portal.PermissionStore --object-path "
+            "/org/freedesktop/impl/portal/PermissionStore --method "
+            "org.freedesktop.impl.portal.PermissionStore.Delete screenshot screenshot"),
+        {kAllowCommand});
+}
+
+bool IsKdeDesktop(std::string_view currentDesktop) {
+    while (!currentDesktop.empty()) {
+        const std::size_t colon = std::min(currentDesktop.find(':'), currentDesktop.size());
+        if (SameIgnoringCase(currentDesktop.substr(0, colon), "KDE")) return true;
+        currentDesktop.remove_prefix(std::min(colon + 1, currentDesktop.size()));
+    }
+    return false;
+}
+
+std::string PicturesFolder(std::string_view userDirs, std::string_view home) {
+    std::string folder = std::string(home) + "/Pictures";
+    constexpr std::string_view key = "XDG_PICTURES_DIR";
+    while (!userDirs.empty()) {
+        const std::size_t end = std::min(userDirs.find('\n'), userDirs.size());
+        std::string_view line = TrimBlanks(userDirs.substr(0, end));
+        userDirs.remove_prefix(std::min(end + 1, userDirs.size()));
+        if (!line.starts_with(key)) continue;
+        line = TrimBlanks(line.substr(key.size()));
+        if (line.size() < 3 || line.front() != '=') continue;
+        line = TrimBlanks(line.substr(1));
+        if (line.size() < 2 || line.front() != '"' || line.back() != '"') continue;
+        const std::string_view value = line.substr(1, line.size() - 2);
+        if (value == "$HOME" || value.starts_with("$HOME/"))
+            folder = std::string(home) + std::string(value.substr(5));
+        else if (value.starts_with("/"))
+            folder = std::string(value);
+    }
+    return folder;
+}
+
+std::string PicturesFolderMissingWords(std::string_view folder) {
+    return platform::FillIn(
+        platform::Translate(
+            "the desktop's screenshot service saves its picture into your pictures folder, %s, "
+            "which does not exist. Velmora does not make it for you: make it with mkdir -p %s, "
+            "or name another pictures folder with xdg-user-dirs-update --set PICTURES <folder>"),
+        {folder, ShellQuoted(folder)});
 }
 
 std::optional<std::string> LocalPathOfFileUri(std::string_view uri) {

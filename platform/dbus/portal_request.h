@@ -26,8 +26,8 @@ struct PortalAnswer {
 
 // Reads a Response: `response` 0 is success (then `uri` must name a local file), 1 the user or
 // the system cancelled, anything else a failure. `uri` is the "uri" result, if it came. The words
-// for 1 and 2 give the code and what it usually means on the desktops known to answer so (GNOME:
-// a stored "no"; KDE Plasma: no pictures folder to save into), since the portal says no more.
+// for 1 and 2 give the code, and for 2 what it usually means on GNOME (a stored "no"), since the
+// portal says no more.
 PortalAnswer ReadPortalAnswer(std::uint32_t response, const std::optional<std::string>& uri);
 
 // The desktop's stored answer to "may programs outside a sandbox take screenshots?": the entry
@@ -49,12 +49,29 @@ StoredScreenshotAnswer ReadStoredScreenshotAnswer(
 std::chrono::seconds PortalAnswerWait(StoredScreenshotAnswer stored);
 
 // Why the capture failed when the portal did not answer within PortalAnswerWait(stored): where
-// the desktop may have been asking, also that its question was closed and how to answer it.
+// the desktop may have been asking, also that its question may still be on screen but an answer
+// given there now counts for nothing (GNOME 43 leaves it up after the request is closed), and
+// how to allow screenshots.
 std::string PortalNoAnswerWords(StoredScreenshotAnswer stored);
 
 // Why the capture failed with "no" stored: the permission named, with the commands that allow
 // screenshots or have the desktop ask again. The capture never changes the answer itself.
 std::string ScreenshotNotAllowedWords();
+
+// True when the desktop named by $XDG_CURRENT_DESKTOP (a colon-separated list, "KDE" or
+// "KDE:Plasma", say) is KDE Plasma, whose portal saves its picture into the pictures folder and
+// answers 1, without a word, when that folder is missing.
+bool IsKdeDesktop(std::string_view currentDesktop);
+
+// The user's pictures folder by the rule of xdg-user-dirs: the XDG_PICTURES_DIR line of
+// `userDirs` (the text of $XDG_CONFIG_HOME/user-dirs.dirs, empty when there is none), whose
+// quoted value is "$HOME/<path>" or an absolute path; the last such line counts. Otherwise,
+// as on KDE Plasma, <home>/Pictures.
+std::string PicturesFolder(std::string_view userDirs, std::string_view home);
+
+// Why the capture does not ask the portal: the pictures folder `folder` is missing. Names it and
+// how to make it; the capture never makes it behind the user's back.
+std::string PicturesFolderMissingWords(std::string_view folder);
 
 // The local path of a "file://" URI ("file:///tmp/a%20b.png" -> "/tmp/a b.png"): an absolute
 // path, on this machine (an empty host or "localhost"), percent escapes decoded. Nothing for

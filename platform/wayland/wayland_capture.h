@@ -43,10 +43,12 @@ bool CaptureWithScreenCopy(std::span<const MonitorRect> monitors, RgbTarget& tar
 
 // Asks the desktop portal (org.freedesktop.portal.Screenshot, not interactive) on the session
 // bus for a picture of the desktop, takes the PNG it names (TakePortalFile) and crops it to the
-// monitors (CropDesktop). The permission store's answer for screenshots is looked up first: with
-// "no" stored the portal is not called (the answer is never changed here); otherwise the wait is
-// PortalAnswerWait's, after which the request is closed, so that a question the desktop still
-// shows goes away before the caller shows its own. The monitors are laid out at `scale` as
+// monitors (CropDesktop). On KDE Plasma the pictures folder, where its portal saves the picture,
+// is looked for first: when it is missing the portal is not called (nor the folder made). The
+// permission store's answer for screenshots is looked up next: with "no" stored the portal is
+// not called (the answer is never changed here); otherwise the wait is PortalAnswerWait's, after
+// which the request is closed, so that an answer given to a question the desktop may still show
+// is not taken for a later call. The monitors are laid out at `scale` as
 // CaptureWithScreenCopy lays them. A CompositorRoute: false, with the reason in `why` when given,
 // without a session bus or portal, or when screenshots are not allowed, or the portal refuses,
 // fails, names an unusable file or does not answer in time.

@@ -47,11 +47,13 @@ TEST(ReadPortalAnswer, TellsPictureRefusalAndFailureApart) {
         EXPECT_FALSE(failed.why.empty());
         EXPECT_TRUE(failed.path.empty());
     }
-    // Answer 2 names its code and what it usually means, never a cause it cannot know.
+    // Answer 2 names its code and what it usually means on GNOME, never a cause it cannot know;
+    // KDE Plasma's missing pictures folder answers 1, and is looked for before the call.
     const std::string two = platform::ReadPortalAnswer(2, std::nullopt).why;
-    for (const char* part : {"answer 2", "GNOME", "\"no\"", "KDE Plasma", "~/Pictures"})
+    for (const char* part : {"answer 2", "GNOME", "\"no\""})
         EXPECT_NE(two.find(part), std::string::npos) << part;
-    EXPECT_EQ(two.find("permission not given"), std::string::npos);
+    for (const char* part : {"permission not given", "KDE", "Pictures"})
+        EXPECT_EQ(two.find(part), std::string::npos) << part;
     EXPECT_NE(platform::ReadPortalAnswer(77, std::nullopt).why.find("answer 77"),
               std::string::npos);
     // Success without a usable file is a failure, never a picture.
@@ -79,6 +81,36 @@ TEST(StoredScreenshotAnswer, OnlyAStoredNoRefusesAndOnlyAStoredYesShortensTheWai
               std::string::npos);
     EXPECT_EQ(platform::PortalNoAnswerWords(StoredScreenshotAnswer::Yes),
               "the desktop portal did not answer within 10 seconds");
+}
+
+TEST(PicturesFolder, KdeIsToldFromItsDesktopNameAndTheFolderFollowsTheUserDirsRule) {
+    for (const char* kde : {"KDE", "kde", "KDE:Plasma", "X-Generic:KDE"})
+        EXPECT_TRUE(platform::IsKdeDesktop(kde)) << kde;
+    for (const char* other : {"", "GNOME", "sway", "KDEX", "ubuntu:GNOME", ":"})
+        EXPECT_FALSE(platform::IsKdeDesktop(other)) << other;
+
+    using platform::PicturesFolder;
+    EXPECT_EQ(PicturesFolder("", "/home/u"), "/home/u/Pictures");
+    const std::string dirs =
+        "# This file is written by xdg-user-dirs-update\n"
+        "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n"
+        "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n";
+    EXPECT_EQ(PicturesFolder(dirs, "/home/u"), "/home/u/Bilder");
+    EXPECT_EQ(PicturesFolder("  XDG_PICTURES_DIR = \"/data/photos\"  \n", "/home/u"),
+              "/data/photos");
+    // The last line counts; lines that are not the rule's form are passed over.
+    EXPECT_EQ(PicturesFolder(dirs + "XDG_PICTURES_DIR=\"$HOME/Fotos\"\n", "/home/u"),
+              "/home/u/Fotos");
+    for (const char* odd : {"XDG_PICTURES_DIR=$HOME/Bilder\n", "XDG_PICTURES_DIR=\"relative\"\n",
+                            "#XDG_PICTURES_DIR=\"/x\"\n", "XDG_PICTURES_DIRS=\"/x\"\n"})
+        EXPECT_EQ(PicturesFolder(odd, "/home/u"), "/home/u/Pictures") << odd;
+
+    // The words name the folder and how to make it, quoted for the shell.
+    const std::string why = platform::PicturesFolderMissingWords("/home/o'neil/Bilder");
+    for (const char* part :
+         {"/home/o'neil/Bilder,", "does not exist", "mkdir -p '/home/o'\\''neil/Bilder'",
+          "xdg-user-dirs-update --set PICTURES"})
+        EXPECT_NE(why.find(part), std::string::npos) << part << " in: " << why;
 }
 
 TEST(LocalPathOfFileUri, DecodesLocalFilesAndRefusesTheRest) {
