@@ -216,7 +216,7 @@ TEST_F(PortalOnBus, OnKdeAMissingPicturesFolderIsNamedBeforeThePortalIsAsked) {
     std::string why;
     EXPECT_FALSE(Capture(why));
     EXPECT_EQ(Calls(), "");
-    for (const std::string part :
+    for (const std::string& part :
          {home_ + "/Pictures, which does not exist", "mkdir -p '" + home_ + "/Pictures'"})
         EXPECT_NE(why.find(part), std::string::npos) << part << " in: " << why;
     EXPECT_FALSE(fs::exists(home_ + "/Pictures"));

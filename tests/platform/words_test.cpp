@@ -1,10 +1,13 @@
 // The word rules every layer shares: extension lists, charset names, blanks and letter case,
-// UTF-8 checks, and the lines of a message box.
+// UTF-8 checks, the lines of a message box, and the timing marks' notes.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include "platform/message_lines.h"
 #include "platform/platform.h"
+#include "platform/trace.h"
 #include "platform/words.h"
+#include "test_support.h"
 
 using platform::ListHasName;
 
@@ -106,4 +109,18 @@ TEST(MessageLines, TheLimitLeavesRoomBesideTheLinesAndStaysReadable) {
     EXPECT_EQ(platform::MessageLineLimit(1024), 600);
     EXPECT_EQ(platform::MessageLineLimit(640), 440);
     EXPECT_EQ(platform::MessageLineLimit(200), 120);
+}
+
+// A timing mark's note, however long, stays whole on one line: the reason a box showed is found
+// there in full.
+TEST(TimingMarks, ANoteIsKeptWholeOnOneLine) {
+    testsupport::TempFolder folder;
+    const std::string file = folder.path() + "/trace";
+    setenv("VELMORA_TIMING", file.c_str(), 1);
+    const std::string note = "first line\nsecond " + std::string(900, 'x') + " end";
+    trace::Mark("capture-failed", note);
+    const std::string line = testsupport::ReadFile(file);
+    EXPECT_EQ(line.find('\n'), line.size() - 1);
+    EXPECT_NE(line.find("first line second " + std::string(900, 'x') + " end\n"), std::string::npos)
+        << line;
 }
