@@ -6,7 +6,8 @@
 #   3. configures and builds Velmora with cmake/toolchain-mingw64.cmake into <build>,
 #   4. checks that both programs need nothing but system DLLs,
 #   5. runs the Windows tests under Wine on a private Xvfb (tools/windows/wine-session.sh),
-#   6. packs Velmora-<version>-windows-x64.zip.
+#   6. packs Velmora-<version>-windows-x64.zip; the build made the installer
+#      Velmora-<version>-setup.exe beside it (packaging/windows/).
 # A second call reuses the packages, the built libraries, the Wine prefix and the build.
 # Usage: tools/windows/build.sh [BUILD_FOLDER]   (default: build-windows beside the sources)
 # VELMORA_WINDOWS_SKIP_TESTS=1 stops after the zip's inputs are built and checked.
@@ -20,6 +21,8 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   wine wine64 cmake dpkg-dev xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
   ca-certificates
+  # makensis makes the installer.
+  nsis
   # msgfmt compiles the catalogs of po/ that the programs carry.
   gettext
   # What Wine only recommends but the tests need: OpenGL through Mesa, the X extensions its
@@ -112,15 +115,18 @@ make_zip() {
     echo "No zip: Velmora.scr or Velmora.dll was not built" >&2
     return 1
   fi
-  local version zip stage=$build/zip
+  local version zip stage=$build/zip docs=$build/packaging/windows/docs
   version=$(sed -n 's/^project(Velmora VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")
   zip=$build/Velmora-$version-windows-x64.zip
   rm -rf "$stage" && mkdir -p "$stage"
-  cp "$build/bin/Velmora.scr" "$build/bin/Velmora.dll" "$stage/"
-  sed 's/$/\r/' "$here/tools/windows/INSTALL.txt" >"$stage/INSTALL.txt"
+  # The documents with Windows' line ends, as the installer carries them.
+  cp "$build/bin/Velmora.scr" "$build/bin/Velmora.dll" "$docs/INSTALL.txt" "$docs/LICENSE.txt" \
+    "$stage/"
   rm -f "$zip"
-  (cd "$stage" && cmake -E tar cf "$zip" --format=zip Velmora.scr Velmora.dll INSTALL.txt)
+  (cd "$stage" && cmake -E tar cf "$zip" --format=zip Velmora.scr Velmora.dll INSTALL.txt \
+    LICENSE.txt)
   echo "Made $zip"
+  echo "Made $build/Velmora-$version-setup.exe ($(du -k "$build/Velmora-$version-setup.exe" | cut -f1) KiB)"
 }
 
 install_packages
