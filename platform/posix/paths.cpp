@@ -1,5 +1,6 @@
 // The program folder, path joining, where the programs' drive paths ("C:\tolvik") live on a
 // POSIX system (see platform.h), and the checks that keep the working folders private to the user.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,10 +63,8 @@ std::vector<std::string> FoldersFromRoot(const std::string& path) {
     return folders;
 }
 
-// Why one folder can't hold the user's files, or nothing when it can.
-std::string FolderProblem(const std::string& folder) {
-    struct stat info {};
-    if (lstat(folder.c_str(), &info) != 0) return folder + ": " + platform::ErrorWords(errno);
+// Why a folder, described by `info`, can't hold the user's files, or nothing when it can.
+std::string StatProblem(const std::string& folder, const struct stat& info) {
     if (S_ISLNK(info.st_mode))
         return platform::FillIn(platform::Translate("%s is a symbolic link"), {folder});
     if (!S_ISDIR(info.st_mode))
@@ -75,6 +74,67 @@ std::string FolderProblem(const std::string& folder) {
     if (info.st_mode & (S_IWGRP | S_IWOTH))
         return platform::FillIn(platform::Translate("%s can be written by other users"), {folder});
     return {};
+}
+
+// Why one folder can't hold the user's files, or nothing when it can.
+std::string FolderProblem(const std::string& folder) {
+    struct stat info {};
+    if (lstat(folder.c_str(), &info) != 0) return folder + ": " + platform::ErrorWords(errno);
+    return StatProblem(folder, info);
+}
+
+// Opens the folder `name` of the folder `parent` (AT_FDCWD: `name` is a whole path), creating
+// it private to the user first when it is missing, without following a link at `name`; `shown`
+// is its whole path for messages. The descriptor of a folder that can hold the user's files,
+// else -1 with the problem.
+int OpenPrivateFolder(int parent, const std::string& name, const std::string& shown,
+                      std::string& problem) {
+    if (mkdirat(parent, name.c_str(), 0700) != 0 && errno != EEXIST) {
+        problem = shown + ": " + platform::ErrorWords(errno);
+        return -1;
+    }
+    struct stat info {};
+    const int fd = openat(parent, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        const int reason = errno;
+        // A link or a file in its place says what it is; anything else, the system's words.
+        if (fstatat(parent, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+            problem = StatProblem(shown, info);
+        if (problem.empty()) problem = shown + ": " + platform::ErrorWords(reason);
+        return -1;
+    }
+    if (fstat(fd, &info) != 0) problem = shown + ": " + platform::ErrorWords(errno);
+    if (problem.empty()) problem = StatProblem(shown, info);
+    if (problem.empty()) return fd;
+    close(fd);
+    return -1;
+}
+
+// Creates the missing folders above `top`, which belong to the system or to the user's own
+// folders and are not looked at.
+void MakeParents(const std::string& top) {
+    for (std::size_t pos = 1; pos < top.size(); ++pos)
+        if (top[pos] == '/') mkdir(top.substr(0, pos).c_str(), 0700);
+}
+
+// Creates the folders from the drive root (or `path` itself, when it lies elsewhere) down to
+// `path`, each one checked before anything is made in it: nothing is created in a folder that
+// is refused or through a link. The problem, or nothing when every level is fine.
+std::string MakeFolders(const std::string& path) {
+    if (path.empty()) return platform::Translate("no working folder");
+    const std::vector<std::string> folders = FoldersFromRoot(path);
+    MakeParents(folders.front());
+    std::string problem;
+    int dir = OpenPrivateFolder(AT_FDCWD, folders.front(), folders.front(), problem);
+    for (std::size_t i = 1; i < folders.size() && dir >= 0; ++i) {
+        const std::string name = folders[i].substr(folders[i - 1].size() + 1);
+        const int next =
+            name.empty() ? dup(dir) : OpenPrivateFolder(dir, name, folders[i], problem);
+        close(dir);
+        dir = next;
+    }
+    if (dir >= 0) close(dir);
+    return problem;
 }
 
 // Why `path` or a folder above it can't hold the user's files, or nothing when they can.
@@ -94,12 +154,9 @@ bool FolderIsSafe(const std::string& path, std::string* why) {
 }
 
 bool MakePrivateFolders(const std::string& path, std::string* why) {
-    for (size_t pos = 1; pos <= path.size(); ++pos) {
-        if (pos != path.size() && path[pos] != '/') continue;
-        const std::string part = path.substr(0, pos);
-        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) break;
-    }
-    return FolderIsSafe(path, why);
+    const std::string problem = MakeFolders(path);
+    if (why) *why = problem;
+    return problem.empty();
 }
 
 std::string UserSettingsFolder() {

@@ -110,17 +110,28 @@ std::string MapDrivePath(std::string_view path) {
     return MapDrivePathUnder(DriveRoot(), path);
 }
 
+// Each level from the drive root (or `path` itself, when it lies elsewhere) down is checked
+// before anything is made in it: nothing is created in a refused folder or through a junction.
+// The levels above the root belong to the system or the user's profile and are not looked at.
 bool MakePrivateFolders(const std::string& path, std::string* why) {
-    const std::wstring wide = win32::Widen(path);
+    if (path.empty()) return FolderIsSafe(path, why);
+    const std::vector<std::wstring> folders = FoldersFromRoot(win32::Widen(path));
     win32::PrivateSecurity security;
     // Each missing level from the top down; a drive ("C:") or share prefix simply exists.
-    for (std::size_t pos = 1; pos <= wide.size(); ++pos) {
-        if (pos != wide.size() && !IsSeparator(wide[pos])) continue;
-        const std::wstring part = wide.substr(0, pos);
+    const std::wstring& top = folders.front();
+    for (std::size_t pos = 1; pos < top.size(); ++pos) {
+        if (!IsSeparator(top[pos])) continue;
+        const std::wstring part = top.substr(0, pos);
         if (part.back() == L':' || IsFolder(part)) continue;
         CreateDirectoryW(part.c_str(), security.Get());
     }
-    return FolderIsSafe(path, why);
+    std::string problem;
+    for (const auto& folder : folders) {
+        if (!IsFolder(folder)) CreateDirectoryW(folder.c_str(), security.Get());
+        if (!(problem = FolderProblem(folder)).empty()) break;
+    }
+    if (why) *why = problem;
+    return problem.empty();
 }
 
 bool FolderIsSafe(const std::string& path, std::string* why) {

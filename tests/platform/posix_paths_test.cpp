@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <vector>
@@ -94,6 +95,26 @@ TEST_F(UnsafeFolders, ALinkOrAFileInPlaceOfAFolderIsRefused) {
     ASSERT_EQ(unlink(root_.c_str()), 0);
     std::ofstream(root_) << "x";
     ExpectRefused(root_);
+}
+
+// A refused level gets nothing made in it, and a link in place of a level leads nowhere: the
+// levels are checked before the next one is made.
+TEST_F(UnsafeFolders, NothingIsMadeInARefusedFolderOrThroughALink) {
+    ASSERT_EQ(mkdir(root_.c_str(), 0700), 0);
+    chmod(root_.c_str(), 0777);
+    ExpectRefused(root_ + " can be written by other users");
+    EXPECT_FALSE(std::filesystem::exists(root_ + "/c"));
+    chmod(root_.c_str(), 0700);
+    const std::string elsewhere = temp_.path() + "/elsewhere";
+    ASSERT_EQ(mkdir(elsewhere.c_str(), 0700), 0);
+    for (const std::string& link : {root_ + "/c", root_}) {
+        if (link == root_) {
+            ASSERT_EQ(rename(root_.c_str(), (root_ + ".old").c_str()), 0);
+        }
+        ASSERT_EQ(symlink(elsewhere.c_str(), link.c_str()), 0);
+        ExpectRefused(link + " is a symbolic link");
+        EXPECT_TRUE(std::filesystem::is_empty(elsewhere)) << link;
+    }
 }
 
 TEST_F(UnsafeFolders, AFolderOfAnotherUserIsRefused) {
