@@ -3,6 +3,7 @@
 #include <clocale>
 
 #include "forms/forms.h"
+#include "host/run_rules.h"
 #include "host/startup.h"
 #include "host/zentrova_b.h"
 #include "platform/platform.h"
@@ -12,6 +13,8 @@ int main(int argc, char** argv) {
     // The charset of the user's locale: that of standard error, of the system's words and of the
     // music commands.
     std::setlocale(LC_ALL, "");
+    // A display that goes away mid-run is not a picture that could not be taken.
+    platform::SetLostDisplayStatus(run::kDisplayLost);
     forms::SetCommandLine(argc, argv);
     Zentrova_B::CommandLine = forms::CommandLine();
     Zentrova_B::Main();

@@ -52,6 +52,13 @@ std::string CaptureFailedMessage(std::string_view why) {
                             {why});
 }
 
+std::string LockUnusableMessage(std::string_view why) {
+    return platform::FillIn(platform::Translate("Velmora does not start: it cannot use its run "
+                                                "lock, which keeps two runs from going at once.\n\n"
+                                                "Reason: %s."),
+                            {why});
+}
+
 int ExitStatus(const RunEnd& end) {
     if (end.endRequest != 0) return kEndRequestBase + end.endRequest;
     if (!end.rendererStarted) return kRendererFailed;

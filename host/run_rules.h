@@ -32,6 +32,10 @@ MusicStop MusicToStop(bool cdTimerOn, std::int16_t bgmMode, std::string_view fil
 // `why` is the capture's own reason, in words.
 std::string CaptureFailedMessage(std::string_view why);
 
+// What the user is told when the run lock can't be used and the start is refused; `why` is the
+// lock's own reason.
+std::string LockUnusableMessage(std::string_view why);
+
 // The host's exit status after a run, which tells how the run ended.
 inline constexpr int kEndedWell = 0;         // the renderer ended by itself with 0 (Escape)
 inline constexpr int kNoPicture = 1;         // no picture of the desktop: nothing was started
@@ -40,6 +44,9 @@ inline constexpr int kRendererFailed = 2;    // the renderer could not start, or
 inline constexpr int kRendererKilled = 3;    // the renderer was killed (a signal, a fault), or
                                              // the host had to end it (no window in time, or
                                              // its window went while the process stayed)
+inline constexpr int kDisplayLost = 4;       // the connection to the display was lost (the X
+                                             // server or the compositor ended)
+inline constexpr int kLockUnusable = 5;      // the run lock could not be used: nothing started
 inline constexpr int kEndRequestBase = 128;  // + the request's number: the host was asked to end
 // The number a close request from the window system counts as: that of SIGTERM, the system's
 // plain request to end.

@@ -1,12 +1,12 @@
 // Start-up and role dispatch (see startup.h).
 #include "host/startup.h"
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "forms/forms.h"
 #include "host/roles.h"
+#include "host/run_rules.h"
 #include "host/settings.h"
 #include "host/zentrova_b.h"
 #include "platform/platform.h"
@@ -20,8 +20,24 @@ namespace {
 // check alone would let both pass before either window exists.
 constexpr std::string_view kRunLock = "run.lock";
 
+// A run (its hidden form or a renderer's window, which may outlive a host that was killed) or a
+// settings dialog of this program is there already.
+bool AnotherStartIsThere() {
+    return platform::WindowWithAnyTitleExists(
+        {names::kRunTitle, names::kDialogTitle, names::kRendererTitle});
+}
+
+// Refuses the start of a role that needs the run lock when the lock can't be used: two starts
+// at once would otherwise make two runs, so the user is told why (the box's words go to
+// standard error too) and nothing starts.
+[[noreturn]] void RefuseWithoutLock(const std::string& why) {
+    forms::MsgBox(platform::Translate("Error"), run::LockUnusableMessage(why));
+    forms::End(run::kLockUnusable);
+}
+
 // Takes the run lock for a run or a settings dialog, which hold it for their life; the other
-// roles only look at the windows. Ends the program when another start holds it.
+// roles only look at the windows. Ends the program when another start holds it, and refuses
+// the start when it can't be had at all.
 void TakeRunLock(Role role) {
     if (role != Role::Run && role != Role::RunVisible && role != Role::Configure) return;
     std::string why;
@@ -31,12 +47,9 @@ void TakeRunLock(Role role) {
         case platform::LockTaken::HeldElsewhere:
             forms::End();
         case platform::LockTaken::Unavailable:
-            // Without the lock the window check below still refuses a start during a run.
-            std::fputs(
-                platform::FillIn(platform::Translate("Velmora: run lock not taken: %s\n"), {why})
-                    .c_str(),
-                stderr);
-            return;
+            // Beside a run the start ends as it would with the lock.
+            if (AnotherStartIsThere()) forms::End();
+            RefuseWithoutLock(why);
     }
 }
 
@@ -44,14 +57,10 @@ void TakeRunLock(Role role) {
 
 void Main() {
     const Role role = RoleOf(CommandLine);
-    TakeRunLock(role);
-    // A run (its hidden form or a renderer's window, which may outlive a host that was killed)
-    // or a settings dialog of this program is there already.
-    if (platform::WindowWithAnyTitleExists(
-            {names::kRunTitle, names::kDialogTitle, names::kRendererTitle}))
-        forms::End();
     // Only the settings dialog takes typed text (its file chooser).
     forms::SetTypedText(role == Role::Configure);
+    TakeRunLock(role);
+    if (AnotherStartIsThere()) forms::End();
     if (role == Role::Preview) {
         Zentrova_R::PreviewSetup(CommandLine);
         return;

@@ -105,9 +105,12 @@ enum class Durability {
 // Replaces the file at `path` by one holding `bytes`, atomically: the bytes go to a new
 // temporary file in the same folder, reach the disk (Durability::Lasting), and take the place
 // of `path` in one step (which also works where renaming over an existing file is refused). A
-// failure at any point leaves the old file as it was and no temporary file behind. A symbolic
-// link at `path` is replaced, not written through. False on failure, with why (the system's
-// words).
+// failure at any point leaves the old file as it was and no temporary file behind; so does a
+// request to end the program while it writes, where that request would end the program at once
+// (on POSIX SIGTERM, SIGINT or SIGHUP left to the system: the file is removed, then the request
+// ends the program as it would have). A program killed outright leaves its temporary file for
+// RemoveStaleTemporaries. A symbolic link at `path` is replaced, not written through. False on
+// failure, with why (the system's words).
 bool ReplaceFile(const std::string& path, std::string_view bytes, FileAccess access,
                  Durability durability = Durability::Lasting, std::string* why = nullptr);
 
@@ -121,6 +124,12 @@ using ByteSink = std::function<bool(std::string_view piece)>;
 bool ReplaceFileFrom(const std::string& path, const std::function<bool(const ByteSink&)>& produce,
                      FileAccess access, Durability durability = Durability::Lasting,
                      std::string* why = nullptr);
+
+// Removes the temporary files that ReplaceFile left beside `path` when the program writing them
+// was killed before it could (files of the user's own, regular, named as ReplaceFile names its
+// temporary files for `path`) and returns how many went. Only for a caller that knows no other
+// program is writing `path` now: one that holds the lock every writer of it takes.
+int RemoveStaleTemporaries(const std::string& path);
 
 // Where a write meant for `path` should go: the final target when `path` is a symbolic link
 // (so that the link stays), else `path` itself.
@@ -238,6 +247,13 @@ void ShowMessageBox(std::string_view title, std::string_view text, NativeWindow 
 // must not wait on a box nobody may be there to dismiss.
 void TellOnStandardError(std::string_view title, std::string_view text);
 
+// ---- Lost display (fltk/toolkit_display.cpp) ---------------------------------------------------
+
+// The exit status the program ends with when its connection to the display is lost (the X
+// server, or under XWayland the compositor, ended): 1 until set. Windows has no such
+// connection to lose: there the call changes nothing.
+void SetLostDisplayStatus(int status);
+
 // ---- Windows (x11/window_watch.cpp, its search in x11/windows.cpp) ------------------------------
 
 // True when any window of the display, mapped or not, carries exactly this title.
@@ -345,7 +361,10 @@ enum class LockTaken {
 // process's life: it goes when the process ends, by whatever means, and programs started later
 // do not inherit it. One lock of that name per drive root: on POSIX an flock on the file <name>
 // in DriveRoot() (made private to the user first), on Windows a named mutex of the session whose
-// name joins `name` and DriveRoot(). Taking a lock this process holds already answers Yes.
+// name joins `name` and DriveRoot(). Taking a lock this process holds already answers Yes. On
+// POSIX the file is opened without following a link and without waiting: a symbolic link, a
+// folder, a FIFO or anything else that is not a regular file of the user's own, a file that
+// can't be opened and a root that is not safe (FolderIsSafe) all answer Unavailable, with why.
 LockTaken HoldLockForLife(std::string_view name, std::string* why = nullptr);
 
 // ---- Pointer (x11/cursor.cpp) -------------------------------------------------------------------

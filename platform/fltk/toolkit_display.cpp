@@ -17,10 +17,13 @@
 namespace platform {
 namespace {
 
+// The status a lost connection ends the program with (SetLostDisplayStatus).
+int lostDisplayStatus = 1;
+
 // A lost connection ends the program, as with the toolkit's own handler.
 [[noreturn]] int EndOnLostConnection(Display*) {
     std::fprintf(stderr, "Velmora: X I/O error\n");
-    std::exit(1);
+    std::exit(lostDisplayStatus);
 }
 
 // Sets an environment variable while it lives and then puts back what was there before, so that
@@ -67,6 +70,10 @@ void OpenShared(Display* d, bool typedText) {
 }
 
 }  // namespace
+
+void SetLostDisplayStatus(int status) {
+    lostDisplayStatus = status;
+}
 
 void OpenToolkitDisplay(bool typedText) {
     KeepToolkitPreferencesUntouched();

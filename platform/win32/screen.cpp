@@ -47,4 +47,7 @@ double TwipsPerPixel() {
     return 1440.0 / dpi;
 }
 
+// The system's windows need no connection that could be lost.
+void SetLostDisplayStatus(int) {}
+
 }  // namespace platform

@@ -5,12 +5,15 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "desktop.h"
 
@@ -83,6 +86,43 @@ TEST_F(Startup, SecondStartBesideARunOrADialogEndsBeforeDoingAnything) {
     EXPECT_EQ(RunHost("/x"), 0);
     EXPECT_TRUE(WorkingFolderExists());
     XDestroyWindow(d_, similar);
+}
+
+// A lock file that can't be the lock (a link, a folder, a FIFO, a file the user can't read)
+// refuses the start at once, in a box and on standard error, with a status of its own: never a
+// run without the lock, never a wait at its file, and nothing made through a link.
+TEST_F(Startup, ALockFileThatCannotBeTheLockRefusesTheStart) {
+    const std::string lock = root_.path() + "/run.lock", target = root_.path() + "/elsewhere";
+    const std::string said = root_.path() + "/said";
+    const std::pair<std::string, std::function<void()>> cases[] = {
+        {" is a symbolic link", [&] { ASSERT_EQ(symlink(target.c_str(), lock.c_str()), 0); }},
+        {"not a regular file", [&] { ASSERT_EQ(mkdir(lock.c_str(), 0700), 0); }},
+        {"not a regular file", [&] { ASSERT_EQ(mkfifo(lock.c_str(), 0600), 0); }},
+        {"Permission denied", [&] {
+             std::ofstream(lock) << "";
+             chmod(lock.c_str(), 0);
+         }}};
+    int round = 0;
+    for (const auto& [reason, make] : cases) {
+        SCOPED_TRACE(round++);
+        if (reason == "Permission denied" && geteuid() == 0) continue;  // root reads it anyway
+        fs::remove_all(lock);
+        make();
+        Child host({"/bin/sh", "-c", "exec \"$0\" /s 2>\"$1\"", kHost, said},
+                   {{"DISPLAY", display_.name()}, {"VELMORA_ROOT", root_.path()}});
+        std::uintptr_t box = 0;
+        ASSERT_TRUE(
+            WaitUntil([&] { return (box = FindWindow(display_.name(), "Error")) != 0; }, 3000ms));
+        if (round == 1) Screenshot(display_.name(), ArtifactFolder() + "/lock-refused.png");
+        EXPECT_FALSE(WorkingFolderExists());
+        EXPECT_FALSE(fs::exists(target));
+        Shell("DISPLAY=" + display_.name() + " xdotool windowfocus --sync " + std::to_string(box) +
+              " key Return 2>/dev/null");
+        EXPECT_EQ(host.Wait(5s), 5);
+        const std::string words = ReadFile(said);
+        EXPECT_NE(words.find(lock), std::string::npos) << words;
+        EXPECT_NE(words.find(reason), std::string::npos) << words;
+    }
 }
 
 TEST_F(Startup, PreviewLeavesTheWorkingFolderAlone) {
