@@ -19,6 +19,9 @@ bool CaptureDesktop(forms::PictureBox& display, std::span<const platform::Monito
         return false;
     }
     display.Redraw();
+    // What runs killed while saving left behind: the run lock, held since start-up, keeps any
+    // other writer of the picture away.
+    platform::RemoveStaleTemporaries(platform::MapDrivePath(file));
     std::string failure;
     LastApiResult = forms::SavePicture(image, file, &failure) ? 1 : 0;
     // The reason first: a long path would push it out of a narrow message box.

@@ -14,7 +14,9 @@ namespace Zentrova_B {
 // Clears `display` to black, copies `monitors` (as platform::Monitors() gives them) into the
 // box's image (their bounding box from its top-left corner, at the size that
 // platform::DesktopPictureSize gives, clipped to the image; what no monitor shows stays black)
-// and saves the image to `file`. LastApiResult holds the save's result (1 written, 0 failed).
+// and saves the image to `file`, first removing the temporary files that saves of earlier runs,
+// killed midway, left beside it (the caller holds the run lock, which keeps every other writer
+// of `file` away). LastApiResult holds the save's result (1 written, 0 failed).
 // False when the screen could not be read at all or its picture could not be saved: then there
 // is no picture of this desktop to hand on (a black picture, or an earlier run's file left in
 // place, must not stand in for it), LastApiResult is 0 and `why`, when given, says why in words

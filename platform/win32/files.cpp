@@ -80,13 +80,35 @@ std::wstring FolderOf(const std::wstring& path) {
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
-// A name for a new temporary file beside `path`, not used before by this process.
+std::wstring NameOf(const std::wstring& path) {
+    const auto slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+// A name for a new temporary file beside `path`, not used before by this process:
+// ".<name>.<process>.<tick>.<count>.tmp".
 std::wstring TemporaryBeside(const std::wstring& path) {
     static std::atomic<unsigned> counter{0};
-    const auto slash = path.find_last_of(L"\\/");
-    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    return FolderOf(path) + L"." + name + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
-           std::to_wstring(GetTickCount()) + L"." + std::to_wstring(++counter) + L".tmp";
+    return FolderOf(path) + L"." + NameOf(path) + L"." + std::to_wstring(GetCurrentProcessId()) +
+           L"." + std::to_wstring(GetTickCount()) + L"." + std::to_wstring(++counter) + L".tmp";
+}
+
+// True when `entry` is a name TemporaryBeside gives for the file `name`: three numbers between
+// ".<name>." and ".tmp".
+bool IsTemporaryOf(const std::wstring& entry, const std::wstring& name) {
+    const std::wstring prefix = L"." + name + L".", suffix = L".tmp";
+    if (entry.size() <= prefix.size() + suffix.size() ||
+        _wcsnicmp(entry.c_str(), prefix.c_str(), prefix.size()) != 0 ||
+        _wcsicmp(entry.c_str() + entry.size() - suffix.size(), suffix.c_str()) != 0)
+        return false;
+    int dots = 0;
+    for (std::size_t i = prefix.size(); i < entry.size() - suffix.size(); ++i) {
+        if (entry[i] == L'.' && i > prefix.size() && entry[i - 1] != L'.')
+            ++dots;
+        else if (entry[i] < L'0' || entry[i] > L'9')
+            return false;
+    }
+    return dots == 2 && entry[entry.size() - suffix.size() - 1] != L'.';
 }
 
 bool IsLinkOrJunction(const std::wstring& path) {
@@ -171,6 +193,24 @@ bool ReplaceFileFrom(const std::string& path, const std::function<bool(const Byt
         return Failed(reason, why);
     }
     return true;
+}
+
+int RemoveStaleTemporaries(const std::string& path) {
+    const std::wstring target = win32::Widen(path);
+    const std::wstring folder = FolderOf(target), name = NameOf(target);
+    if (name.empty()) return 0;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((folder + L"." + name + L".*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int removed = 0;
+    do {
+        if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+                0 &&
+            IsTemporaryOf(found.cFileName, name) && DeleteFileW((folder + found.cFileName).c_str()))
+            ++removed;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return removed;
 }
 
 std::string WriteTarget(const std::string& path) {

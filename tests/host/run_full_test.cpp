@@ -328,6 +328,56 @@ TEST_F(FullRun, AKilledHostTakesItsRendererAlongAndTheNextStartMakesOneRun) {
     EXPECT_EQ(next->Wait(3000ms), 0);
 }
 
+// A save interrupted by a request to end leaves no temporary file behind; one that a kill leaves
+// goes with the next run, which saves its picture as usual and leaves other files alone. The
+// probe holds the save once its temporary file exists.
+TEST_F(FullRun, AnInterruptedSaveLeavesNothingThatLaterRunsKeep) {
+    Install(Renderer::Stub);
+    const std::string tolvik = root_ + "/c/tolvik", held = temp_.path() + "/held";
+    const auto temporaries = [&] {
+        std::vector<std::string> names;
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator(tolvik, error))
+            if (entry.path().filename().string().rfind(".Zentrova.bmp.", 0) == 0)
+                names.push_back(entry.path().filename().string());
+        return names;
+    };
+    env_["VELMORA_HOLD_SAVE"] = held;
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        SCOPED_TRACE("signal " + std::to_string(signal));
+        fs::remove(held);
+        auto host = Start("/s");
+        ASSERT_TRUE(WaitUntil([&] { return fs::exists(held); }, 10s));
+        ASSERT_EQ(temporaries().size(), 1u);
+        ASSERT_EQ(kill(host->pid(), signal), 0);
+        EXPECT_EQ(host->Wait(3000ms), 128 + signal);
+        EXPECT_EQ(temporaries().size(), signal == SIGKILL ? 1u : 0u);
+    }
+    std::ofstream(tolvik + "/.Zentrova.bmp.notes") << "kept";
+    env_.erase("VELMORA_HOLD_SAVE");
+    auto host = Start("/s");
+    const std::uintptr_t window = WaitForRendererWindow();
+    ASSERT_NE(window, 0u);
+    EXPECT_EQ(temporaries(), std::vector<std::string>{".Zentrova.bmp.notes"});
+    EXPECT_EQ(fs::file_size(tolvik + "/Zentrova.bmp"), 54u + 640 * 480 * 3);
+    PressEscape(window);
+    EXPECT_EQ(host->Wait(3000ms), 0);
+}
+
+// A display that goes away during a run ends the host with a status of its own, not with that
+// of a picture that could not be taken.
+TEST_F(FullRun, ADisplayThatGoesAwayEndsTheRunWithItsOwnStatus) {
+    Install(Renderer::Stub);
+    auto lost = std::make_unique<VirtualDisplay>(320, 240);
+    ASSERT_TRUE(lost->ok());
+    const std::string name = lost->name();
+    env_["DISPLAY"] = name;
+    auto host = Start("/s");
+    ASSERT_TRUE(WaitUntil([&] { return FindWindow(name, "Zentrova_VC") != 0; }, 15s));
+    lost.reset();
+    EXPECT_EQ(host->Wait(5000ms), 4) << ReadFile(said_);
+}
+
 // Several starts released at the same instant make exactly one run, round after round: the
 // losers end at once with status 0. Each start waits reading a byte from a FIFO that the test
 // holds open; once all have said they are about to read, one write releases them together.

@@ -24,7 +24,7 @@ int main(int argc, char**) {
         &PreferLargePages, &ProgramFolder, &PathInFolder, &DriveRoot, &MapDrivePathUnder,
         &MapDrivePath, &FolderIsSafe, &MakePrivateFolders, &UserSettingsFolder, &FolderWritable,
         &LastErrorText, &ReadRegularFile, &IsReadableRegularFile, &ReplaceFile, &ReplaceFileFrom,
-        &WriteTarget, &AppendToFile,
+        &RemoveStaleTemporaries, &WriteTarget, &AppendToFile,
         // Text, clock, process
         &LocaleCharset, &IsUtf8, &ConvertText, &ConvertTextLossy, &CutBytes, &ErrorWords,
         &SystemText, &WriteToStandardError, &MonotonicNanoseconds, &CurrentProcessId, &SleepUntil,
@@ -33,10 +33,10 @@ int main(int argc, char**) {
         // Language
         &Translate, &FillIn,
         // Message box, windows, pointer, screen
-        &ShowMessageBox, &TellOnStandardError, &WindowWithTitleExists, &WindowWithAnyTitleExists,
-        &WatchedWindowWithTitleExists, &WindowSearchMissesSurfaces, &ShowCursor,
-        &WindowUnderPointer, &PrimaryScreenSize, &TwipsPerPixel, &Monitors, &WindowScreenRect,
-        &EmbedWindow, &CaptureScreen, &DesktopPictureSize, &AnimateZoom,
+        &ShowMessageBox, &TellOnStandardError, &SetLostDisplayStatus, &WindowWithTitleExists,
+        &WindowWithAnyTitleExists, &WatchedWindowWithTitleExists, &WindowSearchMissesSurfaces,
+        &ShowCursor, &WindowUnderPointer, &PrimaryScreenSize, &TwipsPerPixel, &Monitors,
+        &WindowScreenRect, &EmbedWindow, &CaptureScreen, &DesktopPictureSize, &AnimateZoom,
         // OpenGL, settings file, web
         &CoverMonitors, &RequestSwapControl, &DisplayRefreshRate, &OpenOutputSurfaces,
         &OutputSurfaces, &DrawOnOutputSurface, &ShowOutputSurface, &WaitForOutputSurfaces,
