@@ -346,6 +346,15 @@ bool PicturesFolderMissing(std::string& why) {
     return true;
 }
 
+// The most pixels the portal's picture of `box` may have: twice each side of what the outputs
+// show at `scale`, room for a compositor that draws at a larger scale than it reports. A file
+// that claims more is refused before its rows are allocated.
+std::int64_t LargestPortalPicture(const MonitorRect& box, double scale) {
+    const double side = 2 * std::max(scale, 1.0);
+    return static_cast<std::int64_t>(box.width * side + 1) *
+           static_cast<std::int64_t>(box.height * side + 1);
+}
+
 // The portal's picture of the desktop cropped to `monitors` at `scale` into `target`.
 bool CapturePortalPicture(std::span<const MonitorRect> monitors, RgbTarget& target, double scale,
                           std::string& why) {
@@ -361,14 +370,15 @@ bool CapturePortalPicture(std::span<const MonitorRect> monitors, RgbTarget& targ
     if (!requested) return false;
     std::string bytes;
     if (!TakePortalFile(path, bytes, why)) return false;
+    // The monitors' places in the picture, whose (0, 0) is the box's top-left.
+    const MonitorRect box = BoundingBox(monitors);
     const auto png =
-        DecodePng(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+        DecodePng(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+                  LargestPortalPicture(box, scale));
     if (!png) {
         why = platform::Translate("the portal's picture is not a readable PNG");
         return false;
     }
-    // The monitors' places in the picture, whose (0, 0) is the box's top-left.
-    const MonitorRect box = BoundingBox(monitors);
     std::vector<MonitorRect> places;
     for (const MonitorRect& m : monitors) places.push_back(ScaledRect(m, box, scale));
     if (!CropDesktop(png->View(), places, target)) {
