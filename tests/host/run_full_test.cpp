@@ -504,8 +504,9 @@ TEST_F(FullRunMusic, Mp3WavAndCdPlayDuringTheRun) {
 }
 
 // A picture that cannot be saved ends the run as a failed capture does: the working root is a
-// small file system of the host's own (a private mount namespace) holding an older picture,
-// and is full, nearly full (the new picture is written beside the old one) or read-only. The
+// small file system of the host's own (a private mount namespace) holding an older picture and
+// the run lock of earlier runs, and is full, nearly full (the new picture is written beside the
+// old one) or read-only. The
 // box and the trace name the system's reason; no music, no renderer, the pointer comes back,
 // status 1, and the older picture is left as it was, never shown.
 TEST_F(FullRunMusic, APictureThatCannotBeSavedEndsTheRunWithTheReason) {
@@ -524,7 +525,7 @@ TEST_F(FullRunMusic, APictureThatCannotBeSavedEndsTheRunWithTheReason) {
     const std::string mount = "mkdir -p '" + root_ +
                               "' && mount -t tmpfs -o size=3m,mode=0700 tmpfs '" + root_ +
                               "' && mkdir -m 0700 -p '" + tolvik + "' && cp '" + old + "' '" +
-                              tolvik + "/Zentrova.bmp' && ";
+                              tolvik + "/Zentrova.bmp' && : > '" + root_ + "/run.lock' && ";
     const std::pair<const char*, std::string> cases[] = {
         {"No space left on device",
          "{ dd if=/dev/zero of='" + root_ + "/fill' bs=64k 2>/dev/null; true; } && "},

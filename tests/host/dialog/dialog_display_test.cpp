@@ -318,10 +318,12 @@ TEST_F(Dialog, ReadOnlyProgramFolderSavesToTheUsersSettingsFolder) {
     TempFolder user;
     const std::string config = user.path() + "/config";
     std::filesystem::create_directories(user.path() + "/home");
-    for (const auto& open : {folder_.path(), root_.path(), user.path(), user.path() + "/home"})
+    for (const auto& open : {folder_.path(), user.path(), user.path() + "/home"})
         chmod(open.c_str(), 0777);
     chmod(ini_.c_str(), 0644);
     chmod(folder_.path().c_str(), 0555);
+    // A working root of the user's own, which the run lock needs.
+    env_["VELMORA_ROOT"] = user.path() + "/root";
     env_["XDG_CONFIG_HOME"] = config;
     env_["HOME"] = user.path() + "/home";
     std::vector<std::string> runAs;
