@@ -234,14 +234,17 @@ void SleepUntil(std::int64_t deadline);
 // ---- Message box (fltk/message_box.cpp; library velmora_platform_fltk) --------------------------
 
 // A modal box titled `title` showing `text` with one OK button; returns once it is dismissed
-// (Return, Escape, Space, OK or closing the window). The box shows on the monitor of `owner`
-// (a window of the program that waits for it) or, without one, of the pointer, and its lines
-// are broken to fit that monitor (message_lines.h). First the message goes whole to standard
-// error as "Velmora: <title>: <text>" (WriteToStandardError), so that a box nobody saw, or one
-// too small for it, loses nothing. velmora_platform_message_box offers the same box to a
-// program without the toolkit: loaded from the program folder when first shown; where it can't
-// be loaded, the line on standard error is all, and the call returns at once.
-void ShowMessageBox(std::string_view title, std::string_view text, NativeWindow owner = 0);
+// (Return, Escape, Space, OK or closing the window). The box shows on the monitor of the
+// pointer, and its lines are broken to fit that monitor (message_lines.h). First the message goes
+// whole to standard error as "Velmora: <title>: <text>" (WriteToStandardError), so that a box
+// nobody saw, or one too small for it, loses nothing. velmora_platform_message_box offers the same
+// box to a program without the toolkit: loaded from the program folder when first shown; where it
+// can't be loaded, the line on standard error is all, and the call returns at once.
+void ShowMessageBox(std::string_view title, std::string_view text);
+
+// The same box for `owner`, a window of the program that waits for it: where the system places
+// a box by its owner (Windows), on the owner's monitor; elsewhere as ShowMessageBox.
+void ShowMessageBoxFor(NativeWindow owner, std::string_view title, std::string_view text);
 
 // The line on standard error that ShowMessageBox writes for a box, alone: for a program that
 // must not wait on a box nobody may be there to dismiss.

@@ -71,7 +71,8 @@ ImageData FromRgba(std::vector<std::uint8_t> rgba, int width, int height) {
 }  // namespace
 
 void MsgBox(const std::string& title, const std::string& text) {
-    platform::ShowMessageBox(title, text, reinterpret_cast<platform::NativeWindow>(OwnerWindow()));
+    platform::ShowMessageBoxFor(reinterpret_cast<platform::NativeWindow>(OwnerWindow()), title,
+                                text);
 }
 
 std::optional<std::string> ChooseFile(const FileRequest& request) {

@@ -5,9 +5,14 @@
 
 namespace platform {
 
-void ShowMessageBox(std::string_view title, std::string_view text, NativeWindow) {
+void ShowMessageBox(std::string_view title, std::string_view text) {
     TellOnStandardError(title, text);
     message_box::ShowWithToolkit(title, text);
+}
+
+void ShowMessageBoxFor(NativeWindow, std::string_view title, std::string_view text) {
+    // The toolkit places its box at the pointer, whatever window waits for it.
+    ShowMessageBox(title, text);
 }
 
 }  // namespace platform

@@ -30,7 +30,7 @@ ShowFunction Loaded() {
 
 }  // namespace
 
-void ShowMessageBox(std::string_view title, std::string_view text, NativeWindow) {
+void ShowMessageBox(std::string_view title, std::string_view text) {
     TellOnStandardError(title, text);
     if (const ShowFunction show = Loaded()) {
         const std::string titleText(title);

@@ -46,7 +46,11 @@ std::string Wrapped(std::string_view text, HMONITOR monitor) {
 
 }  // namespace
 
-void ShowMessageBox(std::string_view title, std::string_view text, NativeWindow owner) {
+void ShowMessageBox(std::string_view title, std::string_view text) {
+    ShowMessageBoxFor(0, title, text);
+}
+
+void ShowMessageBoxFor(NativeWindow owner, std::string_view title, std::string_view text) {
     TellOnStandardError(title, text);
     const HWND window = reinterpret_cast<HWND>(owner);
     const std::wstring wideTitle = win32::Widen(title);
