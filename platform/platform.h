@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -369,6 +370,45 @@ enum class LockTaken {
 // folder, a FIFO or anything else that is not a regular file of the user's own, a file that
 // can't be opened and a root that is not safe (FolderIsSafe) all answer Unavailable, with why.
 LockTaken HoldLockForLife(std::string_view name, std::string* why = nullptr);
+
+// ---- The desktop's shield (x11/desktop_shield.cpp with dbus/bus_shields.cpp; win32/
+//      desktop_shield.cpp; the names in common/desktop_shield.cpp) ----------------------------
+
+// What of the desktop's own hides the screen from the user: its screen saver, its lock or its
+// blank. A run never starts under one and ends when one comes on.
+enum class DesktopShield {
+    Off,                     // none of them is on
+    GnomeScreenSaver,        // org.gnome.ScreenSaver on the session bus says it is active
+    FreedesktopScreenSaver,  // org.freedesktop.ScreenSaver on the session bus says so
+    SessionLocked,           // the login manager's LockedHint of this session, system bus
+    XScreenSaver,            // the X server's own screen saver is on (MIT-SCREEN-SAVER)
+    MonitorsOff,             // the X server has put the monitors in a power state other than On
+};
+
+// How `shield` is named in logs and traces: its bus name, property or X extension; empty for
+// Off.
+std::string_view DesktopShieldName(DesktopShield shield);
+
+// A watch on every shield the session has, for as long as it lives. Opening asks each source
+// once, all together, within a short deadline (under a second); a source that is absent or does
+// not answer in time counts as off, and nothing waits longer. From then on it listens for the
+// sources' own news (their signals, the X server's events). Windows has none: it runs
+// screensavers itself and the watch always answers Off there.
+class DesktopShieldWatch {
+  public:
+    DesktopShieldWatch();
+    ~DesktopShieldWatch();
+    DesktopShieldWatch(const DesktopShieldWatch&) = delete;
+    DesktopShieldWatch& operator=(const DesktopShieldWatch&) = delete;
+
+    // The first shield that is on, from the answers and news taken in so far and what has
+    // arrived since; never waits for any. Cheap enough to ask every 100 ms.
+    DesktopShield Active();
+
+  private:
+    struct Sources;
+    std::unique_ptr<Sources> sources_;
+};
 
 // ---- Pointer (x11/cursor.cpp) -------------------------------------------------------------------
 
