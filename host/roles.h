@@ -4,6 +4,10 @@
 #include <string_view>
 
 namespace Zentrova_S {
+// Before a run's form: when the desktop's screen saver, lock or blank is on, says which on
+// standard error and in the trace and ends the host with run::kDesktopShielded; otherwise keeps
+// watching it, so that the run ends when one comes on.
+void WatchDesktopShield();
 // Loads the hidden full-screen form; its load handler captures the desktop, starts the music
 // and the renderer and arms the watches. Returns at once; the run goes on in the event loop.
 void Load();

@@ -61,6 +61,7 @@ std::string LockUnusableMessage(std::string_view why) {
 
 int ExitStatus(const RunEnd& end) {
     if (end.endRequest != 0) return kEndRequestBase + end.endRequest;
+    if (end.yielded) return kYieldedToDesktop;
     if (!end.rendererStarted) return kRendererFailed;
     switch (end.renderer.how) {
         case platform::ProgramEnding::How::Exited:

@@ -47,6 +47,10 @@ inline constexpr int kRendererKilled = 3;    // the renderer was killed (a signa
 inline constexpr int kDisplayLost = 4;       // the connection to the display was lost (the X
                                              // server or the compositor ended)
 inline constexpr int kLockUnusable = 5;      // the run lock could not be used: nothing started
+inline constexpr int kDesktopShielded = 6;   // the desktop's screen saver, lock or blank was on:
+                                             // no run started
+inline constexpr int kYieldedToDesktop = 7;  // the desktop's screen saver, lock or blank came on
+                                             // during the run, which ended as on Escape
 inline constexpr int kEndRequestBase = 128;  // + the request's number: the host was asked to end
 // The number a close request from the window system counts as: that of SIGTERM, the system's
 // plain request to end.
@@ -54,14 +58,16 @@ inline constexpr int kCloseRequest = 15;
 
 // How a run ended, as the host saw it at its end.
 struct RunEnd {
-    int endRequest = 0;  // the system's request to end the host (platform::EndRequest), or 0
+    int endRequest = 0;    // the system's request to end the host (platform::EndRequest), or 0
+    bool yielded = false;  // the desktop's shield came on and the host ended the run for it
     bool rendererStarted = false;
     // How the renderer ended by itself; Running when it was still running and the host ended it.
     platform::ProgramEnding renderer;
 };
 
-// The exit status for `end`: a request to end the host counts first, then the renderer's own
-// ending. A renderer whose ending is unknown (reaped elsewhere) counts as ended well.
+// The exit status for `end`: a request to end the host counts first, then the desktop's shield,
+// then the renderer's own ending. A renderer whose ending is unknown (reaped elsewhere) counts as
+// ended well.
 int ExitStatus(const RunEnd& end);
 
 // The renderer program beside the host: <program folder>/Velmora.dll.

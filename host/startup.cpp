@@ -77,6 +77,8 @@ void Main() {
         forms::End();
     }
     if (role == Role::None) forms::End();
+    // Never a run under the desktop's lock: its picture would be the shield.
+    Zentrova_S::WatchDesktopShield();
     if (role == Role::Run) CursorCount = platform::ShowCursor(false);
     Zentrova_S::Load();
 }

@@ -2,7 +2,8 @@
 // desktop, starts the music and the renderer, watches the renderer's window (its process where
 // the window search can't see the renderer's surfaces) and, once that is gone (or the host is
 // asked to end), ends the renderer if it still runs, stops the music, shows the pointer again
-// and ends the host with a status that tells how the run went.
+// and ends the host with a status that tells how the run went. A run never starts under the
+// desktop's screen saver, lock or blank, and ends as on Escape when one comes on.
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -26,6 +27,9 @@ namespace Zentrova_S {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The desktop's shield, watched from before the capture to the end of the run.
+std::unique_ptr<platform::DesktopShieldWatch> shieldWatch;
 
 class FullScreenForm : public forms::Form {
   public:
@@ -158,9 +162,11 @@ class FullScreenForm : public forms::Form {
         run::RunEnd end;
         end.endRequest = platform::EndRequest();
         if (end.endRequest == 0 && closeRequested) end.endRequest = run::kCloseRequest;
+        end.yielded = yielded_;
         end.rendererStarted = renderer_.Started();
         end.renderer = platform::ProgramStatus(renderer_);
-        if (!end.renderer.Ended() && (end.endRequest != 0 || !watch_.WindowSeen())) EndNow();
+        if (!end.renderer.Ended() && (end.endRequest != 0 || yielded_ || !watch_.WindowSeen()))
+            EndNow();
         return end;
     }
 
@@ -215,6 +221,7 @@ class FullScreenForm : public forms::Form {
     }
 
     void Timer3_Timer() {
+        if (YieldToDesktop()) return;
         // Where the renderer may draw on surfaces the window search can't see, its process
         // stands for its window: the run ends when the process does.
         const bool found = followProcess_
@@ -233,18 +240,52 @@ class FullScreenForm : public forms::Form {
         Unload();
     }
 
+    // Ends the run as Escape would when the desktop's shield has come on: nothing of the run
+    // goes on under it. True when it has.
+    bool YieldToDesktop() {
+        const platform::DesktopShield shield =
+            shieldWatch ? shieldWatch->Active() : platform::DesktopShield::Off;
+        if (shield == platform::DesktopShield::Off) return false;
+        trace::Mark("desktop-shield", platform::DesktopShieldName(shield));
+        std::fputs(platform::FillIn(platform::Translate("Velmora: the run ends: the desktop's "
+                                                        "screen saver or lock came on (%s)\n"),
+                                    {std::string(platform::DesktopShieldName(shield))})
+                       .c_str(),
+                   stderr);
+        yielded_ = true;
+        Timer3.SetEnabled(false);
+        EndWatch.SetEnabled(false);
+        Unload();
+        return true;
+    }
+
     // How long a renderer whose window has gone may take to end by itself, and how long one
     // asked to end may take before it is killed.
     static constexpr std::chrono::milliseconds kSelfEndingTime{5000};
     static constexpr std::chrono::milliseconds kEndingTime{1000};
 
     run::RendererWatch watch_;
+    bool yielded_ = false;
     const bool followProcess_ = platform::WindowSearchMissesSurfaces();
     platform::Process renderer_;
     Clock::time_point rendererStart_{};
 };
 
 }  // namespace
+
+void WatchDesktopShield() {
+    shieldWatch = std::make_unique<platform::DesktopShieldWatch>();
+    const platform::DesktopShield shield = shieldWatch->Active();
+    if (shield == platform::DesktopShield::Off) return;
+    const std::string name(platform::DesktopShieldName(shield));
+    trace::Mark("desktop-shielded", name);
+    std::fputs(platform::FillIn(platform::Translate("Velmora: no run: the desktop's screen saver "
+                                                    "or lock is on (%s)\n"),
+                                {name})
+                   .c_str(),
+               stderr);
+    forms::End(run::kDesktopShielded);
+}
 
 void Load() {
     // Lives until the program ends: the run ends the host from its unload handler.

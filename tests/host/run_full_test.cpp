@@ -1,6 +1,7 @@
 // Whole screensaver runs under Xvfb: Velmora.scr /s from a program folder of its own, with the
 // real renderer or a stand-in (run_stub_renderer) beside it, music through SDL's disk output,
-// and the pointer's hides and shows recorded by a preloaded probe (run_cursor_probe).
+// and the pointer's hides and shows recorded by a preloaded probe (run_cursor_probe); the
+// desktop's screen savers and lock as stand-ins on private buses (velmora_fake_shield).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <thread>
@@ -611,4 +613,110 @@ TEST_F(FullRunMusic, AFileEndingInMidOrACdKindWithoutADiscPlaysNothing) {
     Install(Renderer::Stub, Settings(1, ""));
     RunForAWhile();
     EXPECT_FALSE(heard_);
+}
+
+// The desktop's screen saver, lock or blank, with stand-ins on private session and system buses
+// and the X server's own saver: no run starts under it (status 6: no pointer hidden, nothing
+// started, the reason on standard error and in the trace), and one that comes on during a run
+// ends the run as Escape would (status 7) within a second: renderer gone, music stopped, pointer
+// shown.
+class FullRunShielded : public FullRunMusic {
+  protected:
+    static constexpr int kShielded = 6, kYielded = 7;
+
+    void SetUp() override {
+        FullRunMusic::SetUp();
+        ASSERT_TRUE(session_.ok() && system_.ok());
+        env_["DBUS_SESSION_BUS_ADDRESS"] = session_.address();
+        env_["DBUS_SYSTEM_BUS_ADDRESS"] = system_.address();
+        env_["VELMORA_TIMING"] = trace_;
+        MakeMedia();
+        Install(Renderer::Stub, Settings(2, temp_.path() + "/tone.wav"));
+    }
+
+    void ExpectRefused(const std::string& name) {
+        for (const std::string& file : {audio_, said_, trace_}) fs::remove(file);
+        const auto before = HostCursorCalls();
+        auto host = Start("/s");
+        EXPECT_EQ(host->Wait(3000ms), kShielded);
+        EXPECT_EQ(HostCursorCalls(), before);
+        EXPECT_NE(ReadFile(said_).find(
+                      "Velmora: no run: the desktop's screen saver or lock is on (" + name + ")"),
+                  std::string::npos)
+            << ReadFile(said_);
+        const std::string marks = ReadFile(trace_);
+        EXPECT_NE(marks.find("desktop-shielded "), std::string::npos) << marks;
+        EXPECT_NE(marks.find(" " + name + "\n"), std::string::npos) << marks;
+        EXPECT_EQ(marks.find("capture-saved"), std::string::npos) << marks;
+        EXPECT_FALSE(AudioHeard());
+    }
+
+    // A run with music, which `shieldComesOn` ends.
+    void ExpectYields(const std::string& name, const std::function<void()>& shieldComesOn) {
+        for (const std::string& file : {audio_, said_, trace_}) fs::remove(file);
+        const auto before = HostCursorCalls();
+        auto host = Start("/s");
+        ASSERT_NE(WaitForRendererWindow(), 0u) << ReadFile(said_);
+        const auto renderers = ChildrenOf(host->pid());
+        ASSERT_EQ(renderers.size(), 1u);
+        ASSERT_TRUE(WaitUntil([&] { return AudioHeard(); }, 5000ms));
+        shieldComesOn();
+        const auto on = Clock::now();
+        EXPECT_EQ(host->Wait(3000ms), kYielded) << ReadFile(said_);
+        EXPECT_LT(Clock::now() - on, TimeBound(1000ms));
+        EXPECT_FALSE(Alive(renderers[0]));
+        auto expected = before;
+        expected.insert(expected.end(), {"hide", "show"});
+        EXPECT_EQ(HostCursorCalls(), expected);
+        const auto size = fs::file_size(audio_);
+        std::this_thread::sleep_for(300ms);
+        EXPECT_EQ(fs::file_size(audio_), size) << "sound after the end";
+        EXPECT_NE(ReadFile(said_).find("the desktop's screen saver or lock came on (" + name + ")"),
+                  std::string::npos)
+            << ReadFile(said_);
+        EXPECT_NE(ReadFile(trace_).find("desktop-shield "), std::string::npos) << ReadFile(trace_);
+    }
+
+    std::map<std::string, std::string> BusEnvironment() const {
+        return {{"DBUS_SESSION_BUS_ADDRESS", session_.address()},
+                {"DBUS_SYSTEM_BUS_ADDRESS", system_.address()}};
+    }
+
+    PrivateBus session_{temp_.path(), "session-bus"};
+    PrivateBus system_{temp_.path(), "system-bus"};
+    std::string trace_ = temp_.path() + "/trace";
+};
+
+TEST_F(FullRunShielded, ScreenSaversAndTheSessionLockOnTheBusesKeepRunsAwayAndEndThem) {
+    const std::pair<const char*, const char*> kinds[] = {
+        {"gnome", "org.gnome.ScreenSaver"},
+        {"freedesktop", "org.freedesktop.ScreenSaver"},
+        {"logind", "LockedHint"}};
+    for (const auto& [kind, name] : kinds) {
+        SCOPED_TRACE(kind);
+        FakeShield shield(kind, temp_.path(), BusEnvironment(), true);
+        ASSERT_TRUE(shield.ok());
+        ExpectRefused(name);
+        ASSERT_TRUE(shield.Turn(false));
+        ExpectYields(name, [&] { ASSERT_TRUE(shield.Turn(true)); });
+    }
+}
+
+TEST_F(FullRunShielded, TheXServersOwnSaverKeepsRunsAwayAndEndsThem) {
+    const std::string xset = "DISPLAY=" + display_.name() + " xset s ";
+    Shell(xset + "activate");
+    ExpectRefused("MIT-SCREEN-SAVER");
+    Shell(xset + "reset");
+    ExpectYields("MIT-SCREEN-SAVER", [&] { Shell(xset + "activate"); });
+}
+
+// A screen saver that never answers costs the start a moment, never the run.
+TEST_F(FullRunShielded, AScreenSaverThatDoesNotAnswerDoesNotKeepTheRunAway) {
+    FakeShield silent("silent", temp_.path(), BusEnvironment());
+    ASSERT_TRUE(silent.ok());
+    auto host = Start("/s");
+    const std::uintptr_t window = WaitForRendererWindow(5000ms);
+    ASSERT_NE(window, 0u) << ReadFile(said_);
+    PressEscape(window);
+    EXPECT_EQ(host->Wait(3000ms), 0);
 }

@@ -1,5 +1,5 @@
-// The display-free decisions of a full-screen run: music file kinds, what starts and stops and
-// the renderer watch's timing rule.
+// The display-free decisions of a full-screen run: music file kinds, what starts and stops,
+// the renderer watch's timing rule and the exit status.
 #include <gtest/gtest.h>
 
 #include "host/run_rules.h"
@@ -96,4 +96,18 @@ TEST(RendererWatch, AWindowLeftByAnEndedProcessStillCounts) {
     run::RendererWatch watch;
     EXPECT_EQ(watch.Tick(true, true, 300ms), Verdict::Watch);
     EXPECT_EQ(watch.Tick(false, true, 400ms), Verdict::End);
+}
+
+// A run that yielded to the desktop's shield reports that, though the host killed the renderer;
+// a request to end the host, which came first, still counts first.
+TEST(ExitStatus, TheDesktopsShieldCountsAfterARequestToEndAndBeforeTheRenderer) {
+    run::RunEnd end;
+    end.rendererStarted = true;
+    end.renderer.how = platform::ProgramEnding::How::Killed;
+    end.renderer.code = 15;
+    EXPECT_EQ(run::ExitStatus(end), run::kRendererKilled);
+    end.yielded = true;
+    EXPECT_EQ(run::ExitStatus(end), run::kYieldedToDesktop);
+    end.endRequest = 15;
+    EXPECT_EQ(run::ExitStatus(end), run::kEndRequestBase + 15);
 }

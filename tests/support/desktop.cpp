@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -129,6 +130,36 @@ void Child::Kill() {
     if (pid_ <= 0 || status_) return;
     kill(pid_, SIGKILL);
     Wait(2000ms);
+}
+
+PrivateBus::PrivateBus(const std::string& folder, const std::string& name) {
+    const std::string socket = folder + "/" + name;
+    daemon_ = std::make_unique<Child>(std::vector<std::string>{
+        "/usr/bin/dbus-daemon", "--config-file=/usr/share/dbus-1/session.conf", "--nofork",
+        "--nopidfile", "--address=unix:path=" + socket});
+    address_ = "unix:path=" + socket;
+    ok_ = WaitUntil([&] { return std::filesystem::exists(socket); }, 5000ms);
+}
+
+FakeShield::FakeShield(const std::string& kind, const std::string& folder,
+                       const std::map<std::string, std::string>& env, bool active)
+    : report_(folder + "/shield-" + kind) {
+    std::vector<std::string> argv{VELMORA_BIN_DIR "/velmora_fake_shield", kind, report_};
+    if (active) argv.push_back("--active");
+    child_ = std::make_unique<Child>(argv, env);
+    ok_ = WaitUntil([&] { return ReadFile(report_).find("ready") != std::string::npos; }, 5000ms);
+}
+
+bool FakeShield::Turn(bool on) {
+    const std::size_t lines = ++changes_ + 1;  // "ready" and one per change
+    kill(child_->pid(), on ? SIGUSR1 : SIGUSR2);
+    return WaitUntil(
+        [&] {
+            const std::string report = ReadFile(report_);
+            return static_cast<std::size_t>(std::count(report.begin(), report.end(), '\n')) >=
+                   lines;
+        },
+        5000ms);
 }
 
 std::string Shell(const std::string& command, int* exitCode) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -82,6 +83,38 @@ class PaintedDesktop {
 
   private:
     _XDisplay* display_;
+};
+
+// A message bus of its own (dbus-daemon with the session bus's rules) on a socket in `folder`,
+// for a test to pose as the session bus or the system bus; stopped when the object goes.
+class PrivateBus {
+  public:
+    PrivateBus(const std::string& folder, const std::string& name);
+    bool ok() const { return ok_; }
+    const std::string& address() const { return address_; }  // "unix:path=..."
+
+  private:
+    std::string address_;
+    std::unique_ptr<Child> daemon_;
+    bool ok_ = false;
+};
+
+// A stand-in for the desktop's screen saver or lock (tests/support/fake_shield.cpp) of `kind`
+// ("gnome", "freedesktop", "logind", "silent") in `env` (where its bus addresses are), reporting
+// to a file in `folder`. Ready when constructed, unless ok() says otherwise.
+class FakeShield {
+  public:
+    FakeShield(const std::string& kind, const std::string& folder,
+               const std::map<std::string, std::string>& env, bool active = false);
+    bool ok() const { return ok_; }
+    // Turns it on or off, the other way from how it is, and waits until it has announced that.
+    bool Turn(bool on);
+
+  private:
+    std::string report_;
+    std::unique_ptr<Child> child_;
+    int changes_ = 0;
+    bool ok_ = false;
 };
 
 // Runs a shell command to its end and returns what it printed on standard output.
