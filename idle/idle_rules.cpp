@@ -107,7 +107,15 @@ Step Decider::Next(std::int64_t idleMs, bool ourRunGoing,
     const Surroundings around = look();
     if (around.velmoraRunning || around.fullScreenInFront) return {false, kBlockedPollMs};
     armed_ = false;
+    if (around.shield != platform::DesktopShield::Off) return {false, kInputPollMs, around.shield};
     return {true, kRunPollMs};
+}
+
+std::string ShieldedLogLine(platform::DesktopShield shield) {
+    return platform::FillIn(platform::Translate("velmora-idle: no run: the desktop's screen saver "
+                                                "or lock is on (%s); counting again from the next "
+                                                "input"),
+                            {std::string(platform::DesktopShieldName(shield))});
 }
 
 std::string RunLogLine(int number, std::int64_t idleMs, long pid) {

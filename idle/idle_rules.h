@@ -1,6 +1,6 @@
 // The idle companion's decisions, free of any system call: reading its command line, and when to
 // start a screensaver run from what the display reports (idle time, a run going, a full-screen
-// window in front).
+// window in front, the desktop's own screen saver or lock).
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/platform.h"
 
 namespace idle {
 
@@ -31,18 +33,24 @@ std::string HelpText();
 struct Surroundings {
     bool velmoraRunning = false;     // a run of Velmora exists (ours or one started by hand)
     bool fullScreenInFront = false;  // another program's full-screen window has the focus
+    // The desktop's screen saver, lock or blank that is on, when one is.
+    platform::DesktopShield shield = platform::DesktopShield::Off;
 };
 
 // What to do now, and how long to wait before asking again.
 struct Step {
     bool startRun = false;
     std::int64_t waitMs = 0;
+    // The desktop's shield that kept a due run from starting (to be logged), else Off.
+    platform::DesktopShield shieldedBy = platform::DesktopShield::Off;
 };
 
 // Decides from one observation to the next. A run starts when the display has been free of input
 // for the chosen time, no run is going and no other full-screen window has the focus. After a run
 // has started, no other starts until input has been seen again (the idle time went down), so a run
-// that ends by itself does not start the next one at once.
+// that ends by itself does not start the next one at once. A run due while the desktop's screen
+// saver, lock or blank is on is not started and counts as started: the count begins again at
+// the first input after it (the user back at an unlocked desktop).
 class Decider {
   public:
     // Waits while counting are capped, so that a changed display is noticed within a minute.
@@ -64,6 +72,10 @@ class Decider {
     std::int64_t lastIdleMs_ = 0;
     bool armed_ = true;  // false from a run's start until input is seen
 };
+
+// The line logged for a run not started under `shield`: "velmora-idle: no run: the desktop's
+// screen saver or lock is on (org.gnome.ScreenSaver); counting again from the next input".
+std::string ShieldedLogLine(platform::DesktopShield shield);
 
 // The line logged for a run: "velmora-idle: run N started after S s without input (pid P)".
 std::string RunLogLine(int number, std::int64_t idleMs, long pid);

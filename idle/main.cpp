@@ -1,6 +1,7 @@
 // velmora-idle: starts Velmora.scr /s from its own folder once the session has been free of input
-// for the chosen time. The platform's waiter watches the session's connection, the next check,
-// a run that ended and the signals that end the companion in one wait.
+// for the chosen time, unless the desktop's screen saver or lock is on. The platform's waiter
+// watches the session's connection, the next check, a run that ended and the signals that end the
+// companion in one wait.
 #include <clocale>
 #include <cstdio>
 #include <string>
@@ -11,6 +12,7 @@
 #include "idle_source.h"
 #include "platform/idle.h"
 #include "platform/platform.h"
+#include "platform/trace.h"
 #include "shared/names.h"
 
 namespace {
@@ -46,6 +48,10 @@ idle::Surroundings Look(pidle::Monitor& monitor) {
     around.velmoraRunning =
         platform::WindowWithAnyTitleExists({names::kRunTitle, names::kRendererTitle});
     around.fullScreenInFront = !around.velmoraRunning && monitor.FullScreenInFront(kOwnTitles);
+    // Asked last, and only when nothing else keeps the run away: it waits for the desktop's
+    // answers.
+    if (!around.velmoraRunning && !around.fullScreenInFront)
+        around.shield = platform::DesktopShieldWatch().Active();
     return around;
 }
 
@@ -63,6 +69,10 @@ int Watch(pidle::Monitor& monitor, pidle::Waiter& waiter, const std::string& pro
         const idle::Step step =
             decider.Next(monitor.IdleMs(), going, [&monitor] { return Look(monitor); });
         wasGoing = going;
+        if (step.shieldedBy != platform::DesktopShield::Off) {
+            trace::Mark("run-refused", platform::DesktopShieldName(step.shieldedBy));
+            Log(idle::ShieldedLogLine(step.shieldedBy));
+        }
         if (step.startRun) {
             std::string error;
             if (run.Start(program, "/s", &error)) {

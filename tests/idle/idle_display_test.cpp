@@ -176,6 +176,60 @@ TEST_F(IdleCompanion, AnXServerWithoutTheExtensionEndsItForGoodNamingWhatItLooke
         << ReadFile(log_);
 }
 
+// The desktop's screen saver on a private session bus (and the login manager's lock on a private
+// system bus): no run while it is on, and after it goes, none before the user's next input.
+class ShieldedIdleCompanion : public IdleCompanion {
+  protected:
+    void SetUp() override {
+        IdleCompanion::SetUp();
+        ASSERT_TRUE(session_.ok() && system_.ok());
+    }
+
+    std::map<std::string, std::string> Environment() const override {
+        auto env = IdleCompanion::Environment();
+        env["DBUS_SESSION_BUS_ADDRESS"] = session_.address();
+        env["DBUS_SYSTEM_BUS_ADDRESS"] = system_.address();
+        env["VELMORA_TIMING"] = trace_;
+        return env;
+    }
+
+    PrivateBus session_{temp_.path(), "session-bus"};
+    PrivateBus system_{temp_.path(), "system-bus"};
+    std::string trace_ = temp_.path() + "/trace";
+};
+
+TEST_F(ShieldedIdleCompanion, NoRunUnderTheLockAndOneAfterTheUnlockAndNewInput) {
+    const std::pair<const char*, const char*> kinds[] = {{"gnome", "org.gnome.ScreenSaver"},
+                                                         {"logind", "LockedHint"}};
+    for (const auto& [kind, name] : kinds) {
+        SCOPED_TRACE(kind);
+        fs::remove(log_);
+        fs::remove(trace_);
+        FakeShield shield(kind, temp_.path(), Environment(), true);
+        ASSERT_TRUE(shield.ok());
+        Input();
+        StartCompanion("--seconds 1");
+        const std::string refused = std::string(
+                                        "velmora-idle: no run: the desktop's screen "
+                                        "saver or lock is on (") +
+                                    name + "); counting again from the next input\n";
+        ASSERT_TRUE(WaitUntil([&] { return ReadFile(log_) == refused; }, 6000ms)) << ReadFile(log_);
+        const std::string marks = ReadFile(trace_);
+        EXPECT_NE(marks.find("run-refused "), std::string::npos) << marks;
+        EXPECT_NE(marks.find(std::string(" ") + name + "\n"), std::string::npos) << marks;
+
+        ASSERT_TRUE(shield.Turn(false));
+        std::this_thread::sleep_for(2500ms);  // over twice the idle time, without input
+        EXPECT_EQ(ReadFile(log_), refused) << "said once, and no run yet";
+        const auto input = Clock::now();
+        Input();
+        ASSERT_TRUE(WaitForRuns(1, 6000ms)) << ReadFile(log_);
+        EXPECT_GE(MsSince(input), 1000);
+        EndRunWithEscape();
+        companion_.reset();
+    }
+}
+
 // A Wayland session whose compositor is GNOME's: the idle time comes from the IdleMonitor on the
 // session bus, here a stand-in on a private bus that counts input as SIGUSR1. The runs' windows
 // go to Xvfb, as they go to XWayland on a desktop.
@@ -183,18 +237,13 @@ class GnomeIdleCompanion : public IdleCompanion {
   protected:
     void SetUp() override {
         IdleCompanion::SetUp();
-        const std::string socket = temp_.path() + "/bus";
-        bus_ = std::make_unique<Child>(std::vector<std::string>{
-            "/usr/bin/dbus-daemon", "--config-file=/usr/share/dbus-1/session.conf", "--nofork",
-            "--nopidfile", "--address=unix:path=" + socket});
-        ASSERT_TRUE(WaitUntil([&] { return fs::exists(socket); }, 5000ms));
-        address_ = "unix:path=" + socket;
+        ASSERT_TRUE(bus_.ok());
     }
 
     std::map<std::string, std::string> Environment() const override {
         auto env = IdleCompanion::Environment();
         env["WAYLAND_DISPLAY"] = temp_.path() + "/no-compositor";  // none of its protocols
-        env["DBUS_SESSION_BUS_ADDRESS"] = address_;
+        env["DBUS_SESSION_BUS_ADDRESS"] = bus_.address();
         return env;
     }
 
@@ -207,9 +256,8 @@ class GnomeIdleCompanion : public IdleCompanion {
     // Once the companion has asked the monitor to tell it about the idle time.
     bool Watching() { return ReadFile(report_).find("idle watch") != std::string::npos; }
 
-    std::unique_ptr<Child> bus_;
+    PrivateBus bus_{temp_.path(), "bus"};
     std::unique_ptr<Child> monitor_;
-    std::string address_;
     std::string report_ = temp_.path() + "/monitor-report";
 };
 

@@ -115,6 +115,28 @@ TEST(IdleDecider, AFullScreenWindowHoldsTheRunBackUntilItGoes) {
     EXPECT_TRUE(f.At(31000).startRun);
 }
 
+// A run due under the desktop's lock is not started, is said once, and the next one waits for
+// the user's input after the unlock, as after a run.
+TEST(IdleDecider, TheDesktopsLockTakesTheRunsTurnAndTheCountStartsAgainAtTheNextInput) {
+    Feed f;
+    f.around.shield = platform::DesktopShield::SessionLocked;
+    const auto refused = f.At(2000);
+    EXPECT_FALSE(refused.startRun);
+    EXPECT_EQ(refused.shieldedBy, platform::DesktopShield::SessionLocked);
+    f.around.shield = platform::DesktopShield::Off;  // unlocked, nobody has touched anything
+    for (std::int64_t t = 2500; t < 60000; t += 500) {
+        const auto later = f.At(t);
+        EXPECT_FALSE(later.startRun) << t;
+        EXPECT_EQ(later.shieldedBy, platform::DesktopShield::Off) << t;
+    }
+    EXPECT_EQ(f.looks, 1);
+    EXPECT_FALSE(f.At(100).startRun);  // the user's first key after the unlock
+    EXPECT_TRUE(f.At(2000).startRun);
+    EXPECT_EQ(idle::ShieldedLogLine(platform::DesktopShield::GnomeScreenSaver),
+              "velmora-idle: no run: the desktop's screen saver or lock is on "
+              "(org.gnome.ScreenSaver); counting again from the next input");
+}
+
 TEST(IdleDecider, TheLogLineNamesTheRunItsIdleTimeAndItsProcess) {
     EXPECT_EQ(idle::RunLogLine(3, 600400, 4242),
               "velmora-idle: run 3 started after 600 s without input (pid 4242)");
