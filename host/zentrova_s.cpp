@@ -6,7 +6,6 @@
 // desktop's screen saver, lock or blank, and ends as on Escape when one comes on.
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -247,11 +246,10 @@ class FullScreenForm : public forms::Form {
             shieldWatch ? shieldWatch->Active() : platform::DesktopShield::Off;
         if (shield == platform::DesktopShield::Off) return false;
         trace::Mark("desktop-shield", platform::DesktopShieldName(shield));
-        std::fputs(platform::FillIn(platform::Translate("Velmora: the run ends: the desktop's "
-                                                        "screen saver or lock came on (%s)\n"),
-                                    {std::string(platform::DesktopShieldName(shield))})
-                       .c_str(),
-                   stderr);
+        platform::WriteToStandardError(
+            platform::FillIn(platform::Translate("Velmora: the run ends: the desktop's screen "
+                                                 "saver or lock came on (%s)\n"),
+                             {std::string(platform::DesktopShieldName(shield))}));
         yielded_ = true;
         Timer3.SetEnabled(false);
         EndWatch.SetEnabled(false);
@@ -279,11 +277,9 @@ void WatchDesktopShield() {
     if (shield == platform::DesktopShield::Off) return;
     const std::string name(platform::DesktopShieldName(shield));
     trace::Mark("desktop-shielded", name);
-    std::fputs(platform::FillIn(platform::Translate("Velmora: no run: the desktop's screen saver "
-                                                    "or lock is on (%s)\n"),
-                                {name})
-                   .c_str(),
-               stderr);
+    platform::WriteToStandardError(platform::FillIn(
+        platform::Translate("Velmora: no run: the desktop's screen saver or lock is on (%s)\n"),
+        {name}));
     forms::End(run::kDesktopShielded);
 }
 
