@@ -28,6 +28,7 @@ packages=(
   sway swaybg xwayland dbus-bin pipewire pipewire-bin util-linux
   xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk wtype grim foot
   wayland-protocols plasma-wayland-protocols
+  libglib2.0-dev libglib2.0-bin gsettings-desktop-schemas gnome-settings-daemon-common
 )
 
 # What the package test checks the package with.

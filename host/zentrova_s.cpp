@@ -133,11 +133,16 @@ class FullScreenForm : public forms::Form {
     }
 
     // A run whose desktop could not be captured never shows a black picture in its place: the
-    // pointer comes back, the user is told why, and the host ends (status 1) before any music
-    // or renderer has started.
+    // pointer comes back, the user is told why (on standard error alone in an unattended run,
+    // where no box may wait for nobody), and the host ends (status 1) before any music or
+    // renderer has started.
     [[noreturn]] void EndWithoutPicture(const std::string& why) {
         ShowPointerAgain();
-        forms::MsgBox(platform::Translate("Error"), run::CaptureFailedMessage(why));
+        const std::string title = platform::Translate("Error");
+        if (platform::RunIsUnattended())
+            platform::TellOnStandardError(title, run::CaptureFailedMessage(why));
+        else
+            forms::MsgBox(title, run::CaptureFailedMessage(why));
         trace::Mark("run-end");
         forms::End(run::kNoPicture);
     }

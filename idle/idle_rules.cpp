@@ -40,8 +40,8 @@ bool ParseOptions(const std::vector<std::string_view>& arguments, Options& optio
     };
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         auto [name, value] = SplitWord(arguments[i]);
-        if (name == "--help" || name == "-h") {
-            options.help = true;
+        if (name == "--help" || name == "-h" || (name == "--check" && !value)) {
+            (name == "--check" ? options.check : options.help) = true;
             continue;
         }
         if (name != "--minutes" && name != "--seconds")
@@ -59,19 +59,31 @@ bool ParseOptions(const std::vector<std::string_view>& arguments, Options& optio
                 platform::Translate("%s takes a whole number from 1 to %s, not \"%s\""),
                 {name, std::to_string(minutes ? kMaxMinutes : kMaxSeconds), *value}));
         options.idleMs = *count * (minutes ? 60 * 1000 : 1000);
+        options.timeGiven = true;
     }
     return true;
 }
 
 std::string HelpText() {
-    return platform::Translate(R"(Usage: velmora-idle [--minutes N | --seconds N]
+    return platform::Translate(R"(Usage: velmora-idle [--minutes N | --seconds N] [--check]
 
 Starts the Velmora screensaver (Velmora.scr /s, from velmora-idle's own program
 folder) once the session has had no keyboard or pointer input for a while.
 
-  --minutes N   minutes without input before a run, 1 to 1440 (default 10)
+  --minutes N   minutes without input before a run, 1 to 1440
   --seconds N   seconds without input before a run, 1 to 86400 (for trying it out)
+  --check       show that time beside the desktop's own blank, lock and sleep
+                timers, and end: status 0 when Velmora comes first, 1 when not
   -h, --help    show this text and end
+
+Without --minutes or --seconds a run starts one minute before the earliest of
+the desktop's timers it can read (GNOME's settings, KDE's screen locker and
+power management, the X server's saver and DPMS; sway's live in swayidle's
+command line), never sooner than after one minute, else after 10 minutes; it
+follows changes of them. A time at or after one of them is said once at start.
+Nobody may be at the screen when a run starts: a run never asks GNOME's
+screenshot question (start "velmora /s" by hand once and choose "Allow"), and
+shows no message box; what goes wrong is logged and shown as one notification.
 
 The idle time is the desktop's own: on Wayland the compositor's
 (ext_idle_notifier_v1, else org_kde_kwin_idle, else GNOME's

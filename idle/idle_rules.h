@@ -17,12 +17,14 @@ namespace idle {
 // What the command line asks for.
 struct Options {
     std::int64_t idleMs = 10 * 60 * 1000;  // input-free time before a run
+    bool timeGiven = false;  // --minutes or --seconds was given; else the desktop's timers choose
+    bool check = false;      // --check: compare the time with the desktop's timers, and end
     bool help = false;
 };
 
 // Reads the options into `options`; false, with why in one line, when the words are not ones it
 // takes. Accepts --minutes N (1 to 1440) and --seconds N (1 to 86400), also as --minutes=N; the
-// last one given wins; --help / -h.
+// last one given wins; --check; --help / -h.
 bool ParseOptions(const std::vector<std::string_view>& arguments, Options& options,
                   std::string* why = nullptr);
 
@@ -62,6 +64,8 @@ class Decider {
     static constexpr std::int64_t kBlockedPollMs = 1000;
 
     explicit Decider(std::int64_t idleMs) : idleMs_(idleMs) {}
+    // A new idle time (the desktop's timers changed), counted from the same last input.
+    void SetIdleMs(std::int64_t idleMs) { idleMs_ = idleMs; }
 
     // `idleMs`: the display's input-free time now; `ourRunGoing`: a run we started has not ended;
     // `look`: asked only when a run would otherwise start.

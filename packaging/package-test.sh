@@ -68,7 +68,7 @@ for f in /usr/lib/velmora/Velmora.scr /usr/lib/velmora/Velmora.dll /usr/lib/velm
 done
 grep -qx "Exec=/usr/bin/velmora /c" /usr/share/applications/velmora-settings.desktop \
   || fail "the settings entry does not run velmora /c"
-grep -qx "ExecStart=/usr/bin/velmora-idle --minutes 10" /usr/share/systemd/user/velmora-idle.service \
+grep -qx "ExecStart=/usr/bin/velmora-idle" /usr/share/systemd/user/velmora-idle.service \
   || fail "the unit does not start /usr/bin/velmora-idle"
 velmora-idle --help | grep -q "systemctl --user enable" || fail "velmora-idle --help"
 [ ! -e /etc/xdg/autostart/velmora-idle.desktop ] || fail "the companion must not start by itself"

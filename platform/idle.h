@@ -28,6 +28,8 @@ enum class Source {
 struct Session {
     bool wayland = false;
     bool x11 = false;
+    std::string desktops;  // XDG_CURRENT_DESKTOP as set: the desktop's names ("ubuntu:GNOME")
+    bool sway = false;     // SWAYSOCK is set: sway's session
 };
 Session CurrentSession();
 
@@ -89,9 +91,18 @@ class Run {
     Run& operator=(const Run&) = delete;
 
     // Starts `program` with the single argument `argument`, with default signal handling and an
-    // empty signal mask whatever ours are. False, with why, when it could not be started.
+    // empty signal mask whatever ours are, as an unattended run (platform::kUnattendedVariable
+    // "1" added to our environment), its standard error going to a pipe that TakeOutput reads.
+    // False, with why, when it could not be started.
     bool Start(const std::string& program, const std::string& argument, std::string* why = nullptr);
     std::int32_t pid() const { return pid_; }
+    // The pipe the run's standard error comes through: readable when it has written something
+    // (-1 once it has been read to its end).
+    int OutputDescriptor() const { return output_; }
+    // The lines the run has written to standard error since the last call, without their line
+    // ends; the last unfinished one too once the pipe has ended. Never blocks. A line longer than
+    // 4096 bytes comes in pieces of that size.
+    std::vector<std::string> TakeOutput();
     // True while the started program has not ended; reaps it once it has.
     bool Going();
     // The exit code of the run that ended last (128 + signal for a signalled end).
@@ -101,8 +112,12 @@ class Run {
     void End(int graceMs);
 
   private:
+    void CloseOutput();
+
     std::int32_t pid_ = 0;
     std::optional<int> lastExit_;
+    int output_ = -1;
+    std::string partial_;  // the unfinished line read so far
 };
 
 // ---- Waiting (posix/idle_wait.cpp) -----------------------------------------------------------
@@ -123,11 +138,76 @@ class Waiter {
         bool endRequested = false;    // one of the ending signals arrived
         bool connectionLost = false;  // the monitor's connection is gone
     };
-    // Waits up to `ms` (at least 0) for any of them.
-    Woken Wait(Monitor& monitor, std::int64_t ms);
+    // Waits up to `ms` (at least 0) for any of them, or for one of `more` (descriptors that the
+    // caller reads after each wait: a run's output, the settings' news) to become readable.
+    Woken Wait(Monitor& monitor, std::int64_t ms, std::span<const int> more = {});
 
   private:
     int signals_ = -1;
 };
+
+// ---- The desktop's own timers (glib/gnome_settings.cpp, x11/desktop_timers.cpp,
+// posix/idle_session.cpp) ----------------------------------------------------------------------
+
+// GNOME's settings of its blank, lock and sleep, as GSettings gives them (seconds; 0 is never).
+// A setting whose schema is not installed has no value, and its schema is in `missing`.
+struct GnomeTimerSettings {
+    std::optional<std::int64_t> idleDelay;  // org.gnome.desktop.session idle-delay: the blank
+    std::optional<bool> lockEnabled;        // org.gnome.desktop.screensaver lock-enabled
+    std::optional<std::int64_t> lockDelay;  // ... lock-delay: the lock's time after the blank
+    // org.gnome.settings-daemon.plugins.power sleep-inactive-{ac,battery}-{timeout,type}
+    std::optional<std::int64_t> sleepAcTimeout, sleepBatteryTimeout;
+    std::string sleepAcType, sleepBatteryType;  // "suspend", "nothing", ...
+    std::vector<std::string> missing;
+};
+
+// GNOME's timer settings, followed for as long as this lives: a thread of its own runs GLib's
+// loop, where GSettings tells of changes.
+class GnomeSettings {
+  public:
+    GnomeSettings();
+    ~GnomeSettings();
+    GnomeSettings(const GnomeSettings&) = delete;
+    GnomeSettings& operator=(const GnomeSettings&) = delete;
+
+    // The settings now.
+    GnomeTimerSettings Current() const;
+    // Readable when a setting has changed since the last TakeNews.
+    int Descriptor() const;
+    // True when a setting has changed since the last call. Never blocks.
+    bool TakeNews();
+
+  private:
+    struct Follower;
+    std::unique_ptr<Follower> follower_;
+};
+
+// The X server's own screen saver and the monitor's power saving (DPMS), in seconds (0: off).
+struct XTimerSettings {
+    std::int64_t saverTimeout = 0;  // XGetScreenSaver's timeout
+    bool dpmsEnabled = false;       // DPMS offered and on; then:
+    std::int64_t standby = 0, suspend = 0, off = 0;
+};
+// Reads them from $DISPLAY; nothing, with why, when it can't be reached.
+std::optional<XTimerSettings> ReadXTimers(std::string* why = nullptr);
+
+// The text of the user's configuration file `name` ($XDG_CONFIG_HOME, else ~/.config): nothing
+// when it is not there or not a readable regular file of at most 1 MiB.
+std::optional<std::string> ReadUserConfigFile(const std::string& name);
+
+// ---- Asking nobody (dbus/permission_store.cpp, dbus/notifications.cpp) ------------------------
+
+// The desktop's stored answer to "may programs outside a sandbox take screenshots?", which GNOME
+// asks on the first capture through its portal and keeps in the portal's permission store.
+enum class ScreenshotAnswer {
+    Yes,
+    No,
+    NotAsked  // nothing stored (or no store, no session bus): the capture would ask a person
+};
+ScreenshotAnswer LookUpScreenshotAnswer();
+
+// Shows a desktop notification (org.freedesktop.Notifications on the session bus) from
+// "Velmora" with `summary` and `body`. False, with why, when no notification service answers.
+bool Notify(std::string_view summary, std::string_view body, std::string* why = nullptr);
 
 }  // namespace platform::idle

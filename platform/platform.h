@@ -232,6 +232,16 @@ std::int32_t CurrentProcessId();
 // timer granularity may add a little, about a millisecond at most where the system allows it.
 void SleepUntil(std::int64_t deadline);
 
+// ---- Unattended runs (common/unattended.cpp) ----------------------------------------------------
+
+// The environment variable that marks a run started with nobody at the screen (velmora-idle sets
+// it to "1" for the runs it starts).
+inline constexpr const char* kUnattendedVariable = "VELMORA_UNATTENDED";
+
+// True when kUnattendedVariable is "1": nobody may be there to answer a modal box, so a failure
+// that would show one is told on standard error alone (TellOnStandardError).
+bool RunIsUnattended();
+
 // ---- Message box (fltk/message_box.cpp; library velmora_platform_fltk) --------------------------
 
 // A modal box titled `title` showing `text` with one OK button; returns once it is dismissed

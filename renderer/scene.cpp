@@ -160,7 +160,10 @@ void drawMesh(GLuint name) {
 [[noreturn]] void fail(const std::string& message) {
     // The box is a window of the toolkit's: surfaces over every output would hide it.
     platform::CloseOutputSurfaces();
-    platform::ShowMessageBox(platform::Translate("Error"), message);
+    if (platform::RunIsUnattended())
+        platform::TellOnStandardError(platform::Translate("Error"), message);
+    else
+        platform::ShowMessageBox(platform::Translate("Error"), message);
     std::exit(1);
 }
 

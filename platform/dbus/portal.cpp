@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/dbus/bus_error.h"
+#include "platform/dbus/permission_store.h"
 #include "platform/dbus/portal_request.h"
 #include "platform/monitor_layout.h"
 #include "platform/platform.h"
@@ -26,10 +27,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr const char* kPortal = "org.freedesktop.portal.Desktop";
 constexpr const char* kPortalObject = "/org/freedesktop/portal/desktop";
-constexpr const char* kStore = "org.freedesktop.impl.portal.PermissionStore";
-constexpr const char* kStoreObject = "/org/freedesktop/impl/portal/PermissionStore";
-
-// How long the permission store's lookup and the request's Close may take (microseconds).
+// How long the request's Close may take (microseconds).
 constexpr std::uint64_t kSideCallTimeout = 3'000'000;
 
 // What the Response signal brought, once it came.
@@ -78,46 +76,6 @@ std::string NewToken() {
 
 // (Translated where it is given.)
 constexpr const char* kListenRefused = "the session bus refused to pass on the portal's answer";
-
-// Reads the permissions of the entry "" (programs outside a sandbox) from the store's Lookup
-// reply (a{sas} permissions, v data). Nothing when the entry is not there or unreadable.
-std::optional<std::vector<std::string>> UnsandboxedEntry(sd_bus_message* reply) {
-    if (sd_bus_message_enter_container(reply, SD_BUS_TYPE_ARRAY, "{sas}") <= 0) return std::nullopt;
-    while (sd_bus_message_enter_container(reply, SD_BUS_TYPE_DICT_ENTRY, "sas") > 0) {
-        const char* app = nullptr;
-        if (sd_bus_message_read(reply, "s", &app) < 0) break;
-        if (app && *app == '\0') {
-            char** strv = nullptr;
-            if (sd_bus_message_read_strv(reply, &strv) < 0) return std::nullopt;
-            std::vector<std::string> permissions;
-            for (char** p = strv; p && *p; ++p) {
-                permissions.emplace_back(*p);
-                std::free(*p);
-            }
-            std::free(strv);
-            return permissions;
-        }
-        if (sd_bus_message_skip(reply, "as") < 0 || sd_bus_message_exit_container(reply) < 0) break;
-    }
-    return std::nullopt;
-}
-
-// The desktop's stored answer for screenshots by programs outside a sandbox. A store that is
-// missing, fails or knows no such table or entry counts as not asked.
-StoredScreenshotAnswer LookUpStoredAnswer(sd_bus* bus) {
-    sd_bus_message* call = nullptr;
-    sd_bus_message* reply = nullptr;
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    std::optional<std::vector<std::string>> entry;
-    int r = sd_bus_message_new_method_call(bus, &call, kStore, kStoreObject, kStore, "Lookup");
-    if (r >= 0) r = sd_bus_message_append(call, "ss", "screenshot", "screenshot");
-    if (r >= 0) r = sd_bus_call(bus, call, kSideCallTimeout, &error, &reply);
-    if (r >= 0) entry = UnsandboxedEntry(reply);
-    sd_bus_error_free(&error);
-    sd_bus_message_unref(reply);
-    sd_bus_message_unref(call);
-    return ReadStoredScreenshotAnswer(entry);
-}
 
 // PortalAnswerWait for `stored`, each second shortened to kPortalSecondVariable's milliseconds
 // where the tests set it (1 to 1000).
@@ -219,7 +177,7 @@ bool AwaitPicture(sd_bus* bus, const std::string& handle, const Answer& answer,
     if (read.kind != PortalAnswer::Kind::Picture) {
         // A person may just have said no to the desktop's question: then that is the reason.
         const bool refusedNow =
-            answer.response != 0 && LookUpStoredAnswer(bus) == StoredScreenshotAnswer::No;
+            answer.response != 0 && dbus::LookUpStoredAnswer(bus) == StoredScreenshotAnswer::No;
         why = refusedNow ? ScreenshotNotAllowedWords() : read.why;
         return false;
     }
@@ -230,7 +188,7 @@ bool AwaitPicture(sd_bus* bus, const std::string& handle, const Answer& answer,
 // Asks for the screenshot, unless "no" is stored, and waits for the answer: true with the PNG's
 // path in `path`.
 bool RequestScreenshot(sd_bus* bus, std::string& path, std::string& why) {
-    const StoredScreenshotAnswer stored = LookUpStoredAnswer(bus);
+    const StoredScreenshotAnswer stored = dbus::LookUpStoredAnswer(bus);
     if (stored == StoredScreenshotAnswer::No) {
         why = ScreenshotNotAllowedWords();
         return false;

@@ -33,7 +33,26 @@ Opened OpenBackend(Source source, std::int64_t idleMs) {
 }  // namespace
 
 Session CurrentSession() {
-    return {Named("WAYLAND_DISPLAY"), Named("DISPLAY")};
+    const char* desktops = std::getenv("XDG_CURRENT_DESKTOP");
+    return {Named("WAYLAND_DISPLAY"), Named("DISPLAY"), desktops ? desktops : "",
+            Named("SWAYSOCK")};
+}
+
+std::optional<std::string> ReadUserConfigFile(const std::string& name) {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    std::string folder;
+    if (config && *config == '/')
+        folder = config;
+    else if (home && *home)
+        folder = std::string(home) + "/.config";
+    else
+        return std::nullopt;
+    std::string text;
+    if (platform::ReadRegularFile(folder + "/" + name, text, std::size_t{1} << 20) !=
+        platform::ReadResult::Ok)
+        return std::nullopt;
+    return text;
 }
 
 Opening OpenMonitor(Source source, std::int64_t idleMs, std::unique_ptr<Monitor>& monitor,

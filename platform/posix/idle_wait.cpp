@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <vector>
 
 #include "platform/idle.h"
 #include "platform/platform.h"
@@ -44,13 +45,16 @@ bool Waiter::Open(std::string* why) {
     return signals_ >= 0;
 }
 
-Waiter::Woken Waiter::Wait(Monitor& monitor, std::int64_t ms) {
+Waiter::Woken Waiter::Wait(Monitor& monitor, std::int64_t ms, std::span<const int> more) {
     // A run must not inherit the connection.
     fcntl(monitor.Descriptor(), F_SETFD, FD_CLOEXEC);
     monitor.BeforeWait();
-    pollfd waits[2] = {{signals_, POLLIN, 0}, {monitor.Descriptor(), POLLIN, 0}};
+    std::vector<pollfd> waits = {{signals_, POLLIN, 0}, {monitor.Descriptor(), POLLIN, 0}};
+    for (int descriptor : more)
+        if (descriptor >= 0) waits.push_back({descriptor, POLLIN, 0});
     const int timeout = static_cast<int>(std::clamp<std::int64_t>(ms, 0, INT_MAX));
-    if (poll(waits, 2, timeout) < 0) waits[0].revents = waits[1].revents = 0;
+    if (poll(waits.data(), waits.size(), timeout) < 0)
+        for (pollfd& w : waits) w.revents = 0;
     Woken woken;
     woken.endRequested = waits[0].revents && EndRequested(signals_);
     woken.connectionLost = !monitor.AfterWait(waits[1].revents != 0);

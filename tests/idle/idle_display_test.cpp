@@ -4,6 +4,8 @@
 #include <signal.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "idle_companion.h"
@@ -24,7 +26,50 @@ class IdleCompanion : public CompanionTest {
         auto env = ProgramEnvironment();
         env["DISPLAY"] = display_->name();
         env.insert(locale_.begin(), locale_.end());
+        if (!address_.empty()) env["DBUS_SESSION_BUS_ADDRESS"] = address_;
+        for (const auto& [name, value] : extra_) env[name] = value;
         return env;
+    }
+
+    // A private session bus for the companion and the stand-ins.
+    void StartBus() {
+        bus_ = std::make_unique<PrivateBus>(temp_.path(), "bus");
+        ASSERT_TRUE(bus_->ok());
+        address_ = bus_->address();
+    }
+
+    // A desktop notification service on that bus, which records each notification.
+    void StartNotifications() {
+        notifications_ = std::make_unique<Child>(
+            std::vector<std::string>{VELMORA_BIN_DIR "/fake_notifications", notified_},
+            Environment());
+        ASSERT_TRUE(WaitUntil([&] { return !ReadFile(notified_).empty(); }, 5000ms));
+    }
+
+    // The notifications shown so far, one line each ("app | summary | body").
+    std::vector<std::string> Notifications() const {
+        std::istringstream lines(ReadFile(notified_));
+        std::vector<std::string> shown;
+        for (std::string line; std::getline(lines, line);)
+            if (line != "ready") shown.push_back(line);
+        return shown;
+    }
+
+    // How often the log (or the file `path`) says `text`.
+    int Said(const std::string& text) const { return Said(log_, text); }
+    static int Said(const std::string& path, const std::string& text) {
+        const std::string log = ReadFile(path);
+        int count = 0;
+        for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1))
+            ++count;
+        return count;
+    }
+
+    // velmora-idle --check with `arguments`: its output, and its status in `status`.
+    std::string Check(const std::string& arguments, int& status) {
+        std::string command;
+        for (const auto& [name, value] : Environment()) command += name + "='" + value + "' ";
+        return Shell(command + "'" + folder_ + "/velmora-idle' --check " + arguments, &status);
     }
 
     // Keyboard or pointer input, as a user's: the display's idle time starts again.
@@ -46,6 +91,11 @@ class IdleCompanion : public CompanionTest {
 
     std::unique_ptr<VirtualDisplay> display_ = std::make_unique<VirtualDisplay>(640, 480);
     std::map<std::string, std::string> locale_;  // the user's locale, when a case sets one
+    std::map<std::string, std::string> extra_;   // more of the session's environment
+    std::unique_ptr<PrivateBus> bus_;
+    std::unique_ptr<Child> notifications_;
+    std::string address_;
+    std::string notified_ = temp_.path() + "/notified";
 };
 
 TEST_F(IdleCompanion, StartsARunAfterTheIdleTimeNotBeforeAndCountsAgainAfterInput) {
@@ -110,7 +160,7 @@ TEST_F(IdleCompanion, SigtermEndsItQuicklyWithItsRun) {
 }
 
 TEST_F(IdleCompanion, SigtermWhileCountingEndsItAtOnce) {
-    StartCompanion("--minutes 10");
+    StartCompanion("--minutes 5");  // before the X server's own saver: nothing to say
     std::this_thread::sleep_for(300ms);
     ASSERT_TRUE(companion_->Running()) << ReadFile(log_);
     const auto asked = Clock::now();
@@ -230,6 +280,67 @@ TEST_F(ShieldedIdleCompanion, NoRunUnderTheLockAndOneAfterTheUnlockAndNewInput) 
     }
 }
 
+// The X server's own saver (xset s) is one of the desktop's timers: velmora-idle starts a minute
+// before it by default, and says once, in its log and as one notification, when told a time at or
+// after it; --check shows both and tells by its status which comes first.
+TEST_F(IdleCompanion, TheXServersSaverIsWeighedAgainstVelmorasTime) {
+    Shell("DISPLAY=" + display_->name() + " xset s 150");
+    int status = -1;
+    std::string report = Check("", status);
+    EXPECT_EQ(status, 0) << report;
+    EXPECT_NE(report.find("Velmora: after 1 min 30 s without input (velmora-idle's own choice)"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("Desktop: after 2 min 30 s the X server's screen saver blanks the "
+                          "screen (X server: xset s)"),
+              std::string::npos)
+        << report;
+    report = Check("--minutes 3", status);
+    EXPECT_EQ(status, 1) << report;
+    EXPECT_NE(report.find("The desktop comes first: the X server's screen saver blanks the "
+                          "screen before Velmora starts. To see Velmora, raise it with \"xset s "
+                          "SECONDS\""),
+              std::string::npos)
+        << report;
+
+    StartBus();
+    StartNotifications();
+    StartCompanion("--seconds 150");  // at the same moment as the saver: too late
+    ASSERT_TRUE(WaitUntil([&] { return Notifications().size() == 1; }, 5000ms)) << ReadFile(log_);
+    EXPECT_NE(Notifications()[0].find("Velmora | The desktop comes before Velmora | On this "
+                                      "desktop, the X server's screen saver blanks the screen "
+                                      "after 2 min 30 s"),
+              std::string::npos)
+        << Notifications()[0];
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(Said("so Velmora will not be seen"), 1) << ReadFile(log_);
+    EXPECT_EQ(Notifications().size(), 1u);
+}
+
+// A run that velmora-idle started, whose picture can't be had (here: no working folder to save it
+// in), shows no box that would wait for nobody: the host ends at once, and its reason is in the
+// log and in one notification.
+TEST_F(IdleCompanion, AnUnattendedRunThatFailsShowsNoBoxAndTellsItsReason) {
+    fs::create_directories(temp_.path() + "/root/c");
+    std::ofstream(temp_.path() + "/root/c/tolvik") << "not a folder";
+    StartBus();
+    StartNotifications();
+    StartCompanion("--seconds 1");
+    ASSERT_TRUE(WaitUntil([&] { return Said("ended with exit code 1") == 1; }, 15000ms))
+        << ReadFile(log_);
+    EXPECT_EQ(FindWindow(display_->name(), "Error"), 0u);
+    EXPECT_EQ(Said("Velmora: Error: Velmora could not take a picture of the desktop"), 1)
+        << ReadFile(log_);
+    ASSERT_TRUE(WaitUntil([&] { return Notifications().size() == 1; }, 5000ms));
+    const std::string shown = Notifications()[0];
+    EXPECT_EQ(shown.rfind("Velmora | The Velmora screensaver failed | ", 0), 0u) << shown;
+    EXPECT_NE(shown.find("Velmora could not take a picture of the desktop, so the screensaver "
+                         "does not start.\\n\\nReason: the picture could not be saved"),
+              std::string::npos)
+        << shown;
+    Screenshot(display_->name(), ArtifactFolder() + "/idle-unattended-failure.png");
+}
+
 // A Wayland session whose compositor is GNOME's: the idle time comes from the IdleMonitor on the
 // session bus, here a stand-in on a private bus that counts input as SIGUSR1. The runs' windows
 // go to Xvfb, as they go to XWayland on a desktop.
@@ -237,13 +348,12 @@ class GnomeIdleCompanion : public IdleCompanion {
   protected:
     void SetUp() override {
         IdleCompanion::SetUp();
-        ASSERT_TRUE(bus_.ok());
+        StartBus();
     }
 
     std::map<std::string, std::string> Environment() const override {
         auto env = IdleCompanion::Environment();
         env["WAYLAND_DISPLAY"] = temp_.path() + "/no-compositor";  // none of its protocols
-        env["DBUS_SESSION_BUS_ADDRESS"] = bus_.address();
         return env;
     }
 
@@ -256,8 +366,36 @@ class GnomeIdleCompanion : public IdleCompanion {
     // Once the companion has asked the monitor to tell it about the idle time.
     bool Watching() { return ReadFile(report_).find("idle watch") != std::string::npos; }
 
-    PrivateBus bus_{temp_.path(), "bus"};
-    std::unique_ptr<Child> monitor_;
+    // GNOME's own session: its settings through GSettings' keyfile backend over the installed
+    // schemas, in a configuration folder of the case's.
+    void BeGnome() {
+        extra_ = {{"XDG_CURRENT_DESKTOP", "GNOME"},
+                  {"GSETTINGS_BACKEND", "keyfile"},
+                  {"XDG_CONFIG_HOME", temp_.path() + "/config"}};
+    }
+
+    void SetGnome(const std::string& schema, const std::string& key, const std::string& value) {
+        std::string command;
+        for (const auto& [name, v] : extra_) command += name + "='" + v + "' ";
+        Shell(command + "gsettings set " + schema + " " + key + " " + value);
+    }
+
+    // The desktop portal's permission store, answering `stored` for screenshots.
+    void StartStore(const std::string& stored) {
+        store_.reset();
+        fs::remove(temp_.path() + "/store-report");
+        store_ = std::make_unique<Child>(
+            std::vector<std::string>{VELMORA_BIN_DIR "/velmora_fake_portal", "fail", "--store",
+                                     stored, "--report", temp_.path() + "/store-report"},
+            Environment());
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                return ReadFile(temp_.path() + "/store-report").find("ready") != std::string::npos;
+            },
+            5000ms));
+    }
+
+    std::unique_ptr<Child> monitor_, store_;
     std::string report_ = temp_.path() + "/monitor-report";
 };
 
@@ -299,6 +437,86 @@ TEST_F(GnomeIdleCompanion, EndsWhenTheMonitorLeavesTheBus) {
     monitor_->Kill();
     EXPECT_EQ(companion_->Wait(3000ms), 0);
     EXPECT_NE(ReadFile(log_).find("display has closed"), std::string::npos) << ReadFile(log_);
+}
+
+// On GNOME in Wayland, where the first capture asks whether programs may take screenshots, no
+// run starts while the desktop has no answer stored: the user is told once, in the log and as one
+// notification, how to answer by hand; once "yes" is stored, the next idle period has its run.
+TEST_F(GnomeIdleCompanion, WithoutAStoredScreenshotAnswerNoRunStartsAndTheUserIsToldOnce) {
+    BeGnome();
+    StartMonitor();
+    StartNotifications();
+    StartStore("missing");
+    StartCompanion("--seconds 1");
+    ASSERT_TRUE(WaitUntil([&] { return Notifications().size() == 1; }, 6000ms)) << ReadFile(log_);
+    EXPECT_NE(Notifications()[0].find("Start \"velmora /s\" by hand once and choose \"Allow\""),
+              std::string::npos)
+        << Notifications()[0];
+    EXPECT_EQ(Said("choose \"Allow\""), 1) << ReadFile(log_);
+    // Another idle period, still no answer: no run, nothing said again.
+    kill(monitor_->pid(), SIGUSR1);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return ReadFile(temp_.path() + "/store-report").find("lookup\nlookup") !=
+                   std::string::npos;
+        },
+        6000ms));
+    EXPECT_EQ(RunsLogged(), 0);
+    EXPECT_EQ(Notifications().size(), 1u);
+
+    StartStore("yes");
+    kill(monitor_->pid(), SIGUSR1);
+    ASSERT_TRUE(WaitForRuns(1, 6000ms)) << ReadFile(log_);
+    EndRunWithEscape();
+    EXPECT_EQ(Notifications().size(), 1u);
+}
+
+// GNOME's blank, lock and sleep settings (GSettings over the installed schemas) choose the time
+// and are followed while velmora-idle runs: a change that brings the blank before Velmora's time
+// is said at once, once.
+TEST_F(GnomeIdleCompanion, GnomesTimersChooseTheTimeAndAreFollowedWhileRunning) {
+    BeGnome();
+    SetGnome("org.gnome.desktop.session", "idle-delay", "150");
+    int status = -1;
+    std::string report = Check("", status);
+    EXPECT_EQ(status, 0) << report;
+    for (const char* line :
+         {"Velmora: after 1 min 30 s without input (velmora-idle's own choice)\n",
+          "Desktop: after 2 min 30 s the screen blanks (GNOME: org.gnome.desktop.session "
+          "idle-delay)\n",
+          "Desktop: after 2 min 30 s the screen locks (GNOME: org.gnome.desktop.screensaver "
+          "lock-enabled, lock-delay 0 s)\n",
+          "Desktop: after 20 min the computer sleeps on mains power (GNOME: "
+          "org.gnome.settings-daemon.plugins.power sleep-inactive-ac-timeout (suspend))\n"})
+        EXPECT_NE(report.find(line), std::string::npos) << line << " in\n" << report;
+    report = Check("--minutes 3", status);
+    EXPECT_EQ(status, 1) << report;
+
+    StartMonitor();
+    StartNotifications();
+    StartCompanion("--seconds 100");
+    ASSERT_TRUE(WaitUntil([&] { return Watching(); }, 3000ms)) << ReadFile(log_);
+    EXPECT_EQ(Notifications().size(), 0u);
+    SetGnome("org.gnome.desktop.session", "idle-delay", "90");
+    ASSERT_TRUE(WaitUntil([&] { return Notifications().size() == 1; }, 5000ms)) << ReadFile(log_);
+    EXPECT_NE(Notifications()[0].find("the screen blanks after 1 min 30 s"), std::string::npos)
+        << Notifications()[0];
+    SetGnome("org.gnome.desktop.session", "idle-delay", "600");
+    SetGnome("org.gnome.desktop.screensaver", "lock-delay", "30");
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(Notifications().size(), 1u) << ReadFile(log_);
+    EXPECT_EQ(Said("so Velmora will not be seen"), 1) << ReadFile(log_);
+
+    // Without a time of its own it follows the blank, a minute before it.
+    companion_.reset();
+    const auto watches = [&] { return Said(report_, "idle watch"); };
+    StartCompanion("");
+    ASSERT_TRUE(WaitUntil([&] { return watches() == 2; }, 3000ms)) << ReadFile(log_);
+    SetGnome("org.gnome.desktop.session", "idle-delay", "200");
+    EXPECT_TRUE(WaitUntil(
+        [&] { return Said("a run now starts after 2 min 20 s without input") == 1; }, 5000ms))
+        << ReadFile(log_);
+    EXPECT_TRUE(WaitUntil([&] { return watches() == 3; }, 3000ms));  // the monitor is told anew
 }
 
 }  // namespace

@@ -24,6 +24,12 @@ TEST(IdleOptions, ReadMinutesAndSecondsInBothSpellings) {
     EXPECT_EQ(Parse({"--minutes", "5", "--seconds=7"})->idleMs, 7000);  // the last one wins
     EXPECT_TRUE(Parse({"--help"})->help);
     EXPECT_TRUE(Parse({"-h", "--seconds", "4"})->help);
+    // Without a time the desktop's timers choose it; --check only reports.
+    EXPECT_FALSE(Parse({})->timeGiven);
+    EXPECT_TRUE(Parse({"--seconds=7"})->timeGiven);
+    const auto check = Parse({"--check", "--minutes", "4"});
+    EXPECT_TRUE(check->check && check->timeGiven);
+    EXPECT_FALSE(Parse({"--check=yes"}));
 }
 
 TEST(IdleOptions, RefuseBadWordsAndNumbersWithAReason) {

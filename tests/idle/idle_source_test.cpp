@@ -4,13 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include "test_session.h"
+
 namespace {
+
+using testidle::Make;
 
 using platform::idle::Session;
 using platform::idle::Source;
 
-const Session kWayland{true, true};  // with XWayland, as desktops start it
-const Session kX11{false, true};
+const Session kWayland = Make(true, true);  // with XWayland, as desktops start it
+const Session kX11 = Make(false, true);
 
 TEST(IdleSource, AWaylandSessionPrefersTheCompositorsOwnNotificationsThenGnomesMonitor) {
     const std::vector<std::string> both = {"wl_compositor", "org_kde_kwin_idle", "wl_seat",
@@ -29,14 +33,14 @@ TEST(IdleSource, AWaylandSessionNeverCountsWithTheXServer) {
     // XWayland's count does not see input that goes to Wayland windows.
     for (const auto& globals : {std::vector<std::string>{}, std::vector<std::string>{"wl_seat"}})
         for (Source s : idle::SourcesToTry(kWayland, globals)) EXPECT_NE(s, Source::kXScreenSaver);
-    EXPECT_EQ(idle::SourcesToTry({true, false}, {}), (std::vector{Source::kMutterIdleMonitor}));
+    EXPECT_EQ(idle::SourcesToTry(Make(true, false), {}), (std::vector{Source::kMutterIdleMonitor}));
 }
 
 TEST(IdleSource, AnXSessionCountsWithTheXServerWhateverGlobalsAreNamed) {
     EXPECT_EQ(idle::SourcesToTry(kX11, {}), (std::vector{Source::kXScreenSaver}));
     EXPECT_EQ(idle::SourcesToTry(kX11, {"ext_idle_notifier_v1"}),
               (std::vector{Source::kXScreenSaver}));
-    EXPECT_TRUE(idle::SourcesToTry({false, false}, {}).empty());
+    EXPECT_TRUE(idle::SourcesToTry(Session{}, {}).empty());
 }
 
 TEST(IdleSource, NamesEverySourceLookedForWithWhyItWasNotHad) {
@@ -57,7 +61,7 @@ TEST(IdleSource, NamesEverySourceLookedForWithWhyItWasNotHad) {
     EXPECT_NE(unreached.find("org.gnome.Mutter.IdleMonitor: no session bus"), std::string::npos);
     EXPECT_EQ(idle::NoSourceText(kX11, {{Source::kXScreenSaver, "no extension"}}, ""),
               "no source of idle time; looked for MIT-SCREEN-SAVER: no extension");
-    EXPECT_NE(idle::NoSourceText({false, false}, {}, "")
+    EXPECT_NE(idle::NoSourceText(Session{}, {}, "")
                   .find("neither WAYLAND_DISPLAY nor "
                         "DISPLAY"),
               std::string::npos);

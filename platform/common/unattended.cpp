@@ -1,0 +1,14 @@
+// Unattended runs (see platform.h): whether nobody may be at the screen.
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+bool RunIsUnattended() {
+    const char* value = std::getenv(kUnattendedVariable);
+    return value && std::strcmp(value, "1") == 0;
+}
+
+}  // namespace platform
