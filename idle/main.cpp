@@ -69,15 +69,18 @@ class Runs {
 
     pidle::Run& run() { return run_; }
 
-    // Starts a run unless its capture would ask a question (said once for each stored answer).
-    void Start(pidle::Monitor& monitor) {
-        if (!CaptureAnswered()) return;
+    // Starts a run unless its capture would ask a question (said once for each stored answer);
+    // true when one started.
+    bool Start(pidle::Monitor& monitor) {
+        if (!CaptureAnswered()) return false;
         std::string error;
         said_.Clear();
-        if (run_.Start(program_, "/s", &error))
-            Log(idle::RunLogLine(++count_, monitor.IdleMs(), run_.pid()));
-        else
+        if (!run_.Start(program_, "/s", &error)) {
             Log("velmora-idle: " + error);
+            return false;
+        }
+        Log(idle::RunLogLine(++count_, monitor.IdleMs(), run_.pid()));
+        return true;
     }
 
     // Logs what the run wrote on standard error (in the locale's charset, as ours).
@@ -174,8 +177,7 @@ int Watch(Watched& watched, pidle::Waiter& waiter, Runs& runs, idle::DesktopCloc
             trace::Mark("run-refused", platform::DesktopShieldName(step.shieldedBy));
             Log(idle::ShieldedLogLine(step.shieldedBy));
         }
-        if (step.startRun) runs.Start(monitor);
-        wasGoing = going || step.startRun;
+        wasGoing = going || (step.startRun && runs.Start(monitor));
         const int more[] = {run.OutputDescriptor(), clock.Descriptor()};
         const pidle::Waiter::Woken woken = waiter.Wait(monitor, step.waitMs, more);
         runs.Listen();
