@@ -18,7 +18,7 @@ sudo=""
 export DEBIAN_FRONTEND=noninteractive
 
 # Folders whose sources talk to one system or toolkit only; they never build for Windows here.
-backend_folders='^(platform/(x11|wayland|dbus|posix|sound|fltk|win32)|forms/(fltk|win32))/'
+backend_folders='^(platform/(x11|wayland|dbus|glib|posix|sound|fltk|win32)|forms/(fltk|win32))/'
 
 ensure_compiler() {
   command -v "$cxx" >/dev/null && return 0
