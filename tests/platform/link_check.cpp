@@ -33,11 +33,11 @@ int main(int argc, char**) {
         // Language
         &Translate, &FillIn,
         // Message box, windows, pointer, screen
-        &ShowMessageBox, &ShowMessageBoxFor, &TellOnStandardError, &SetLostDisplayStatus,
-        &WindowWithTitleExists, &WindowWithAnyTitleExists, &WatchedWindowWithTitleExists,
-        &WindowSearchMissesSurfaces, &ShowCursor, &WindowUnderPointer, &PrimaryScreenSize,
-        &TwipsPerPixel, &Monitors, &WindowScreenRect, &EmbedWindow, &CaptureScreen,
-        &DesktopPictureSize, &AnimateZoom,
+        &ShowMessageBox, &ShowMessageBoxFor, &TellOnStandardError, &RunIsUnattended,
+        &SetLostDisplayStatus, &WindowWithTitleExists, &WindowWithAnyTitleExists,
+        &WatchedWindowWithTitleExists, &WindowSearchMissesSurfaces, &ShowCursor,
+        &WindowUnderPointer, &PrimaryScreenSize, &TwipsPerPixel, &Monitors, &WindowScreenRect,
+        &EmbedWindow, &CaptureScreen, &DesktopPictureSize, &AnimateZoom,
         // OpenGL, settings file, web
         &CoverMonitors, &RequestSwapControl, &DisplayRefreshRate, &OpenOutputSurfaces,
         &OutputSurfaces, &DrawOnOutputSurface, &ShowOutputSurface, &WaitForOutputSurfaces,
