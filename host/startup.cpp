@@ -29,9 +29,14 @@ bool AnotherStartIsThere() {
 
 // Refuses the start of a role that needs the run lock when the lock can't be used: two starts
 // at once would otherwise make two runs, so the user is told why (the box's words go to
-// standard error too) and nothing starts.
+// standard error too; an unattended run has them there alone, since no box may wait for
+// nobody) and nothing starts.
 [[noreturn]] void RefuseWithoutLock(const std::string& why) {
-    forms::MsgBox(platform::Translate("Error"), run::LockUnusableMessage(why));
+    const std::string title = platform::Translate("Error");
+    if (platform::RunIsUnattended())
+        platform::TellOnStandardError(title, run::LockUnusableMessage(why));
+    else
+        forms::MsgBox(title, run::LockUnusableMessage(why));
     forms::End(run::kLockUnusable);
 }
 

@@ -123,6 +123,17 @@ TEST_F(Startup, ALockFileThatCannotBeTheLockRefusesTheStart) {
         EXPECT_NE(words.find(lock), std::string::npos) << words;
         EXPECT_NE(words.find(reason), std::string::npos) << words;
     }
+    // Started by the idle companion, nobody is there to answer a box: the words go to standard
+    // error alone, and the start is refused all the same.
+    fs::remove_all(lock);
+    ASSERT_EQ(mkfifo(lock.c_str(), 0600), 0);
+    Child unattended({"/bin/sh", "-c", "exec \"$0\" /s 2>\"$1\"", kHost, said},
+                     {{"DISPLAY", display_.name()},
+                      {"VELMORA_ROOT", root_.path()},
+                      {"VELMORA_UNATTENDED", "1"}});
+    EXPECT_EQ(unattended.Wait(5s), 5);
+    EXPECT_EQ(FindWindow(display_.name(), "Error"), 0u);
+    EXPECT_NE(ReadFile(said).find("not a regular file"), std::string::npos) << ReadFile(said);
 }
 
 TEST_F(Startup, PreviewLeavesTheWorkingFolderAlone) {
