@@ -215,6 +215,14 @@ void WriteToStandardError(std::string_view text);
 // the catalogs; the answer lives as long as the program.
 const char* Translate(const char* text);
 
+// Marks a text kept in a constant for translation and gives it back unchanged: the catalogs'
+// template takes in every text so marked (as it does every literal given to Translate), and the
+// constant goes through Translate where it is shown. A constant given to Translate unmarked
+// fails the catalog test.
+constexpr const char* Translatable(const char* text) {
+    return text;
+}
+
 // `pattern` with each "%s" replaced by the next of `values`, in order, and "%%" by "%"; a "%s"
 // beyond the values is left out. For translated texts that carry values. Pure.
 std::string FillIn(std::string_view pattern, std::initializer_list<std::string_view> values);

@@ -74,8 +74,8 @@ std::string NewToken() {
     return "velmora_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
 }
 
-// (Translated where it is given.)
-constexpr const char* kListenRefused = "the session bus refused to pass on the portal's answer";
+constexpr const char* kListenRefused =
+    platform::Translatable("the session bus refused to pass on the portal's answer");
 
 // PortalAnswerWait for `stored`, each second shortened to kPortalSecondVariable's milliseconds
 // where the tests set it (1 to 1000).

@@ -66,7 +66,7 @@ bool ReadMonitors(std::span<const MonitorRect> parts, const MonitorRect& area,
     HDC screen = GetDC(nullptr);
     const bool ok = screen && Blit(screen, parts, area, target.rgb, target.stride);
     if (screen) ReleaseDC(nullptr, screen);
-    if (!ok && why) *why = "the system did not hand out the screen's pixels";
+    if (!ok && why) *why = Translate("the system did not hand out the screen's pixels");
     return ok;
 }
 

@@ -31,7 +31,7 @@ int main(int argc, char**) {
         &StartProgram, &ProgramStatus, &ProgramEnded, &EndProgram, &ReleaseProgram,
         &CatchEndRequests, &EndRequest, &HoldLockForLife, &DesktopShieldName,
         // Language
-        &Translate, &FillIn,
+        &Translate, &Translatable, &FillIn,
         // Message box, windows, pointer, screen
         &ShowMessageBox, &ShowMessageBoxFor, &TellOnStandardError, &RunIsUnattended,
         &SetLostDisplayStatus, &WindowWithTitleExists, &WindowWithAnyTitleExists,
