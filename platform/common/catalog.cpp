@@ -1,6 +1,6 @@
 // Reading compiled message catalogs in place, choosing a catalog by language (catalog.h), and
 // filling values into translated texts (platform.h's FillIn).
-#include "platform/catalog.h"
+#include "platform/common/catalog.h"
 
 #include <string>
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/desktop_shield_backends.h"
+#include "platform/common/desktop_shield_backends.h"
 #include "platform/platform.h"
 
 namespace platform::shields {

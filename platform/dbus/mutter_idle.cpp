@@ -7,9 +7,9 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/common/idle_backends.h"
 #include "platform/dbus/bus_error.h"
 #include "platform/idle.h"
-#include "platform/idle_backends.h"
 #include "platform/platform.h"
 
 namespace platform::idle {

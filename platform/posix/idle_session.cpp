@@ -2,8 +2,8 @@
 // the input-free time that was chosen.
 #include <cstdlib>
 
+#include "platform/common/idle_backends.h"
 #include "platform/idle.h"
-#include "platform/idle_backends.h"
 #include "platform/platform.h"
 
 namespace platform::idle {

@@ -9,8 +9,8 @@
 
 #include "ext-idle-notify-v1-client-protocol.h"
 #include "idle-client-protocol.h"
+#include "platform/common/idle_backends.h"
 #include "platform/idle.h"
-#include "platform/idle_backends.h"
 #include "platform/platform.h"
 #include "platform/wayland/client.h"
 #include "toplevels.h"

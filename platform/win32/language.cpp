@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/catalog.h"
+#include "platform/common/catalog.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_catalogs.h"
 #include "platform/win32/win32_text.h"

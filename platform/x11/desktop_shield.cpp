@@ -9,7 +9,7 @@
 #include <chrono>
 #include <vector>
 
-#include "platform/desktop_shield_backends.h"
+#include "platform/common/desktop_shield_backends.h"
 #include "platform/platform.h"
 #include "platform/wayland/session.h"
 

@@ -10,8 +10,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/common/idle_backends.h"
 #include "platform/idle.h"
-#include "platform/idle_backends.h"
 #include "platform/platform.h"
 #include "x11_display.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/catalog.h"
+#include "platform/common/catalog.h"
 #include "platform/platform.h"
 
 namespace {
