@@ -291,6 +291,13 @@ bool WindowWithAnyTitleExists(std::initializer_list<std::string_view> titles);
 // Windows the question itself is cheap and is asked each time.
 bool WatchedWindowWithTitleExists(std::string_view title);
 
+// True when a compositor draws the desktop itself and the window system's own calls see it in
+// part only: a Wayland session (WAYLAND_DISPLAY is set and a compositor answers there), whose
+// XWayland server has a root window without contents, none of the compositor's own windows and
+// none of the input that goes to them. False in an X session and on Windows. Asks the session
+// each time. (wayland/session.cpp, win32/session.cpp)
+bool InCompositorSession();
+
 // True where the window search above can miss a program's full-screen surfaces: in a Wayland
 // session, where the renderer may draw on surfaces of its own over the outputs
 // (OpenOutputSurfaces), which the X11 window list never holds. A watch on such a program follows

@@ -107,7 +107,7 @@ double DesktopScale() {
 namespace platform {
 
 std::optional<Compositor> SessionCompositor() {
-    if (!wayland::InSession()) return std::nullopt;
+    if (!InCompositorSession()) return std::nullopt;
     return Compositor{wayland::DesktopScale(),
                       {&wayland::CaptureWithScreenCopy, &wayland::CaptureWithPortal}};
 }

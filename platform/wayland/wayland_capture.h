@@ -13,7 +13,6 @@
 
 #include "platform/platform.h"
 #include "platform/wayland/desktop_picture.h"
-#include "platform/wayland/session.h"
 
 namespace platform::wayland {
 

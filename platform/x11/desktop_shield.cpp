@@ -11,7 +11,6 @@
 
 #include "platform/common/desktop_shield_backends.h"
 #include "platform/platform.h"
-#include "platform/wayland/session.h"
 
 namespace platform {
 namespace {
@@ -73,7 +72,7 @@ class XShields final : public shields::Source {
 // compositor's XWayland, which sees no input that goes to Wayland windows, so its saver would
 // count time the user was busy.
 std::unique_ptr<shields::Source> OpenXShields() {
-    if (wayland::InSession()) return nullptr;
+    if (InCompositorSession()) return nullptr;
     Display* display = XOpenDisplay(nullptr);
     if (!display) return nullptr;
     auto shields = std::make_unique<XShields>(display);

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "platform/wayland/session.h"
 #include "x11_display.h"
 
 namespace platform {
@@ -115,7 +114,7 @@ bool WatchedWindowWithTitleExists(std::string_view title) {
 }
 
 bool WindowSearchMissesSurfaces() {
-    static const bool misses = wayland::InSession();
+    static const bool misses = InCompositorSession();
     return misses;
 }
 

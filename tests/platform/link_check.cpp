@@ -35,9 +35,9 @@ int main(int argc, char**) {
         // Message box, windows, pointer, screen
         &ShowMessageBox, &ShowMessageBoxFor, &TellOnStandardError, &RunIsUnattended,
         &SetLostDisplayStatus, &WindowWithTitleExists, &WindowWithAnyTitleExists,
-        &WatchedWindowWithTitleExists, &WindowSearchMissesSurfaces, &ShowCursor,
-        &WindowUnderPointer, &PrimaryScreenSize, &TwipsPerPixel, &Monitors, &WindowScreenRect,
-        &EmbedWindow, &CaptureScreen, &DesktopPictureSize, &AnimateZoom,
+        &WatchedWindowWithTitleExists, &InCompositorSession, &WindowSearchMissesSurfaces,
+        &ShowCursor, &WindowUnderPointer, &PrimaryScreenSize, &TwipsPerPixel, &Monitors,
+        &WindowScreenRect, &EmbedWindow, &CaptureScreen, &DesktopPictureSize, &AnimateZoom,
         // OpenGL, settings file, web
         &CoverMonitors, &RequestSwapControl, &DisplayRefreshRate, &OpenOutputSurfaces,
         &OutputSurfaces, &DrawOnOutputSurface, &ShowOutputSurface, &WaitForOutputSurfaces,
