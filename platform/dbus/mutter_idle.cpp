@@ -164,18 +164,19 @@ class MutterMonitor final : public Monitor {
 
 }  // namespace
 
-Opened OpenMutterIdle(std::int64_t idleMs) {
+Opening OpenMutterIdle(std::int64_t idleMs, std::unique_ptr<Monitor>& monitor, std::string* why) {
     sd_bus* bus = nullptr;
     const int r = sd_bus_open_user(&bus);
     if (r < 0)
-        return {
-            nullptr,
+        return NotOpened(
+            Opening::Unanswered,
             platform::FillIn(platform::Translate("no session bus: %s"), {platform::ErrorWords(-r)}),
-            false};
-    auto monitor = std::make_unique<MutterMonitor>(bus, idleMs);
+            why);
+    auto opened = std::make_unique<MutterMonitor>(bus, idleMs);
     std::string error;
-    if (!monitor->Watch(error)) return {nullptr, error};
-    return {std::move(monitor), {}, true};
+    if (!opened->Watch(error)) return NotOpened(Opening::Absent, error, why);
+    monitor = std::move(opened);
+    return Opening::Opened;
 }
 
 }  // namespace platform::idle

@@ -14,22 +14,6 @@ bool Named(const char* variable) {
     return value && *value;
 }
 
-// The backend's source for `source`.
-Opened OpenBackend(Source source, std::int64_t idleMs) {
-    if (idleMs < 1 || idleMs > 0xffffffffLL)
-        return {nullptr, platform::Translate("the idle time is out of range")};
-    switch (source) {
-        case Source::kXScreenSaver:
-            return OpenXScreenSaver();
-        case Source::kExtIdleNotify:
-        case Source::kKdeIdle:
-            return OpenWaylandIdle(source, idleMs);
-        case Source::kMutterIdleMonitor:
-            return OpenMutterIdle(idleMs);
-    }
-    return {nullptr, platform::Translate("not built in")};
-}
-
 }  // namespace
 
 Session CurrentSession() {
@@ -57,11 +41,20 @@ std::optional<std::string> ReadUserConfigFile(const std::string& name) {
 
 Opening OpenMonitor(Source source, std::int64_t idleMs, std::unique_ptr<Monitor>& monitor,
                     std::string* why) {
-    Opened opened = OpenBackend(source, idleMs);
-    monitor = std::move(opened.monitor);
-    if (monitor) return Opening::Opened;
-    if (why) *why = opened.error;
-    return opened.lasting ? Opening::Absent : Opening::Unanswered;
+    monitor.reset();
+    if (idleMs < 1 || idleMs > 0xffffffffLL)
+        return NotOpened(Opening::Absent, platform::Translate("the idle time is out of range"),
+                         why);
+    switch (source) {
+        case Source::kXScreenSaver:
+            return OpenXScreenSaver(monitor, why);
+        case Source::kExtIdleNotify:
+        case Source::kKdeIdle:
+            return OpenWaylandIdle(source, idleMs, monitor, why);
+        case Source::kMutterIdleMonitor:
+            return OpenMutterIdle(idleMs, monitor, why);
+    }
+    return NotOpened(Opening::Absent, platform::Translate("not built in"), why);
 }
 
 }  // namespace platform::idle

@@ -157,12 +157,15 @@ bool WaylandGlobals(std::vector<std::string>& globals, std::string* why) {
     return true;
 }
 
-Opened OpenWaylandIdle(Source source, std::int64_t idleMs) {
-    auto monitor = std::make_unique<WaylandMonitor>(idleMs);
+Opening OpenWaylandIdle(Source source, std::int64_t idleMs, std::unique_ptr<Monitor>& monitor,
+                        std::string* why) {
+    auto opened = std::make_unique<WaylandMonitor>(idleMs);
     std::string error;
     bool lasting = true;
-    if (!monitor->Watch(source, error, lasting)) return {nullptr, error, lasting};
-    return {std::move(monitor), {}, true};
+    if (!opened->Watch(source, error, lasting))
+        return NotOpened(lasting ? Opening::Absent : Opening::Unanswered, error, why);
+    monitor = std::move(opened);
+    return Opening::Opened;
 }
 
 }  // namespace platform::idle

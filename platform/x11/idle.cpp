@@ -109,17 +109,19 @@ class XScreenSaverMonitor final : public Monitor {
 
 }  // namespace
 
-Opened OpenXScreenSaver() {
+Opening OpenXScreenSaver(std::unique_ptr<Monitor>& monitor, std::string* why) {
     Display* d = x11::Connection();
     if (!d)
-        return {nullptr, platform::Translate("cannot open the X display (is DISPLAY right?)"),
-                false};
+        return NotOpened(Opening::Unanswered,
+                         platform::Translate("cannot open the X display (is DISPLAY right?)"), why);
     int event = 0, errorBase = 0;
     if (!XScreenSaverQueryExtension(d, &event, &errorBase))
-        return {nullptr, platform::Translate("the X display has no such extension")};
+        return NotOpened(Opening::Absent,
+                         platform::Translate("the X display has no such extension"), why);
     XSetIOErrorHandler(NoteLostConnection);
     XSetIOErrorExitHandler(d, EndOnLostConnection, nullptr);
-    return {std::make_unique<XScreenSaverMonitor>(d), {}, true};
+    monitor = std::make_unique<XScreenSaverMonitor>(d);
+    return Opening::Opened;
 }
 
 void OnConnectionLostInCall(void (*hook)()) {
