@@ -278,17 +278,15 @@ void SetLostDisplayStatus(int status);
 
 // ---- Windows (x11/window_watch.cpp, its search in x11/windows.cpp) ------------------------------
 
-// True when any window of the display, mapped or not, carries exactly this title.
-bool WindowWithTitleExists(std::string_view title);
-
-// True when any window carries exactly one of `titles`: one look at the windows for all of them.
+// True when any window of the display, mapped or not, carries exactly one of `titles`: one look
+// at the windows for all of them.
 bool WindowWithAnyTitleExists(std::initializer_list<std::string_view> titles);
 
-// The same question for a watch that asks it every tick of the forms' event loop (the host's
-// watch on the renderer): the window found last is followed by what the window system tells the
-// loop about it, so a tick in which nothing happened to it asks the window system nothing. A
-// change is seen once the loop has read its news: the answer may lag by a tick or two. On
-// Windows the question itself is cheap and is asked each time.
+// True when any window carries exactly `title`, for a watch that asks it every tick of the forms'
+// event loop (the host's watch on the renderer): the window found last is followed by what the
+// window system tells the loop about it, so a tick in which nothing happened to it asks the window
+// system nothing. A change is seen once the loop has read its news: the answer may lag by a tick or
+// two. On Windows the question itself is cheap and is asked each time.
 bool WatchedWindowWithTitleExists(std::string_view title);
 
 // True when a compositor draws the desktop itself and the window system's own calls see it in
@@ -360,10 +358,6 @@ bool ProgramEnded(Process& process);
 // (SIGKILL) and waits for that. Returns how it ended, as ProgramStatus would; a program that had
 // ended already keeps its own ending.
 ProgramEnding EndProgram(Process& process, std::int64_t graceMs);
-
-// Lets go of what the backend holds for `process` (the handle on Windows) without waiting for
-// or ending the program; `process` is "nothing started" afterwards.
-void ReleaseProgram(Process& process);
 
 // ---- Requests to end this program (posix/end_requests.cpp) -------------------------------------
 

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/common/for_tests.h"
 #include "platform/platform.h"
 
 extern char** environ;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/common/for_tests.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_text.h"
 

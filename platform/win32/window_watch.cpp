@@ -3,6 +3,7 @@
 // calls; x11/window_watch.cpp keeps the window found last where a search costs more.
 #include <windows.h>
 
+#include "platform/common/for_tests.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_text.h"
 

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "platform/common/for_tests.h"
 #include "platform/platform.h"
 #include "x11_display.h"
 

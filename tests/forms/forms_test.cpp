@@ -14,6 +14,7 @@
 
 #include "desktop.h"
 #include "forms/forms.h"
+#include "platform/common/for_tests.h"
 #include "platform/platform.h"
 
 namespace {

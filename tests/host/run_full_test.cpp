@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "desktop.h"
+#include "platform/common/for_tests.h"
 #include "platform/platform.h"
 
 namespace {

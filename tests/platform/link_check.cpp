@@ -1,7 +1,9 @@
-// Names every function of platform/platform.h, so that linking this program fails on a system
-// whose backend leaves one undefined. Run, it does nothing and ends with status 0.
+// Names every function of platform/platform.h and platform/common/for_tests.h, so that
+// linking this program fails on a system whose backend leaves one undefined. Run, it does
+// nothing and ends with status 0.
 #include <cstdint>
 
+#include "platform/common/for_tests.h"
 #include "platform/platform.h"
 
 namespace {

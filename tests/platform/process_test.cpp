@@ -14,6 +14,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/common/for_tests.h"
 #include "platform/platform.h"
 #include "test_support.h"
 

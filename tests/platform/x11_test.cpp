@@ -11,6 +11,7 @@
 #include <string.h>
 
 #include "desktop.h"
+#include "platform/common/for_tests.h"
 #include "platform/platform.h"
 
 namespace {

@@ -14,6 +14,7 @@
 #include <string.h>
 
 #include "desktop.h"
+#include "platform/common/for_tests.h"
 #include "platform/fltk/toolkit.h"
 #include "platform/platform.h"
 

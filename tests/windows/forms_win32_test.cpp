@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "forms/forms.h"
+#include "platform/common/for_tests.h"
 #include "platform/platform.h"
 
 #include "embedded_files.h"

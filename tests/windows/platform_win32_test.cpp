@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/common/for_tests.h"
 #include "platform/platform.h"
 #include "platform/sound.h"
 #include "platform/win32/win32_text.h"
