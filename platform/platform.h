@@ -318,32 +318,73 @@ struct ProgramEnding {
     bool Ended() const { return how != How::Running; }
 };
 
+// How a started program is tied to the one that started it.
+enum class ProgramTie {
+    Untied,           // it lives on by itself, whatever happens to its starter
+    EndsWithStarter,  // it is ended by the system as soon as this process ends, by any means (a
+                      // kill that nothing can catch included): on Linux a parent-death signal
+                      // (SIGKILL) set before the program runs, tied to the thread that starts it,
+                      // so start it from the thread that lives longest (the main thread); on
+                      // Windows a job object of this process that kills its members on close
+    OwnGroup,         // it leads a process group of its own, which holds what it starts in turn:
+                      // EndProgram ends the whole group (Windows: a new process group, and
+                      // EndProgram ends the program alone)
+    Detached          // it runs apart from us: in a session of its own on POSIX, never our child
+                      // (nothing waits to be reaped), with nothing to watch or end
+};
+
+// Where a started program's standard input, output and error go.
+enum class ProgramStreams {
+    Ours,         // to ours
+    NullDevice,   // all three to the null device
+    ErrorsToPipe  // input and output to ours, error into a pipe that Process::errors reads (POSIX)
+};
+
+// A program to start, and how.
+struct ProgramStart {
+    // The program's path first, then its arguments, each handed over as it is (no shell).
+    std::vector<std::string> arguments;
+    ProgramTie tie = ProgramTie::Untied;
+    ProgramStreams streams = ProgramStreams::Ours;
+    // "NAME=value" entries for the program's environment, each over ours of that name; the rest
+    // of ours comes along.
+    std::vector<std::string> environment;
+    // True: a program name without a folder is looked up along PATH, as a shell would; false: it
+    // is a path, taken as it is.
+    bool searchPath = false;
+};
+
 // A program that StartProgram started. `handle` is the backend's own (the process id on POSIX, a
 // process handle on Windows) and means nothing to callers; `id` is the system's process id. A
-// default Process (id 0) is "nothing started". `ending` is kept by ProgramStatus.
+// default Process (id 0) is "nothing started". `ending` is kept by ProgramStatus; a Detached
+// program's is Unknown from the start.
 struct Process {
     std::uintptr_t handle = 0;
     std::int32_t id = 0;
     ProgramEnding ending;
+    ProgramTie tie = ProgramTie::Untied;
+    // ProgramStreams::ErrorsToPipe: the reading end of the pipe the program's standard error goes
+    // to (close-on-exec, blocking), the caller's to read and close; -1 otherwise.
+    int errors = -1;
     bool Started() const { return id > 0; }
 };
 
-// Whether a started program may outlive the one that started it.
-enum class ProgramTie {
-    Untied,          // it lives on by itself, whatever happens to its starter
-    EndsWithStarter  // it is ended by the system as soon as this process ends, by any means (a
-                     // kill that nothing can catch included): on Linux a parent-death signal
-                     // (SIGKILL) set before the program runs, tied to the thread that starts it,
-                     // so start it from the thread that lives longest (the main thread); on
-                     // Windows a job object of this process that kills its members on close
-};
+// Starts `start.arguments` as a new process and does not wait for it. The program gets standard
+// input, output and error as `start.streams` says, no other descriptor or handle of ours, the
+// system's default handling of every signal and no blocked one. Nothing started (id 0) when the
+// program could not be started (missing, not executable, no arguments), with why (the system's
+// words), which also stays the thread's last error (LastErrorText). ProgramStreams::ErrorsToPipe
+// is refused on Windows, where nothing asks for it.
+Process StartProgram(const ProgramStart& start, std::string* why = nullptr);
 
-// Starts `path` as a new process with the path as its only argument and does not wait for it.
-// The program gets standard input, output and error and no other descriptor or handle of ours.
-// Nothing started (id 0) when the program could not be started (missing, not executable), with
-// why (the system's words).
-Process StartProgram(const std::string& path, ProgramTie tie = ProgramTie::Untied,
-                     std::string* why = nullptr);
+// Starts the program at `path` with the path as its only argument (see above).
+inline Process StartProgram(const std::string& path, ProgramTie tie = ProgramTie::Untied,
+                            std::string* why = nullptr) {
+    ProgramStart start;
+    start.arguments = {path};
+    start.tie = tie;
+    return StartProgram(start, why);
+}
 
 // How `process` stands now; never waits. The first answer that it has ended is kept in
 // `process.ending` (on POSIX the process is reaped then) and every later call returns it again
@@ -355,8 +396,9 @@ bool ProgramEnded(Process& process);
 
 // Ends `process` if it is still running: asks it to end (SIGTERM on POSIX; Windows has no such
 // request for a program and ends it at once), waits up to `grace` for it, then ends it by force
-// (SIGKILL) and waits for that. Returns how it ended, as ProgramStatus would; a program that had
-// ended already keeps its own ending.
+// (SIGKILL) and waits for that. An OwnGroup program's whole group gets both signals. Returns how
+// it ended, as ProgramStatus would; a program that had ended already keeps its own ending, and a
+// Detached one is left alone.
 ProgramEnding EndProgram(Process& process, std::int64_t graceMs);
 
 // ---- Requests to end this program (posix/end_requests.cpp) -------------------------------------

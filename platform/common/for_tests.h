@@ -13,9 +13,9 @@ namespace platform {
 // win32/window_watch.cpp)
 bool WindowWithTitleExists(std::string_view title);
 
-// Lets go of what the backend holds for `process` (the handle on Windows) without waiting for
-// or ending the program; `process` is "nothing started" afterwards. (posix/process.cpp,
-// win32/process.cpp)
+// Lets go of what the backend holds for `process` (the handle on Windows, the errors pipe)
+// without waiting for or ending the program; `process` is "nothing started" afterwards.
+// (posix/process.cpp, win32/process.cpp)
 void ReleaseProgram(Process& process);
 
 }  // namespace platform

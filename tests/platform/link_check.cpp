@@ -30,8 +30,9 @@ int main(int argc, char**) {
         // Text, clock, process
         &LocaleCharset, &IsUtf8, &ConvertText, &ConvertTextLossy, &CutBytes, &ErrorWords,
         &SystemText, &WriteToStandardError, &MonotonicNanoseconds, &CurrentProcessId, &SleepUntil,
-        &StartProgram, &ProgramStatus, &ProgramEnded, &EndProgram, &ReleaseProgram,
-        &CatchEndRequests, &EndRequest, &HoldLockForLife, &DesktopShieldName,
+        static_cast<Process (*)(const ProgramStart&, std::string*)>(&StartProgram), &ProgramStatus,
+        &ProgramEnded, &EndProgram, &ReleaseProgram, &CatchEndRequests, &EndRequest,
+        &HoldLockForLife, &DesktopShieldName,
         // Language
         &Translate, &Translatable, &FillIn,
         // Message box, windows, pointer, screen

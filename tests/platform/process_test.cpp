@@ -30,13 +30,27 @@ TEST(StartProgram, TheProgramInheritsOnlyTheStandardDescriptors) {
     const int high = dup2(plain, 200);
     ASSERT_EQ(high, 200);
 
-    for (const auto tie : {platform::ProgramTie::Untied, platform::ProgramTie::EndsWithStarter}) {
-        std::filesystem::remove(list);
-        platform::Process stub = platform::StartProgram(FD_LIST_STUB, tie);
-        ASSERT_TRUE(stub.Started());
-        EXPECT_TRUE(testsupport::WaitUntil([&] { return platform::ProgramEnded(stub); }, 10s));
-        platform::ReleaseProgram(stub);
-        EXPECT_EQ(testsupport::ReadFile(list), "0\n1\n2\n");
+    using Tie = platform::ProgramTie;
+    using Streams = platform::ProgramStreams;
+    for (const auto tie : {Tie::Untied, Tie::EndsWithStarter, Tie::OwnGroup, Tie::Detached}) {
+        for (const auto streams : {Streams::Ours, Streams::NullDevice, Streams::ErrorsToPipe}) {
+            std::filesystem::remove(list);
+            platform::ProgramStart start;
+            start.arguments = {FD_LIST_STUB};
+            start.tie = tie;
+            start.streams = streams;
+            platform::Process stub = platform::StartProgram(start);
+            ASSERT_TRUE(stub.Started());
+            // A detached program is not ours to wait for: its list tells that it has run.
+            if (tie != Tie::Detached) {
+                EXPECT_TRUE(
+                    testsupport::WaitUntil([&] { return platform::ProgramEnded(stub); }, 10s));
+            }
+            EXPECT_TRUE(testsupport::WaitUntil([&] { return std::filesystem::exists(list); }, 10s));
+            platform::ReleaseProgram(stub);
+            EXPECT_EQ(testsupport::ReadFile(list), "0\n1\n2\n")
+                << static_cast<int>(tie) << " " << static_cast<int>(streams);
+        }
     }
     close(plain);
     close(high);
@@ -93,6 +107,65 @@ TEST(ProgramStatus, TellsAndKeepsHowTheProgramEnded) {
     EXPECT_EQ(platform::ProgramStatus(missing).how, How::Unknown);
     platform::Process notExecutable = platform::StartProgram(temp.path());
     EXPECT_FALSE(notExecutable.Started());
+    platform::ProgramStart searched;
+    searched.arguments = {"velmora-no-such-program"};
+    searched.searchPath = true;
+    std::string why;
+    EXPECT_FALSE(platform::StartProgram(searched, &why).Started());
+    EXPECT_EQ(why, std::strerror(ENOENT));
+    EXPECT_FALSE(platform::StartProgram(platform::ProgramStart{}).Started());
+}
+
+// The arguments arrive as they are (no shell reads them), the environment is ours with the
+// given entries over ours, and standard error comes through the pipe, to its end.
+TEST(StartProgram, HandsOverArgumentsEnvironmentAndStandardError) {
+    testsupport::TempFolder temp;
+    setenv("VELMORA_SET", "ours", 1);
+    setenv("VELMORA_KEPT", "kept", 1);
+    platform::ProgramStart start;
+    start.arguments = {
+        Script(temp, "tells", "echo \"$#|$1|$2|$VELMORA_SET|$VELMORA_KEPT\" >&2; exit 3"), "a  b",
+        "*"};
+    start.streams = platform::ProgramStreams::ErrorsToPipe;
+    start.environment = {"VELMORA_SET=given"};
+    platform::Process tells = platform::StartProgram(start);
+    unsetenv("VELMORA_SET");
+    unsetenv("VELMORA_KEPT");
+    ASSERT_TRUE(tells.Started());
+    ASSERT_GE(tells.errors, 0);
+    EXPECT_EQ(fcntl(tells.errors, F_GETFD) & FD_CLOEXEC, FD_CLOEXEC);
+    std::string said;
+    char buffer[256];
+    for (ssize_t n; (n = read(tells.errors, buffer, sizeof buffer)) > 0;)
+        said.append(buffer, static_cast<std::size_t>(n));
+    EXPECT_EQ(said, "2|a  b|*|given|kept\n");
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return platform::ProgramEnded(tells); }, 10s));
+    EXPECT_EQ(tells.ending.code, 3);
+    platform::ReleaseProgram(tells);
+    EXPECT_EQ(tells.errors, -1);
+}
+
+// A detached program runs in a session of its own on the null device, is no child of ours, and
+// has nothing to watch or end.
+TEST(StartProgram, ADetachedProgramIsNoneOfOurs) {
+    testsupport::TempFolder temp;
+    const std::string out = temp.path() + "/out";
+    platform::ProgramStart start;
+    start.arguments = {Script(temp, "apart",
+                              "echo \"$$ $(cut -d' ' -f6 /proc/$$/stat) $(readlink /proc/$$/fd/0) "
+                              "$(readlink /proc/$$/fd/2)\" > '" +
+                                  out + ".part'; mv '" + out + ".part' '" + out + "'")};
+    start.tie = platform::ProgramTie::Detached;
+    start.streams = platform::ProgramStreams::NullDevice;
+    platform::Process apart = platform::StartProgram(start);
+    ASSERT_TRUE(apart.Started());
+    EXPECT_EQ(platform::ProgramStatus(apart).how, How::Unknown);
+    EXPECT_EQ(platform::EndProgram(apart, 0).how, How::Unknown);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return std::filesystem::exists(out); }, 10s));
+    const std::string id = std::to_string(apart.id);
+    EXPECT_EQ(testsupport::ReadFile(out), id + " " + id + " /dev/null /dev/null\n");
+    EXPECT_EQ(waitpid(apart.id, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
 }
 
 TEST(EndProgram, AsksFirstAndKillsAProgramThatDoesNotListen) {
@@ -119,6 +192,21 @@ TEST(EndProgram, AsksFirstAndKillsAProgramThatDoesNotListen) {
     platform::Process quick = platform::StartProgram(Script(temp, "quick", "exit 4"));
     ASSERT_TRUE(testsupport::WaitUntil([&] { return platform::ProgramEnded(quick); }, 10s));
     EXPECT_EQ(platform::EndProgram(quick, 100).code, 4);
+
+    // A program of its own group goes with what it started, which would outlive it otherwise.
+    const std::string started = temp.path() + "/started";
+    platform::ProgramStart leader;
+    leader.arguments = {Script(temp, "leader",
+                               "sleep 30 & echo $! > '" + started + ".part'; mv '" + started +
+                                   ".part' '" + started + "'; wait")};
+    leader.tie = platform::ProgramTie::OwnGroup;
+    platform::Process group = platform::StartProgram(leader);
+    ASSERT_TRUE(group.Started());
+    EXPECT_EQ(getpgid(group.id), group.id);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return std::filesystem::exists(started); }, 10s));
+    const pid_t member = std::stoi(testsupport::ReadFile(started));
+    EXPECT_EQ(platform::EndProgram(group, 5000).code, SIGTERM);
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return !Alive(member); }, 2s));
 }
 
 // A starter (a forked copy of this test) starts a long program, tied or not, and is killed; the
