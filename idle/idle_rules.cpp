@@ -136,4 +136,11 @@ std::string RunLogLine(int number, std::int64_t idleMs, long pid) {
         {std::to_string(number), std::to_string(idleMs / 1000), std::to_string(pid)});
 }
 
+std::optional<int> ExitCode(const platform::ProgramEnding& ending) {
+    using How = platform::ProgramEnding::How;
+    if (ending.how == How::Exited) return ending.code;
+    if (ending.how == How::Killed) return 128 + ending.code;
+    return std::nullopt;
+}
+
 }  // namespace idle

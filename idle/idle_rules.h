@@ -84,4 +84,9 @@ std::string ShieldedLogLine(platform::DesktopShield shield);
 // The line logged for a run: "velmora-idle: run N started after S s without input (pid P)".
 std::string RunLogLine(int number, std::int64_t idleMs, long pid);
 
+// The exit code of a run that ended as `ending` says, as a shell tells it: its exit status, or
+// 128 + the number of the signal that ended it; nothing while it runs or when how it ended is
+// not known.
+std::optional<int> ExitCode(const platform::ProgramEnding& ending);
+
 }  // namespace idle

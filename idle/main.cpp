@@ -95,11 +95,12 @@ class Runs {
     // Says how a run that has just ended went, when it did not end well.
     void Ended() {
         Listen();
-        if (!run_.lastExit() || *run_.lastExit() == 0) return;
+        const std::optional<int> code =
+            run_.lastEnding() ? idle::ExitCode(*run_.lastEnding()) : std::nullopt;
+        if (!code || *code == 0) return;
         Log(platform::FillIn(platform::Translate("velmora-idle: run %s ended with exit code %s"),
-                             {std::to_string(count_), std::to_string(*run_.lastExit())}));
-        if (const auto notice = idle::FailedRunNotice(count_, *run_.lastExit(), said_.lines()))
-            Tell(*notice);
+                             {std::to_string(count_), std::to_string(*code)}));
+        if (const auto notice = idle::FailedRunNotice(count_, *code, said_.lines())) Tell(*notice);
     }
 
   private:

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace platform::idle {
 
 // Where the input-free time comes from.
@@ -86,7 +88,7 @@ bool CanRun(const std::string& program, std::string* why = nullptr);
 class Run {
   public:
     Run() = default;
-    ~Run() = default;
+    ~Run();
     Run(const Run&) = delete;
     Run& operator=(const Run&) = delete;
 
@@ -95,7 +97,7 @@ class Run {
     // "1" added to our environment), its standard error going to a pipe that TakeOutput reads.
     // False, with why, when it could not be started.
     bool Start(const std::string& program, const std::string& argument, std::string* why = nullptr);
-    std::int32_t pid() const { return pid_; }
+    std::int32_t pid() const { return process_.id; }
     // The pipe the run's standard error comes through: readable when it has written something
     // (-1 once it has been read to its end).
     int OutputDescriptor() const { return output_; }
@@ -105,8 +107,8 @@ class Run {
     std::vector<std::string> TakeOutput();
     // True while the started program has not ended; reaps it once it has.
     bool Going();
-    // The exit code of the run that ended last (128 + signal for a signalled end).
-    std::optional<int> lastExit() const { return lastExit_; }
+    // How the run that ended last ended; nothing before the first has.
+    std::optional<platform::ProgramEnding> lastEnding() const { return lastEnding_; }
     // Ends a going run and everything it started: SIGTERM to its process group, SIGKILL after
     // `graceMs` when still there. Returns at once when nothing is going.
     void End(int graceMs);
@@ -114,8 +116,8 @@ class Run {
   private:
     void CloseOutput();
 
-    std::int32_t pid_ = 0;
-    std::optional<int> lastExit_;
+    platform::Process process_;
+    std::optional<platform::ProgramEnding> lastEnding_;
     int output_ = -1;
     std::string partial_;  // the unfinished line read so far
 };
