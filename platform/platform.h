@@ -405,13 +405,20 @@ ProgramEnding EndProgram(Process& process, std::int64_t graceMs);
 
 // From now on the system's requests to end this program (SIGTERM, SIGINT and SIGHUP on POSIX;
 // Ctrl+C and Ctrl+Break of a console on Windows) no longer end it at once: they are noted for
-// EndRequest, and the program ends in its own time. Programs started afterwards get the
-// system's default handling back.
+// EndRequest, the first one makes EndRequestWaitable ready, and the program ends in its own
+// time. Programs started afterwards get the system's default handling back. Where the system
+// cannot give what wakes a waiting loop, the requests keep ending the program at once.
 void CatchEndRequests();
 
 // The request that came first since CatchEndRequests (POSIX: the signal's number; Windows: the
 // console event's number plus one), 0 while none has.
 int EndRequest();
+
+// What an event loop waits on to learn of the first request to end: on POSIX a descriptor that
+// turns readable, on Windows an event (a HANDLE) that is set. It turns ready with the first
+// request, also one that came before anybody waited, and stays ready; reading from it or
+// resetting it is not the waiter's business. -1 before CatchEndRequests has caught the requests.
+std::intptr_t EndRequestWaitable();
 
 // ---- One holder at a time (posix/run_lock.cpp)
 // ---------------------------------------------------

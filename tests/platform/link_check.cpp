@@ -32,7 +32,7 @@ int main(int argc, char**) {
         &SystemText, &WriteToStandardError, &MonotonicNanoseconds, &CurrentProcessId, &SleepUntil,
         static_cast<Process (*)(const ProgramStart&, std::string*)>(&StartProgram), &ProgramStatus,
         &ProgramEnded, &EndProgram, &ReleaseProgram, &CatchEndRequests, &EndRequest,
-        &HoldLockForLife, &DesktopShieldName,
+        &EndRequestWaitable, &HoldLockForLife, &DesktopShieldName,
         // Language
         &Translate, &Translatable, &FillIn,
         // Message box, windows, pointer, screen
