@@ -1,8 +1,9 @@
 // The host's forms runtime: forms that are loaded hidden, shown modeless or modal and unloaded
 // through their QueryUnload/Unload handlers; the controls they create (controls.h); timers that
 // tick through the event loop one at a time; the message box and the file chooser; starting a
-// program; the screen; ending the program; and the loop that runs while a form lives. A backend
-// per system implements it (forms/fltk/ on Linux); nothing here names a toolkit.
+// program; the screen; ending the program; and the loop that runs while a form lives, which
+// also wakes for a request to end the program. A backend per system implements it (forms/fltk/
+// on Linux); nothing here names a toolkit.
 #pragma once
 
 #include <cstdint>
@@ -229,6 +230,12 @@ void RunWhileLoaded();
 
 // Handles the events that are pending, waiting up to `milliseconds` for one to arrive first.
 void WaitEvents(int milliseconds);
+
+// Runs `handler` once, from the event loop, for the first request to end this program that
+// platform::CatchEndRequests (called first) has caught: the loop wakes for it as for any event,
+// and a request that came before this call is served at the next wait. Nothing happens while
+// the requests are not caught. A later call replaces a handler that has not run yet.
+void OnEndRequest(std::function<void()> handler);
 
 // Ends the program at once: loaded forms get no unload events.
 [[noreturn]] void End(int exitCode = 0);

@@ -1,5 +1,6 @@
 // Forms, timers and the event loop on FLTK 1.3 (see forms.h): the form's window, the stand-in X
-// window of a hidden form, the loop's wake-up pipe, the pointer and ending the program.
+// window of a hidden form, the loop's wake-up pipe and its watch on requests to end, the pointer
+// and ending the program.
 #include <FL/Fl.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
@@ -8,7 +9,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <utility>
 
 #include "forms/fltk/fltk_form.h"
 #include "platform/fltk/toolkit.h"
@@ -130,6 +134,16 @@ void CloseCallback(Fl_Widget*, void* native) {
     // Escape and the window manager's close button both land here: closing means unloading.
     if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
     static_cast<Form::Native*>(native)->CloseRequested();
+}
+
+// The handler for the first request to end the program, until it has run.
+std::function<void()> endHandler;
+
+void EndRequested(int fd, void*) {
+    Fl::remove_fd(fd);
+    const std::function<void()> handler = std::move(endHandler);
+    endHandler = nullptr;
+    if (handler) handler();
 }
 
 void TimerTick(void* timer) {
@@ -278,6 +292,14 @@ void RunWhileLoaded() {
 void WaitEvents(int milliseconds) {
     Fl::wait(std::max(milliseconds, 0) / 1000.0);
     Fl::flush();
+}
+
+void OnEndRequest(std::function<void()> handler) {
+    const std::intptr_t fd = platform::EndRequestWaitable();
+    if (fd < 0) return;
+    endHandler = std::move(handler);
+    // Watched beside the display connection; the descriptor stays readable once a request came.
+    Fl::add_fd(static_cast<int>(fd), FL_READ, EndRequested);
 }
 
 void End(int exitCode) {

@@ -1,10 +1,14 @@
 // Forms, timers and the message loop on Win32 (see forms.h): each form a top-level window sized
 // by its client area, hidden until shown and findable by its title meanwhile; its background and
 // windowless controls painted through an off-screen canvas; timers on a message-only window;
-// the program's pointer look; ending the program.
+// the loop's wait on messages and on the request to end the program; the program's pointer look;
+// ending the program.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <set>
+#include <utility>
 
 #include "forms/win32/win32_form.h"
 
@@ -92,9 +96,31 @@ int ButtonOf(UINT message) {
     }
 }
 
-// Handles every waiting message; false when there was none.
+// ---- Requests to end -----------------------------------------------------------------------
+
+// The event set by the first request to end the program and its handler, until that has run.
+HANDLE endRequested = nullptr;
+std::function<void()> endHandler;
+
+// Runs the handler once the request has come; true when it ran.
+bool ServeEndRequest() {
+    if (!endRequested || WaitForSingleObject(endRequested, 0) != WAIT_OBJECT_0) return false;
+    endRequested = nullptr;
+    const std::function<void()> handler = std::move(endHandler);
+    endHandler = nullptr;
+    if (handler) handler();
+    return true;
+}
+
+// Sleeps until a message arrives, the request to end comes or `ms` have passed.
+void AwaitMessage(DWORD ms) {
+    MsgWaitForMultipleObjectsEx(endRequested ? 1 : 0, &endRequested, ms, QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
+}
+
+// Handles every waiting message and a request to end that has come; false when there was none.
 bool Pump() {
-    bool any = false;
+    bool any = ServeEndRequest();
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         any = true;
@@ -108,11 +134,14 @@ bool Pump() {
     return any;
 }
 
-// Waits for the next message and handles it; false on WM_QUIT.
+// Waits for the next message or the request to end and handles it; false on WM_QUIT.
 bool HandleNext() {
     MSG msg;
-    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got == 0 || got == -1) return false;
+    while (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (ServeEndRequest()) return true;
+        AwaitMessage(INFINITE);
+    }
+    if (msg.message == WM_QUIT) return false;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
     return true;
@@ -450,9 +479,15 @@ void RunWhileLoaded() {
 
 void WaitEvents(int milliseconds) {
     if (win32::Pump()) return;
-    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(std::max(milliseconds, 0)),
-                                QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    win32::AwaitMessage(static_cast<DWORD>(std::max(milliseconds, 0)));
     win32::Pump();
+}
+
+void OnEndRequest(std::function<void()> handler) {
+    const std::intptr_t event = platform::EndRequestWaitable();
+    if (event == -1) return;
+    win32::endRequested = reinterpret_cast<HANDLE>(event);
+    win32::endHandler = std::move(handler);
 }
 
 void End(int exitCode) {

@@ -3,6 +3,7 @@
 // the message box: on the screen with every line, and on standard error whole.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <array>
 #include <atomic>
@@ -206,6 +207,36 @@ TEST_F(FormsTest, AMessageBoxFitsTheScreenWithLongPathsAndCommandsAndGoesToStand
         EXPECT_LE(place[1] + place[3], 480);
         EXPECT_EQ(said, "Velmora: Error: " + text + "\n");
     }
+}
+
+// A request to end the program wakes the loop and runs its handler once, also one that came
+// before the loop watched for it; a second request changes nothing. Without the wake only the
+// form's slow timer would end the loop. (The requests stay caught for the rest of this program.)
+TEST_F(FormsTest, ARequestToEndWakesTheLoopOnceEvenOneThatCameBeforeTheWatch) {
+    std::vector<std::string> log;
+    Recorder form(log);
+    forms::Timer fallback(&form);
+    fallback.SetInterval(5000);
+    fallback.OnTimer([&] { form.Unload(); });
+    form.Load();
+    fallback.SetEnabled(true);
+    platform::CatchEndRequests();
+    ASSERT_EQ(raise(SIGTERM), 0);
+    ASSERT_EQ(raise(SIGHUP), 0);
+    int served = 0;
+    forms::OnEndRequest([&] {
+        ++served;
+        form.Unload();
+    });
+    forms::RunWhileLoaded();
+    EXPECT_EQ(served, 1);
+    EXPECT_EQ(platform::EndRequest(), SIGTERM);
+    // Served once: a loop that runs on does not see the request again.
+    Recorder next(log);
+    next.Load();
+    for (int i = 0; i < 3; ++i) forms::WaitEvents(20);
+    EXPECT_EQ(served, 1);
+    EXPECT_TRUE(next.Loaded());
 }
 
 TEST(PictureBoxTest, ImageFollowsTheBoxAndCopiesAreClipped) {
