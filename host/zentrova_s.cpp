@@ -1,9 +1,9 @@
 // Zentrova_S, the hidden full-screen form that performs a screensaver run: it captures the
 // desktop, starts the music and the renderer, watches the renderer's window (its process where
 // the window search can't see the renderer's surfaces) and, once that is gone (or the host is
-// asked to end), ends the renderer if it still runs, stops the music, shows the pointer again
-// and ends the host with a status that tells how the run went. A run never starts under the
-// desktop's screen saver, lock or blank, and ends as on Escape when one comes on.
+// asked to end, which wakes its loop at once), ends the renderer if it still runs, stops the music,
+// shows the pointer again and ends the host with a status that tells how the run went. A run never
+// starts under the desktop's screen saver, lock or blank, and ends as on Escape when one comes on.
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -36,8 +36,7 @@ class FullScreenForm : public forms::Form {
         : Form(forms::ScreenWidthPixels(), forms::ScreenHeightPixels(), names::kRunTitle),
           Timer1(this),
           Timer2(this),
-          Timer3(this),
-          EndWatch(this) {
+          Timer3(this) {
         forms::FormStyle style;
         style.titleBar = false;
         SetStyle(style);
@@ -47,17 +46,12 @@ class FullScreenForm : public forms::Form {
         Timer1.OnTimer([this] { Timer1_Timer(); });
         Timer2.OnTimer([this] { Timer2_Timer(); });
         Timer3.OnTimer([this] { Timer3_Timer(); });
-        EndWatch.SetInterval(20);
-        EndWatch.OnTimer([this] { EndWatch_Timer(); });
     }
 
     forms::PictureBox* Display = nullptr;
     forms::Timer Timer1;  // music-file watch (MP3 only)
     forms::Timer Timer2;  // audio-CD watch; whether it is on records that the CD is in use
     forms::Timer Timer3;  // renderer-window watch
-    // Requests to end the host: looked for more often than the renderer watch ticks, so that a
-    // companion that ends its run waits no longer than it would for a host that simply died.
-    forms::Timer EndWatch;
 
   protected:
     void CreateControls() override {
@@ -90,11 +84,13 @@ class FullScreenForm : public forms::Form {
             EndWithoutPicture(why);
         }
         trace::Mark("capture-saved");
-        // From here on a request to end the host ends the run as Escape would. Before this
-        // point the system's default ends the host at once, which leaves nothing behind: no
-        // music and no renderer have started yet.
+        // From here on a request to end the host ends the run as Escape would, as soon as it
+        // comes: it wakes the loop, so that a companion that ends its run waits no longer than
+        // it would for a host that simply died. Before this point the system's default ends
+        // the host at once, which leaves nothing behind: no music and no renderer have started
+        // yet.
         platform::CatchEndRequests();
-        EndWatch.SetEnabled(true);
+        forms::OnEndRequest([this] { EndRequested(); });
         StartMusic();
         Zentrova_B::RendererPath = run::RendererPathIn(forms::ProgramFolder());
         // Asked to end meanwhile: no renderer is started only to be ended at the first tick.
@@ -216,10 +212,8 @@ class FullScreenForm : public forms::Form {
         Timer2.SetEnabled(Zentrova_BGM::CdWatchActive);
     }
 
-    void EndWatch_Timer() {
-        if (platform::EndRequest() == 0) return;
+    void EndRequested() {
         trace::Mark("end-requested");
-        EndWatch.SetEnabled(false);
         Timer3.SetEnabled(false);
         Unload();
     }
@@ -257,7 +251,6 @@ class FullScreenForm : public forms::Form {
                              {std::string(platform::DesktopShieldName(shield))}));
         yielded_ = true;
         Timer3.SetEnabled(false);
-        EndWatch.SetEnabled(false);
         Unload();
         return true;
     }

@@ -282,8 +282,24 @@ TEST_F(FullRun, ASecondRunDuringARunEndsAtOnce) {
     EXPECT_EQ(first->Wait(3000ms), 0);
 }
 
+// The clock reading of the first mark `label` that process `pid` wrote to the timing file, in
+// nanoseconds; -1 when there is none.
+std::int64_t MarkTime(const std::string& trace, const std::string& label, pid_t pid) {
+    std::istringstream lines(ReadFile(trace));
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string name;
+        std::int64_t ns = 0;
+        pid_t by = 0;
+        if (fields >> name >> ns >> by && name == label && by == pid) return ns;
+    }
+    return -1;
+}
+
 // A host asked to end (SIGTERM, SIGHUP, SIGINT) ends its run as Escape would: the renderer and
-// its window go, the pointer is shown, and the status says which request ended it.
+// its window go, the pointer is shown, and the status says which request ended it. The request
+// wakes the host, which has ended within velmora-idle's 100 ms of it.
 TEST_F(FullRun, AHostAskedToEndEndsItsRunAsEscapeWould) {
     Install(Renderer::Stub);
     const std::string trace = temp_.path() + "/trace";
@@ -295,10 +311,14 @@ TEST_F(FullRun, AHostAskedToEndEndsItsRunAsEscapeWould) {
         ASSERT_NE(WaitForRendererWindow(), 0u);
         const auto renderers = ChildrenOf(host->pid());
         ASSERT_EQ(renderers.size(), 1u);
+        const std::int64_t asked = platform::MonotonicNanoseconds();
         ASSERT_EQ(kill(host->pid(), signal), 0);
         EXPECT_TRUE(
             WaitUntil([&] { return FindWindow(display_.name(), "Zentrova_VC") == 0; }, 1000ms));
         EXPECT_EQ(host->Wait(3000ms), 128 + signal);
+        const std::int64_t ended = MarkTime(trace, "run-end", host->pid());
+        EXPECT_GE(ended, asked);
+        EXPECT_LT(ended - asked, 100'000'000) << "ms: " << (ended - asked) / 1e6;
         EXPECT_FALSE(Alive(renderers[0]));
         ++runs;
         Calls expected;
