@@ -124,6 +124,53 @@ cpu_shares() {  # <seconds> <decimals> <pid>...
     for (i = 1; i <= n; i++) printf("%." p "f%s", 100 * v[i] / 1e9 / s, (i < n ? " " : "\n")) }'
 }
 
+# How often the threads of a process have gone to sleep since it started (their voluntary context
+# switches): each wait of its loop that sleeps until something wakes it counts once.
+sleeps() {
+  local total=0 t n
+  for t in /proc/"$1"/task/*/status; do
+    n=$(awk '$1 == "voluntary_ctxt_switches:" { print $2 }' "$t" 2>/dev/null || true)
+    total=$((total + ${n:-0}))
+  done
+  echo "$total"
+}
+
+# What each process costs over the next <seconds> while it waits: its share of a core in per cent
+# (3 places) and its wake-ups a second (1 place), "<cpu> <wake-ups>" per process, on one line.
+watch_costs() {  # <seconds> <pid>...
+  local seconds=$1 cpu=() woken=() figures=() pid i
+  shift
+  for pid in "$@"; do
+    cpu+=("$(cpu_ns "$pid")")
+    woken+=("$(sleeps "$pid")")
+  done
+  sleep "$seconds"
+  i=0
+  for pid in "$@"; do
+    figures+=($(($(cpu_ns "$pid") - cpu[i])) $(($(sleeps "$pid") - woken[i])))
+    i=$((i + 1))
+  done
+  awk -v s="$seconds" -v f="${figures[*]}" 'BEGIN { n = split(f, v, " ")
+    for (i = 1; i < n; i += 2)
+      printf("%.3f %.1f%s", 100 * v[i] / 1e9 / s, v[i + 1] / s, (i + 1 < n ? " " : "\n")) }'
+}
+
+# The launched host's costs while it watches the renderer, beside the toolkit's bare loop with one
+# 100 ms timer (bench/naive's idle_loop) in the same seconds: appends host-cpu, host-wakes,
+# idle-cpu and idle-wakes lines to <out>. $seconds long; needs $launched running.
+watch_beside_idle_loop() {  # <out>
+  local host_cpu host_wakes idle_cpu idle_wakes
+  "$bin/idle_loop" &
+  extra_pid=$!
+  sleep 0.2
+  read -r host_cpu host_wakes idle_cpu idle_wakes < <(watch_costs "$seconds" "$launched" "$extra_pid")
+  kill "$extra_pid"
+  wait "$extra_pid" 2>/dev/null || true
+  extra_pid=0
+  printf 'host-cpu %s\nhost-wakes %s\nidle-cpu %s\nidle-wakes %s\n' "$host_cpu" "$host_wakes" \
+    "$idle_cpu" "$idle_wakes" >>"$1"
+}
+
 # Waits until the timing file has the mark <label>, at most <seconds> (30 when left out); false
 # when the launched program ended first or the time ran out.
 wait_mark() {  # <timing file> <label> [<seconds>]

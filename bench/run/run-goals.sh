@@ -5,8 +5,9 @@
 #     left) from their start to the picture on screen, against bench/naive's naive renderer;
 #   - the renderer's frames per second against one full-screen textured quad (bench/naive), both
 #     drawing as fast as they can (the renderer with VELMORA_UNPACED: no waiting for the refresh);
-#   - the host's share of a core while it watches the renderer, beside the toolkit's bare event
-#     loop with one 100 ms timer (the least a program on that loop pays for the same rhythm).
+#   - the host's share of a core and its wake-ups a second while it watches the renderer, beside
+#     the toolkit's bare event loop with one 100 ms timer (the least a program on that loop pays
+#     for the same rhythm); bench/run/run-watch.sh measures these alone.
 #   bench/run/run-goals.sh <build folder>   (VELMORA_BENCH_SIZES="1920x1080 3840x2160" by default)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
@@ -21,21 +22,12 @@ bitmap=$VELMORA_ROOT/c/tolvik/Zentrova.bmp
 
 # One round at the current size; appends "<figure> <value>" lines to $1.
 one_round() {
-  local out=$1 t=$tmp/timing host_cpu idle_cpu
-  # The whole run; the host's CPU is counted while it watches the renderer.
+  local out=$1 t=$tmp/timing
+  # The whole run; the host's CPU and wake-ups are counted while it watches the renderer.
   rm -rf "$VELMORA_ROOT"
   launch_timed "$t" "$bin/Velmora.scr" /s
   echo "whole $(mark_span "$t" launch first-frame)" >>"$out"
-  # Beside it, in the same seconds, the toolkit's bare loop with a 100 ms timer (bench/naive).
-  "$bin/idle_loop" &
-  extra_pid=$!
-  sleep 0.2
-  read -r host_cpu idle_cpu < <(cpu_shares "$seconds" 3 "$launched" "$extra_pid")
-  kill "$extra_pid"
-  wait "$extra_pid" 2>/dev/null || true
-  extra_pid=0
-  echo "host-cpu $host_cpu" >>"$out"
-  echo "idle-cpu $idle_cpu" >>"$out"
+  watch_beside_idle_loop "$out"
   end_launched Zentrova_VC
   # The renderer alone on the bitmap the run left behind, drawing as fast as it can for a while.
   VELMORA_UNPACED=1 launch_timed "$t" "$bin/Velmora.dll"
@@ -59,7 +51,8 @@ printf '%-44s %10s %10s %8s  %s\n' "goal (medians of $runs)" ours yardstick rati
 for size in "${sizes[@]}"; do
   whole=$(figure "$size" whole) alone=$(figure "$size" alone) naive=$(figure "$size" naive)
   fps=$(figure "$size" fps) quad=$(figure "$size" quad-fps) cpu=$(figure "$size" host-cpu)
-  idle=$(figure "$size" idle-cpu)
+  idle=$(figure "$size" idle-cpu) wakes=$(figure "$size" host-wakes)
+  idle_wakes=$(figure "$size" idle-wakes)
   alone_target="<= 60%"
   [ "${size%x*}" -ge 3840 ] && alone_target="<= 50%"
   printf '%-44s %7s ms %7s ms %8s  %s\n' "$size whole run /s -> picture (vs naive)" \
@@ -70,4 +63,6 @@ for size in "${sizes[@]}"; do
     "$fps" "$quad" "$(ratio "$fps" "$quad")" ">= 95%"
   printf '%-44s %8s %% %8s %% %8s  %s\n' "$size host CPU watching (vs toolkit idle loop)" \
     "$cpu" "$idle" "$(ratio "$cpu" "$idle")" "< 0.1% of a core"
+  printf '%-44s %8s/s %8s/s %8s  %s\n' "$size host wake-ups watching (vs toolkit idle loop)" \
+    "$wakes" "$idle_wakes" "$(ratio "$wakes" "$idle_wakes")" "< 15/s"
 done
