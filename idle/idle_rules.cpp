@@ -94,6 +94,9 @@ run before counting again, and does not start while another program's
 full-screen window has the focus (on Wayland, where the compositor says so).
 Each run is logged as one line on standard error. It ends on SIGTERM, SIGINT or
 SIGHUP (ending a run it started) and when the display closes.
+A run that did not end well is logged with its exit status, except one that
+gave way to the desktop's screen saver or lock (status 6: it was on at the
+start; 7: it came on during the run), which is logged as such, not as a fault.
 
 Exit status: 0 ended normally; 1 no display, or no Velmora.scr beside
 velmora-idle; 2 a bad command line; 3 the session offers no idle time at all
@@ -134,6 +137,24 @@ std::string RunLogLine(int number, std::int64_t idleMs, long pid) {
     return platform::FillIn(
         platform::Translate("velmora-idle: run %s started after %s s without input (pid %s)"),
         {std::to_string(number), std::to_string(idleMs / 1000), std::to_string(pid)});
+}
+
+std::optional<std::string> RunEndedLogLine(int number, int exitCode) {
+    // The host's statuses for a desktop whose screen saver or lock was on at the start (6) or
+    // came on during the run (7).
+    constexpr int kShieldedAtStart = 6, kShieldCameOn = 7;
+    const std::string run = std::to_string(number);
+    if (exitCode == 0) return std::nullopt;
+    if (exitCode == kShieldedAtStart)
+        return platform::FillIn(platform::Translate("velmora-idle: run %s did not start: the "
+                                                    "desktop's screen saver or lock was on"),
+                                {run});
+    if (exitCode == kShieldCameOn)
+        return platform::FillIn(platform::Translate("velmora-idle: run %s ended: the desktop's "
+                                                    "screen saver or lock came on"),
+                                {run});
+    return platform::FillIn(platform::Translate("velmora-idle: run %s ended with exit code %s"),
+                            {run, std::to_string(exitCode)});
 }
 
 std::optional<int> ExitCode(const platform::ProgramEnding& ending) {

@@ -89,4 +89,9 @@ std::string RunLogLine(int number, std::int64_t idleMs, long pid);
 // not known.
 std::optional<int> ExitCode(const platform::ProgramEnding& ending);
 
+// The line logged for run `number` that ended with `exitCode`: nothing for 0; for the host's 6
+// and 7 that the run gave way to the desktop's screen saver or lock (on at its start, or come
+// on during it), which is no fault of the run; else "velmora-idle: run N ended with exit code C".
+std::optional<std::string> RunEndedLogLine(int number, int exitCode);
+
 }  // namespace idle

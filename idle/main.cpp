@@ -98,8 +98,7 @@ class Runs {
         const std::optional<int> code =
             run_.lastEnding() ? idle::ExitCode(*run_.lastEnding()) : std::nullopt;
         if (!code || *code == 0) return;
-        Log(platform::FillIn(platform::Translate("velmora-idle: run %s ended with exit code %s"),
-                             {std::to_string(count_), std::to_string(*code)}));
+        if (const auto line = idle::RunEndedLogLine(count_, *code)) Log(*line);
         if (const auto notice = idle::FailedRunNotice(count_, *code, said_.lines())) Tell(*notice);
     }
 

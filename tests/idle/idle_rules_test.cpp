@@ -148,4 +148,20 @@ TEST(IdleDecider, TheLogLineNamesTheRunItsIdleTimeAndItsProcess) {
               "velmora-idle: run 3 started after 600 s without input (pid 4242)");
 }
 
+// A signalled end is told as a shell tells it; the desktop's own screen saver or lock is named
+// as the reason, not as a failure; a run that ended well or whose end is unknown is not logged.
+TEST(IdleDecider, TheEndOfARunIsLoggedByItsExitCode) {
+    using How = platform::ProgramEnding::How;
+    EXPECT_EQ(idle::ExitCode({How::Exited, 2}), 2);
+    EXPECT_EQ(idle::ExitCode({How::Killed, 9}), 137);
+    EXPECT_FALSE(idle::ExitCode({How::Unknown, 0}));
+    EXPECT_FALSE(idle::ExitCode({How::Running, 0}));
+    EXPECT_FALSE(idle::RunEndedLogLine(1, 0));
+    EXPECT_EQ(idle::RunEndedLogLine(2, 137), "velmora-idle: run 2 ended with exit code 137");
+    EXPECT_EQ(idle::RunEndedLogLine(3, 6),
+              "velmora-idle: run 3 did not start: the desktop's screen saver or lock was on");
+    EXPECT_EQ(idle::RunEndedLogLine(4, 7),
+              "velmora-idle: run 4 ended: the desktop's screen saver or lock came on");
+}
+
 }  // namespace
