@@ -337,7 +337,7 @@ enum class ProgramTie {
 enum class ProgramStreams {
     Ours,         // to ours
     NullDevice,   // all three to the null device
-    ErrorsToPipe  // input and output to ours, error into a pipe that Process::errors reads (POSIX)
+    ErrorsToPipe  // input and output to ours, error into a pipe that Process::errors reads
 };
 
 // A program to start, and how.
@@ -373,8 +373,8 @@ struct Process {
 // input, output and error as `start.streams` says, no other descriptor or handle of ours, the
 // system's default handling of every signal and no blocked one. Nothing started (id 0) when the
 // program could not be started (missing, not executable, no arguments), with why (the system's
-// words), which also stays the thread's last error (LastErrorText). ProgramStreams::ErrorsToPipe
-// is refused on Windows, where nothing asks for it.
+// words), which also stays the thread's last error (LastErrorText). Windows offers only
+// ProgramStreams::Ours and refuses the others, which nothing there asks for.
 Process StartProgram(const ProgramStart& start, std::string* why = nullptr);
 
 // Starts the program at `path` with the path as its only argument (see above).

@@ -364,6 +364,42 @@ TEST(Win32Process, AMissingProgramIsNotStarted) {
     platform::Process process = platform::StartProgram("C:\\no\\such\\Velmora.dll");
     EXPECT_FALSE(process.Started());
     EXPECT_TRUE(platform::ProgramEnded(process));
+    // Nothing to start, and standard streams other than ours, are refused with why.
+    std::string why;
+    EXPECT_FALSE(platform::StartProgram(platform::ProgramStart{}, &why).Started());
+    EXPECT_FALSE(why.empty());
+    platform::ProgramStart piped;
+    piped.arguments = {platform::ProgramFolder() + "\\win32_child.exe"};
+    piped.streams = platform::ProgramStreams::ErrorsToPipe;
+    EXPECT_FALSE(platform::StartProgram(piped).Started());
+}
+
+// Each argument reaches the program as it was given, blanks, quotes and backslashes included,
+// and the given environment entries are over ours (the child's sleep is set to none here).
+TEST(Win32Process, ArgumentsAndEnvironmentArriveAsGiven) {
+    TempFolder temp;
+    const std::string told = temp.path() + "\\args";
+    ScopedEnvironment ms(L"VELMORA_CHILD_MS", L"60000");
+    platform::ProgramStart start;
+    start.arguments = {platform::ProgramFolder() + "\\win32_child.exe",
+                       "a b",
+                       "say \"hi\"",
+                       "C:\\end\\",
+                       "",
+                       "x\\\"y"};
+    start.environment = {"VELMORA_CHILD_ARGS=" + told, "velmora_child_ms=0"};
+    platform::Process process = platform::StartProgram(start);
+    ASSERT_TRUE(process.Started());
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (!platform::ProgramEnded(process) && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(process.ending.how, platform::ProgramEnding::How::Exited);
+    EXPECT_EQ(process.ending.code, 7);
+    platform::ReleaseProgram(process);
+    std::ifstream file(told, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    EXPECT_EQ(text.str(), "a b|say \"hi\"|C:\\end\\||x\\\"y");
 }
 
 // ---- Windows, pointer, screen -------------------------------------------------------------------
