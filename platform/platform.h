@@ -607,14 +607,20 @@ struct OutputSurface {
     bool wantsFrame = true;  // the compositor takes a new frame for it now
 };
 
+// How opening the outputs' surfaces went.
+enum class SurfacesOpening {
+    Opened,      // every output has its surface
+    NotOffered,  // the session never has such surfaces (X11, Windows): nothing to tell
+    Refused      // they could not be made (see `why`); nothing stays open
+};
+
 // Opens one full-screen surface titled `title` on every output of the session, each drawn
 // through OpenGL (one context shared by all, the version-1 drawing calls available) at its
-// output's full pixel size, with the pointer hidden over them. False where the session has no
-// such surfaces or they can't be made: `why` is made empty where the system never has them
-// (X11, Windows), otherwise it says why they were not made (nothing stays open then), and the
-// caller uses an ordinary window. $VELMORA_FORCE_XWAYLAND set to anything but "" or "0" makes it
+// output's full pixel size, with the pointer hidden over them. Anything but Opened leaves the
+// caller to use an ordinary window; `why` is made empty for NotOffered. A second call while the
+// surfaces are open is Refused. $VELMORA_FORCE_XWAYLAND set to anything but "" or "0" makes it
 // refuse, for tests.
-bool OpenOutputSurfaces(std::string_view title, std::string* why = nullptr);
+SurfacesOpening OpenOutputSurfaces(std::string_view title, std::string* why = nullptr);
 
 // The surfaces that OpenOutputSurfaces opened, in the order of the outputs; empty before. Sizes
 // may change after WaitForOutputSurfaces.

@@ -41,9 +41,14 @@ void drawOutputs(long& frames) {
 
 bool runOnOutputSurfaces() {
     std::string why;
-    if (!platform::OpenOutputSurfaces(names::kRendererTitle, &why)) {
-        if (!why.empty()) trace::Mark("surfaces-refused", why);
-        return false;
+    switch (platform::OpenOutputSurfaces(names::kRendererTitle, &why)) {
+        case platform::SurfacesOpening::Opened:
+            break;
+        case platform::SurfacesOpening::Refused:
+            trace::Mark("surfaces-refused", why);
+            return false;
+        case platform::SurfacesOpening::NotOffered:
+            return false;
     }
     const std::vector<platform::OutputSurface>& surfaces = platform::OutputSurfaces();
     std::vector<platform::MonitorRect> places;

@@ -461,33 +461,37 @@ bool Open(std::string_view title, std::string& why) {
 }
 
 // OpenOutputSurfaces with `why` at hand.
-bool TryOpen(std::string_view title, std::string& why) {
+SurfacesOpening TryOpen(std::string_view title, std::string& why) {
     const char* name = std::getenv("WAYLAND_DISPLAY");
-    if (session || !name || !*name) return false;
+    if (!name || !*name) return SurfacesOpening::NotOffered;
+    if (session) {
+        why = "the surfaces are open already";
+        return SurfacesOpening::Refused;
+    }
     if (ForcedAway()) {
         why = "VELMORA_FORCE_XWAYLAND is set";
-        return false;
+        return SurfacesOpening::Refused;
     }
     session = new Session;
     if (!session->client.Connect()) {
         delete session;
         session = nullptr;
         why = "no compositor answers at WAYLAND_DISPLAY";
-        return false;
+        return SurfacesOpening::Refused;
     }
-    if (Open(title, why) && !session->closed) return true;
+    if (Open(title, why) && !session->closed) return SurfacesOpening::Opened;
     if (why.empty()) why = "the compositor closed the surfaces at once";
     DestroySession();
-    return false;
+    return SurfacesOpening::Refused;
 }
 
 }  // namespace
 
-bool OpenOutputSurfaces(std::string_view title, std::string* why) {
+SurfacesOpening OpenOutputSurfaces(std::string_view title, std::string* why) {
     std::string reason;
-    const bool opened = TryOpen(title, reason);
+    const SurfacesOpening opening = TryOpen(title, reason);
     if (why) *why = reason;
-    return opened;
+    return opening;
 }
 
 const std::vector<OutputSurface>& OutputSurfaces() {

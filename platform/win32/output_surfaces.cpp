@@ -4,9 +4,9 @@
 
 namespace platform {
 
-bool OpenOutputSurfaces(std::string_view, std::string* why) {
+SurfacesOpening OpenOutputSurfaces(std::string_view, std::string* why) {
     if (why) why->clear();
-    return false;
+    return SurfacesOpening::NotOffered;
 }
 
 const std::vector<OutputSurface>& OutputSurfaces() {
