@@ -1,30 +1,11 @@
 // Velmora.dll: the renderer. Shows the hand-off bitmap full screen on a warped, animated mesh
-// until Escape is pressed.
-#include <GL/freeglut.h>
-
+// until Escape is pressed: on the outputs' own surfaces where the session offers them, else in
+// one window over the monitors.
 #include <clocale>
 
 #include "platform/platform.h"
 #include "renderer/output_run.h"
-#include "renderer/pacing.h"
-#include "renderer/scene.h"
-#include "shared/names.h"
-
-namespace {
-
-void onKeyboard(unsigned char key, int, int) {
-    // Leaving the loop lets freeglut close the window and its GL context before the exit.
-    if (key == 27) glutLeaveMainLoop();
-}
-
-void onIdle() {
-    // The picture is uploaded here once it is read, so that its first frame is timed without
-    // the upload.
-    if (renderer::uploadPictureOnceRead()) renderer::paceFrame();
-    glutPostRedisplay();
-}
-
-}  // namespace
+#include "renderer/window_run.h"
 
 int main(int argc, char** argv) {
     // The picture is read while the toolkit and OpenGL start; the window comes first all the
@@ -36,22 +17,5 @@ int main(int argc, char** argv) {
     // Where the session puts the toolkit's window at less than the outputs' full resolution,
     // the renderer draws on surfaces of its own over each output.
     if (renderer::runOnOutputSurfaces()) return 0;
-    // The monitors as the window system has them now: the window covers them all, and each
-    // shows its own part of the picture.
-    renderer::useMonitors(platform::Monitors());
-    renderer::startLoadingTexture();
-    glutInitWindowSize(1024, 768);
-    // Without a window manager the full-screen switch keeps the window's position: start at
-    // the corner so that it covers the whole screen.
-    glutInitWindowPosition(0, 0);
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutCreateWindow(names::kRendererTitle);
-    renderer::requestDisplayPacing();
-    glutKeyboardFunc(onKeyboard);
-    glutDisplayFunc(renderer::drawFrame);
-    glutIdleFunc(onIdle);
-    renderer::initScene();
-    glutMainLoop();
-    return 0;
+    return renderer::runInWindow(argc, argv);
 }

@@ -25,7 +25,8 @@ void markFrames(long frames) {
 void drawOutputs(long& frames) {
     const std::vector<platform::OutputSurface>& surfaces = platform::OutputSurfaces();
     platform::DrawOnOutputSurface(0);
-    const bool animated = startOutputsFrame();
+    const bool animated = uploadPictureOnceRead();
+    if (animated) beginFrame();
     for (std::size_t i = 0; i < surfaces.size(); ++i) {
         if (!surfaces[i].wantsFrame) continue;
         platform::DrawOnOutputSurface(i);
@@ -33,7 +34,7 @@ void drawOutputs(long& frames) {
         platform::ShowOutputSurface(i);
     }
     if (!animated) return;
-    endOutputsFrame();
+    endFrame();
     markFrames(++frames);
 }
 

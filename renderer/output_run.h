@@ -9,7 +9,7 @@ namespace renderer {
 // them); true then, and the program ends with status 0. False at once, with nothing open, where
 // the session has no such surfaces or they could not be made (the timing marks say why): the
 // caller then runs in its one window as everywhere else. A picture that can't be read ends the
-// program as drawFrame does.
+// program as it does in the window.
 bool runOnOutputSurfaces();
 
 }  // namespace renderer

@@ -2,7 +2,7 @@
 // timing marks that the benchmarks and the display tests read.
 #include "renderer/pacing.h"
 
-#include <GL/freeglut.h>
+#include <GL/gl.h>
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,16 +1,13 @@
 // OpenGL glue of the renderer: texture upload, the fixed projection, drawing the mesh.
 #include "renderer/scene.h"
 
-#include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 #include <utility>
 
 #include "platform/monitor_layout.h"
@@ -48,7 +45,7 @@ struct Scene {
     bool uploaded = false;
 };
 
-// The one scene of the process: the toolkit's callbacks take no argument to reach it by.
+// The one scene of the process: the runs' callbacks take no argument to reach it by.
 Scene scene;
 
 // The sides the mipmap builder settles on: its power-of-two sides, halved together until
@@ -157,6 +154,21 @@ void drawMesh(GLuint name) {
     glEnd();
 }
 
+// Draws the scene's mesh once per view, each in its own viewport and scissor box of a window
+// `windowHeight` pixels high.
+void drawViews(const std::vector<MonitorView>& list, int windowHeight) {
+    glEnable(GL_SCISSOR_TEST);
+    for (const MonitorView& view : list) {
+        const GlRect at = viewportOf(view.part, windowHeight);
+        glViewport(at.x, at.y, at.width, at.height);
+        glScissor(at.x, at.y, at.width, at.height);
+        useTextureRect(view.texture);
+        drawMesh(view.name);
+    }
+    glDisable(GL_SCISSOR_TEST);
+    useTextureRect({});
+}
+
 [[noreturn]] void fail(const std::string& message) {
     // The box is a window of the toolkit's: surfaces over every output would hide it.
     platform::CloseOutputSurfaces();
@@ -231,14 +243,6 @@ void setFixedView(int viewportWidth, int viewportHeight) {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
 }
 
-void initScene() {
-    setFixedView(1024, 768);
-    const std::vector<platform::MonitorRect>& monitors = coveredMonitors();
-    // One monitor: the toolkit's own full screen. Several: the window covers all of them.
-    if (monitors.size() < 2 || !platform::CoverMonitors(monitors)) glutFullScreen();
-    glutSetCursor(GLUT_CURSOR_NONE);
-}
-
 void warpMesh(float power, float twist) {
     evaluateMesh(power, twist, scene.mesh);
     drawMesh(0);
@@ -310,16 +314,7 @@ std::vector<MonitorView> makeOutputViews(const RgbImage& image,
 void drawMonitorViews(const std::vector<MonitorView>& list, int windowHeight, float power,
                       float twist) {
     evaluateMesh(power, twist, scene.mesh);
-    glEnable(GL_SCISSOR_TEST);
-    for (const MonitorView& view : list) {
-        const GlRect at = viewportOf(view.part, windowHeight);
-        glViewport(at.x, at.y, at.width, at.height);
-        glScissor(at.x, at.y, at.width, at.height);
-        useTextureRect(view.texture);
-        drawMesh(view.name);
-    }
-    glDisable(GL_SCISSOR_TEST);
-    useTextureRect({});
+    drawViews(list, windowHeight);
 }
 
 void useOutputSurfaces(std::vector<platform::MonitorRect> places,
@@ -339,11 +334,22 @@ void useOutputSurfaces(std::vector<platform::MonitorRect> places,
                                      static_cast<int>(box.height * scale + 0.5));
 }
 
-bool startOutputsFrame() {
-    if (!uploadPictureOnceRead()) return false;
+void beginFrame() {
     advanceAnimation(scene.animation);
     evaluateMesh(scene.animation.lensPower, scene.animation.twistAmount, scene.mesh);
-    return true;
+}
+
+void drawInWindow(int windowHeight) {
+    // The depth test is never on, so the depth buffer is never read and needs no clearing:
+    // clearing it cost a full-screen fill a frame (about a tenth of a frame at 1920x1080 with
+    // a software rasteriser).
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (!scene.uploaded) return;
+    // With several monitors every one shows the same frame, each about its own centre.
+    if (scene.views.empty())
+        drawMesh(0);
+    else
+        drawViews(scene.views, windowHeight);
 }
 
 void drawOnOutput(std::size_t index, int width, int height) {
@@ -359,34 +365,8 @@ void drawOnOutput(std::size_t index, int width, int height) {
     }
 }
 
-void endOutputsFrame() {
+void endFrame() {
     finishFrame(scene.animation);
-}
-
-void drawFrame() {
-    // The depth test is never on, so the depth buffer is never read and needs no clearing:
-    // clearing it cost a full-screen fill a frame (about a tenth of a frame at 1920x1080 with
-    // a software rasteriser).
-    glClear(GL_COLOR_BUFFER_BIT);
-    if (!uploadPictureOnceRead()) {
-        // Black until the picture is there; the animation starts with it. The pause leaves the
-        // processor to the reader while keys are still handled at once.
-        glutSwapBuffers();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        return;
-    }
-    Animation& animation = scene.animation;
-    advanceAnimation(animation);
-    if (scene.views.empty()) {
-        warpMesh(animation.lensPower, animation.twistAmount);
-    } else {
-        // Every monitor shows the same frame, each about its own centre.
-        drawMonitorViews(scene.views, glutGet(GLUT_WINDOW_HEIGHT), animation.lensPower,
-                         animation.twistAmount);
-    }
-    waitForRefresh();
-    glutSwapBuffers();
-    finishFrame(animation);
 }
 
 }  // namespace renderer

@@ -1,5 +1,6 @@
 // The renderer's OpenGL side: the fixed view, the texture upload and the per-frame drawing of
-// the warped mesh. Needs a current OpenGL context (freeglut's window).
+// the warped mesh, into whatever OpenGL context the run has made current (the toolkit's window,
+// or an output's own surface). The runs own their windows, loops and buffer swaps.
 #pragma once
 
 #include <span>
@@ -31,16 +32,12 @@ bool uploadPictureOnceRead();
 // translation, smooth shading, black clear colour.
 void setFixedView(int viewportWidth, int viewportHeight);
 
-// Start-up after the window exists: fixed view, full screen, hidden pointer (the picture comes
-// with the first frames once it is read).
-void initScene();
-
 // Evaluates the mesh for the given parameters and draws it as textured triangles, with the
 // whole picture in the default texture over the whole viewport.
 void warpMesh(float power, float twist);
 
 // The monitors the window is to cover, in the window system's coordinates; read from the
-// window system when nobody set them. Set before startLoadingTexture and initScene.
+// window system when nobody set them. Set before startLoadingTexture.
 void useMonitors(std::vector<platform::MonitorRect> monitors);
 
 // A monitor's share of the window and of the picture.
@@ -83,19 +80,20 @@ void drawMonitorViews(const std::vector<MonitorView>& views, int windowHeight, f
 void useOutputSurfaces(std::vector<platform::MonitorRect> places,
                        const std::vector<platform::ScreenSize>& pixelSizes);
 
-// Advances the animation by one frame and evaluates the mesh for it, once the picture is
-// uploaded (with an OpenGL context current); false while it is still being read.
-bool startOutputsFrame();
+// Advances the animation by one frame and evaluates the mesh for it; once the picture is
+// uploaded, before the frame is drawn anywhere.
+void beginFrame();
+
+// Draws the current frame in the one window over the monitors, `windowHeight` pixels high, whose
+// context is current: the whole picture, or each monitor's part in its own viewport; black while
+// the picture is still being read.
+void drawInWindow(int windowHeight);
 
 // Draws the current frame on output `index`'s surface, `width` x `height` pixels, whose
 // context is current: black while the picture is still being read.
 void drawOnOutput(std::size_t index, int width, int height);
 
-// Counts the frame that startOutputsFrame began, once every output has been drawn.
-void endOutputsFrame();
-
-// The display callback: clears, advances the animation, draws and swaps; only clears and swaps
-// while the picture is still being read.
-void drawFrame();
+// Counts the frame that beginFrame began, once it has been drawn everywhere.
+void endFrame();
 
 }  // namespace renderer

@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "renderer/picture_loader.h"
 #include "renderer/scene.h"
+#include "renderer/window_run.h"
 #include "shared/names.h"
 
 namespace {
@@ -117,7 +118,7 @@ int main(int argc, char** argv) {
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow("renderer_fps_bench");
     platform::RequestSwapControl();
-    glutDisplayFunc(mode == Mode::Warp   ? renderer::drawFrame
+    glutDisplayFunc(mode == Mode::Warp   ? renderer::drawWindowFrame
                     : mode == Mode::Quad ? quad
                                          : clearOnly);
     glutIdleFunc(onIdle);
