@@ -2,6 +2,7 @@
 // until Escape is pressed: on the outputs' own surfaces where the session offers them, else in
 // one window over the monitors.
 #include <clocale>
+#include <optional>
 
 #include "platform/platform.h"
 #include "renderer/output_run.h"
@@ -16,6 +17,6 @@ int main(int argc, char** argv) {
     std::setlocale(LC_CTYPE, "");
     // Where the session puts the toolkit's window at less than the outputs' full resolution,
     // the renderer draws on surfaces of its own over each output.
-    if (renderer::runOnOutputSurfaces()) return 0;
+    if (const std::optional<int> status = renderer::runOnOutputSurfaces()) return *status;
     return renderer::runInWindow(argc, argv);
 }

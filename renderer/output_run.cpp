@@ -21,11 +21,13 @@ void markFrames(long frames) {
 }
 
 // One frame on every surface that wants one; the picture's first frames are black while it is
-// still being read.
-void drawOutputs(long& frames) {
+// still being read. False, with nothing drawn, when it can't be read.
+bool drawOutputs(long& frames) {
     const std::vector<platform::OutputSurface>& surfaces = platform::OutputSurfaces();
     platform::DrawOnOutputSurface(0);
-    const bool animated = uploadPictureOnceRead();
+    const PictureState state = uploadPictureOnceRead();
+    if (state == PictureState::Failed) return false;
+    const bool animated = state == PictureState::Ready;
     if (animated) beginFrame();
     for (std::size_t i = 0; i < surfaces.size(); ++i) {
         if (!surfaces[i].wantsFrame) continue;
@@ -33,23 +35,24 @@ void drawOutputs(long& frames) {
         drawOnOutput(i, surfaces[i].pixelWidth, surfaces[i].pixelHeight);
         platform::ShowOutputSurface(i);
     }
-    if (!animated) return;
+    if (!animated) return true;
     endFrame();
     markFrames(++frames);
+    return true;
 }
 
 }  // namespace
 
-bool runOnOutputSurfaces() {
+std::optional<int> runOnOutputSurfaces() {
     std::string why;
     switch (platform::OpenOutputSurfaces(names::kRendererTitle, &why)) {
         case platform::SurfacesOpening::Opened:
             break;
         case platform::SurfacesOpening::Refused:
             trace::Mark("surfaces-refused", why);
-            return false;
+            return std::nullopt;
         case platform::SurfacesOpening::NotOffered:
-            return false;
+            return std::nullopt;
     }
     const std::vector<platform::OutputSurface>& surfaces = platform::OutputSurfaces();
     std::vector<platform::MonitorRect> places;
@@ -64,9 +67,14 @@ bool runOnOutputSurfaces() {
     platform::DrawOnOutputSurface(0);
     setFixedView(surfaces.front().pixelWidth, surfaces.front().pixelHeight);
     long frames = 0;
-    while (platform::WaitForOutputSurfaces() == platform::SurfaceNews::Draw) drawOutputs(frames);
+    bool pictured = true;
+    while (pictured && platform::WaitForOutputSurfaces() == platform::SurfaceNews::Draw)
+        pictured = drawOutputs(frames);
+    // Surfaces over every output would hide the box.
     platform::CloseOutputSurfaces();
-    return true;
+    if (pictured) return 0;
+    tellPictureFailure();
+    return 1;
 }
 
 }  // namespace renderer

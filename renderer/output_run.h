@@ -3,13 +3,15 @@
 // resolution, all on the same frame of the animation, paced by the compositor.
 #pragma once
 
+#include <optional>
+
 namespace renderer {
 
 // Opens the outputs' surfaces and runs on them until Escape (or until the compositor closes
-// them); true then, and the program ends with status 0. False at once, with nothing open, where
-// the session has no such surfaces or they could not be made (the timing marks say why): the
-// caller then runs in its one window as everywhere else. A picture that can't be read ends the
-// program as it does in the window.
-bool runOnOutputSurfaces();
+// them), and returns the program's exit status: 0 then, or 1 when the picture can't be read,
+// which the user is told once the surfaces are closed. Nothing, at once and with nothing open,
+// where the session has no such surfaces or they could not be made (the timing marks say why):
+// the caller then runs in its one window as everywhere else.
+std::optional<int> runOnOutputSurfaces();
 
 }  // namespace renderer

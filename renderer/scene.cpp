@@ -5,15 +5,12 @@
 #include <GL/glu.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <utility>
 
 #include "platform/monitor_layout.h"
 #include "platform/platform.h"
 #include "renderer/base_level.h"
-#include "renderer/pacing.h"
 #include "renderer/picture_loader.h"
 #include "shared/names.h"
 
@@ -169,16 +166,6 @@ void drawViews(const std::vector<MonitorView>& list, int windowHeight) {
     useTextureRect({});
 }
 
-[[noreturn]] void fail(const std::string& message) {
-    // The box is a window of the toolkit's: surfaces over every output would hide it.
-    platform::CloseOutputSurfaces();
-    if (platform::RunIsUnattended())
-        platform::TellOnStandardError(platform::Translate("Error"), message);
-    else
-        platform::ShowMessageBox(platform::Translate("Error"), message);
-    std::exit(1);
-}
-
 // Makes what each monitor shows of the read picture and uploads it (OpenGL context current).
 void uploadPicture(LoadedPicture& loaded) {
     scene.picture = std::move(loaded.image);
@@ -217,18 +204,19 @@ void startLoadingTexture() {
     scene.read.start(path, largestSide(), scene.exactSides);
 }
 
-bool uploadPictureOnceRead() {
-    if (scene.uploaded) return true;
-    switch (scene.read.poll()) {
-        case PictureState::Loading:
-            return false;
-        case PictureState::Failed:
-            fail(scene.read.result().failure);
-        case PictureState::Ready:
-            break;
-    }
-    uploadPicture(scene.read.result());
-    return true;
+PictureState uploadPictureOnceRead() {
+    if (scene.uploaded) return PictureState::Ready;
+    const PictureState state = scene.read.poll();
+    if (state == PictureState::Ready) uploadPicture(scene.read.result());
+    return state;
+}
+
+void tellPictureFailure() {
+    const std::string& message = scene.read.result().failure;
+    if (platform::RunIsUnattended())
+        platform::TellOnStandardError(platform::Translate("Error"), message);
+    else
+        platform::ShowMessageBox(platform::Translate("Error"), message);
 }
 
 void setFixedView(int viewportWidth, int viewportHeight) {

@@ -8,6 +8,7 @@
 
 #include "renderer/dib_reader.h"
 #include "renderer/picture_layout.h"
+#include "renderer/picture_loader.h"
 #include "renderer/warp.h"
 
 namespace renderer {
@@ -22,11 +23,16 @@ void uploadTexture(const RgbImage& image);
 // window's creation, and once. A working folder that others could write counts as a failed read.
 void startLoadingTexture();
 
-// What the run does with the picture's read, which it never waits for: true once the picture is
-// uploaded, uploading it when its read has just finished; false while it is still being read.
-// When the read failed, shows the reason in an "Error" box and ends the program with exit code
-// 1 once the box is dismissed. Call after startLoadingTexture, with the OpenGL context current.
-bool uploadPictureOnceRead();
+// Where the picture's read stands, which a run never waits for: Ready once the picture is
+// uploaded, uploading it when its read has just finished; Loading while it is still being read;
+// Failed for good when it could not be read, which the run tells (tellPictureFailure) and ends
+// on as it sees fit. Call after startLoadingTexture, with the OpenGL context current.
+PictureState uploadPictureOnceRead();
+
+// Tells the user why the picture could not be read, once uploadPictureOnceRead answered Failed:
+// in an "Error" box, returning once it is dismissed, or on standard error alone in an unattended
+// run. The box is a window of its own: nothing of the run's may cover it.
+void tellPictureFailure();
 
 // The fixed state of the scene: texturing on, the viewport, the perspective with the scene's
 // translation, smooth shading, black clear colour.

@@ -20,15 +20,36 @@ namespace {
 constexpr int kStartWidth = 1024;
 constexpr int kStartHeight = 768;
 
+// The program's exit status once the run is to end; -1 while it goes on.
+int ending = -1;
+
+// Ends the run with `status`, unless it is ending already. Leaving the loop lets freeglut close
+// the window and its GL context before the exit.
+void endRun(int status) {
+    if (ending >= 0) return;
+    ending = status;
+    glutLeaveMainLoop();
+}
+
 void onKeyboard(unsigned char key, int, int) {
-    // Leaving the loop lets freeglut close the window and its GL context before the exit.
-    if (key == 27) glutLeaveMainLoop();
+    if (key == 27) endRun(0);
+}
+
+// Where the picture stands. A picture that can't be read is told once, over the window (which
+// shows black until then), and ends the run with status 1 once the box is dismissed.
+PictureState pictureState() {
+    const PictureState state = uploadPictureOnceRead();
+    if (state == PictureState::Failed && ending < 0) {
+        tellPictureFailure();
+        endRun(1);
+    }
+    return state;
 }
 
 void onIdle() {
     // The picture is uploaded here once it is read, so that its first frame is timed without
     // the upload.
-    if (uploadPictureOnceRead()) paceFrame();
+    if (pictureState() == PictureState::Ready) paceFrame();
     glutPostRedisplay();
 }
 
@@ -44,7 +65,9 @@ void coverMonitors(const std::vector<platform::MonitorRect>& monitors) {
 }  // namespace
 
 void drawWindowFrame() {
-    if (!uploadPictureOnceRead()) {
+    const PictureState state = pictureState();
+    if (state == PictureState::Failed) return;
+    if (state == PictureState::Loading) {
         // Black until the picture is there; the animation starts with it. The pause leaves the
         // processor to the reader while keys are still handled at once.
         drawInWindow(glutGet(GLUT_WINDOW_HEIGHT));
@@ -70,6 +93,9 @@ int runInWindow(int& argc, char** argv) {
     // the corner so that it covers the whole screen.
     glutInitWindowPosition(0, 0);
     glutInit(&argc, argv);
+    // The loop comes back to the run, which ends the program with its own status (the toolkit
+    // would end it with 0 from inside the loop).
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow(names::kRendererTitle);
     requestDisplayPacing();
@@ -78,7 +104,7 @@ int runInWindow(int& argc, char** argv) {
     glutIdleFunc(onIdle);
     coverMonitors(monitors);
     glutMainLoop();
-    return 0;
+    return ending > 0 ? ending : 0;
 }
 
 }  // namespace renderer

@@ -6,7 +6,8 @@
 namespace renderer {
 
 // Starts reading the picture, makes the window over the monitors the window system has now and
-// runs until Escape. Returns the program's exit status: 0 after Escape.
+// runs until Escape, or until the user has been told that the picture can't be read. Returns the
+// program's exit status: 0 after Escape, 1 without a picture.
 int runInWindow(int& argc, char** argv);
 
 // The window's display callback: one frame of the animation, paced to the display, or a black

@@ -126,8 +126,13 @@ int main(int argc, char** argv) {
         // The renderer reads the picture where the host leaves it (the run script puts it
         // there), as it does in a run; the frames are counted once it is on screen.
         renderer::startLoadingTexture();
-        while (!renderer::uploadPictureOnceRead())
+        renderer::PictureState state;
+        while ((state = renderer::uploadPictureOnceRead()) == renderer::PictureState::Loading)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (state == renderer::PictureState::Failed) {
+            std::fputs("renderer_fps_bench: the picture could not be read\n", stderr);
+            return 1;
+        }
     } else if (mode == Mode::Quad) {
         const auto image = renderer::loadDibFile(
             argv[3], [](const std::string& m) { std::fprintf(stderr, "%s\n", m.c_str()); });
