@@ -7,14 +7,14 @@
 
 namespace Zentrova_B {
 
-bool CaptureDesktop(forms::PictureBox& display, std::span<const platform::MonitorRect> monitors,
+bool CaptureDesktop(forms::PictureBox& display, const platform::CapturePlan& plan,
                     const std::string& file, std::string* why) {
     display.SetBackColour(0x000000);
     display.Cls();
     forms::Picture& image = display.Image();
     if (image.width > 0 && image.height > 0 &&
-        !platform::CaptureScreen(monitors, image.rgb.data(), image.width, image.height,
-                                 image.width * 3, why)) {
+        !platform::CaptureScreen(plan, image.rgb.data(), image.width, image.height, image.width * 3,
+                                 why)) {
         LastApiResult = 0;
         return false;
     }

@@ -73,12 +73,15 @@ class FullScreenForm : public forms::Form {
         // Where the outputs have more pixels than the layout's units (a Wayland session at a
         // scale above 1) the picture keeps all of them, in a picture box of its own that is
         // shown nowhere: the renderer shows it.
-        const platform::ScreenSize picture = platform::DesktopPictureSize(monitors);
+        // The session is asked once how to capture it, so that the picture is sized and filled
+        // by the same answers.
+        const platform::CapturePlan plan = platform::PlanCapture(monitors);
+        const platform::ScreenSize picture = plan.picture;
         std::unique_ptr<forms::PictureBox> fullSize;
         if (picture.width != width || picture.height != height)
             fullSize = std::make_unique<forms::PictureBox>(0, 0, picture.width, picture.height);
         std::string why;
-        if (!Zentrova_B::CaptureDesktop(fullSize ? *fullSize : *Display, monitors,
+        if (!Zentrova_B::CaptureDesktop(fullSize ? *fullSize : *Display, plan,
                                         names::kHandOffBitmap, &why)) {
             trace::Mark("capture-failed", why);
             EndWithoutPicture(why);

@@ -546,25 +546,40 @@ bool EmbedWindow(NativeWindow child, NativeWindow parent, int x, int y, std::fun
 
 // ---- Desktop capture (common/capture.cpp; the reads in x11/, win32/ and wayland/capture.cpp) --
 
-// Copies the bounding box of `monitors` (as Monitors() gives them) into `rgb` (rows top to
-// bottom, 3 bytes a pixel, `stride` bytes a row), the box's top-left at the bitmap's (0, 0), at
-// the size that DesktopPictureSize gives: 1:1 on X11 and Windows; in a Wayland session, where
-// the compositor hands out the picture (its screen copy, else the desktop portal, each within a
-// few seconds), at the largest output scale. Parts of the box that no monitor shows are black.
-// Only the top-left `width` x `height` pixels of the picture are written; the part of the bitmap
-// beyond it is left as it was. False when there is no bitmap to fill (no pixels, a stride
-// shorter than a row), no monitor, or nothing could be read; then `why`, when given, says why in
-// words for the user ("the desktop portal refused the screenshot"; in a Wayland session the
-// reasons of every route tried, joined by "; ").
-bool CaptureScreen(std::span<const MonitorRect> monitors, std::uint8_t* rgb, int width, int height,
-                   int stride, std::string* why = nullptr);
+struct Compositor;  // a compositor that hands out the desktop's picture (common/capture_reads.h)
 
-// The size of the bitmap that CaptureScreen fills with every pixel `monitors` show: their
-// bounding box, times the largest scale among the outputs where the compositor draws them at
-// more pixels than their logical size (a Wayland session at scale 2 gives twice the box on each
-// side; outputs at a smaller scale are enlarged into it). The box itself on X11 and Windows,
-// where the monitors are already in pixels.
-ScreenSize DesktopPictureSize(std::span<const MonitorRect> monitors);
+// How the desktop is captured, asked of the session once (PlanCapture) and handed on, so that
+// the bitmap is sized and filled by the same answers.
+struct CapturePlan {
+    std::vector<MonitorRect> monitors;  // as Monitors() gave them
+    // The bitmap CaptureScreen fills with every pixel the monitors show: their bounding box,
+    // times the largest scale among the outputs where the compositor draws them at more pixels
+    // than their logical size (a Wayland session at scale 2 gives twice the box on each side;
+    // outputs at a smaller scale are enlarged into it). The box itself on X11 and Windows, where
+    // the monitors are already in pixels.
+    ScreenSize picture;
+    // Where the session's compositor hands out the picture (a Wayland session): its routes and
+    // scale. Null where the window system reads the monitors.
+    std::shared_ptr<const Compositor> compositor;
+};
+
+// The plan for capturing `monitors` (as Monitors() gives them): in a Wayland session the
+// compositor is asked for its outputs' scale once, within a few seconds; one that does not
+// answer in time leaves the scale at 1 and only the desktop portal to try.
+CapturePlan PlanCapture(std::span<const MonitorRect> monitors);
+
+// Copies the bounding box of the plan's monitors into `rgb` (rows top to bottom, 3 bytes a
+// pixel, `stride` bytes a row), the box's top-left at the bitmap's (0, 0), at the size of
+// `plan.picture`: 1:1 on X11 and Windows; in a Wayland session, where the compositor hands out
+// the picture (its screen copy, else the desktop portal, each within a few seconds), at the
+// plan's scale. Parts of the box that no monitor shows are black. Only the top-left `width` x
+// `height` pixels of the picture are written; the part of the bitmap beyond it is left as it
+// was. False when there is no bitmap to fill (no pixels, a stride shorter than a row), no
+// monitor, or nothing could be read; then `why`, when given, says why in words for the user
+// ("the desktop portal refused the screenshot"; in a Wayland session the reasons of every route
+// tried, joined by "; ").
+bool CaptureScreen(const CapturePlan& plan, std::uint8_t* rgb, int width, int height, int stride,
+                   std::string* why = nullptr);
 
 // ---- Zoom animation (x11/zoom.cpp) --------------------------------------------------------------
 

@@ -69,11 +69,11 @@ int main(int argc, char** argv) {
     std::printf("screen %dx%d\n", w, h);
 
     forms::PictureBox display(0, 0, w, h);
-    const std::vector<platform::MonitorRect> monitors = platform::Monitors();
+    const platform::CapturePlan plan = platform::PlanCapture(platform::Monitors());
     Run("capture + write (CaptureDesktop)", rounds,
-        [&] { Zentrova_B::CaptureDesktop(display, monitors, file); });
+        [&] { Zentrova_B::CaptureDesktop(display, plan, file); });
     Run("capture only (XGetImage + conversion)", rounds,
-        [&] { platform::CaptureScreen(monitors, display.Image().rgb.data(), w, h, w * 3); });
+        [&] { platform::CaptureScreen(plan, display.Image().rgb.data(), w, h, w * 3); });
     Run("plain XGetImage (no conversion)", rounds, [&] {
         XImage* image = XGetImage(d, DefaultRootWindow(d), 0, 0, w, h, AllPlanes, ZPixmap);
         if (image) XDestroyImage(image);

@@ -5,8 +5,10 @@
 // (capture_reads.h). Names nothing of any system.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/common/capture_reads.h"
@@ -54,32 +56,33 @@ bool ThroughWindowSystem(std::span<const MonitorRect> monitors, const MonitorRec
     return ReadMonitors(parts, area, target, why);
 }
 
-MonitorRect PictureOf(const MonitorRect& box, const std::optional<Compositor>& compositor) {
-    return ScaledRect(box, box, compositor ? compositor->scale : 1.0);
-}
-
 }  // namespace
 
-ScreenSize DesktopPictureSize(std::span<const MonitorRect> monitors) {
-    const MonitorRect picture = PictureOf(BoundingBox(monitors), SessionCompositor());
-    return {picture.width, picture.height};
+CapturePlan PlanCapture(std::span<const MonitorRect> monitors) {
+    CapturePlan plan;
+    plan.monitors.assign(monitors.begin(), monitors.end());
+    std::optional<Compositor> compositor = SessionCompositor();
+    const MonitorRect box = BoundingBox(monitors);
+    const MonitorRect picture = ScaledRect(box, box, compositor ? compositor->scale : 1.0);
+    plan.picture = {picture.width, picture.height};
+    if (compositor) plan.compositor = std::make_shared<const Compositor>(std::move(*compositor));
+    return plan;
 }
 
-bool CaptureScreen(std::span<const MonitorRect> monitors, std::uint8_t* rgb, int width, int height,
-                   int stride, std::string* why) {
+bool CaptureScreen(const CapturePlan& plan, std::uint8_t* rgb, int width, int height, int stride,
+                   std::string* why) {
     if (!rgb || width <= 0 || height <= 0 || stride < width * 3)
         return Fail(why, Translate("there is no picture to capture into"));
-    const MonitorRect box = BoundingBox(monitors);
-    const std::optional<Compositor> compositor = SessionCompositor();
-    const MonitorRect picture = PictureOf(box, compositor);
     // The part of the picture that is asked for, black until the desktop's pixels cover it.
-    const RgbTarget target{rgb, std::min(width, picture.width), std::min(height, picture.height),
-                           stride};
-    if (target.width <= 0 || target.height <= 0)
+    const RgbTarget target{rgb, std::min(width, plan.picture.width),
+                           std::min(height, plan.picture.height), stride};
+    if (plan.monitors.empty() || target.width <= 0 || target.height <= 0)
         return Fail(why, Translate("the display names no monitor"));
     Blacken(target);
-    if (compositor) return ThroughCompositor(*compositor, monitors, target, why);
-    return ThroughWindowSystem(monitors, {box.x, box.y, target.width, target.height}, target, why);
+    if (plan.compositor) return ThroughCompositor(*plan.compositor, plan.monitors, target, why);
+    const MonitorRect box = BoundingBox(plan.monitors);
+    return ThroughWindowSystem(plan.monitors, {box.x, box.y, target.width, target.height}, target,
+                               why);
 }
 
 }  // namespace platform

@@ -1,7 +1,7 @@
-// What the desktop capture's front door (common/capture.cpp, behind CaptureScreen of platform.h)
-// asks of each backend: the window system's read of its monitors, and where a compositor hands
-// out the desktop's picture itself (a Wayland session) that compositor's routes. For the
-// backends alone; product code calls CaptureScreen.
+// What the desktop capture's front door (common/capture.cpp, behind PlanCapture and
+// CaptureScreen of platform.h) asks of each backend: the window system's read of its monitors,
+// and where a compositor hands out the desktop's picture itself (a Wayland session) that
+// compositor's routes. For the backends alone; product code calls PlanCapture and CaptureScreen.
 #pragma once
 
 #include <cstdint>
@@ -45,7 +45,8 @@ struct Compositor {
 
 // The session's compositor where the window system's own read sees no desktop (a Wayland
 // session, whose XWayland root window has no contents); nothing where it does (X11, Windows).
-// Asks the session each time. (wayland/capture.cpp; win32/capture.cpp answers nothing)
+// Asks the session each time: PlanCapture asks once and hands the answer on. (wayland/capture.cpp;
+// win32/capture.cpp answers nothing)
 std::optional<Compositor> SessionCompositor();
 
 }  // namespace platform

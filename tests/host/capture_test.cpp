@@ -179,23 +179,23 @@ TEST_F(Capture, SavedBitmapMatchesTheScreenAndASecondCaptureReplacesIt) {
     Visual* v = DefaultVisual(d_, DefaultScreen(d_));
     DrawPattern(d_, 1);
     forms::PictureBox display(0, 0, kWidth, kHeight);
-    Zentrova_B::CaptureDesktop(display, platform::Monitors(), file);
+    Zentrova_B::CaptureDesktop(display, platform::PlanCapture(platform::Monitors()), file);
     EXPECT_EQ(Zentrova_B::LastApiResult, 1);
     ExpectPattern(testsupport::ReadFile(file), v, kWidth, kHeight, 1);
 
     DrawPattern(d_, 2);
-    Zentrova_B::CaptureDesktop(display, platform::Monitors(), file);
+    Zentrova_B::CaptureDesktop(display, platform::PlanCapture(platform::Monitors()), file);
     ExpectPattern(testsupport::ReadFile(file), v, kWidth, kHeight, 2);
 
     // A box larger than the screen: the copy is clipped, the rest stays black.
     display.SetBounds({0, 0, kWidth + 13, kHeight + 7});
-    Zentrova_B::CaptureDesktop(display, platform::Monitors(), file);
+    Zentrova_B::CaptureDesktop(display, platform::PlanCapture(platform::Monitors()), file);
     ExpectPattern(testsupport::ReadFile(file), v, kWidth + 13, kHeight + 7, 2);
 
     // The working folder is missing: the save fails and says so, in the system's words, and
     // the capture as a whole counts as failed.
     std::string why;
-    EXPECT_FALSE(Zentrova_B::CaptureDesktop(display, platform::Monitors(),
+    EXPECT_FALSE(Zentrova_B::CaptureDesktop(display, platform::PlanCapture(platform::Monitors()),
                                             temp_.path() + "/none/Zentrova.bmp", &why));
     EXPECT_EQ(Zentrova_B::LastApiResult, 0);
     EXPECT_NE(why.find("could not be saved"), std::string::npos) << why;
@@ -207,7 +207,7 @@ TEST_F(Capture, ZoomAnimationLeavesTheScreenAsItWas) {
     DrawPattern(d_, 3);
     const std::string before = temp_.path() + "/before.bmp", after = temp_.path() + "/after.bmp";
     forms::PictureBox display(0, 0, kWidth, kHeight);
-    Zentrova_B::CaptureDesktop(display, platform::Monitors(), before);
+    Zentrova_B::CaptureDesktop(display, platform::PlanCapture(platform::Monitors()), before);
     forms::Form window(120, 80, "Zoom test");
     ASSERT_TRUE(window.Load());
     window.Move(40, 30);
@@ -222,7 +222,7 @@ TEST_F(Capture, ZoomAnimationLeavesTheScreenAsItWas) {
     drawnOutlines = &none;
     Zentrova_B::ZoomClose(nullptr);
     drawnOutlines = nullptr;
-    Zentrova_B::CaptureDesktop(display, platform::Monitors(), after);
+    Zentrova_B::CaptureDesktop(display, platform::PlanCapture(platform::Monitors()), after);
     EXPECT_EQ(testsupport::ReadFile(before), testsupport::ReadFile(after));
 
     // Each step's outline is drawn, shown on the screen, and drawn again to erase it; the

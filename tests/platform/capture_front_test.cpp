@@ -20,6 +20,8 @@ using platform::MonitorRect;
 // What the stand-ins answer and what they were asked.
 struct StandIns {
     std::optional<platform::Compositor> compositor;
+    std::optional<double> laterScale;  // the compositor's scale from its second answer on
+    int asked = 0;                     // how often the session was asked for its compositor
     bool readOk = true;
     std::vector<MonitorRect> parts;
     MonitorRect area;
@@ -61,6 +63,8 @@ bool ReadMonitors(std::span<const MonitorRect> parts, const MonitorRect& area,
 }
 
 std::optional<Compositor> SessionCompositor() {
+    if (++given.asked > 1 && given.compositor && given.laterScale)
+        given.compositor->scale = *given.laterScale;
     return given.compositor;
 }
 
@@ -84,18 +88,21 @@ class CaptureFront : public ::testing::Test {
 
 TEST_F(CaptureFront, RefusesABitmapItCannotFillAndADesktopWithoutMonitors) {
     std::string why;
-    EXPECT_FALSE(platform::CaptureScreen(monitors, nullptr, 10, 10, kStride, &why));
+    const platform::CapturePlan plan = platform::PlanCapture(monitors);
+    EXPECT_FALSE(platform::CaptureScreen(plan, nullptr, 10, 10, kStride, &why));
     EXPECT_EQ(why, "there is no picture to capture into");
-    EXPECT_FALSE(platform::CaptureScreen(monitors, rgb.data(), 0, 10, kStride, &why));
-    EXPECT_FALSE(platform::CaptureScreen(monitors, rgb.data(), 171, 10, kStride, &why));
-    EXPECT_FALSE(platform::CaptureScreen({}, rgb.data(), 10, 10, kStride, &why));
+    EXPECT_FALSE(platform::CaptureScreen(plan, rgb.data(), 0, 10, kStride, &why));
+    EXPECT_FALSE(platform::CaptureScreen(plan, rgb.data(), 171, 10, kStride, &why));
+    EXPECT_FALSE(
+        platform::CaptureScreen(platform::PlanCapture({}), rgb.data(), 10, 10, kStride, &why));
     EXPECT_EQ(why, "the display names no monitor");
     EXPECT_TRUE(given.parts.empty());
     EXPECT_EQ(At(0, 0), 0xAB);
 }
 
 TEST_F(CaptureFront, TheWindowSystemReadsEachMonitorOnceCutToThePartAskedForTheRestBlack) {
-    ASSERT_TRUE(platform::CaptureScreen(monitors, rgb.data(), 150, 45, kStride));
+    const platform::CapturePlan plan = platform::PlanCapture(monitors);
+    ASSERT_TRUE(platform::CaptureScreen(plan, rgb.data(), 150, 45, kStride));
     ASSERT_EQ(given.parts.size(), 2u);
     EXPECT_TRUE(Same(given.parts[0], {0, 0, 100, 45}));
     EXPECT_TRUE(Same(given.parts[1], {100, 10, 50, 35}));
@@ -104,20 +111,20 @@ TEST_F(CaptureFront, TheWindowSystemReadsEachMonitorOnceCutToThePartAskedForTheR
     EXPECT_EQ(At(120, 15), 0x11);  // the second monitor's
     EXPECT_EQ(At(155, 20), 0xAB);  // beyond the width asked for
     EXPECT_EQ(At(50, 46), 0xAB);   // below the height asked for
-    EXPECT_EQ(platform::DesktopPictureSize(monitors).width, 160);
+    EXPECT_EQ(plan.picture.width, 160);
 
     given.readOk = false;
     std::string why;
-    EXPECT_FALSE(platform::CaptureScreen(monitors, rgb.data(), 150, 45, kStride, &why));
+    EXPECT_FALSE(platform::CaptureScreen(plan, rgb.data(), 150, 45, kStride, &why));
     EXPECT_EQ(why, "unread");
 }
 
 TEST_F(CaptureFront, ACompositorsRoutesAreTakenInOrderAtItsScaleAndEveryReasonKept) {
     given.compositor = platform::Compositor{2.0, {&FailingRoute, &WorkingRoute}};
-    const platform::ScreenSize size = platform::DesktopPictureSize(monitors);
-    EXPECT_EQ(size.width, 320);
-    EXPECT_EQ(size.height, 100);
-    ASSERT_TRUE(platform::CaptureScreen(monitors, rgb.data(), 170, 60, kStride));
+    const platform::CapturePlan plan = platform::PlanCapture(monitors);
+    EXPECT_EQ(plan.picture.width, 320);
+    EXPECT_EQ(plan.picture.height, 100);
+    ASSERT_TRUE(platform::CaptureScreen(plan, rgb.data(), 170, 60, kStride));
     EXPECT_EQ(given.routesTaken, (std::vector<std::string>{"first", "second"}));
     EXPECT_EQ(given.scale, 2.0);
     EXPECT_EQ(At(0, 0), 0x22);
@@ -126,8 +133,26 @@ TEST_F(CaptureFront, ACompositorsRoutesAreTakenInOrderAtItsScaleAndEveryReasonKe
 
     given.compositor = platform::Compositor{1.0, {&FailingRoute, &FailingRoute}};
     std::string why;
-    EXPECT_FALSE(platform::CaptureScreen(monitors, rgb.data(), 170, 60, kStride, &why));
+    EXPECT_FALSE(platform::CaptureScreen(platform::PlanCapture(monitors), rgb.data(), 170, 60,
+                                         kStride, &why));
     EXPECT_EQ(why, "first failed; first failed");
+}
+
+// A compositor whose scale changes while the run starts (an output's scale set anew, a late
+// answer): the picture is filled at the scale it was sized by, asked once however often the
+// plan is taken.
+TEST_F(CaptureFront, ThePictureIsFilledAtTheScaleItWasSizedBy) {
+    given.compositor = platform::Compositor{2.0, {&WorkingRoute}};
+    given.laterScale = 1.0;
+    const platform::CapturePlan plan = platform::PlanCapture(monitors);
+    EXPECT_EQ(plan.picture.width, 320);
+    for (int i = 0; i < 2; ++i) {
+        rgb.assign(rgb.size(), 0xAB);
+        ASSERT_TRUE(platform::CaptureScreen(plan, rgb.data(), 170, 60, kStride));
+        EXPECT_EQ(given.scale, 2.0);
+        EXPECT_EQ(At(169, 59), 0);  // inside the picture at scale 2: blackened, not left as it was
+    }
+    EXPECT_EQ(given.asked, 1);
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ int main(int argc, char**) {
         &SetLostDisplayStatus, &WindowWithTitleExists, &WindowWithAnyTitleExists,
         &WatchedWindowWithTitleExists, &InCompositorSession, &WindowSearchMissesSurfaces,
         &ShowCursor, &WindowUnderPointer, &PrimaryScreenSize, &TwipsPerPixel, &Monitors,
-        &WindowScreenRect, &EmbedWindow, &CaptureScreen, &DesktopPictureSize, &AnimateZoom,
+        &WindowScreenRect, &EmbedWindow, &PlanCapture, &CaptureScreen, &AnimateZoom,
         // OpenGL, settings file, web
         &CoverMonitors, &RequestSwapControl, &DisplayRefreshRate, &OpenOutputSurfaces,
         &OutputSurfaces, &DrawOnOutputSurface, &ShowOutputSurface, &WaitForOutputSurfaces,

@@ -449,8 +449,8 @@ TEST(Win32Capture, ReadsThePaintedScreenOneToOneInRgb) {
     TestWindow blue(L"blue", WS_POPUP | WS_VISIBLE, RECT{64, 0, 128, 32}, RGB(10, 40, 240));
     constexpr int kWidth = 128, kHeight = 32, kStride = kWidth * 3 + 5;
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(kStride) * kHeight, 0);
-    ASSERT_TRUE(
-        platform::CaptureScreen(platform::Monitors(), rgb.data(), kWidth, kHeight, kStride));
+    ASSERT_TRUE(platform::CaptureScreen(platform::PlanCapture(platform::Monitors()), rgb.data(),
+                                        kWidth, kHeight, kStride));
     auto at = [&](int x, int y) {
         const std::uint8_t* p = rgb.data() + y * kStride + x * 3;
         return std::vector<int>{p[0], p[1], p[2]};
@@ -460,17 +460,18 @@ TEST(Win32Capture, ReadsThePaintedScreenOneToOneInRgb) {
     EXPECT_EQ(at(64, 0), (std::vector<int>{10, 40, 240}));
     EXPECT_EQ(at(127, 31), (std::vector<int>{10, 40, 240}));
     EXPECT_EQ(rgb[kWidth * 3], 0);  // the stride's padding is left alone
-    EXPECT_FALSE(
-        platform::CaptureScreen(platform::Monitors(), rgb.data(), kWidth, kHeight, kWidth * 3 - 1));
-    EXPECT_FALSE(platform::CaptureScreen(platform::Monitors(), nullptr, kWidth, kHeight, kStride));
+    EXPECT_FALSE(platform::CaptureScreen(platform::PlanCapture(platform::Monitors()), rgb.data(),
+                                         kWidth, kHeight, kWidth * 3 - 1));
+    EXPECT_FALSE(platform::CaptureScreen(platform::PlanCapture(platform::Monitors()), nullptr,
+                                         kWidth, kHeight, kStride));
 }
 
 TEST(Win32Capture, AskingMoreThanTheScreenLeavesTheRestAsItWas) {
     const platform::ScreenSize size = platform::PrimaryScreenSize();
     const int width = size.width + 2, height = 1;
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * 3, 0xAB);
-    ASSERT_TRUE(
-        platform::CaptureScreen(platform::Monitors(), rgb.data(), width, height, width * 3));
+    ASSERT_TRUE(platform::CaptureScreen(platform::PlanCapture(platform::Monitors()), rgb.data(),
+                                        width, height, width * 3));
     EXPECT_EQ(rgb[rgb.size() - 1], 0xAB);
     EXPECT_EQ(rgb[rgb.size() - 6], 0xAB);
 }
