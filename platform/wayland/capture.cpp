@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/common/capture_reads.h"
@@ -78,26 +80,26 @@ std::vector<WantedGlobal> ScaleGlobals(ScaleQuery& query) {
 
 }  // namespace
 
-double DesktopScale() {
-    Client client;
-    if (!client.Connect()) return 1.0;
-    // The capture's own wait: a compositor that does not answer in time leaves the scale at 1.
+std::optional<double> DesktopScale(Client& client) {
+    // The capture's own wait: a compositor that does not answer in time has no scale to give.
     const auto deadline = Clock::now() + kScreenCopyTimeout;
     ScaleQuery query;
-    double scale = 1.0;
-    if (client.ReadGlobals(ScaleGlobals(query), deadline) && query.xdgOutputs) {
+    bool answered = client.ReadGlobals(ScaleGlobals(query), deadline);
+    if (answered && query.xdgOutputs) {
         for (auto& o : query.outputs) {
             o->xdg = zxdg_output_manager_v1_get_xdg_output(query.xdgOutputs, o->output);
             zxdg_output_v1_add_listener(o->xdg, &kXdgListener, o.get());
         }
-        if (client.RoundTrip(deadline))
-            for (const auto& o : query.outputs) scale = std::max(scale, o->Scale());
+        answered = client.RoundTrip(deadline);
     }
+    double scale = 1.0;
     for (auto& o : query.outputs) {
+        scale = std::max(scale, o->Scale());
         if (o->xdg) zxdg_output_v1_destroy(o->xdg);
         wl_output_destroy(o->output);
     }
     if (query.xdgOutputs) zxdg_output_manager_v1_destroy(query.xdgOutputs);
+    if (!answered) return std::nullopt;
     // No picture beyond what the reader takes: a scale from a broken report stays sane.
     return std::min(scale, 8.0);
 }
@@ -105,11 +107,25 @@ double DesktopScale() {
 }  // namespace platform::wayland
 
 namespace platform {
+namespace {
+
+// The screen copy's stand-in where the compositor did not answer the question of its scale:
+// asking it again for its outputs' frames would only wait as long once more.
+bool Unanswered(std::span<const MonitorRect>, RgbTarget&, double, std::string* why) {
+    if (why) *why = Translate("the compositor did not answer");
+    return false;
+}
+
+}  // namespace
 
 std::optional<Compositor> SessionCompositor() {
-    if (!InCompositorSession()) return std::nullopt;
-    return Compositor{wayland::DesktopScale(),
-                      {&wayland::CaptureWithScreenCopy, &wayland::CaptureWithPortal}};
+    // As InCompositorSession asks, on the connection that asks the scale too.
+    const char* name = std::getenv("WAYLAND_DISPLAY");
+    wayland::Client client;
+    if (!name || !*name || !client.Connect()) return std::nullopt;
+    const std::optional<double> scale = wayland::DesktopScale(client);
+    if (!scale) return Compositor{1.0, {&Unanswered, &wayland::CaptureWithPortal}};
+    return Compositor{*scale, {&wayland::CaptureWithScreenCopy, &wayland::CaptureWithPortal}};
 }
 
 }  // namespace platform

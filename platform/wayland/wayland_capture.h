@@ -8,6 +8,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -15,6 +16,8 @@
 #include "platform/wayland/desktop_picture.h"
 
 namespace platform::wayland {
+
+class Client;  // client.h
 
 // How long screen copy may take before the capture gives up on it. The portal's wait depends on
 // the desktop's stored answer (PortalAnswerWait of portal_request.h).
@@ -24,10 +27,12 @@ inline constexpr std::chrono::seconds kScreenCopyTimeout{5};
 // second of the portal's wait last that long instead (its words still name whole seconds).
 inline constexpr const char* kPortalSecondVariable = "VELMORA_TEST_PORTAL_SECOND_MS";
 
-// The largest number of pixels per logical unit among the outputs (an output's current mode
-// over its logical size, xdg-output): 2 for an output at scale 2, 1.5 at 150 %; 1 when the
-// compositor does not say, or no output is drawn at more than its logical size.
-double DesktopScale();
+// Asks the compositor at `client` (connected) for the largest number of pixels per logical unit
+// among its outputs (an output's current mode over its logical size, xdg-output): 2 for an
+// output at scale 2, 1.5 at 150 %; 1 when the compositor does not say, or no output is drawn at
+// more than its logical size. Nothing when the compositor does not answer within
+// kScreenCopyTimeout or the connection breaks.
+std::optional<double> DesktopScale(Client& client);
 
 // Copies every output through zwlr_screencopy_manager_v1 into `target`, whose (0, 0) is the
 // top-left of the bounding box of `monitors` and which holds that box at `scale` pixels per
