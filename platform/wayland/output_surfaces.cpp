@@ -21,8 +21,8 @@
 #include "platform/monitor_layout.h"
 #include "platform/platform.h"
 #include "platform/wayland/client.h"
+#include "platform/wayland/outputs.h"
 #include "viewporter-client-protocol.h"
-#include "xdg-output-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 namespace platform {
@@ -39,17 +39,8 @@ constexpr std::chrono::milliseconds kLateSurfaceWait{34};
 // sends the renderer to XWayland instead of keeping it for good.
 constexpr std::chrono::seconds kOpenWait{10};
 
-struct Output {
-    wl_output* output = nullptr;
-    zxdg_output_v1* xdg = nullptr;
-    std::uint32_t name = 0;
-    int scale = 1;
-    MonitorRect place;
-    bool placed = false;
-};
-
 struct Surface {
-    Output* output = nullptr;
+    const wayland::Output* output = nullptr;
     wl_surface* surface = nullptr;
     xdg_surface* xdgSurface = nullptr;
     xdg_toplevel* toplevel = nullptr;
@@ -71,10 +62,9 @@ struct Session {
     wl_seat* seat = nullptr;
     wl_pointer* pointer = nullptr;
     wl_keyboard* keyboard = nullptr;
-    zxdg_output_manager_v1* xdgOutputs = nullptr;
     wp_viewporter* viewporter = nullptr;
     wp_fractional_scale_manager_v1* fractionalScales = nullptr;
-    std::vector<std::unique_ptr<Output>> outputs;
+    wayland::Outputs outputs;
     std::vector<std::unique_ptr<Surface>> surfaces;
     EGLDisplay egl = EGL_NO_DISPLAY;
     EGLConfig config = nullptr;
@@ -92,35 +82,6 @@ void OnPing(void*, xdg_wm_base* shell, std::uint32_t serial) {
     xdg_wm_base_pong(shell, serial);
 }
 const xdg_wm_base_listener kShellListener{OnPing};
-
-void OnOutputGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                      std::int32_t, const char*, const char*, std::int32_t) {}
-void OnOutputMode(void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {}
-void OnOutputDone(void*, wl_output*) {}
-void OnOutputScale(void* data, wl_output*, std::int32_t factor) {
-    static_cast<Output*>(data)->scale = std::max(factor, 1);
-}
-void OnOutputName(void*, wl_output*, const char*) {}
-void OnOutputDescription(void*, wl_output*, const char*) {}
-const wl_output_listener kOutputListener{OnOutputGeometry, OnOutputMode, OnOutputDone,
-                                         OnOutputScale,    OnOutputName, OnOutputDescription};
-
-void OnLogicalPosition(void* data, zxdg_output_v1*, std::int32_t x, std::int32_t y) {
-    auto* output = static_cast<Output*>(data);
-    output->place.x = x;
-    output->place.y = y;
-}
-void OnLogicalSize(void* data, zxdg_output_v1*, std::int32_t width, std::int32_t height) {
-    auto* output = static_cast<Output*>(data);
-    output->place.width = width;
-    output->place.height = height;
-    output->placed = width > 0 && height > 0;
-}
-void OnXdgOutputDone(void*, zxdg_output_v1*) {}
-void OnXdgOutputName(void*, zxdg_output_v1*, const char*) {}
-void OnXdgOutputDescription(void*, zxdg_output_v1*, const char*) {}
-const zxdg_output_v1_listener kXdgOutputListener{OnLogicalPosition, OnLogicalSize, OnXdgOutputDone,
-                                                 OnXdgOutputName, OnXdgOutputDescription};
 
 void OnPointerEnter(void*, wl_pointer* pointer, std::uint32_t serial, wl_surface*, wl_fixed_t,
                     wl_fixed_t) {
@@ -171,18 +132,11 @@ void OnSeatCapabilities(void*, wl_seat* seat, std::uint32_t capabilities) {
 void OnSeatName(void*, wl_seat*, const char*) {}
 const wl_seat_listener kSeatListener{OnSeatCapabilities, OnSeatName};
 
-void AddOutput(void* proxy, std::uint32_t name, std::uint32_t) {
-    auto output = std::make_unique<Output>();
-    output->name = name;
-    output->output = static_cast<wl_output*>(proxy);
-    wl_output_add_listener(output->output, &kOutputListener, output.get());
-    session->outputs.push_back(std::move(output));
-}
-
-// The globals the surfaces need, at the versions whose events the listeners above answer.
+// The globals the surfaces need, at the versions whose events the listeners above answer, and
+// the outputs named at version 2 or above (which say their scale).
 std::vector<wayland::WantedGlobal> WantedGlobals() {
     using wayland::BindInto;
-    return {
+    std::vector<wayland::WantedGlobal> wanted{
         {&wl_compositor_interface, 4, BindInto(session->compositor)},
         {&xdg_wm_base_interface, 1,
          [](void* proxy, std::uint32_t, std::uint32_t) {
@@ -194,11 +148,12 @@ std::vector<wayland::WantedGlobal> WantedGlobals() {
              session->seat = static_cast<wl_seat*>(proxy);
              wl_seat_add_listener(session->seat, &kSeatListener, nullptr);
          }},
-        {&wl_output_interface, 2, AddOutput, true, 2},
-        {&zxdg_output_manager_v1_interface, 2, BindInto(session->xdgOutputs)},
         {&wp_viewporter_interface, 1, BindInto(session->viewporter)},
         {&wp_fractional_scale_manager_v1_interface, 1, BindInto(session->fractionalScales)},
     };
+    const std::vector<wayland::WantedGlobal> outputs = session->outputs.Globals(2);
+    wanted.insert(wanted.end(), outputs.begin(), outputs.end());
+    return wanted;
 }
 
 // Why opening stopped when the compositor's answer did not come.
@@ -304,14 +259,9 @@ void DestroySession() {
     for (auto& s : session->surfaces) DestroySurface(*s);
     if (session->context != EGL_NO_CONTEXT) eglDestroyContext(session->egl, session->context);
     if (session->egl != EGL_NO_DISPLAY) eglTerminate(session->egl);
-    for (auto& o : session->outputs) {
-        if (o->xdg) zxdg_output_v1_destroy(o->xdg);
-        wl_output_destroy(o->output);
-    }
     if (session->fractionalScales)
         wp_fractional_scale_manager_v1_destroy(session->fractionalScales);
     if (session->viewporter) wp_viewporter_destroy(session->viewporter);
-    if (session->xdgOutputs) zxdg_output_manager_v1_destroy(session->xdgOutputs);
     if (session->keyboard) wl_keyboard_destroy(session->keyboard);
     if (session->pointer) wl_pointer_destroy(session->pointer);
     if (session->seat) wl_seat_destroy(session->seat);
@@ -329,26 +279,17 @@ bool ForcedAway() {
 
 // The outputs' places in the logical layout (xdg-output); false when none has one.
 bool PlaceOutputs(Clock::time_point deadline, std::string& why) {
-    if (!session->xdgOutputs) {
+    if (!session->outputs.CanPlace()) {
         why = "the compositor offers no zxdg_output_manager_v1";
         return false;
     }
-    for (auto& o : session->outputs) {
-        o->xdg = zxdg_output_manager_v1_get_xdg_output(session->xdgOutputs, o->output);
-        zxdg_output_v1_add_listener(o->xdg, &kXdgOutputListener, o.get());
-    }
-    if (!session->client.RoundTrip(deadline)) {
+    if (!session->outputs.Place(session->client, deadline)) {
         why = Unanswered();
         return false;
     }
-    std::erase_if(session->outputs, [](const std::unique_ptr<Output>& o) {
-        if (o->placed) return false;
-        zxdg_output_v1_destroy(o->xdg);
-        wl_output_destroy(o->output);
-        return true;
-    });
-    if (session->outputs.empty()) why = "the compositor names no output";
-    return !session->outputs.empty();
+    session->outputs.DropUnplaced();
+    if (session->outputs.Empty()) why = "the compositor names no output";
+    return !session->outputs.Empty();
 }
 
 bool StartEgl(std::string& why) {
@@ -390,7 +331,7 @@ bool StartEgl(std::string& why) {
 
 // A full-screen toplevel on `output`, committed without a buffer so that the compositor
 // configures it.
-void AddSurface(Output& output, std::string_view title) {
+void AddSurface(const wayland::Output& output, std::string_view title) {
     auto s = std::make_unique<Surface>();
     s->output = &output;
     s->surface = wl_compositor_create_surface(session->compositor);
@@ -401,7 +342,7 @@ void AddSurface(Output& output, std::string_view title) {
     const std::string titleText(title);
     xdg_toplevel_set_title(s->toplevel, titleText.c_str());
     xdg_toplevel_set_app_id(s->toplevel, "velmora");
-    xdg_toplevel_set_fullscreen(s->toplevel, output.output);
+    xdg_toplevel_set_fullscreen(s->toplevel, output.proxy);
     if (session->viewporter)
         s->viewport = wp_viewporter_get_viewport(session->viewporter, s->surface);
     if (session->viewporter && session->fractionalScales) {
@@ -420,7 +361,7 @@ bool AllConfigured() {
 
 // Waits for the first configure of every surface, then makes their EGL windows.
 bool MakeSurfaces(std::string_view title, Clock::time_point deadline, std::string& why) {
-    for (auto& o : session->outputs) AddSurface(*o, title);
+    for (const auto& o : session->outputs.All()) AddSurface(*o, title);
     if (!session->client.DispatchUntil(deadline,
                                        [] { return AllConfigured() || session->closed; })) {
         why = Unanswered();

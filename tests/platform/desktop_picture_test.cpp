@@ -1,15 +1,20 @@
-// Compositors' pictures turned into the capture's bitmap: scaling by averaging, every pixel
-// layout and row order, outputs placed in the monitors' bounding box, a whole-desktop picture
-// cut to the monitors at its own scale, and PNG decoding including bad files.
+// Compositors' pictures turned into the capture's bitmap: the outputs' largest scale, scaling by
+// averaging, every pixel layout and row order, outputs placed in the monitors' bounding box, a
+// whole-desktop picture cut to the monitors at its own scale, and PNG decoding including bad
+// files.
 #include <gtest/gtest.h>
 
 #include <png.h>
 
+#include <array>
 #include <cstdint>
+#include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/wayland/desktop_picture.h"
+#include "platform/wayland/outputs.h"
 
 using platform::ImageView;
 using platform::MonitorRect;
@@ -129,6 +134,31 @@ TEST(DrawScaled, RefusesMalformedImagesAndEmptyParts) {
     platform::DrawScaled({bytes.data(), 4, 4, 16, PixelLayout::Bgrx}, {0, 0, 4, 4}, bitmap.Target(),
                          {0, 0, 4, -1});
     EXPECT_EQ(bitmap.rgb, Bitmap(4, 4).rgb);
+}
+
+// Outputs of (mode width, mode height, logical width, logical height) each.
+double LargestScaleOf(std::initializer_list<std::array<int, 4>> sizes) {
+    std::vector<std::unique_ptr<platform::wayland::Output>> outputs;
+    for (const auto& [modeWidth, modeHeight, width, height] : sizes) {
+        auto& o = *outputs.emplace_back(std::make_unique<platform::wayland::Output>());
+        o.modeWidth = modeWidth, o.modeHeight = modeHeight;
+        o.place = {0, 0, width, height};
+    }
+    return platform::wayland::LargestScale(outputs);
+}
+
+TEST(LargestScale, IsTheLargestModeOverLogicalSizeAmongTheOutputsThatSayBoth) {
+    EXPECT_EQ(LargestScaleOf({}), 1.0);
+    EXPECT_EQ(LargestScaleOf({{1920, 1080, 1920, 1080}}), 1.0);
+    EXPECT_EQ(LargestScaleOf({{1920, 1080, 1920, 1080}, {2560, 1440, 1280, 720}}), 2.0);
+    EXPECT_EQ(LargestScaleOf({{1920, 1080, 1280, 720}}), 1.5);  // 150 %
+    // A turned output: its mode stays landscape, its logical size does not.
+    EXPECT_EQ(LargestScaleOf({{2560, 1440, 720, 1280}}), 2.0);
+    // Drawn at fewer pixels than its logical size, or not saying one of them: 1.
+    EXPECT_EQ(LargestScaleOf({{960, 540, 1920, 1080}}), 1.0);
+    EXPECT_EQ(LargestScaleOf({{0, 0, 1280, 720}, {3840, 2160, 0, 0}}), 1.0);
+    // A broken report asks for no picture beyond reason.
+    EXPECT_EQ(LargestScaleOf({{32768, 32768, 10, 10}}), 8.0);
 }
 
 TEST(ComposeOutputs, PlacesEachOutputAtItsLogicalPlaceAndBlackensTheRest) {
