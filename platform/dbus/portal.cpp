@@ -255,12 +255,16 @@ int OpenOwnFile(const std::string& path, std::size_t limit, struct stat& st, std
 
 }  // namespace
 
-bool TakePortalFile(const std::string& path, std::string& bytes, std::string& why,
-                    std::size_t limit) {
+bool TakePortalFile(const std::string& path, std::size_t limit, std::string& bytes,
+                    std::string* why) {
     bytes.clear();
     struct stat st {};
-    const int fd = OpenOwnFile(path, limit, st, why);
-    if (fd < 0) return false;
+    std::string reason;
+    const int fd = OpenOwnFile(path, limit, st, reason);
+    if (fd < 0) {
+        if (why) *why = reason;
+        return false;
+    }
     bytes.assign(static_cast<std::size_t>(st.st_size), '\0');
     std::size_t got = 0;
     while (got < bytes.size()) {
@@ -272,7 +276,7 @@ bool TakePortalFile(const std::string& path, std::string& bytes, std::string& wh
     close(fd);
     bytes.resize(got);
     if (got == 0) {
-        why = platform::Translate("the portal's picture is empty");
+        if (why) *why = platform::Translate("the portal's picture is empty");
         return false;
     }
     // Removed only while the name still leads to the file that was read.
@@ -327,7 +331,7 @@ bool CapturePortalPicture(std::span<const MonitorRect> monitors, RgbTarget& targ
     sd_bus_flush_close_unref(bus);
     if (!requested) return false;
     std::string bytes;
-    if (!TakePortalFile(path, bytes, why)) return false;
+    if (!TakePortalFile(path, kLargestPortalFile, bytes, &why)) return false;
     // The monitors' places in the picture, whose (0, 0) is the box's top-left.
     const MonitorRect box = BoundingBox(monitors);
     const auto png =

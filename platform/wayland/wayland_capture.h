@@ -8,6 +8,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string>
@@ -59,12 +60,15 @@ bool CaptureWithScreenCopy(std::span<const MonitorRect> monitors, RgbTarget& tar
 bool CaptureWithPortal(std::span<const MonitorRect> monitors, RgbTarget& target, double scale,
                        std::string* why = nullptr);
 
+// The largest file TakePortalFile takes from the portal.
+inline constexpr std::size_t kLargestPortalFile = std::size_t{1} << 28;
+
 // Takes the file the portal wrote at `path`, a place other programs can write too: opened
 // without following a link, accepted only as a regular file of the running user of at most
 // `limit` bytes, read once into `bytes`, then removed (unless something else has taken its
-// place meanwhile). False, with the reason in `why`, for anything else; a refused file is left
-// where it is.
-bool TakePortalFile(const std::string& path, std::string& bytes, std::string& why,
-                    std::size_t limit = std::size_t{1} << 28);
+// place meanwhile). False, with the reason in `why` when given, for anything else; a refused
+// file is left where it is.
+bool TakePortalFile(const std::string& path, std::size_t limit, std::string& bytes,
+                    std::string* why = nullptr);
 
 }  // namespace platform::wayland

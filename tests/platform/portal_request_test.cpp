@@ -129,6 +129,8 @@ TEST(LocalPathOfFileUri, DecodesLocalFilesAndRefusesTheRest) {
 
 namespace {
 
+constexpr std::size_t kLargest = platform::wayland::kLargestPortalFile;
+
 void Write(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
@@ -140,7 +142,7 @@ TEST(TakePortalFile, ReadsARegularFileOnceAndRemovesIt) {
     const std::string path = folder.path() + "/out.png";
     Write(path, "picture bytes");
     std::string bytes, why;
-    ASSERT_TRUE(platform::wayland::TakePortalFile(path, bytes, why)) << why;
+    ASSERT_TRUE(platform::wayland::TakePortalFile(path, kLargest, bytes, &why)) << why;
     EXPECT_EQ(bytes, "picture bytes");
     EXPECT_FALSE(std::filesystem::exists(path));
 }
@@ -160,14 +162,15 @@ TEST(TakePortalFile, RefusesLinksFoldersFifosEmptyLargeAndMissingFilesAndLeavesT
 
     for (const std::string& path : {link, folder.path(), fifo, empty, large}) {
         std::string bytes = "old", why;
-        EXPECT_FALSE(platform::wayland::TakePortalFile(path, bytes, why, 99)) << path;
+        EXPECT_FALSE(platform::wayland::TakePortalFile(path, 99, bytes, &why)) << path;
         EXPECT_TRUE(bytes.empty()) << path;
         EXPECT_FALSE(why.empty()) << path;
         EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(path))) << path;
     }
     EXPECT_EQ(testsupport::ReadFile(target), "not the portal's");
     std::string bytes, why;
-    EXPECT_FALSE(platform::wayland::TakePortalFile(folder.path() + "/none.png", bytes, why));
+    EXPECT_FALSE(
+        platform::wayland::TakePortalFile(folder.path() + "/none.png", kLargest, bytes, &why));
 }
 
 TEST(TakePortalFile, RefusesAnotherUsersFile) {
@@ -177,7 +180,7 @@ TEST(TakePortalFile, RefusesAnotherUsersFile) {
     Write(path, "someone else's");
     ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
     std::string bytes, why;
-    EXPECT_FALSE(platform::wayland::TakePortalFile(path, bytes, why));
+    EXPECT_FALSE(platform::wayland::TakePortalFile(path, kLargest, bytes, &why));
     EXPECT_NE(why.find("another user"), std::string::npos) << why;
     EXPECT_TRUE(std::filesystem::exists(path));
 }
