@@ -55,14 +55,8 @@ std::optional<int> runOnOutputSurfaces() {
             return std::nullopt;
     }
     const std::vector<platform::OutputSurface>& surfaces = platform::OutputSurfaces();
-    std::vector<platform::MonitorRect> places;
-    std::vector<platform::ScreenSize> sizes;
-    for (const platform::OutputSurface& s : surfaces) {
-        places.push_back(s.place);
-        sizes.push_back({s.pixelWidth, s.pixelHeight});
-    }
     trace::Mark("surfaces-opened");
-    useOutputSurfaces(places, sizes);
+    useOutputSurfaces(surfaces);
     startLoadingTexture();
     platform::DrawOnOutputSurface(0);
     setFixedView(surfaces.front().pixelWidth, surfaces.front().pixelHeight);

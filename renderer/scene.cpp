@@ -24,11 +24,10 @@ struct Scene {
     // The monitors the window covers, as the window system told them at the start; on the
     // outputs' own surfaces, their parts of the picture.
     std::vector<platform::MonitorRect> monitors;
-    // The outputs in the desktop's logical layout when the renderer draws on their own
-    // surfaces; empty when it draws in one window over the monitors.
-    std::vector<platform::MonitorRect> outputPlaces;
-    // Their surfaces' sizes in pixels, in the same order.
-    std::vector<platform::ScreenSize> outputSizes;
+    // The outputs' surfaces (their places in the desktop's logical layout, their sizes in
+    // pixels) when the renderer draws on them; empty when it draws in one window over the
+    // monitors.
+    std::vector<platform::OutputSurface> outputs;
     // True when textures keep the picture's own sides (on the outputs' surfaces, whose OpenGL
     // takes any size): every pixel of the desktop reaches the screen unresampled.
     bool exactSides = false;
@@ -92,6 +91,13 @@ const std::vector<platform::MonitorRect>& coveredMonitors() {
     return scene.monitors;
 }
 
+// The outputs' places in the desktop's logical layout, in their order.
+std::vector<platform::MonitorRect> placesOf(std::span<const platform::OutputSurface> outputs) {
+    std::vector<platform::MonitorRect> places;
+    for (const platform::OutputSurface& output : outputs) places.push_back(output.place);
+    return places;
+}
+
 // The longest side the picture is read at (the upload halves it further where the driver takes
 // less).
 std::int64_t largestSide() {
@@ -99,7 +105,7 @@ std::int64_t largestSide() {
     // One window over several outputs of a Wayland session (XWayland's, in the outputs' logical
     // units) while the capture holds them at their scale.
     const bool logicalWindow =
-        scene.outputPlaces.empty() && monitors.size() > 1 && platform::WindowSearchMissesSurfaces();
+        scene.outputs.empty() && monitors.size() > 1 && platform::WindowSearchMissesSurfaces();
     return largestPictureSide(monitors, logicalWindow);
 }
 
@@ -170,12 +176,8 @@ void drawViews(const std::vector<MonitorView>& list, int windowHeight) {
 void uploadPicture(LoadedPicture& loaded) {
     scene.picture = std::move(loaded.image);
     const RgbImage& picture = *scene.picture;
-    // The outputs' parts as the capture laid them out, at its scale.
-    if (!scene.outputPlaces.empty())
-        scene.monitors = scaledToPicture(scene.outputPlaces, picture.width, picture.height);
-    scene.views = scene.outputPlaces.size() > 1
-                      ? makeOutputViews(picture, scene.monitors, scene.outputSizes)
-                      : makeMonitorViews(picture, scene.monitors);
+    scene.views = scene.outputs.size() > 1 ? makeOutputViews(picture, scene.outputs)
+                                           : makeMonitorViews(picture, scene.monitors);
     // With a texture for each monitor the whole picture's is never sampled.
     if (scene.views.empty() || scene.views.front().name == 0)
         uploadBaseLevel(picture, loaded, scene.exactSides);
@@ -269,9 +271,11 @@ std::vector<MonitorView> makeMonitorViews(const RgbImage& image,
 }
 
 std::vector<MonitorView> makeOutputViews(const RgbImage& image,
-                                         std::span<const platform::MonitorRect> parts,
-                                         std::span<const platform::ScreenSize> sizes) {
+                                         std::span<const platform::OutputSurface> outputs) {
     std::vector<MonitorView> made;
+    // The outputs' parts as the capture laid them out, at its scale.
+    const std::vector<platform::MonitorRect> parts =
+        scaledToPicture(placesOf(outputs), image.width, image.height);
     const platform::MonitorRect whole{0, 0, image.width, image.height};
     for (std::size_t i = 0; i < parts.size(); ++i) {
         MonitorView view;
@@ -280,12 +284,12 @@ std::vector<MonitorView> makeOutputViews(const RgbImage& image,
             RgbImage cut = cutOut(image, view.part);
             // A part with more pixels than its output shows (an output at a smaller scale,
             // enlarged into the picture) comes back to the output's own pixels.
-            if (i < sizes.size() && sizes[i].width > 0 && sizes[i].height > 0 &&
-                sizes[i].width < cut.width && sizes[i].height < cut.height) {
-                cut.pixels = makeBaseLevel({cut.pixels.data(), cut.width, cut.height},
-                                           sizes[i].width, sizes[i].height);
-                cut.width = sizes[i].width;
-                cut.height = sizes[i].height;
+            const int width = outputs[i].pixelWidth, height = outputs[i].pixelHeight;
+            if (width > 0 && height > 0 && width < cut.width && height < cut.height) {
+                cut.pixels =
+                    makeBaseLevel({cut.pixels.data(), cut.width, cut.height}, width, height);
+                cut.width = width;
+                cut.height = height;
             }
             GLuint name = 0;
             glGenTextures(1, &name);
@@ -305,20 +309,18 @@ void drawMonitorViews(const std::vector<MonitorView>& list, int windowHeight, fl
     drawViews(list, windowHeight);
 }
 
-void useOutputSurfaces(std::vector<platform::MonitorRect> places,
-                       const std::vector<platform::ScreenSize>& pixelSizes) {
-    scene.outputPlaces = std::move(places);
-    scene.outputSizes = pixelSizes;
+void useOutputSurfaces(std::span<const platform::OutputSurface> outputs) {
+    scene.outputs.assign(outputs.begin(), outputs.end());
     scene.exactSides = true;
-    const std::vector<platform::MonitorRect>& placed = scene.outputPlaces;
+    const std::vector<platform::MonitorRect> places = placesOf(outputs);
     // The picture the outputs need: their logical box at the largest scale among them.
-    const platform::MonitorRect box = platform::BoundingBox(placed);
+    const platform::MonitorRect box = platform::BoundingBox(places);
     double scale = 1.0;
-    for (std::size_t i = 0; i < placed.size() && i < pixelSizes.size(); ++i) {
-        if (placed[i].width <= 0) continue;
-        scale = std::max(scale, static_cast<double>(pixelSizes[i].width) / placed[i].width);
+    for (const platform::OutputSurface& output : outputs) {
+        if (output.place.width <= 0) continue;
+        scale = std::max(scale, static_cast<double>(output.pixelWidth) / output.place.width);
     }
-    scene.monitors = scaledToPicture(placed, static_cast<int>(box.width * scale + 0.5),
+    scene.monitors = scaledToPicture(places, static_cast<int>(box.width * scale + 0.5),
                                      static_cast<int>(box.height * scale + 0.5));
 }
 

@@ -63,14 +63,13 @@ std::vector<MonitorView> makeMonitorViews(const RgbImage& image,
                                           std::span<const platform::MonitorRect> monitors,
                                           int maxTextureSide = 0);
 
-// What each output's own surface shows of `image` (bottom-up rows): `parts` are the outputs'
-// places in the picture, `sizes` their surfaces' sizes in pixels, in the same order. Every
-// output gets a texture of its own (needs a current OpenGL context), at its part's resolution,
-// or at its surface's where the part has more pixels than that (an output at a smaller scale
-// than the picture's). A part outside the picture gives a view that shows nothing.
+// What each of `outputs` shows of `image` (bottom-up rows), a picture of the outputs' logical
+// box at some scale: their parts of it (their places scaled to the picture), in their order.
+// Every output gets a texture of its own (needs a current OpenGL context), at its part's
+// resolution, or at its surface's where the part has more pixels than that (an output at a
+// smaller scale than the picture's). A part outside the picture gives a view that shows nothing.
 std::vector<MonitorView> makeOutputViews(const RgbImage& image,
-                                         std::span<const platform::MonitorRect> parts,
-                                         std::span<const platform::ScreenSize> sizes);
+                                         std::span<const platform::OutputSurface> outputs);
 
 // Evaluates the mesh for the given parameters and draws it once per view, each in its own
 // viewport and scissor box of a window `windowHeight` pixels high: one frame on every monitor.
@@ -78,13 +77,11 @@ std::vector<MonitorView> makeOutputViews(const RgbImage& image,
 void drawMonitorViews(const std::vector<MonitorView>& views, int windowHeight, float power,
                       float twist);
 
-// Drawing on the outputs' own surfaces instead of one window: `places` are the outputs in the
-// desktop's logical layout, `pixelSizes` their surfaces' sizes in pixels, in the same order.
-// The picture is read at the resolution of the largest scale among them, and each output shows
-// its part of it, wherever the capture put the outputs' parts at whatever scale. Set before
-// startLoadingTexture.
-void useOutputSurfaces(std::vector<platform::MonitorRect> places,
-                       const std::vector<platform::ScreenSize>& pixelSizes);
+// Drawing on the outputs' own surfaces instead of one window: `outputs` as they were opened
+// (their places in the desktop's logical layout, their sizes in pixels). The picture is read at
+// the resolution of the largest scale among them, and each output shows its part of it,
+// wherever the capture put the outputs' parts at whatever scale. Set before startLoadingTexture.
+void useOutputSurfaces(std::span<const platform::OutputSurface> outputs);
 
 // Advances the animation by one frame and evaluates the mesh for it; once the picture is
 // uploaded, before the frame is drawn anywhere.
