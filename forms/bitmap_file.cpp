@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace bitmap_file {
 namespace {

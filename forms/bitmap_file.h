@@ -6,7 +6,7 @@
 #include <string>
 
 #include "forms/picture.h"
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace bitmap_file {
 

@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/platform.h"
+#include "platform/base.h"
+#include "platform/window_system.h"
 
 namespace forms {
 namespace {

@@ -15,7 +15,7 @@
 
 #include "forms/controls.h"
 #include "forms/picture.h"
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace forms {
 

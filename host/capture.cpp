@@ -3,7 +3,8 @@
 
 #include "forms/bitmap_file.h"
 #include "host/zentrova_b.h"
-#include "platform/platform.h"
+#include "platform/base.h"
+#include "platform/window_system.h"
 
 namespace Zentrova_B {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "forms/controls.h"
-#include "platform/platform.h"
+#include "platform/window_system.h"
 #include "shared/names.h"
 
 namespace Zentrova_B {

@@ -6,7 +6,8 @@
 #include "host/run_rules.h"
 #include "host/startup.h"
 #include "host/zentrova_b.h"
-#include "platform/platform.h"
+#include "platform/base.h"
+#include "platform/message_box.h"
 
 int main(int argc, char** argv) {
     platform::PreferLargePages();  // the screen's picture and its file are large

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "platform/words.h"
 
 namespace profile {

@@ -1,7 +1,7 @@
 // The display-free decisions of a full-screen run (see run_rules.h).
 #include "host/run_rules.h"
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "platform/words.h"
 #include "shared/names.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace run {
 

@@ -11,7 +11,7 @@
 
 #include "host/profile.h"
 #include "host/zentrova_b.h"
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "platform/words.h"
 #include "shared/names.h"
 

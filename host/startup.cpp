@@ -9,7 +9,8 @@
 #include "host/run_rules.h"
 #include "host/settings.h"
 #include "host/zentrova_b.h"
-#include "platform/platform.h"
+#include "platform/base.h"
+#include "platform/window_system.h"
 #include "shared/names.h"
 
 namespace Zentrova_B {

@@ -10,7 +10,8 @@
 #include "host/preview_geometry.h"
 #include "host/roles.h"
 #include "host/zentrova_b.h"
-#include "platform/platform.h"
+#include "platform/base.h"
+#include "platform/window_system.h"
 
 namespace Zentrova_R {
 namespace {

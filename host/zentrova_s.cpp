@@ -17,9 +17,10 @@
 #include "host/roles.h"
 #include "host/run_rules.h"
 #include "host/zentrova_b.h"
+#include "platform/base.h"
 #include "platform/monitor_layout.h"
-#include "platform/platform.h"
 #include "platform/trace.h"
+#include "platform/window_system.h"
 #include "shared/names.h"
 
 namespace Zentrova_S {

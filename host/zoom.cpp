@@ -3,7 +3,7 @@
 
 #include "forms/forms.h"
 #include "host/zentrova_b.h"
-#include "platform/platform.h"
+#include "platform/window_system.h"
 
 namespace Zentrova_B {
 namespace {

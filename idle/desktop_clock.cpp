@@ -1,7 +1,7 @@
 // The desktop's timers as the idle companion follows them (see desktop_clock.h).
 #include "desktop_clock.h"
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace idle {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "unattended.h"
 
 namespace idle {

@@ -1,6 +1,6 @@
 // The idle companion's decisions (see idle_rules.h).
 #include "idle_rules.h"
-#include "platform/platform.h"
+#include "platform/base.h"
 
 #include <algorithm>
 #include <charconv>

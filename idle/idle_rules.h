@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace idle {
 

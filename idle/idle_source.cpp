@@ -1,6 +1,6 @@
 // The idle companion's choice of source (see idle_source.h).
 #include "idle_source.h"
-#include "platform/platform.h"
+#include "platform/base.h"
 
 #include <algorithm>
 

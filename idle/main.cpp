@@ -13,9 +13,10 @@
 #include "desktop_clock.h"
 #include "idle_rules.h"
 #include "idle_source.h"
+#include "platform/base.h"
 #include "platform/idle.h"
-#include "platform/platform.h"
 #include "platform/trace.h"
+#include "platform/window_system.h"
 #include "shared/names.h"
 #include "unattended.h"
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace idle {
 namespace {

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform::idle {
 

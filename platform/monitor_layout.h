@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 

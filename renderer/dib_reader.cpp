@@ -8,7 +8,7 @@
 #include <new>
 #include <utility>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace renderer {
 namespace {

@@ -4,7 +4,7 @@
 #include <clocale>
 #include <optional>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "renderer/output_run.h"
 #include "renderer/window_run.h"
 

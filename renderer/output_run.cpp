@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/gl.h"
 #include "platform/trace.h"
 #include "renderer/scene.h"
 #include "shared/names.h"

@@ -8,7 +8,8 @@
 #include <cstdlib>
 #include <optional>
 
-#include "platform/platform.h"
+#include "platform/base.h"
+#include "platform/gl.h"
 #include "platform/trace.h"
 #include "renderer/pacing_rules.h"
 

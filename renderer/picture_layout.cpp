@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/base.h"
 #include "platform/monitor_layout.h"
 #include "renderer/dib_reader.h"
 

@@ -8,8 +8,11 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/base.h"
+#include "platform/gl.h"
+#include "platform/message_box.h"
 #include "platform/monitor_layout.h"
-#include "platform/platform.h"
+#include "platform/window_system.h"
 #include "renderer/base_level.h"
 #include "renderer/picture_loader.h"
 #include "shared/names.h"

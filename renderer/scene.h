@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+#include "platform/base.h"
+#include "platform/gl.h"
 #include "renderer/dib_reader.h"
 #include "renderer/picture_layout.h"
 #include "renderer/picture_loader.h"

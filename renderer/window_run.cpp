@@ -8,7 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/base.h"
+#include "platform/gl.h"
+#include "platform/window_system.h"
 #include "renderer/pacing.h"
 #include "renderer/scene.h"
 #include "shared/names.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "host/button/paint.h"
-#include "platform/platform.h"
+#include "platform/window_system.h"
 
 namespace {
 

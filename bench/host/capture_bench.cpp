@@ -15,7 +15,8 @@
 #include "forms/bitmap_file.h"
 #include "forms/forms.h"
 #include "host/capture.h"
-#include "platform/platform.h"
+#include "platform/base.h"
+#include "platform/window_system.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/base.h"
 #include "platform/wayland/wayland_capture.h"
 
 namespace {

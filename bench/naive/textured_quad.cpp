@@ -14,7 +14,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "renderer/pacing_rules.h"
 
 namespace {

@@ -12,7 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "platform/platform.h"
+#include "platform/base.h"
+#include "platform/gl.h"
 #include "renderer/picture_loader.h"
 #include "renderer/scene.h"
 #include "renderer/window_run.h"

@@ -12,7 +12,7 @@
 
 #include "forms/fltk/chooser_filter.h"
 #include "forms/fltk/fltk_form.h"
-#include "platform/platform.h"
+#include "platform/message_box.h"
 
 namespace forms {
 

@@ -15,8 +15,8 @@
 #include <utility>
 
 #include "forms/fltk/fltk_form.h"
+#include "platform/base.h"
 #include "platform/fltk/toolkit.h"
-#include "platform/platform.h"
 
 namespace forms {
 namespace fltk {

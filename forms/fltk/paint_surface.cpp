@@ -8,7 +8,8 @@
 #include <cmath>
 
 #include "forms/fltk/fltk_form.h"
-#include "platform/platform.h"
+#include "platform/base.h"
+#include "platform/window_system.h"
 
 namespace forms::fltk {
 namespace {

@@ -11,7 +11,8 @@
 #include <cstring>
 
 #include "forms/win32/win32_form.h"
-#include "platform/platform.h"
+#include "platform/base.h"
+#include "platform/message_box.h"
 
 namespace forms {
 namespace {

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "forms/win32/win32_form.h"
+#include "platform/base.h"
 
 namespace forms {
 namespace win32 {

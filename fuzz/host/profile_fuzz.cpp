@@ -8,7 +8,7 @@
 
 #include "host/profile.h"
 #include "host/settings.h"
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace {
 

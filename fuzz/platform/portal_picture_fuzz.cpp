@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/base.h"
 #include "platform/dbus/portal_request.h"
 #include "platform/wayland/desktop_picture.h"
 

@@ -7,7 +7,7 @@
 
 #include "host/settings.h"
 #include "host/zentrova_b.h"
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "platform/words.h"
 
 namespace Zentrova_P {

@@ -14,7 +14,8 @@
 #include "host/settings.h"
 #include "host/zentrova_b.h"
 #include "host/zoom.h"
-#include "platform/platform.h"
+#include "platform/base.h"
+#include "platform/window_system.h"
 #include "shared/names.h"
 
 namespace Zentrova_P {

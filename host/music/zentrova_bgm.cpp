@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "host/zentrova_b.h"
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "platform/sound.h"
 #include "platform/words.h"
 

@@ -1,4 +1,4 @@
-// The desktop capture's front door (see platform.h): checks the bitmap it is given, places the
+// The desktop capture's front door (see window_system.h): checks the bitmap it is given, places the
 // monitors' bounding box at its top-left, blackens the part it will fill and takes one way to
 // the desktop's pixels: the compositor's routes where the session has a compositor that hands
 // out the desktop itself (a Wayland session), else the window system's read of the monitors
@@ -11,9 +11,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/base.h"
 #include "platform/common/capture_reads.h"
 #include "platform/monitor_layout.h"
-#include "platform/platform.h"
+#include "platform/window_system.h"
 
 namespace platform {
 namespace {

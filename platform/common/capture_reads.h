@@ -1,5 +1,5 @@
 // What the desktop capture's front door (common/capture.cpp, behind PlanCapture and
-// CaptureScreen of platform.h) asks of each backend: the window system's read of its monitors,
+// CaptureScreen of window_system.h) asks of each backend: the window system's read of its monitors,
 // and where a compositor hands out the desktop's picture itself (a Wayland session) that
 // compositor's routes. For the backends alone; product code calls PlanCapture and CaptureScreen.
 #pragma once
@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/base.h"
+#include "platform/window_system.h"
 
 namespace platform {
 

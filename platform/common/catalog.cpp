@@ -1,10 +1,10 @@
 // Reading compiled message catalogs in place, choosing a catalog by language (catalog.h), and
-// filling values into translated texts (platform.h's FillIn).
+// filling values into translated texts (base.h's FillIn).
 #include "platform/common/catalog.h"
 
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "platform/words.h"
 
 namespace platform {

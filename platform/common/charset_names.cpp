@@ -1,5 +1,5 @@
-// Telling charset names apart (see platform.h): the same on every system.
-#include "platform/platform.h"
+// Telling charset names apart (see base.h): the same on every system.
+#include "platform/base.h"
 #include "platform/words.h"
 
 namespace platform {

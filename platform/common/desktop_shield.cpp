@@ -1,5 +1,5 @@
-// The names of the desktop's shields in logs and traces (platform.h's DesktopShieldName).
-#include "platform/platform.h"
+// The names of the desktop's shields in logs and traces (base.h's DesktopShieldName).
+#include "platform/base.h"
 
 namespace platform {
 

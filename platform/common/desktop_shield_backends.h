@@ -1,11 +1,11 @@
-// The sources of the desktop's shield that the Linux backend opens (platform.h's
+// The sources of the desktop's shield that the Linux backend opens (window_system.h's
 // DesktopShieldWatch asks them in turn): for the backends' use only.
 #pragma once
 
 #include <chrono>
 #include <memory>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform::shields {
 

@@ -1,8 +1,8 @@
 // The drive-path rule that both programs use to agree on "C:\tolvik\Zentrova.bmp" (see
-// platform.h): the same on every system.
+// base.h): the same on every system.
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 

@@ -1,10 +1,10 @@
 // Calls that every backend offers for the tests alone: product code has no use for them and
-// includes platform.h only.
+// includes the platform's headers only.
 #pragma once
 
 #include <string_view>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 

@@ -1,5 +1,6 @@
 // Monitor geometry (see monitor_layout.h).
 #include "platform/monitor_layout.h"
+#include "platform/base.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // ReplaceFile: the bytes at hand, written through each system's ReplaceFileFrom.
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 

@@ -1,9 +1,9 @@
-// Standard error in the locale's charset (see platform.h): the one place both programs and the
+// Standard error in the locale's charset (see base.h): the one place both programs and the
 // idle companion write their lines to it.
 #include <cstdio>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 

@@ -1,8 +1,8 @@
-// Unattended runs (see platform.h): whether nobody may be at the screen.
+// Unattended runs (see base.h): whether nobody may be at the screen.
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 

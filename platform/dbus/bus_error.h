@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform::dbus {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/base.h"
 #include "platform/common/desktop_shield_backends.h"
-#include "platform/platform.h"
 
 namespace platform::shields {
 namespace {

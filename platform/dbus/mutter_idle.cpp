@@ -7,10 +7,10 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/base.h"
 #include "platform/common/idle_backends.h"
 #include "platform/dbus/bus_error.h"
 #include "platform/idle.h"
-#include "platform/platform.h"
 
 namespace platform::idle {
 namespace {

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
+#include "platform/base.h"
 #include "platform/dbus/bus_error.h"
 #include "platform/idle.h"
-#include "platform/platform.h"
 
 namespace platform::idle {
 

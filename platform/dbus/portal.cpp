@@ -13,11 +13,11 @@
 #include <span>
 #include <vector>
 
+#include "platform/base.h"
 #include "platform/dbus/bus_error.h"
 #include "platform/dbus/permission_store.h"
 #include "platform/dbus/portal_request.h"
 #include "platform/monitor_layout.h"
-#include "platform/platform.h"
 #include "platform/wayland/wayland_capture.h"
 
 namespace platform::wayland {

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "platform/words.h"
 
 namespace platform {

@@ -9,7 +9,6 @@
 #include "platform/fltk/message_box_module.h"
 #include "platform/fltk/toolkit.h"
 #include "platform/message_lines.h"
-#include "platform/platform.h"
 
 namespace platform::message_box {
 

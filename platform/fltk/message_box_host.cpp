@@ -1,7 +1,8 @@
 // The message box of a program that links the toolkit for its own windows (the host): the
 // toolkit's box, shown at once.
+#include "platform/base.h"
 #include "platform/fltk/message_box_module.h"
-#include "platform/platform.h"
+#include "platform/message_box.h"
 
 namespace platform {
 

@@ -6,8 +6,9 @@
 // dismissed.
 #include <string>
 
+#include "platform/base.h"
 #include "platform/fltk/message_box_module.h"
-#include "platform/platform.h"
+#include "platform/message_box.h"
 #include "platform/posix/modules.h"
 
 namespace platform {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/fltk/toolkit.h"
+#include "platform/message_box.h"
 #include "platform/x11/x11_display.h"
 
 namespace platform {

@@ -1,4 +1,4 @@
-// Text conversion with iconv (see platform.h): the one place that converts between charsets.
+// Text conversion with iconv (see base.h): the one place that converts between charsets.
 #include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "platform/words.h"
 
 namespace platform {

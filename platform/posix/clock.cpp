@@ -1,10 +1,10 @@
 // The monotonic clock, sleeping until a time on it, and the process id on a POSIX system (see
-// platform.h).
+// base.h).
 #include <errno.h>
 #include <time.h>
 #include <unistd.h>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 

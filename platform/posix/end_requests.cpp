@@ -5,7 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 namespace {

@@ -1,10 +1,10 @@
-// A regular file mapped into memory for reading (see platform.h).
+// A regular file mapped into memory for reading (see base.h).
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-// Files on a POSIX system (see platform.h): reading without ever blocking on a FIFO or device,
+// Files on a POSIX system (see base.h): reading without ever blocking on a FIFO or device,
 // replacing through a temporary file and a rename (removed when a request to end the program
 // comes meanwhile, or by a later caller once its writer is gone), appending in one write.
 #include <dirent.h>
@@ -15,7 +15,7 @@
 #include <optional>
 #include <utility>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/base.h"
 #include "platform/idle.h"
-#include "platform/platform.h"
 
 namespace platform::idle {
 

@@ -2,9 +2,9 @@
 // the input-free time that was chosen.
 #include <cstdlib>
 
+#include "platform/base.h"
 #include "platform/common/idle_backends.h"
 #include "platform/idle.h"
-#include "platform/platform.h"
 
 namespace platform::idle {
 namespace {

@@ -12,8 +12,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/base.h"
 #include "platform/idle.h"
-#include "platform/platform.h"
 
 namespace platform::idle {
 namespace {

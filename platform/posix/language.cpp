@@ -6,7 +6,7 @@
 #include <clocale>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 namespace {

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 

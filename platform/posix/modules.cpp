@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "platform/trace.h"
 
 namespace platform::modules {

@@ -1,5 +1,5 @@
 // The program folder, path joining, where the programs' drive paths ("C:\tolvik") live on a
-// POSIX system (see platform.h), and the checks that keep the working folders private to the user.
+// POSIX system (see base.h), and the checks that keep the working folders private to the user.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 

@@ -18,8 +18,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/base.h"
 #include "platform/common/for_tests.h"
-#include "platform/platform.h"
 
 extern char** environ;
 

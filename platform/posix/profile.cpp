@@ -1,6 +1,6 @@
 // The settings file on POSIX systems: they have no profile calls of their own, so the host
 // reads and writes the file itself (host/profile.h).
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 

@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 namespace {

@@ -1,7 +1,7 @@
 // Opening a web address in the user's browser through xdg-open.
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 

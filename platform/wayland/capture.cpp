@@ -5,10 +5,12 @@
 #include <span>
 #include <string>
 
+#include "platform/base.h"
 #include "platform/common/capture_reads.h"
 #include "platform/wayland/client.h"
 #include "platform/wayland/outputs.h"
 #include "platform/wayland/wayland_capture.h"
+#include "platform/window_system.h"
 
 namespace platform::wayland {
 

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform::wayland {
 namespace {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/base.h"
 #include "platform/monitor_layout.h"
 
 namespace platform {

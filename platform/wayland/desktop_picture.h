@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/base.h"
 #include "platform/common/capture_reads.h"
-#include "platform/platform.h"
 
 namespace platform {
 

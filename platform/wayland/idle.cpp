@@ -9,9 +9,9 @@
 
 #include "ext-idle-notify-v1-client-protocol.h"
 #include "idle-client-protocol.h"
+#include "platform/base.h"
 #include "platform/common/idle_backends.h"
 #include "platform/idle.h"
-#include "platform/platform.h"
 #include "platform/wayland/client.h"
 #include "toplevels.h"
 

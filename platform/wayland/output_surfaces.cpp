@@ -1,5 +1,5 @@
 // Full-screen surfaces on the outputs of a Wayland session (see OpenOutputSurfaces in
-// platform.h): one xdg_toplevel per output, full screen on it, drawn through EGL with desktop
+// gl.h): one xdg_toplevel per output, full screen on it, drawn through EGL with desktop
 // OpenGL at the output's full pixel size (buffer scale, or a fractional scale through the
 // viewporter where the compositor offers both), paced by the compositor's frame callbacks.
 #include <EGL/egl.h>
@@ -18,8 +18,9 @@
 #include <vector>
 
 #include "fractional-scale-v1-client-protocol.h"
+#include "platform/base.h"
+#include "platform/gl.h"
 #include "platform/monitor_layout.h"
-#include "platform/platform.h"
 #include "platform/wayland/client.h"
 #include "platform/wayland/outputs.h"
 #include "viewporter-client-protocol.h"

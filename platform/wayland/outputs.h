@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "platform/wayland/client.h"
 
 struct wl_output;

@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/base.h"
 #include "platform/monitor_layout.h"
-#include "platform/platform.h"
 #include "platform/wayland/client.h"
 #include "platform/wayland/outputs.h"
 #include "platform/wayland/wayland_capture.h"

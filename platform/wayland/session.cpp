@@ -1,9 +1,9 @@
-// Whether the program runs in a Wayland session (InCompositorSession of platform.h): a file of
+// Whether the program runs in a Wayland session (InCompositorSession of window_system.h): a file of
 // its own, so that asking pulls in nothing of the capture.
 #include <cstdlib>
 
-#include "platform/platform.h"
 #include "platform/wayland/client.h"
+#include "platform/window_system.h"
 
 namespace platform {
 

@@ -13,7 +13,7 @@
 #include <span>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "platform/wayland/desktop_picture.h"
 
 namespace platform::wayland {

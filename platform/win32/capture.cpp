@@ -8,8 +8,9 @@
 #include <span>
 #include <string>
 
+#include "platform/base.h"
 #include "platform/common/capture_reads.h"
-#include "platform/platform.h"
+#include "platform/window_system.h"
 
 namespace platform {
 namespace {

@@ -1,11 +1,11 @@
-// Text conversion between named charsets through Windows' code pages (see platform.h). The
+// Text conversion between named charsets through Windows' code pages (see base.h). The
 // locale's charset is the ANSI code page.
 #include <windows.h>
 
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "platform/win32/win32_text.h"
 #include "platform/words.h"
 

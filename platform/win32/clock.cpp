@@ -1,8 +1,8 @@
 // The monotonic clock, sleeping until a time on it, and the process id on Windows (see
-// platform.h).
+// base.h).
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 

@@ -2,8 +2,9 @@
 // bounding box in the virtual screen.
 #include <windows.h>
 
+#include "platform/base.h"
+#include "platform/gl.h"
 #include "platform/monitor_layout.h"
-#include "platform/platform.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 // The pointer's display counter: the system's own, which hides the pointer below zero.
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/window_system.h"
 
 namespace platform {
 

@@ -1,6 +1,7 @@
 // The desktop's shield on Windows: the system itself starts a screensaver only while the desktop
 // is neither locked nor blanked, so the watch has nothing to ask and answers Off.
-#include "platform/platform.h"
+#include "platform/base.h"
+#include "platform/window_system.h"
 
 namespace platform {
 

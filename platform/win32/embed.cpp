@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/platform.h"
+#include "platform/window_system.h"
 
 namespace platform {
 namespace {

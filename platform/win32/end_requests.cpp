@@ -5,7 +5,7 @@
 
 #include <atomic>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 namespace {

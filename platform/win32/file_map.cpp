@@ -1,7 +1,7 @@
-// A regular file mapped into memory for reading (see platform.h).
+// A regular file mapped into memory for reading (see base.h).
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "platform/win32/win32_text.h"
 
 namespace platform {

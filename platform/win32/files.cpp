@@ -1,4 +1,4 @@
-// Files on Windows (see platform.h): reading only what is a file on a disk, replacing through a
+// Files on Windows (see base.h): reading only what is a file on a disk, replacing through a
 // temporary file and ReplaceFileW/MoveFileExW, appending in one write.
 #include <windows.h>
 // <windows.h> names its own call ReplaceFile (a macro for ReplaceFileW); ours is
@@ -8,7 +8,7 @@
 #include <atomic>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "platform/win32/win32_security.h"
 #include "platform/win32/win32_text.h"
 

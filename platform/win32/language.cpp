@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/base.h"
 #include "platform/common/catalog.h"
-#include "platform/platform.h"
 #include "platform/win32/win32_catalogs.h"
 #include "platform/win32/win32_text.h"
 

@@ -1,6 +1,6 @@
-// Large pages on Windows (see platform.h): the system gives them only to accounts holding the
+// Large pages on Windows (see base.h): the system gives them only to accounts holding the
 // right to lock pages in memory, and only through VirtualAlloc, never to the heap. Nothing to do.
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace platform {
 

@@ -2,8 +2,9 @@
 // lines broken to fit the monitor the box shows on.
 #include <windows.h>
 
+#include "platform/base.h"
+#include "platform/message_box.h"
 #include "platform/message_lines.h"
-#include "platform/platform.h"
 #include "platform/win32/win32_text.h"
 
 namespace platform {

@@ -1,6 +1,6 @@
-// Surfaces on the outputs (see OpenOutputSurfaces in platform.h): Windows shows a per-monitor
+// Surfaces on the outputs (see OpenOutputSurfaces in gl.h): Windows shows a per-monitor
 // DPI aware program's window 1:1 on every monitor, so the renderer keeps its one window there.
-#include "platform/platform.h"
+#include "platform/gl.h"
 
 namespace platform {
 

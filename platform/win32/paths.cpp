@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "platform/win32/win32_security.h"
 #include "platform/win32/win32_text.h"
 

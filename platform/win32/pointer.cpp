@@ -1,7 +1,7 @@
 // The pointer position and the window under it.
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/window_system.h"
 
 namespace platform {
 

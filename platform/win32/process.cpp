@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/base.h"
 #include "platform/common/for_tests.h"
-#include "platform/platform.h"
 #include "platform/win32/win32_text.h"
 
 namespace platform {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "platform/win32/win32_text.h"
 
 namespace platform {

@@ -1,10 +1,10 @@
-// The display's refresh rate (see platform.h): the primary display's current mode, else the
+// The display's refresh rate (see gl.h): the primary display's current mode, else the
 // desktop compositor's refresh timing.
 #include <windows.h>
 // After windows.h: the compositor's header needs its types.
 #include <dwmapi.h>
 
-#include "platform/platform.h"
+#include "platform/gl.h"
 
 namespace platform {
 namespace {

@@ -1,7 +1,9 @@
 // The monitors, the primary one's size and the twips-per-pixel ratio from the screen's DPI.
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/base.h"
+#include "platform/message_box.h"
+#include "platform/window_system.h"
 
 namespace platform {
 namespace {

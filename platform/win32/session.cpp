@@ -1,6 +1,6 @@
 // The session's kind on Windows, which draws its desktop itself: no compositor stands between
 // the program and the screen.
-#include "platform/platform.h"
+#include "platform/window_system.h"
 
 namespace platform {
 

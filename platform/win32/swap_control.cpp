@@ -3,7 +3,7 @@
 // After windows.h: the GL header needs its types.
 #include <GL/gl.h>
 
-#include "platform/platform.h"
+#include "platform/gl.h"
 #include "platform/words.h"
 
 namespace platform {

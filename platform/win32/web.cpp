@@ -3,7 +3,7 @@
 // After windows.h: the shell's header needs its types.
 #include <shellapi.h>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "platform/win32/win32_text.h"
 
 namespace platform {

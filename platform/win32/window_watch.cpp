@@ -1,11 +1,11 @@
-// The window queries by exact title (see platform.h): a top-level window, shown or hidden. The
+// The window queries by exact title (see window_system.h): a top-level window, shown or hidden. The
 // question costs little here, so the watch asks it each time and nothing is kept between
 // calls; x11/window_watch.cpp keeps the window found last where a search costs more.
 #include <windows.h>
 
 #include "platform/common/for_tests.h"
-#include "platform/platform.h"
 #include "platform/win32/win32_text.h"
+#include "platform/window_system.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 // The caption zoom animation: the system's own outline animation between two rectangles.
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "platform/window_system.h"
 
 namespace platform {
 

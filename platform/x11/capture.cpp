@@ -10,9 +10,9 @@
 #include <span>
 #include <string>
 
+#include "platform/base.h"
 #include "platform/common/capture_reads.h"
 #include "platform/monitor_layout.h"
-#include "platform/platform.h"
 #include "x11_display.h"
 
 namespace platform {

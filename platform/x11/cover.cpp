@@ -8,8 +8,9 @@
 
 #include <vector>
 
+#include "platform/base.h"
+#include "platform/gl.h"
 #include "platform/monitor_layout.h"
-#include "platform/platform.h"
 #include "x11_display.h"
 
 namespace platform {

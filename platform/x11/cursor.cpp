@@ -3,7 +3,7 @@
 // leaves it hidden.
 #include <X11/extensions/Xfixes.h>
 
-#include "platform/platform.h"
+#include "platform/window_system.h"
 #include "x11_display.h"
 
 namespace platform {

@@ -1,4 +1,4 @@
-// The watch on the desktop's shield (platform.h's DesktopShieldWatch) on Linux: the buses'
+// The watch on the desktop's shield (window_system.h's DesktopShieldWatch) on Linux: the buses'
 // screen savers and lock (dbus/bus_shields.cpp), then, in an X session, the X server's own screen
 // saver (MIT-SCREEN-SAVER: its state, then its ScreenSaverNotify events) and its display power
 // management (DPMS: the monitors not On), over a connection of the watch's own.
@@ -9,8 +9,9 @@
 #include <chrono>
 #include <vector>
 
+#include "platform/base.h"
 #include "platform/common/desktop_shield_backends.h"
-#include "platform/platform.h"
+#include "platform/window_system.h"
 
 namespace platform {
 namespace {

@@ -3,8 +3,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/dpms.h>
 
+#include "platform/base.h"
 #include "platform/idle.h"
-#include "platform/platform.h"
 
 namespace platform::idle {
 

@@ -5,7 +5,8 @@
 
 #include <memory>
 
-#include "platform/platform.h"
+#include "platform/base.h"
+#include "platform/window_system.h"
 #include "x11_display.h"
 
 namespace platform {

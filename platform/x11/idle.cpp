@@ -10,9 +10,9 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/base.h"
 #include "platform/common/idle_backends.h"
 #include "platform/idle.h"
-#include "platform/platform.h"
 #include "x11_display.h"
 
 namespace platform::idle {

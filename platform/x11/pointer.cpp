@@ -2,7 +2,7 @@
 // pointer's child window level by level from the root down.
 #include <X11/Xlib.h>
 
-#include "platform/platform.h"
+#include "platform/window_system.h"
 #include "x11_display.h"
 
 namespace platform {

@@ -1,11 +1,11 @@
-// The display's refresh rate (see platform.h), asked of XRandR on the current GLX context's own
+// The display's refresh rate (see gl.h), asked of XRandR on the current GLX context's own
 // connection: the mode of the primary monitor's first output (else of the first monitor).
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
 #include "platform/common/refresh_rate.h"
-#include "platform/platform.h"
+#include "platform/gl.h"
 #include "x11_display.h"
 
 namespace platform {

@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/platform.h"
+#include "platform/base.h"
+#include "platform/window_system.h"
 #include "x11_display.h"
 
 namespace platform {

@@ -1,8 +1,8 @@
-// Swap control of the current GLX context (see platform.h): whichever of the three GLX swap
+// Swap control of the current GLX context (see gl.h): whichever of the three GLX swap
 // extensions the server offers sets a swap interval of one refresh.
 #include <GL/glx.h>
 
-#include "platform/platform.h"
+#include "platform/gl.h"
 #include "platform/words.h"
 #include "x11_display.h"
 

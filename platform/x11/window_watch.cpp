@@ -1,4 +1,4 @@
-// The window queries by exact title (see platform.h), answered by one WindowWatch object: the
+// The window queries by exact title (see window_system.h), answered by one WindowWatch object: the
 // window found last is asked again in one round trip instead of a search, and a watch that asks
 // every tick of the lent event loop follows that window through the events the server sends
 // about it, so a quiet tick asks nothing. In a Wayland session such a watch follows the process
@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/common/for_tests.h"
-#include "platform/platform.h"
+#include "platform/window_system.h"
 #include "x11_display.h"
 
 namespace platform {

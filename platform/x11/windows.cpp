@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
 #include "x11_display.h"
 
 namespace platform {

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "platform/platform.h"
+#include "platform/window_system.h"
 #include "x11_display.h"
 
 namespace platform {

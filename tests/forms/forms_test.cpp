@@ -15,8 +15,8 @@
 
 #include "desktop.h"
 #include "forms/forms.h"
+#include "platform/base.h"
 #include "platform/common/for_tests.h"
-#include "platform/platform.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 
 #include "bitmap_samples.h"
 #include "forms/bitmap_file.h"
+#include "platform/base.h"
 #include "test_support.h"
 
 namespace {

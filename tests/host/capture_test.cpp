@@ -27,7 +27,7 @@
 #include "host/capture.h"
 #include "host/zentrova_b.h"
 #include "host/zoom.h"
-#include "platform/platform.h"
+#include "platform/window_system.h"
 
 #ifndef CAPTURE_DEPTH
 #define CAPTURE_DEPTH 24

@@ -19,8 +19,8 @@
 #include <thread>
 
 #include "desktop.h"
+#include "platform/base.h"
 #include "platform/common/for_tests.h"
-#include "platform/platform.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/run_rules.h"
+#include "platform/base.h"
 
 using namespace std::chrono_literals;
 using run::MusicFile;

@@ -16,7 +16,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "host/profile.h"
 #include "host/settings.h"
 #include "host/zentrova_b.h"
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "platform/words.h"
 #include "test_support.h"
 

@@ -1,6 +1,7 @@
 // The idle companion's decisions without a display: the command line, and when a run starts from
 // a sequence of idle times, runs and full-screen windows.
 #include "idle_rules.h"
+#include "platform/base.h"
 
 #include <gtest/gtest.h>
 

@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/base.h"
 #include "platform/common/capture_reads.h"
-#include "platform/platform.h"
+#include "platform/window_system.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/base.h"
 #include "platform/common/catalog.h"
-#include "platform/platform.h"
 
 namespace {
 

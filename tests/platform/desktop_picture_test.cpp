@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/base.h"
 #include "platform/wayland/desktop_picture.h"
 #include "platform/wayland/outputs.h"
 

@@ -1,10 +1,14 @@
-// Names every function of platform/platform.h and platform/common/for_tests.h, so that
-// linking this program fails on a system whose backend leaves one undefined. Run, it does
-// nothing and ends with status 0.
+// Names every function of the platform's headers (base.h, window_system.h, gl.h,
+// message_box.h) and of platform/common/for_tests.h, so that linking this program fails
+// on a system whose backend leaves one undefined. Run, it does nothing and ends with
+// status 0.
 #include <cstdint>
 
+#include "platform/base.h"
 #include "platform/common/for_tests.h"
-#include "platform/platform.h"
+#include "platform/gl.h"
+#include "platform/message_box.h"
+#include "platform/window_system.h"
 
 namespace {
 

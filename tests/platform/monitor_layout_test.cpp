@@ -1,6 +1,7 @@
 // The monitor geometry the platform and the product share: the desktop's bounding box, the parts
 // a capture reads, a surface's pixel size and a rectangle at a scale.
 #include "platform/monitor_layout.h"
+#include "platform/base.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The drive-path mapping that both programs use to agree on "C:\tolvik\Zentrova.bmp".
 #include <gtest/gtest.h>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "test_support.h"
 
 using platform::MapDrivePathUnder;

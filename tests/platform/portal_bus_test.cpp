@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "desktop.h"
+#include "platform/base.h"
 #include "platform/wayland/desktop_picture.h"
 #include "platform/wayland/wayland_capture.h"
 

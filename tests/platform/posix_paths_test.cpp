@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "test_support.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include <fstream>
 #include <string>
 
+#include "platform/base.h"
 #include "platform/common/for_tests.h"
-#include "platform/platform.h"
 #include "test_support.h"
 
 using namespace std::chrono_literals;

@@ -2,8 +2,8 @@
 // sleeping until a time on the monotonic clock.
 #include <gtest/gtest.h>
 
+#include "platform/base.h"
 #include "platform/common/refresh_rate.h"
-#include "platform/platform.h"
 
 using platform::ModeRefreshRate;
 

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/platform.h"
+#include "platform/base.h"
 #include "test_support.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include "platform/base.h"
 #include "platform/message_lines.h"
-#include "platform/platform.h"
 #include "platform/trace.h"
 #include "platform/words.h"
 #include "test_support.h"

@@ -11,8 +11,9 @@
 #include <string.h>
 
 #include "desktop.h"
+#include "platform/base.h"
 #include "platform/common/for_tests.h"
-#include "platform/platform.h"
+#include "platform/window_system.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "desktop.h"
 #include "platform/common/for_tests.h"
 #include "platform/fltk/toolkit.h"
-#include "platform/platform.h"
+#include "platform/window_system.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gl_window.h"
+#include "platform/base.h"
 #include "renderer/base_level.h"
 #include "renderer/scene.h"
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/base.h"
 #include "renderer/dib_reader.h"
 
 namespace {

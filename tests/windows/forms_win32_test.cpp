@@ -11,7 +11,6 @@
 
 #include "forms/forms.h"
 #include "platform/common/for_tests.h"
-#include "platform/platform.h"
 
 #include "embedded_files.h"
 

@@ -15,10 +15,11 @@
 #include <thread>
 #include <vector>
 
+#include "platform/base.h"
 #include "platform/common/for_tests.h"
-#include "platform/platform.h"
 #include "platform/sound.h"
 #include "platform/win32/win32_text.h"
+#include "platform/window_system.h"
 
 namespace {
 

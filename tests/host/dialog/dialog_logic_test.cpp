@@ -9,7 +9,7 @@
 
 #include "host/dialog/dialog_logic.h"
 #include "host/zentrova_b.h"
-#include "platform/platform.h"
+#include "platform/base.h"
 
 namespace Zentrova_P {
 namespace {

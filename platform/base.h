@@ -1,8 +1,10 @@
-// The services that Velmora.scr and Velmora.dll need from the operating system, behind one
-// interface that names nothing of any system. Each backend implements it in files named by
-// topic: platform/posix (files, text, processes, clock) and platform/x11 (display, windows,
-// screen) on Linux; platform/common holds what is the same everywhere. The sound layer has its
-// own header, platform/sound.h.
+// The services every Velmora program needs from the operating system that link with no window
+// system (library velmora_platform_base), behind an interface that names nothing of any system:
+// memory, paths, files, text, the user's language, the clock, processes, requests to end, locks,
+// the settings file, the web. Each backend implements it in files named by topic: platform/posix
+// on Linux, platform/win32 on Windows; platform/common holds what is the same everywhere. The
+// window system's services are in window_system.h, the OpenGL glue in gl.h, the message box in
+// message_box.h, the sound layer in sound.h.
 //
 // Failures reach the caller one way: a call that can fail returns false (or, where the caller
 // tells more than two outcomes apart, a named enum) and writes why, in words for the user with
@@ -13,8 +15,6 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
-#include <memory>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -24,6 +24,45 @@ namespace platform {
 
 // A window of the system's window system: an X window id on X11, an HWND on Windows. 0 is none.
 using NativeWindow = std::uintptr_t;
+
+// ---- Screen geometry (types alone; the rules over them in monitor_layout.h) ---------------------
+
+// A width and height in pixels.
+struct ScreenSize {
+    int width = 0;
+    int height = 0;
+};
+
+// A monitor's rectangle in the window system's desktop coordinates, in pixels.
+struct MonitorRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// ---- The desktop's shields by name (common/desktop_shield.cpp; the watch in window_system.h) ----
+
+// What of the desktop's own hides the screen from the user: its screen saver, its lock or its
+// blank. A run never starts under one and ends when one comes on.
+enum class DesktopShield {
+    Off,                     // none of them is on
+    GnomeScreenSaver,        // org.gnome.ScreenSaver on the session bus says it is active
+    FreedesktopScreenSaver,  // org.freedesktop.ScreenSaver on the session bus says so
+    SessionLocked,           // the login manager's LockedHint of this session, system bus
+    XScreenSaver,            // the X server's own screen saver is on (MIT-SCREEN-SAVER)
+    MonitorsOff,             // the X server has put the monitors in a power state other than On
+};
+
+// How `shield` is named in logs and traces: its bus name, property or X extension; empty for
+// Off.
+std::string_view DesktopShieldName(DesktopShield shield);
+
+// ---- A box's message without the box (common/standard_error.cpp) --------------------------------
+
+// The line on standard error that ShowMessageBox writes for a box, alone: for a program that
+// must not wait on a box nobody may be there to dismiss.
+void TellOnStandardError(std::string_view title, std::string_view text);
 
 // ---- Memory (posix/memory.cpp) -----------------------------------------------------------------
 
@@ -250,58 +289,6 @@ inline constexpr const char* kUnattendedVariable = "VELMORA_UNATTENDED";
 // that would show one is told on standard error alone (TellOnStandardError).
 bool RunIsUnattended();
 
-// ---- Message box (fltk/message_box.cpp; library velmora_platform_fltk) --------------------------
-
-// A modal box titled `title` showing `text` with one OK button; returns once it is dismissed
-// (Return, Escape, Space, OK or closing the window). The box shows on the monitor of the
-// pointer, and its lines are broken to fit that monitor (message_lines.h). First the message goes
-// whole to standard error as "Velmora: <title>: <text>" (WriteToStandardError), so that a box
-// nobody saw, or one too small for it, loses nothing. velmora_platform_message_box offers the same
-// box to a program without the toolkit: loaded from the program folder when first shown; where it
-// can't be loaded, the line on standard error is all, and the call returns at once.
-void ShowMessageBox(std::string_view title, std::string_view text);
-
-// The same box for `owner`, a window of the program that waits for it: where the system places
-// a box by its owner (Windows), on the owner's monitor; elsewhere as ShowMessageBox.
-void ShowMessageBoxFor(NativeWindow owner, std::string_view title, std::string_view text);
-
-// The line on standard error that ShowMessageBox writes for a box, alone: for a program that
-// must not wait on a box nobody may be there to dismiss.
-void TellOnStandardError(std::string_view title, std::string_view text);
-
-// ---- Lost display (fltk/toolkit_display.cpp) ---------------------------------------------------
-
-// The exit status the program ends with when its connection to the display is lost (the X
-// server, or under XWayland the compositor, ended): 1 until set. Windows has no such
-// connection to lose: there the call changes nothing.
-void SetLostDisplayStatus(int status);
-
-// ---- Windows (x11/window_watch.cpp, its search in x11/windows.cpp) ------------------------------
-
-// True when any window of the display, mapped or not, carries exactly one of `titles`: one look
-// at the windows for all of them.
-bool WindowWithAnyTitleExists(std::initializer_list<std::string_view> titles);
-
-// True when any window carries exactly `title`, for a watch that asks it every tick of the forms'
-// event loop (the host's watch on the renderer): the window found last is followed by what the
-// window system tells the loop about it, so a tick in which nothing happened to it asks the window
-// system nothing. A change is seen once the loop has read its news: the answer may lag by a tick or
-// two. On Windows the question itself is cheap and is asked each time.
-bool WatchedWindowWithTitleExists(std::string_view title);
-
-// True when a compositor draws the desktop itself and the window system's own calls see it in
-// part only: a Wayland session (WAYLAND_DISPLAY is set and a compositor answers there), whose
-// XWayland server has a root window without contents, none of the compositor's own windows and
-// none of the input that goes to them. False in an X session and on Windows. Asks the session
-// each time. (wayland/session.cpp, win32/session.cpp)
-bool InCompositorSession();
-
-// True where the window search above can miss a program's full-screen surfaces: in a Wayland
-// session, where the renderer may draw on surfaces of its own over the outputs
-// (OpenOutputSurfaces), which the X11 window list never holds. A watch on such a program follows
-// its process instead. Asks the session once; false on Windows.
-bool WindowSearchMissesSurfaces();
-
 // ---- Processes (posix/process.cpp) --------------------------------------------------------------
 
 // How a started program stands, as ProgramStatus found it.
@@ -438,231 +425,6 @@ enum class LockTaken {
 // folder, a FIFO or anything else that is not a regular file of the user's own, a file that
 // can't be opened and a root that is not safe (FolderIsSafe) all answer Unavailable, with why.
 LockTaken HoldLockForLife(std::string_view name, std::string* why = nullptr);
-
-// ---- The desktop's shield (x11/desktop_shield.cpp with dbus/bus_shields.cpp; win32/
-//      desktop_shield.cpp; the names in common/desktop_shield.cpp) ----------------------------
-
-// What of the desktop's own hides the screen from the user: its screen saver, its lock or its
-// blank. A run never starts under one and ends when one comes on.
-enum class DesktopShield {
-    Off,                     // none of them is on
-    GnomeScreenSaver,        // org.gnome.ScreenSaver on the session bus says it is active
-    FreedesktopScreenSaver,  // org.freedesktop.ScreenSaver on the session bus says so
-    SessionLocked,           // the login manager's LockedHint of this session, system bus
-    XScreenSaver,            // the X server's own screen saver is on (MIT-SCREEN-SAVER)
-    MonitorsOff,             // the X server has put the monitors in a power state other than On
-};
-
-// How `shield` is named in logs and traces: its bus name, property or X extension; empty for
-// Off.
-std::string_view DesktopShieldName(DesktopShield shield);
-
-// A watch on every shield the session has, for as long as it lives. Opening asks each source
-// once, all together, within a short deadline (under a second); a source that is absent or does
-// not answer in time counts as off, and nothing waits longer. From then on it listens for the
-// sources' own news (their signals, the X server's events). Windows has none: it runs
-// screensavers itself and the watch always answers Off there.
-class DesktopShieldWatch {
-  public:
-    DesktopShieldWatch();
-    ~DesktopShieldWatch();
-    DesktopShieldWatch(const DesktopShieldWatch&) = delete;
-    DesktopShieldWatch& operator=(const DesktopShieldWatch&) = delete;
-
-    // The first shield that is on, from the answers and news taken in so far and what has
-    // arrived since; never waits for any. Cheap enough to ask every 100 ms.
-    DesktopShield Active();
-
-  private:
-    struct Sources;
-    std::unique_ptr<Sources> sources_;
-};
-
-// ---- Pointer (x11/cursor.cpp) -------------------------------------------------------------------
-
-// The display counter of the pointer: each call adds one (show) or takes one away (hide) and
-// returns the new value; the pointer is hidden while the counter is below zero.
-std::int32_t ShowCursor(bool show);
-
-// ---- Pointer position (x11/pointer.cpp) ---------------------------------------------------------
-
-// Where the pointer is and the innermost window under it (the window id, 0 for the root), with
-// the pointer's position relative to that window. found is false without a display, when the
-// pointer is on another screen, or when a window vanished while it was looked up.
-struct PointerHit {
-    bool found = false;
-    int rootX = 0, rootY = 0;
-    NativeWindow window = 0;
-    int windowX = 0, windowY = 0;
-};
-PointerHit WindowUnderPointer();
-
-// ---- Screen (x11/screen.cpp) --------------------------------------------------------------------
-
-struct ScreenSize {
-    int width = 0;
-    int height = 0;
-};
-
-// The primary monitor's size in pixels.
-ScreenSize PrimaryScreenSize();
-
-// A monitor's rectangle in the window system's desktop coordinates, in pixels.
-struct MonitorRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-};
-
-// Every monitor in the window system's desktop coordinates (X11 root window / Windows virtual
-// screen), the primary first; never empty (falls back to the whole screen). Monitors without
-// pixels are left out. The geometry built on it is in platform/monitor_layout.h.
-std::vector<MonitorRect> Monitors();
-
-// 1440 / the screen's dots per inch (Xft.dpi, else 96).
-double TwipsPerPixel();
-
-// ---- Preview embedding (x11/embed.cpp) ----------------------------------------------------------
-
-// A window's rectangle on the screen in pixels; right and bottom lie just outside it.
-struct WindowRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-};
-
-// The screen rectangle of the window `id`; nothing when there is no such window. A zero or bad
-// id is answered quietly, without an X error message.
-std::optional<WindowRect> WindowScreenRect(NativeWindow id);
-
-// Makes the shown form window `child` a child of the foreign window `parent`, placed at (x, y)
-// (child style and new parent in one), and runs `gone` from the forms' event loop once either
-// window is destroyed. From here on the window system's errors about windows that are gone are
-// not reported: requests may race with the parent's end. False when the embedding failed (bad
-// parent or child, no forms shown yet); `gone` is then never run.
-bool EmbedWindow(NativeWindow child, NativeWindow parent, int x, int y, std::function<void()> gone);
-
-// ---- Desktop capture (common/capture.cpp; the reads in x11/, win32/ and wayland/capture.cpp) --
-
-struct Compositor;  // a compositor that hands out the desktop's picture (common/capture_reads.h)
-
-// How the desktop is captured, asked of the session once (PlanCapture) and handed on, so that
-// the bitmap is sized and filled by the same answers.
-struct CapturePlan {
-    std::vector<MonitorRect> monitors;  // as Monitors() gave them
-    // The bitmap CaptureScreen fills with every pixel the monitors show: their bounding box,
-    // times the largest scale among the outputs where the compositor draws them at more pixels
-    // than their logical size (a Wayland session at scale 2 gives twice the box on each side;
-    // outputs at a smaller scale are enlarged into it). The box itself on X11 and Windows, where
-    // the monitors are already in pixels.
-    ScreenSize picture;
-    // Where the session's compositor hands out the picture (a Wayland session): its routes and
-    // scale. Null where the window system reads the monitors.
-    std::shared_ptr<const Compositor> compositor;
-};
-
-// The plan for capturing `monitors` (as Monitors() gives them): in a Wayland session the
-// compositor is asked for its outputs' scale once, within a few seconds; one that does not
-// answer in time leaves the scale at 1 and only the desktop portal to try.
-CapturePlan PlanCapture(std::span<const MonitorRect> monitors);
-
-// Copies the bounding box of the plan's monitors into `rgb` (rows top to bottom, 3 bytes a
-// pixel, `stride` bytes a row), the box's top-left at the bitmap's (0, 0), at the size of
-// `plan.picture`: 1:1 on X11 and Windows; in a Wayland session, where the compositor hands out
-// the picture (its screen copy, else the desktop portal, each within a few seconds), at the
-// plan's scale. Parts of the box that no monitor shows are black. Only the top-left `width` x
-// `height` pixels of the picture are written; the part of the bitmap beyond it is left as it
-// was. False when there is no bitmap to fill (no pixels, a stride shorter than a row), no
-// monitor, or nothing could be read; then `why`, when given, says why in words for the user
-// ("the desktop portal refused the screenshot"; in a Wayland session the reasons of every route
-// tried, joined by "; ").
-bool CaptureScreen(const CapturePlan& plan, std::uint8_t* rgb, int width, int height, int stride,
-                   std::string* why = nullptr);
-
-// ---- Zoom animation (x11/zoom.cpp) --------------------------------------------------------------
-
-// A short outline animation on the screen from one rectangle to another (screen pixels); it
-// leaves the screen as it found it and takes at most 250 ms.
-void AnimateZoom(const WindowRect& from, const WindowRect& to);
-
-// ---- Window over every monitor (x11/cover.cpp; library velmora_platform_gl) --------------------
-
-// Makes the window of the current OpenGL context cover the bounding box of `monitors` (as
-// Monitors() gives them): by its own geometry without a window manager, under an EWMH window
-// manager in the full-screen state over those monitors (_NET_WM_FULLSCREEN_MONITORS); on
-// Windows as a borderless top-most popup. False when there is no such window or the request
-// failed at once; a window manager may still refuse it later.
-bool CoverMonitors(std::span<const MonitorRect> monitors);
-
-// ---- GL swap control (x11/swap_control.cpp; library velmora_platform_gl) ------------------------
-
-// Asks the current OpenGL context for buffer swaps in step with the display refresh, where the
-// system offers that; nothing happens without a current context or such an extension. True
-// when the swap interval was set. Drivers may still ignore it: only timing the swaps tells.
-bool RequestSwapControl();
-
-// ---- Display refresh (x11/refresh_rate.cpp; library velmora_platform_gl) ------------------------
-
-// How many times a second the primary monitor refreshes, as the window system reports its mode
-// (asked on the current OpenGL context's connection on X11); 0 when the system says nothing
-// (no such report, a virtual display without timings, no current context).
-double DisplayRefreshRate();
-
-// ---- Surfaces on the outputs (wayland/output_surfaces.cpp, win32/output_surfaces.cpp; library
-// velmora_platform_gl) ---------------------------------------------------------------------------
-
-// A full-screen surface of the program's own over one output, for sessions whose compositor
-// shows the toolkit's windows at less than the output's full resolution.
-struct OutputSurface {
-    MonitorRect place;   // the output's place and size in the desktop's logical layout
-    int pixelWidth = 0;  // the surface's drawing size: the output's full resolution
-    int pixelHeight = 0;
-    bool wantsFrame = true;  // the compositor takes a new frame for it now
-};
-
-// How opening the outputs' surfaces went.
-enum class SurfacesOpening {
-    Opened,      // every output has its surface
-    NotOffered,  // the session never has such surfaces (X11, Windows): nothing to tell
-    Refused      // they could not be made (see `why`); nothing stays open
-};
-
-// Opens one full-screen surface titled `title` on every output of the session, each drawn
-// through OpenGL (one context shared by all, the version-1 drawing calls available) at its
-// output's full pixel size, with the pointer hidden over them. Anything but Opened leaves the
-// caller to use an ordinary window; `why` is made empty for NotOffered. A second call while the
-// surfaces are open is Refused. $VELMORA_FORCE_XWAYLAND set to anything but "" or "0" makes it
-// refuse, for tests.
-SurfacesOpening OpenOutputSurfaces(std::string_view title, std::string* why = nullptr);
-
-// The surfaces that OpenOutputSurfaces opened, in the order of the outputs; empty before. Sizes
-// may change after WaitForOutputSurfaces.
-const std::vector<OutputSurface>& OutputSurfaces();
-
-// Makes the OpenGL context current on surface `index` (< OutputSurfaces().size()).
-void DrawOnOutputSurface(std::size_t index);
-
-// Puts what was drawn on surface `index` on its output; the surface wants its next frame once
-// the compositor has shown this one.
-void ShowOutputSurface(std::size_t index);
-
-// What WaitForOutputSurfaces saw.
-enum class SurfaceNews {
-    Draw,    // at least one surface wants a frame (see OutputSurface::wantsFrame)
-    Escape,  // Escape was pressed
-    Closed   // the compositor closed the surfaces or went away
-};
-
-// Handles the session's events until a surface wants its next frame, Escape is pressed or the
-// surfaces are gone. Waits without a timeout (and costs nothing) while no output shows a frame;
-// once one surface wants a frame, others are waited for for about two refreshes more, so that
-// every output shows the same frame of the animation.
-SurfaceNews WaitForOutputSurfaces();
-
-// Closes every surface and lets the session's connection go; nothing happens when none is open.
-void CloseOutputSurfaces();
 
 // ---- Settings file (win32/profile.cpp; posix/profile.cpp has no such calls) -------------------
 
